@@ -1,0 +1,3 @@
+#include "platform/MessageBoxes.h"
+
+MessageBoxes::~MessageBoxes() = default;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The program's message boxes: a prompt, a buttons-and-icon style and a title, answered by
+// the user. Handlers ask through this interface so that tests can answer for the user.
+class MessageBoxes
+{
+public:
+    // Style bits, added together: one button set, one icon, optionally the default button.
+    enum Style : int {
+        OkOnly = 0,
+        OkCancel = 1,
+        Critical = 16,
+        Question = 32,
+        Exclamation = 48,
+        Information = 64,
+        DefaultButton2 = 256,
+    };
+    enum Answer : int { Ok = 1, Cancel = 2 };
+
+    static QString applicationTitle() { return QStringLiteral("Tarvelo"); }
+
+    virtual ~MessageBoxes();
+    // An empty title stands for the application title. Returns the button pressed.
+    virtual int show(const QString& prompt, int style = OkOnly, const QString& title = {}) = 0;
+};

@@ -1,0 +1,122 @@
+#include "store/Schema.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+namespace {
+
+struct Field
+{
+    const char* name;
+    bool numeric; // must have numeric affinity: days and times sort and compare as numbers
+};
+
+struct Table
+{
+    const char* name;
+    std::initializer_list<Field> fields;
+};
+
+const Table kCalendar{"calendar",
+                      {{"fecha", true},
+                       {"nota", false},
+                       {"festivo", true},
+                       {"alarma", true},
+                       {"hora", true},
+                       {"Color", true}}};
+const Table kNota{"Nota", {{"indice", true}, {"nota", false}, {"Top", true}, {"Left", true}}};
+
+QString shown(const Database& db)
+{
+    return QDir::toNativeSeparators(QFileInfo(db.path()).absoluteFilePath());
+}
+
+bool hasNumericAffinity(const QString& declaredType)
+{
+    const QString t = declaredType.toUpper();
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) ||
+        t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("BLOB")) || t.isEmpty())
+        return false;
+    return true;
+}
+
+} // namespace
+
+void Schema::create(const Database& db)
+{
+    db.execute(QStringLiteral(
+        "CREATE TABLE calendar (fecha REAL NOT NULL, nota TEXT, festivo INTEGER, "
+        "alarma INTEGER, hora REAL, Color INTEGER)"));
+    db.execute(QStringLiteral("CREATE UNIQUE INDEX Fecha ON calendar (fecha)"));
+    db.execute(QStringLiteral(
+        "CREATE TABLE Nota (indice INTEGER PRIMARY KEY AUTOINCREMENT, nota TEXT, "
+        "\"Top\" REAL NOT NULL DEFAULT 0, \"Left\" REAL NOT NULL DEFAULT 0)"));
+}
+
+void Schema::verify(const Database& db)
+{
+    try {
+        for (const Table* table : {&kCalendar, &kNota}) {
+            Statement info = db.prepare(
+                QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+            info.bind(1, QString::fromLatin1(table->name));
+            QHash<QString, QString> columns;
+            while (info.step())
+                columns.insert(info.column(0).toString().toLower(), info.column(1).toString());
+            if (columns.isEmpty()) {
+                throw StoreError(QStringLiteral("Al archivo de datos «%1» le falta la tabla «%2»."
+                                                " No es un archivo de Tarvelo o está dañado.")
+                                     .arg(shown(db), QString::fromLatin1(table->name)),
+                                 SQLITE_CORRUPT);
+            }
+            for (const Field& field : table->fields) {
+                const QString name = QString::fromLatin1(field.name);
+                const auto it = columns.constFind(name.toLower());
+                if (it == columns.constEnd()) {
+                    throw StoreError(
+                        QStringLiteral("En el archivo de datos «%1», a la tabla «%2» le falta el "
+                                       "campo «%3».")
+                            .arg(shown(db), QString::fromLatin1(table->name), name),
+                        SQLITE_CORRUPT);
+                }
+                if (field.numeric && !hasNumericAffinity(it.value())) {
+                    throw StoreError(
+                        QStringLiteral("En el archivo de datos «%1», el campo «%2» de la tabla "
+                                       "«%3» no es numérico (%4).")
+                            .arg(shown(db), name, QString::fromLatin1(table->name), it.value()),
+                        SQLITE_CORRUPT);
+                }
+            }
+        }
+
+        // The index must lead with fecha: every day lookup and the day order depend on it.
+        Statement index = db.prepare(QStringLiteral(
+            "SELECT i.name FROM pragma_index_list('calendar') AS l "
+            "JOIN pragma_index_info(l.name) AS i "
+            "WHERE l.name = 'Fecha' COLLATE NOCASE AND i.seqno = 0"));
+        const bool found = index.step();
+        const QString first = found ? index.column(0).toString() : QString();
+        index.reset();
+        if (!found || first.compare(QLatin1String("fecha"), Qt::CaseInsensitive) != 0) {
+            throw StoreError(QStringLiteral("Al archivo de datos «%1» le falta el índice «Fecha» "
+                                            "sobre el campo fecha de la tabla calendar.")
+                                 .arg(shown(db)),
+                             SQLITE_CORRUPT);
+        }
+    } catch (const StoreError& error) {
+        const int base = error.code() & 0xff;
+        if (base == SQLITE_NOTADB ||
+            (base == SQLITE_CORRUPT && !error.message().contains(shown(db))))
+            throw StoreError(QStringLiteral("El archivo «%1» no es un archivo de datos de Tarvelo "
+                                            "o está dañado (%2).")
+                                 .arg(shown(db), error.message()),
+                             error.code());
+        throw;
+    }
+}

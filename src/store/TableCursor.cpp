@@ -1,0 +1,344 @@
+#include "store/TableCursor.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kFirstField = 2; // every positioning query selects rowid, the key, then *
+
+QString quoted(const QString& name)
+{
+    QString escaped = name;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+[[noreturn]] void noCurrentRow(const char* operation)
+{
+    throw StoreError(QStringLiteral("No hay registro activo (%1).").arg(QLatin1String(operation)),
+                     SQLITE_MISUSE);
+}
+
+} // namespace
+
+TableCursor::TableCursor(Database& db, const QString& table) : db_(db), table_(table)
+{
+    Statement probe = db_.prepare(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoted(table_)));
+    for (int c = 0; c < probe.columnCount(); ++c)
+        columns_.append(probe.columnName(c).toLower());
+    setIndex(QString());
+}
+
+void TableCursor::setIndex(const QString& indexName)
+{
+    QString order = QStringLiteral("rowid");
+    if (!indexName.isEmpty()) {
+        Statement info = db_.prepare(QStringLiteral(
+            "SELECT i.name FROM pragma_index_list(?1) AS l JOIN pragma_index_info(l.name) AS i "
+            "WHERE l.name = ?2 COLLATE NOCASE AND i.seqno = 0"));
+        info.bind(1, table_);
+        info.bind(2, indexName);
+        if (!info.step()) {
+            throw StoreError(QStringLiteral("La tabla «%1» no tiene el índice «%2».")
+                                 .arg(table_, indexName),
+                             SQLITE_ERROR);
+        }
+        order = quoted(info.column(0).toString());
+        info.reset();
+    }
+    indexName_ = indexName;
+    orderColumn_ = order;
+    prepare();
+    moveFirst();
+}
+
+void TableCursor::prepare()
+{
+    const QString t = quoted(table_);
+    const QString k = orderColumn_;
+    const QString select = QStringLiteral("SELECT rowid, %1, * FROM %2 ").arg(k, t);
+    const QString up = QStringLiteral(" ORDER BY %1, rowid LIMIT 1").arg(k);
+    const QString down = QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT 1").arg(k);
+    const bool tableOrder = indexName_.isEmpty();
+
+    first_ = db_.prepare(select + up);
+    last_ = db_.prepare(select + down);
+    if (tableOrder) {
+        next_ = db_.prepare(select + QStringLiteral("WHERE rowid > ?2") + up);
+        previous_ = db_.prepare(select + QStringLiteral("WHERE rowid < ?2") + down);
+    } else {
+        // Row values keep the walk on the index even where two rows share a key.
+        next_ = db_.prepare(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + up);
+        previous_ =
+            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) + down);
+    }
+    nextFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 > ?1").arg(k) + up);
+    previousFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 < ?1").arg(k) + down);
+    seek_ = db_.prepare(select + QStringLiteral("WHERE %1 = ?1 ORDER BY rowid LIMIT 1").arg(k));
+    reload_ = db_.prepare(select + QStringLiteral("WHERE rowid = ?1"));
+}
+
+bool TableCursor::positionFrom(Statement& statement)
+{
+    if (!statement.step())
+        return false;
+    rowid_ = statement.columnInt64(0);
+    key_ = statement.column(1);
+    row_.resize(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c)
+        row_[c] = statement.column(kFirstField + c);
+    statement.reset();
+    rowGeneration_ = db_.generation();
+    state_ = State::OnRow;
+    return true;
+}
+
+void TableCursor::moveFirst()
+{
+    dropEdit();
+    if (positionFrom(first_)) {
+        bof_ = eof_ = false;
+    } else {
+        state_ = State::None;
+        bof_ = eof_ = true;
+    }
+}
+
+void TableCursor::moveLast()
+{
+    dropEdit();
+    if (positionFrom(last_)) {
+        bof_ = eof_ = false;
+    } else {
+        state_ = State::None;
+        bof_ = eof_ = true;
+    }
+}
+
+void TableCursor::moveNext()
+{
+    if (eof_)
+        noCurrentRow("MoveNext");
+    dropEdit();
+    Statement* statement = &next_;
+    if (bof_ || state_ == State::None) {
+        statement = &first_;
+    } else if (state_ == State::Gap) {
+        statement = &nextFromKey_;
+        statement->bind(1, key_);
+    } else {
+        statement->bind(1, key_);
+        statement->bind(2, rowid_);
+    }
+    if (positionFrom(*statement)) {
+        bof_ = false;
+    } else {
+        statement->reset();
+        state_ = State::None;
+        eof_ = true;
+    }
+}
+
+void TableCursor::movePrevious()
+{
+    if (bof_)
+        noCurrentRow("MovePrevious");
+    dropEdit();
+    Statement* statement = &previous_;
+    if (eof_ || state_ == State::None) {
+        statement = &last_;
+    } else if (state_ == State::Gap) {
+        statement = &previousFromKey_;
+        statement->bind(1, key_);
+    } else {
+        statement->bind(1, key_);
+        statement->bind(2, rowid_);
+    }
+    if (positionFrom(*statement)) {
+        eof_ = false;
+    } else {
+        statement->reset();
+        state_ = State::None;
+        bof_ = true;
+    }
+}
+
+void TableCursor::seek(const QVariant& key)
+{
+    if (indexName_.isEmpty()) {
+        throw StoreError(
+            QStringLiteral("No se puede buscar en «%1» sin un índice activo.").arg(table_),
+            SQLITE_MISUSE);
+    }
+    dropEdit();
+    seek_.bind(1, key);
+    if (positionFrom(seek_)) {
+        noMatch_ = false;
+    } else {
+        seek_.reset();
+        noMatch_ = true;
+        state_ = State::Gap;
+        key_ = key;
+    }
+    bof_ = eof_ = false;
+}
+
+void TableCursor::ensureFresh() const
+{
+    if (state_ != State::OnRow || rowGeneration_ == db_.generation())
+        return;
+    auto* self = const_cast<TableCursor*>(this);
+    self->reload_.bind(1, rowid_);
+    if (self->reload_.step()) {
+        for (int c = 0; c < columns_.size(); ++c)
+            row_[c] = reload_.column(kFirstField + c);
+        self->reload_.reset();
+        rowGeneration_ = db_.generation();
+    } else {
+        self->state_ = State::Deleted; // deleted through another handle
+    }
+}
+
+void TableCursor::requireRow(const char* operation) const
+{
+    ensureFresh();
+    if (state_ != State::OnRow)
+        noCurrentRow(operation);
+}
+
+int TableCursor::fieldIndex(const QString& field) const
+{
+    const int index = columns_.indexOf(field.toLower());
+    if (index < 0) {
+        throw StoreError(
+            QStringLiteral("La tabla «%1» no tiene el campo «%2».").arg(table_, field),
+            SQLITE_ERROR);
+    }
+    return index;
+}
+
+QVariant TableCursor::value(const QString& field) const
+{
+    const int index = fieldIndex(field);
+    requireRow("lectura de campo");
+    return row_[index];
+}
+
+void TableCursor::addNew()
+{
+    dropEdit();
+    mode_ = Mode::Adding;
+}
+
+void TableCursor::edit()
+{
+    requireRow("Edit");
+    dropEdit();
+    mode_ = Mode::Editing;
+}
+
+void TableCursor::setValue(const QString& field, const QVariant& value)
+{
+    if (mode_ == Mode::None) {
+        throw StoreError(QStringLiteral("Se asigna el campo «%1» sin AddNew ni Edit.").arg(field),
+                         SQLITE_MISUSE);
+    }
+    const int index = fieldIndex(field);
+    for (auto& [column, pending] : pending_) {
+        if (column == index) {
+            pending = value;
+            return;
+        }
+    }
+    pending_.emplace_back(index, value);
+}
+
+qint64 TableCursor::update()
+{
+    if (mode_ == Mode::None)
+        throw StoreError(QStringLiteral("Update sin AddNew ni Edit."), SQLITE_MISUSE);
+
+    QString sql;
+    if (mode_ == Mode::Adding) {
+        if (pending_.empty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_));
+        } else {
+            QStringList names, marks;
+            for (const auto& entry : pending_) {
+                names << quoted(columns_[entry.first]);
+                marks << QStringLiteral("?");
+            }
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoted(table_), names.join(QLatin1Char(',')),
+                           marks.join(QLatin1Char(',')));
+        }
+    } else {
+        requireRow("Update");
+        if (pending_.empty()) {
+            dropEdit();
+            return rowid_;
+        }
+        QStringList sets;
+        for (const auto& entry : pending_)
+            sets << quoted(columns_[entry.first]) + QStringLiteral("=?");
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
+                  .arg(quoted(table_), sets.join(QLatin1Char(',')));
+    }
+
+    auto it = writes_.find(sql);
+    if (it == writes_.end())
+        it = writes_.emplace(sql, db_.prepare(sql)).first;
+    Statement& statement = it->second;
+    int n = 1;
+    for (const auto& entry : pending_)
+        statement.bind(n++, entry.second);
+    if (mode_ == Mode::Editing)
+        statement.bind(n, rowid_);
+
+    const bool adding = mode_ == Mode::Adding;
+    dropEdit();
+    try {
+        statement.execute();
+    } catch (...) {
+        statement.reset();
+        throw;
+    }
+    statement.reset();
+    db_.noteWrite();
+
+    if (adding)
+        return sqlite3_last_insert_rowid(db_.handle());
+    if (sqlite3_changes(db_.handle()) == 0) {
+        state_ = State::Deleted;
+        throw StoreError(QStringLiteral("El registro que se editaba ya no existe en «%1».")
+                             .arg(table_),
+                         SQLITE_NOTFOUND);
+    }
+    reload_.bind(1, rowid_);
+    positionFrom(reload_);
+    return rowid_;
+}
+
+void TableCursor::cancelUpdate()
+{
+    dropEdit();
+}
+
+void TableCursor::deleteCurrent()
+{
+    requireRow("Delete");
+    dropEdit();
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(quoted(table_));
+    auto it = writes_.find(sql);
+    if (it == writes_.end())
+        it = writes_.emplace(sql, db_.prepare(sql)).first;
+    Statement& statement = it->second;
+    statement.bind(1, rowid_);
+    statement.execute();
+    statement.reset();
+    db_.noteWrite();
+    state_ = State::Deleted;
+}
