@@ -1,9 +1,13 @@
 #include "shell/frmCalendar.h"
 
+#include "listings/NotesPanel.h"
+#include "month/DayEditor.h"
+#include "month/MonthView.h"
 #include "platform/Clock.h"
+#include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "shell/StoreFailure.h"
+#include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 #include "store/EmptyDayPruner.h"
@@ -12,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QTimer>
 
 namespace {
 
@@ -19,8 +24,6 @@ namespace {
 // them: the client area is the outer size less these.
 constexpr int kFrameWidthTwips = 60;
 constexpr int kFrameHeightTwips = 615;
-
-constexpr int kNarrowWidth = 3555;
 
 } // namespace
 
@@ -30,13 +33,39 @@ frmCalendar::frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folde
 {
     setObjectName(QStringLiteral("frmCalendar"));
     setWindowTitle(QStringLiteral("Calendario"));
+    setWindowIcon(WindowIcon::icon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    setFont(Fonts::sansSerif(8.25, true));
+
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
+
+    month_ = new MonthView(clock_, client_, this);
+    editor_ = new DayEditor(*month_, clock_, boxes_, client_, this);
+    notes_ = new NotesPanel(client_, this);
+
+    connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+    connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+
     buildMenus();
+    connect(month_, &MonthView::menuCaptionsChanged, this,
+            [this](const QString& monthName, const QString& year) {
+                menu(QStringLiteral("mMesactual"))->setTitle(monthName);
+                menu(QStringLiteral("manyoactual"))->setTitle(year);
+            });
+
+    // The alarm timer runs from the window's creation, also while the window is hidden.
+    Timer1_ = new QTimer(this);
+    Timer1_->setObjectName(QStringLiteral("Timer1"));
+    Timer1_->setInterval(kAlarmInterval);
+    connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
+    Timer1_->start();
+
     applyOuterSize();
 }
 
@@ -44,14 +73,59 @@ frmCalendar::~frmCalendar() = default;
 
 void frmCalendar::buildMenus()
 {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromUtf8(name));
+        return action;
+    };
+    auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
+        QMenu* menu = parent->addMenu(caption);
+        menu->setObjectName(QString::fromUtf8(name));
+        menu->menuAction()->setObjectName(QString::fromUtf8(name) + QStringLiteral("_item"));
+        return menu;
+    };
+
     QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
     archivo->setObjectName(QStringLiteral("mnuSalir"));
-    mCerrarCalendario_ = archivo->addAction(QStringLiteral("Cerrar calendario"));
-    mCerrarCalendario_->setObjectName(QStringLiteral("mCerrarCalendario"));
-    connect(mCerrarCalendario_, &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
-    mSalir_ = archivo->addAction(QStringLiteral("Salir"));
-    mSalir_->setObjectName(QStringLiteral("mSalir"));
-    connect(mSalir_, &QAction::triggered, this, &frmCalendar::mSalir_Click);
+    item(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"))->setVisible(false);
+    item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas"));
+    item(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"))->setVisible(false);
+    item(archivo, "mVerNotas", QStringLiteral("Ver notas"));
+    connect(item(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
+            &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
+    item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita"));
+    QMenu* seleccionar = submenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
+    QMenu* mes = submenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
+    item(mes, "mPantallaMes", QStringLiteral("Pantalla"));
+    item(mes, "mImpresoraMes", QStringLiteral("Impresora"));
+    QMenu* anyo = submenu(seleccionar, "manyoactual", QStringLiteral("Año actual"));
+    item(anyo, "mPantallaAnyo", QStringLiteral("Pantalla"));
+    item(anyo, "mImpresoraAnyo", QStringLiteral("Impresora"));
+    item(seleccionar, "mSelección", QStringLiteral("Selección"));
+    connect(item(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
+            &frmCalendar::mSalir_Click);
+
+    QMenu* editar = menuBar()->addMenu(QStringLiteral("Editar"));
+    editar->setObjectName(QStringLiteral("mnuEditar"));
+    item(editar, "mCortar", QStringLiteral("Cortar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    item(editar, "mCopiar", QStringLiteral("Copiar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    item(editar, "mPegar", QStringLiteral("Pegar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    item(editar, "mBucar", QStringLiteral("Buscar"));
+
+    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
+    ayuda->setObjectName(QStringLiteral("mnuAyuda"));
+    item(ayuda, "mInstrucciones", QStringLiteral("Ayuda"));
+    item(ayuda, "mAcerca", QStringLiteral("Acerca de..."));
+}
+
+QAction* frmCalendar::menuItem(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+QMenu* frmCalendar::menu(const QString& name) const
+{
+    return findChild<QMenu*>(name);
 }
 
 bool frmCalendar::Form_Load()
@@ -59,11 +133,16 @@ bool frmCalendar::Form_Load()
     setOuterWidth(kNarrowWidth);
     try {
         store_ = CalendarStore::open(folder_);
+        month_->setStore(store_.get());
+        editor_->setStore(store_.get());
         EmptyDayPruner::prune(store_->rsCalendar);
-        const double today = DatePattern::fromDate(clock_.now().date());
-        FechaActual = DatePattern::format(today, QStringLiteral("dd/mm/yyyy"));
-        dFechaActual = DatePattern::read(FechaActual).value_or(today);
+        editor_->setImageHeight(150);
+        month_->FechaActual = DatePattern::format(DatePattern::fromDate(clock_.now().date()),
+                                                  QStringLiteral("dd/mm/yyyy"));
+        month_->MostrarMes();
     } catch (const StoreError& error) {
+        month_->setStore(nullptr);
+        editor_->setStore(nullptr);
         store_.reset();
         boxes_.show(error.message(), MessageBoxes::Critical);
         return false;
@@ -86,6 +165,10 @@ void frmCalendar::mSalir_Click()
 void frmCalendar::mCerrarCalendario_Click()
 {
     hide();
+}
+
+void frmCalendar::Timer1_Timer()
+{
 }
 
 void frmCalendar::closeEvent(QCloseEvent* event)

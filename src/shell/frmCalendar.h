@@ -7,8 +7,13 @@
 
 class CalendarStore;
 class Clock;
+class DayEditor;
 class MessageBoxes;
+class MonthView;
+class NotesPanel;
 class QAction;
+class QMenu;
+class QTimer;
 
 // The main window and the program's switchboard: start-up and shut-down, the menus, and the
 // wiring between the month view, the notitas and the listings.
@@ -16,6 +21,10 @@ class frmCalendar : public QMainWindow
 {
     Q_OBJECT
 public:
+    static constexpr int kNarrowWidth = 3555;
+    static constexpr int kWideWidth = 7500;
+    static constexpr int kAlarmInterval = 61100; // ms
+
     // folder: the working directory whose calendar.mdb the program uses.
     frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folder,
                 QWidget* parent = nullptr);
@@ -28,6 +37,7 @@ public:
 
     void mSalir_Click();
     void mCerrarCalendario_Click();
+    void Timer1_Timer();
 
     // The window's outer size in twips, as the layouts state it; the real window follows.
     int outerWidth() const { return outerWidth_; }
@@ -36,13 +46,15 @@ public:
     void setOuterHeight(int twips);
 
     CalendarStore* store() const { return store_.get(); }
-
-    QString FechaActual;     // reference day of the shown month, "dd/mm/yyyy"
-    double dFechaActual = 0; // the same day as a date value
-    quint8 IndiceHoy = 0;    // the day button drawn bold
+    MonthView* monthView() const { return month_; }
+    DayEditor* dayEditor() const { return editor_; }
+    NotesPanel* notesPanel() const { return notes_; }
+    QTimer* timer1() const { return Timer1_; }
+    QAction* menuItem(const QString& name) const; // by object name, e.g. "mVerNotas"
+    QMenu* menu(const QString& name) const;       // e.g. "mMesactual"
 
 signals:
-    // Start-up and "Salir" are finished with the window: the program ends with this code.
+    // "Salir" or closing the window: the program ends with this code.
     void ended(int exitCode);
 
 protected:
@@ -57,10 +69,11 @@ private:
     QString folder_;
     std::unique_ptr<CalendarStore> store_;
 
-    int outerWidth_ = 7500;
+    int outerWidth_ = kWideWidth;
     int outerHeight_ = 6450;
     QWidget* client_ = nullptr;
-
-    QAction* mCerrarCalendario_ = nullptr;
-    QAction* mSalir_ = nullptr;
+    MonthView* month_ = nullptr;
+    DayEditor* editor_ = nullptr;
+    NotesPanel* notes_ = nullptr;
+    QTimer* Timer1_ = nullptr;
 };

@@ -192,12 +192,14 @@ void TableCursor::ensureFresh() const
         return;
     auto* self = const_cast<TableCursor*>(this);
     self->reload_.bind(1, rowid_);
-    if (self->reload_.step()) {
+    // A rowid can be reused by a later insert: a row whose key changed is another row.
+    if (self->reload_.step() && self->reload_.column(1) == key_) {
         for (int c = 0; c < columns_.size(); ++c)
             row_[c] = reload_.column(kFirstField + c);
         self->reload_.reset();
         rowGeneration_ = db_.generation();
     } else {
+        self->reload_.reset();
         self->state_ = State::Deleted; // deleted through another handle
     }
 }

@@ -1,0 +1,81 @@
+#include "month/DayButton.h"
+
+#include "month/DayMarkPictures.h"
+#include "platform/Fonts.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+
+DayButton::DayButton(int index, QWidget* parent) : QAbstractButton(parent), index_(index)
+{
+    setObjectName(QStringLiteral("SScmdDia_%1").arg(index));
+    setFont(Fonts::sansSerif(8.25, false));
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QColor DayButton::buttonFace()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
+void DayButton::setBackColor(const QColor& color)
+{
+    if (backColor_ == color)
+        return;
+    backColor_ = color;
+    update();
+}
+
+void DayButton::setPicture(int n)
+{
+    if (picture_ == n)
+        return;
+    picture_ = n;
+    update();
+}
+
+void DayButton::setFontSizeAndWeight(qreal points, bool bold)
+{
+    QFont f = font();
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    setFont(f);
+}
+
+QSize DayButton::sizeHint() const
+{
+    return QSize(33, 29);
+}
+
+void DayButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect r = rect();
+    const bool sunken = isDown();
+    painter.fillRect(r, backColor_.isValid() ? backColor_ : buttonFace());
+
+    // A raised bevel, pressed in while the button is down.
+    const QColor light = sunken ? QColor(64, 64, 64) : QColor(255, 255, 255);
+    const QColor dark = sunken ? QColor(255, 255, 255) : QColor(64, 64, 64);
+    painter.setPen(light);
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(dark);
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+
+    const int shift = sunken ? 1 : 0;
+    const QPixmap mark = DayMarkPictures::pixmap(picture_, devicePixelRatioF());
+    const int markTop = r.height() - DayMarkPictures::kHeight - 3 + shift;
+    const QRect textRect(r.left() + shift, r.top() + 1 + shift, r.width(), markTop - 1);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setFont(font());
+    painter.drawText(textRect, Qt::AlignCenter, text());
+    painter.drawPixmap((r.width() - DayMarkPictures::kWidth) / 2 + shift, markTop, mark);
+
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(r.adjusted(2, 2, -3, -3));
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+
+// One day of the month grid: a push button that shows a background colour, the day's number
+// and its day-mark picture.
+class DayButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit DayButton(int index, QWidget* parent = nullptr);
+
+    int index() const { return index_; }
+
+    QColor backColor() const { return backColor_; }
+    void setBackColor(const QColor& color);
+    int picture() const { return picture_; }
+    void setPicture(int n);
+    qreal fontSize() const { return font().pointSizeF(); }
+    bool isBold() const { return font().bold(); }
+    void setFontSizeAndWeight(qreal points, bool bold);
+
+    // The platform's button-face colour, which ordinary days take.
+    static QColor buttonFace();
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int index_;
+    QColor backColor_;
+    int picture_ = 5;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CalendarStore;
+class Clock;
+class MessageBoxes;
+class MonthView;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QWidget;
+
+// The editor of one day under the month grid: its note, holiday mark, colour and alarm time,
+// loaded from the day's row (or defaults) when its button is pressed and written by "Aplicar".
+class DayEditor : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxNote = 255;
+
+    DayEditor(MonthView& month, Clock& clock, MessageBoxes& boxes, QWidget* client,
+              QObject* parent = nullptr);
+
+    void setStore(CalendarStore* store) { store_ = store; }
+    void setImageHeight(int twips);
+
+    QString FechaSeleccionada; // the open day, e.g. "5/enero/1997"; empty until a day is pressed
+
+    QFrame* FrameColores = nullptr;
+    QRadioButton* SSOptionAzul1 = nullptr;
+    QRadioButton* SSOptionNegro9 = nullptr;
+    QRadioButton* SSOptionGris5 = nullptr;
+    QRadioButton* SSOptionVerde13 = nullptr;
+    QCheckBox* SSCheckFestivo = nullptr;
+    QLabel* lblFecha = nullptr;
+    QFrame* FrameAlarma = nullptr;
+    QCheckBox* ssCheckAlarma = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLineEdit* txtHora = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtMinuto = nullptr;
+    QLabel* Label3 = nullptr;
+    QScrollBar* VScrollHora = nullptr;
+    QScrollBar* VScrollMinuto = nullptr;
+    QPlainTextEdit* txtNota1 = nullptr;
+    QPushButton* SScmdAplicar = nullptr;
+    QPushButton* SScmdCerrar = nullptr;
+
+signals:
+    void windowHeightRequested(int twips);
+    void gridHeightRequested(int twips);
+
+private:
+    MonthView& month_;
+    Clock& clock_;
+    MessageBoxes& boxes_;
+    CalendarStore* store_ = nullptr;
+};

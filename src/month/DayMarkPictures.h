@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+
+// The 16 day-mark pictures of the day buttons (29 x 8 pixels: a colour strip with an optional
+// bell and note sheet), drawn from their pixel rows rather than kept as image files.
+class DayMarkPictures
+{
+public:
+    DayMarkPictures() = delete;
+
+    static constexpr int kCount = 16;
+    static constexpr int kWidth = 29;
+    static constexpr int kHeight = 8;
+    // Light grey is the transparent colour of the set: picture 5 shows no strip at all.
+    static QColor maskColor() { return QColor(192, 192, 192); }
+
+    // Picture n (1..16) as drawn, mask colour included.
+    static QImage picture(int n);
+    // The same with the mask colour transparent, as the buttons show it.
+    static QImage transparentPicture(int n);
+    // Scaled by a whole factor with sharp pixels, for high-density screens.
+    static QPixmap pixmap(int n, qreal devicePixelRatio, bool transparent = true);
+
+    // The first picture of a colour code (1, 5, 9, 13), plus 1 for an alarm, plus 2 for a note.
+    static int pictureFor(int colorCode, bool alarm, bool note);
+};

@@ -1,0 +1,40 @@
+# The store tool: create makes a store that check accepts; neither overwrites nor accepts junk.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+function(run expected_code)
+    execute_process(COMMAND ${TOOL} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out
+                    ERROR_VARIABLE err)
+    if(NOT code EQUAL expected_code)
+        message(FATAL_ERROR "tarvelo-db ${ARGN}: exit ${code}, expected ${expected_code}\n${out}${err}")
+    endif()
+    set(last_output "${out}${err}" PARENT_SCOPE)
+endfunction()
+
+run(0 create "${WORK}")
+if(NOT EXISTS "${WORK}/calendar.mdb")
+    message(FATAL_ERROR "create made no calendar.mdb")
+endif()
+file(SHA256 "${WORK}/calendar.mdb" before)
+
+run(1 create "${WORK}")
+string(FIND "${last_output}" "no se sobrescribe" pos)
+if(pos EQUAL -1)
+    message(FATAL_ERROR "create over an existing store should refuse: ${last_output}")
+endif()
+file(SHA256 "${WORK}/calendar.mdb" after)
+if(NOT before STREQUAL after)
+    message(FATAL_ERROR "create changed an existing store")
+endif()
+
+run(0 check "${WORK}/calendar.mdb")
+string(FIND "${last_output}" "notitas:        0" pos)
+if(pos EQUAL -1)
+    message(FATAL_ERROR "check should print the row counts: ${last_output}")
+endif()
+
+file(WRITE "${WORK}/junk.mdb" "esto no es una base de datos")
+run(1 check "${WORK}/junk.mdb")
+run(1 check "${WORK}/missing.mdb")
+run(1 create "${WORK}/no-such-folder")
+run(2 frobnicate)
