@@ -1,12 +1,15 @@
 #include "listings/NotesPanel.h"
 
+#include "listings/ListingModel.h"
+#include "listings/NotesGrid.h"
+#include "store/CalendarStore.h"
+
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableView>
 #include <QVBoxLayout>
 
 NotesPanel::NotesPanel(QWidget* client, QObject* parent) : QObject(parent)
@@ -33,13 +36,21 @@ NotesPanel::NotesPanel(QWidget* client, QObject* parent) : QObject(parent)
     }
     layout->addWidget(caption);
 
-    table = new QTableView(DBGridCalendar);
+    model = new ListingModel(this);
+    table = new NotesGrid(DBGridCalendar);
+    table->setModel(model);
+    table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    table->setSelectionBehavior(QAbstractItemView::SelectItems);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setHighlightSections(false);
     table->setObjectName(QStringLiteral("table"));
     table->setFont(Fonts::sansSerif(8.25, true));
     table->horizontalHeader()->setFont(Fonts::sansSerif(8.25, true));
     table->verticalHeader()->hide();
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(Twips::toPixels(255));
     table->setTabKeyNavigation(false);
     table->setWordWrap(false);
     {
@@ -49,6 +60,54 @@ NotesPanel::NotesPanel(QWidget* client, QObject* parent) : QObject(parent)
     }
     table->setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(64, 64, 64); }"));
     layout->addWidget(table, 1);
+    table->setColumnWidth(0, Twips::toPixels(kFechaWidth));
+    table->setColumnWidth(1, Twips::toPixels(kNotaWidth));
+
+    // A note typed into a cell is written when the user leaves its row.
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                if (previous.isValid() && previous.row() != current.row())
+                    model->commitRow(previous.row());
+            });
+}
+
+void NotesPanel::setStore(CalendarStore* store)
+{
+    store_ = store;
+    model->setStore(store);
+}
+
+int NotesPanel::recordCount() const
+{
+    return store_ ? store_->rsLista.recordCount() : 0;
+}
+
+void NotesPanel::commitPendingEdit()
+{
+    table->commitOpenEditor();
+    model->commitPending();
+}
+
+void NotesPanel::MostrarListado(const QString& query, const QString& suffix)
+{
+    commitPendingEdit();
+    store_->runListing(query);
+    if (!store_->rsLista.eof())
+        store_->rsLista.moveLast();
+    model->reload();
+    caption->setText(QString::number(store_->rsLista.recordCount()) + suffix);
+    emit shown();
+}
+
+void NotesPanel::mVerNotas_Click()
+{
+    MostrarListado(CalendarStore::allNotesQuery(), QStringLiteral(" Notas halladas"));
+}
+
+void NotesPanel::mOcultarNotas_Click()
+{
+    commitPendingEdit();
+    emit hidden();
 }
 
 void NotesPanel::setGridHeight(int twips)

@@ -30,6 +30,25 @@ public:
 
     void setStore(CalendarStore* store) { store_ = store; }
     void setImageHeight(int twips);
+    // The main window's outer height in twips: the editor is open exactly at kOpenHeight.
+    void setWindowHeight(int twips) { windowHeight_ = twips; }
+    bool isOpen() const { return windowHeight_ == kOpenHeight; }
+
+    static constexpr int kOpenHeight = 6450;
+
+    void SScmdDia_Click(int index);
+    // Returns false, with the editor left open and nothing written, when the alarm is on and
+    // its time cannot be read.
+    bool SSCmdAplicar_Click();
+    void SScmdCerrar_Click();
+    void txtHora_Change();
+    void txtHora_GotFocus();
+    void txtHora_LostFocus();
+    void txtMinuto_Change();
+    void txtMinuto_GotFocus();
+    void txtMinuto_LostFocus();
+    void VScrollHora_Change();
+    void VScrollMinuto_Change();
 
     QString FechaSeleccionada; // the open day, e.g. "5/enero/1997"; empty until a day is pressed
 
@@ -57,10 +76,21 @@ public:
 signals:
     void windowHeightRequested(int twips);
     void gridHeightRequested(int twips);
+    // A day was written: the notes list is to be shown again with every note.
+    void saved();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showCurrentTime();
+    void setHourAndMinute(const QString& hour, const QString& minute);
+    void keepFocusIfOutOfRange(QLineEdit* box, int highest);
+    int selectedColor() const;
+
     MonthView& month_;
     Clock& clock_;
     MessageBoxes& boxes_;
     CalendarStore* store_ = nullptr;
+    int windowHeight_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "shell/frmCalendar.h"
 
 #include "listings/NotesPanel.h"
+#include "month/AlarmWatcher.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
 #include "platform/Clock.h"
@@ -15,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -27,9 +29,8 @@ constexpr int kFrameHeightTwips = 615;
 
 } // namespace
 
-frmCalendar::frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folder,
-                         QWidget* parent)
-    : QMainWindow(parent), boxes_(boxes), clock_(clock), folder_(folder)
+frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* parent)
+    : QMainWindow(parent), seams_(seams), folder_(folder)
 {
     setObjectName(QStringLiteral("frmCalendar"));
     setWindowTitle(QStringLiteral("Calendario"));
@@ -43,14 +44,29 @@ frmCalendar::frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folde
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
 
-    month_ = new MonthView(clock_, client_, this);
-    editor_ = new DayEditor(*month_, clock_, boxes_, client_, this);
+    month_ = new MonthView(*seams_.clock, client_, this);
+    editor_ = new DayEditor(*month_, *seams_.clock, *seams_.boxes, client_, this);
     notes_ = new NotesPanel(client_, this);
+    alarm_ = new AlarmWatcher(*seams_.clock, *seams_.sound, *seams_.boxes,
+                              [] { return QDir::currentPath(); }, this);
 
     connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
     connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
     connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
     connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+    connect(this, &frmCalendar::outerHeightChanged, editor_, &DayEditor::setWindowHeight);
+    // A saved day relists every note, then the month is redrawn by the editor.
+    connect(editor_, &DayEditor::saved, notes_, &NotesPanel::mVerNotas_Click);
+    connect(notes_, &NotesPanel::shown, this, [this] {
+        setOuterWidth(kWideWidth);
+        menuItem(QStringLiteral("mVerNotas"))->setVisible(false);
+        menuItem(QStringLiteral("mOcultarNotas"))->setVisible(true);
+    });
+    connect(notes_, &NotesPanel::hidden, this, [this] {
+        setOuterWidth(kNarrowWidth);
+        menuItem(QStringLiteral("mVerNotas"))->setVisible(true);
+        menuItem(QStringLiteral("mOcultarNotas"))->setVisible(false);
+    });
 
     buildMenus();
     connect(month_, &MonthView::menuCaptionsChanged, this,
@@ -59,12 +75,13 @@ frmCalendar::frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folde
                 menu(QStringLiteral("manyoactual"))->setTitle(year);
             });
 
-    // The alarm timer runs from the window's creation, also while the window is hidden.
+    // The alarm timer runs from the window's creation, also while the window is hidden. It
+    // ticks just after each minute begins, so that an alarm sounds at its minute.
     Timer1_ = new QTimer(this);
     Timer1_->setObjectName(QStringLiteral("Timer1"));
-    Timer1_->setInterval(kAlarmInterval);
+    Timer1_->setSingleShot(true);
     connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
-    Timer1_->start();
+    Timer1_->start(alarm_->msToNextTick());
 
     applyOuterSize();
 }
@@ -89,8 +106,11 @@ void frmCalendar::buildMenus()
     archivo->setObjectName(QStringLiteral("mnuSalir"));
     item(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"))->setVisible(false);
     item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas"));
-    item(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"))->setVisible(false);
-    item(archivo, "mVerNotas", QStringLiteral("Ver notas"));
+    QAction* ocultarNotas = item(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"));
+    ocultarNotas->setVisible(false);
+    connect(ocultarNotas, &QAction::triggered, this, &frmCalendar::mOcultarNotas_Click);
+    connect(item(archivo, "mVerNotas", QStringLiteral("Ver notas")), &QAction::triggered, this,
+            &frmCalendar::mVerNotas_Click);
     connect(item(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
             &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
     item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita"));
@@ -135,16 +155,20 @@ bool frmCalendar::Form_Load()
         store_ = CalendarStore::open(folder_);
         month_->setStore(store_.get());
         editor_->setStore(store_.get());
+        notes_->setStore(store_.get());
+        alarm_->setStore(store_.get());
         EmptyDayPruner::prune(store_->rsCalendar);
         editor_->setImageHeight(150);
-        month_->FechaActual = DatePattern::format(DatePattern::fromDate(clock_.now().date()),
+        month_->FechaActual = DatePattern::format(DatePattern::fromDate(seams_.clock->now().date()),
                                                   QStringLiteral("dd/mm/yyyy"));
         month_->MostrarMes();
     } catch (const StoreError& error) {
         month_->setStore(nullptr);
         editor_->setStore(nullptr);
+        notes_->setStore(nullptr);
+        alarm_->setStore(nullptr);
         store_.reset();
-        boxes_.show(error.message(), MessageBoxes::Critical);
+        seams_.boxes->show(error.message(), MessageBoxes::Critical);
         return false;
     }
     return true;
@@ -152,7 +176,10 @@ bool frmCalendar::Form_Load()
 
 void frmCalendar::Form_Unload()
 {
-    // Nothing is saved here: days and notitas were written as they were edited.
+    // Days and notitas were written as they were edited; only a note typed into the grid
+    // and not yet written is taken now, so that nothing typed is lost.
+    if (store_)
+        notes_->commitPendingEdit();
     emit ended(0);
     QCoreApplication::exit(0);
 }
@@ -169,6 +196,18 @@ void frmCalendar::mCerrarCalendario_Click()
 
 void frmCalendar::Timer1_Timer()
 {
+    alarm_->Timer1_Timer();
+    Timer1_->start(alarm_->msToNextTick());
+}
+
+void frmCalendar::mVerNotas_Click()
+{
+    notes_->mVerNotas_Click();
+}
+
+void frmCalendar::mOcultarNotas_Click()
+{
+    notes_->mOcultarNotas_Click();
 }
 
 void frmCalendar::closeEvent(QCloseEvent* event)
@@ -187,11 +226,15 @@ void frmCalendar::setOuterHeight(int twips)
 {
     outerHeight_ = twips;
     applyOuterSize();
+    emit outerHeightChanged(twips);
 }
 
 void frmCalendar::applyOuterSize()
 {
-    client_->setFixedSize(Twips::toPixels(outerWidth_ - kFrameWidthTwips),
-                          Twips::toPixels(outerHeight_ - kFrameHeightTwips));
-    setFixedSize(sizeHint());
+    const int width = Twips::toPixels(outerWidth_ - kFrameWidthTwips);
+    const int height = Twips::toPixels(outerHeight_ - kFrameHeightTwips);
+    client_->setFixedSize(width, height);
+    // The layout's own size hint lags behind until the next event; the menu bar is measured.
+    const int menu = std::max(menuBar()->heightForWidth(width), menuBar()->sizeHint().height());
+    setFixedSize(width, height + menu);
 }

@@ -5,10 +5,11 @@
 
 #include <memory>
 
+#include "platform/Seams.h"
+
+class AlarmWatcher;
 class CalendarStore;
-class Clock;
 class DayEditor;
-class MessageBoxes;
 class MonthView;
 class NotesPanel;
 class QAction;
@@ -23,11 +24,9 @@ class frmCalendar : public QMainWindow
 public:
     static constexpr int kNarrowWidth = 3555;
     static constexpr int kWideWidth = 7500;
-    static constexpr int kAlarmInterval = 61100; // ms
 
     // folder: the working directory whose calendar.mdb the program uses.
-    frmCalendar(MessageBoxes& boxes, Clock& clock, const QString& folder,
-                QWidget* parent = nullptr);
+    frmCalendar(const Seams& seams, const QString& folder, QWidget* parent = nullptr);
     ~frmCalendar() override;
 
     // Start-up: opens the store and lays out the current month. Returns false, after telling
@@ -38,6 +37,8 @@ public:
     void mSalir_Click();
     void mCerrarCalendario_Click();
     void Timer1_Timer();
+    void mVerNotas_Click();
+    void mOcultarNotas_Click();
 
     // The window's outer size in twips, as the layouts state it; the real window follows.
     int outerWidth() const { return outerWidth_; }
@@ -49,6 +50,7 @@ public:
     MonthView* monthView() const { return month_; }
     DayEditor* dayEditor() const { return editor_; }
     NotesPanel* notesPanel() const { return notes_; }
+    AlarmWatcher* alarmWatcher() const { return alarm_; }
     QTimer* timer1() const { return Timer1_; }
     QAction* menuItem(const QString& name) const; // by object name, e.g. "mVerNotas"
     QMenu* menu(const QString& name) const;       // e.g. "mMesactual"
@@ -56,6 +58,7 @@ public:
 signals:
     // "Salir" or closing the window: the program ends with this code.
     void ended(int exitCode);
+    void outerHeightChanged(int twips);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,8 +67,7 @@ private:
     void buildMenus();
     void applyOuterSize();
 
-    MessageBoxes& boxes_;
-    Clock& clock_;
+    Seams seams_;
     QString folder_;
     std::unique_ptr<CalendarStore> store_;
 
@@ -75,5 +77,6 @@ private:
     MonthView* month_ = nullptr;
     DayEditor* editor_ = nullptr;
     NotesPanel* notes_ = nullptr;
+    AlarmWatcher* alarm_ = nullptr;
     QTimer* Timer1_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <sqlite3.h>
+
 QString CalendarStore::allNotesQuery()
 {
     return QStringLiteral("select fecha, nota from calendar where len(nota) > 0 order by fecha");
@@ -28,4 +30,15 @@ CalendarStore::CalendarStore(std::unique_ptr<Database> db)
 void CalendarStore::runListing(const QString& query)
 {
     rsLista = Listing::run(*dbCalendar, query);
+}
+
+bool CalendarStore::writeNote(double fecha, const QString& nota)
+{
+    Statement update =
+        dbCalendar->prepare(QStringLiteral("UPDATE calendar SET nota = ?1 WHERE fecha = ?2"));
+    update.bind(1, nota);
+    update.bind(2, fecha);
+    update.execute();
+    dbCalendar->noteWrite();
+    return sqlite3_changes(dbCalendar->handle()) > 0;
 }

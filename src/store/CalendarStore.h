@@ -24,6 +24,10 @@ public:
     // Replaces rsLista by the result of a query text.
     void runListing(const QString& query);
 
+    // Writes a day's note from the notes list, without moving rsCalendar (a search goes on
+    // from where it stood). Returns false when the day has no row any more.
+    bool writeNote(double fecha, const QString& nota);
+
     std::unique_ptr<Database> dbCalendar;
     TableCursor rsCalendar; // index "Fecha": one row per day, in day order
     Listing rsLista;

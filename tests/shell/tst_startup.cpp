@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "FakeSound.h"
 #include "month/MonthView.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
@@ -11,6 +12,21 @@
 #include <QtTest>
 
 namespace {
+
+struct Doubles
+{
+    FakeMessageBoxes boxes;
+    FakeClock clock;
+    FakeSound sound;
+    Seams seams()
+    {
+        Seams s;
+        s.boxes = &boxes;
+        s.clock = &clock;
+        s.sound = &sound;
+        return s;
+    }
+};
 
 QByteArray readAll(const QString& path)
 {
@@ -63,13 +79,12 @@ void TestStartup::refusesUnusableStore()
     if (!contents.isEmpty())
         writeFile(path, contents);
 
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    frmCalendar window(boxes, clock, dir.path());
+    Doubles d;
+    frmCalendar window(d.seams(), dir.path());
     QVERIFY(!window.Form_Load());
 
-    QCOMPARE(boxes.calls().size(), 1);
-    const auto& call = boxes.calls().first();
+    QCOMPARE(d.boxes.calls().size(), 1);
+    const auto& call = d.boxes.calls().first();
     QVERIFY2(call.prompt.contains(expected), qPrintable(call.prompt));
     QVERIFY2(call.prompt.contains(QStringLiteral("calendar.mdb")), qPrintable(call.prompt));
     QCOMPARE(call.style & 0x70, int(MessageBoxes::Critical));
@@ -88,11 +103,11 @@ void TestStartup::setsTodayAsReferenceDay()
 {
     QTemporaryDir dir;
     Database::create(CalendarStore::pathIn(dir.path()));
-    FakeMessageBoxes boxes;
-    FakeClock clock(QDateTime(QDate(2031, 7, 9), QTime(23, 59, 30)));
-    frmCalendar window(boxes, clock, dir.path());
+    Doubles d;
+    d.clock.set(QDateTime(QDate(2031, 7, 9), QTime(23, 59, 30)));
+    frmCalendar window(d.seams(), dir.path());
     QVERIFY(window.Form_Load());
-    QVERIFY(boxes.calls().isEmpty());
+    QVERIFY(d.boxes.calls().isEmpty());
     QCOMPARE(window.monthView()->FechaActual, QStringLiteral("09/07/2031"));
     QCOMPARE(window.monthView()->dFechaActual, DatePattern::fromDate(QDate(2031, 7, 9)));
     QCOMPARE(window.outerWidth(), 3555);
@@ -115,9 +130,8 @@ void TestStartup::prunesEmptyLatestDays()
             insert.reset();
         }
     }
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    frmCalendar window(boxes, clock, dir.path());
+    Doubles d;
+    frmCalendar window(d.seams(), dir.path());
     QVERIFY(window.Form_Load());
 
     Listing all = Listing::run(*window.store()->dbCalendar,
@@ -134,11 +148,10 @@ void TestStartup::looksOnlyInItsOwnFolder()
     QTemporaryDir withStore;
     QTemporaryDir without;
     Database::create(CalendarStore::pathIn(withStore.path()));
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    frmCalendar window(boxes, clock, without.path());
+    Doubles d;
+    frmCalendar window(d.seams(), without.path());
     QVERIFY(!window.Form_Load());
-    QVERIFY(boxes.calls().first().prompt.contains(QDir::toNativeSeparators(without.path())));
+    QVERIFY(d.boxes.calls().first().prompt.contains(QDir::toNativeSeparators(without.path())));
     QVERIFY(!QFile::exists(CalendarStore::pathIn(without.path())));
 }
 
@@ -146,9 +159,8 @@ void TestStartup::salirEnds()
 {
     QTemporaryDir dir;
     Database::create(CalendarStore::pathIn(dir.path()));
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    frmCalendar window(boxes, clock, dir.path());
+    Doubles d;
+    frmCalendar window(d.seams(), dir.path());
     QVERIFY(window.Form_Load());
     QSignalSpy ended(&window, &frmCalendar::ended);
     window.mSalir_Click();

@@ -1,0 +1,14 @@
+#pragma once
+
+class Clock;
+class MessageBoxes;
+class Sound;
+
+// The seams one program (or one test) hands to the main window: the real ones in the program,
+// test doubles in the tests.
+struct Seams
+{
+    MessageBoxes* boxes = nullptr;
+    Clock* clock = nullptr;
+    Sound* sound = nullptr;
+};

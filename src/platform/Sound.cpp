@@ -1,0 +1,3 @@
+#include "platform/Sound.h"
+
+Sound::~Sound() = default;

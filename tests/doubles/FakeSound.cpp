@@ -1,0 +1,1 @@
+#include "FakeSound.h"
