@@ -1,7 +1,9 @@
 #pragma once
 
 class Clock;
+class HelpViewer;
 class MessageBoxes;
+class Printer;
 class Sound;
 
 // The seams one program (or one test) hands to the main window: the real ones in the program,
@@ -11,4 +13,6 @@ struct Seams
     MessageBoxes* boxes = nullptr;
     Clock* clock = nullptr;
     Sound* sound = nullptr;
+    Printer* printer = nullptr;
+    HelpViewer* help = nullptr;
 };

@@ -1,0 +1,173 @@
+// Timings of what a user waits for on a large store: laying out a month (the day lookups and
+// the button updates, without painting) against the same 31 lookups done with a bare SQLite
+// statement, "Ver notas" from query to caption, and one "Aplicar" (save, relist, redraw).
+
+#include "listings/NotesPanel.h"
+#include "month/DayEditor.h"
+#include "month/MonthView.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "store/CalendarStore.h"
+#include "store/DatePattern.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+class FixedClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime(QDate(1997, 3, 5), QTime(9, 7)); }
+};
+
+class SilentBoxes : public MessageBoxes
+{
+public:
+    int show(const QString&, int, const QString&) override { return Ok; }
+};
+
+// 100k days from 1 January 1800, every one with a note, holidays and alarms here and there.
+struct Fixture
+{
+    Fixture()
+    {
+        if (!dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        Database::create(CalendarStore::pathIn(dir.path()));
+        store = CalendarStore::open(dir.path());
+        sqlite3* db = store->dbCalendar->handle();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                           "VALUES (?1, 'Nota del día ' || ?1, ?2, ?3, 0.375, ?4)",
+                           -1, &insert, nullptr);
+        const double first = DatePattern::fromDate(QDate(1800, 1, 1));
+        for (int i = 0; i < kRows; ++i) {
+            sqlite3_bind_double(insert, 1, first + i);
+            sqlite3_bind_int(insert, 2, i % 11 == 0);
+            sqlite3_bind_int(insert, 3, i % 7 == 0);
+            sqlite3_bind_int(insert, 4, 1 + 4 * (i % 4));
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        store->dbCalendar->noteWrite();
+
+        month = std::make_unique<MonthView>(clock, &client);
+        month->setStore(store.get());
+        month->FechaActual = QStringLiteral("05/03/1997");
+        notes = std::make_unique<NotesPanel>(&client);
+        notes->setStore(store.get());
+        editor = std::make_unique<DayEditor>(*month, clock, boxes, &client);
+        editor->setStore(store.get());
+        QObject::connect(editor.get(), &DayEditor::saved, notes.get(),
+                         &NotesPanel::mVerNotas_Click);
+    }
+
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
+    std::unique_ptr<CalendarStore> store;
+    FixedClock clock;
+    SilentBoxes boxes;
+    QWidget client;
+    std::unique_ptr<MonthView> month;
+    std::unique_ptr<NotesPanel> notes;
+    std::unique_ptr<DayEditor> editor;
+};
+
+// Made on first use and destroyed before the application object, whose widgets it holds.
+std::unique_ptr<Fixture> g_fixture;
+
+Fixture& fixture()
+{
+    if (!g_fixture)
+        g_fixture = std::make_unique<Fixture>();
+    return *g_fixture;
+}
+
+void BM_MostrarMes(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.month->MostrarMes();
+}
+BENCHMARK(BM_MostrarMes)->Unit(benchmark::kMicrosecond);
+
+void BM_Bare31Lookups(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(f.dir.path())).constData(), &db,
+                    SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* seek = nullptr;
+    sqlite3_prepare_v2(db, "SELECT nota, alarma, Color, festivo FROM calendar WHERE fecha = ?1",
+                       -1, &seek, nullptr);
+    const double first = DatePattern::fromDate(QDate(1997, 3, 1));
+    for (auto _ : state) {
+        for (int d = 0; d < 31; ++d) {
+            sqlite3_bind_double(seek, 1, first + d);
+            if (sqlite3_step(seek) == SQLITE_ROW) {
+                benchmark::DoNotOptimize(sqlite3_column_text(seek, 0));
+                benchmark::DoNotOptimize(sqlite3_column_int(seek, 1));
+                benchmark::DoNotOptimize(sqlite3_column_int(seek, 2));
+                benchmark::DoNotOptimize(sqlite3_column_int(seek, 3));
+            }
+            sqlite3_reset(seek);
+        }
+    }
+    sqlite3_finalize(seek);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(BM_Bare31Lookups)->Unit(benchmark::kMicrosecond);
+
+void BM_VerNotas(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.notes->mVerNotas_Click();
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_VerNotas)->Unit(benchmark::kMillisecond);
+
+void BM_Aplicar(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    int serial = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.editor->SScmdDia_Click(5); // a day of March 1997
+        f.editor->txtNota1->setPlainText(QStringLiteral("Cambio %1").arg(++serial));
+        state.ResumeTiming();
+        f.editor->SSCmdAplicar_Click();
+    }
+}
+BENCHMARK(BM_Aplicar)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_fixture.reset();
+    return 0;
+}

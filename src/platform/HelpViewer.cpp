@@ -1,0 +1,3 @@
+#include "platform/HelpViewer.h"
+
+HelpViewer::~HelpViewer() = default;

@@ -1,0 +1,3 @@
+#include "platform/Printer.h"
+
+Printer::~Printer() = default;

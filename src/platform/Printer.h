@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The default printer as the listings use it: lines of text, one after another, then the end
+// of the document, which hands the pages over.
+class Printer
+{
+public:
+    virtual ~Printer();
+    // One line; a line break inside it starts a new line.
+    virtual void printLine(const QString& line) = 0;
+    // Ends the document. Returns false when it could not be printed (the user has been told
+    // why, and has declined or failed to keep it another way); the lines are then dropped.
+    virtual bool endDoc() = 0;
+};
