@@ -8,6 +8,7 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
+#include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
@@ -82,6 +83,11 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
     Timer1_->setSingleShot(true);
     connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
     Timer1_->start(alarm_->msToNextTick());
+
+    trayAvailable_ = TrayIcon::desktopHasTray();
+    tray_ = new TrayIcon(this);
+    connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
+    connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
 
     applyOuterSize();
 }
@@ -192,6 +198,16 @@ void frmCalendar::mSalir_Click()
 void frmCalendar::mCerrarCalendario_Click()
 {
     hide();
+    if (trayAvailable_)
+        tray_->show();
+}
+
+void frmCalendar::bringForward()
+{
+    tray_->hide();
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void frmCalendar::Timer1_Timer()

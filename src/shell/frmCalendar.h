@@ -15,6 +15,7 @@ class NotesPanel;
 class QAction;
 class QMenu;
 class QTimer;
+class TrayIcon;
 
 // The main window and the program's switchboard: start-up and shut-down, the menus, and the
 // wiring between the month view, the notitas and the listings.
@@ -39,6 +40,12 @@ public:
     void Timer1_Timer();
     void mVerNotas_Click();
     void mOcultarNotas_Click();
+
+    // A later start of the program on the same folder asks for the windows to come forward.
+    void bringForward();
+    // Where the desktop has a tray, a hidden main window leaves an icon there to get it back.
+    void setTrayAvailable(bool available) { trayAvailable_ = available; }
+    TrayIcon* trayIcon() const { return tray_; }
 
     // The window's outer size in twips, as the layouts state it; the real window follows.
     int outerWidth() const { return outerWidth_; }
@@ -79,4 +86,6 @@ private:
     NotesPanel* notes_ = nullptr;
     AlarmWatcher* alarm_ = nullptr;
     QTimer* Timer1_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+    bool trayAvailable_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtSound.h"
 #include "platform/SystemClock.h"
+#include "shell/SingleInstance.h"
 #include "shell/StoreFailure.h"
 #include "shell/TarveloApplication.h"
 #include "shell/frmCalendar.h"
@@ -19,8 +20,22 @@ int main(int argc, char** argv)
     seams.clock = &clock;
     seams.sound = &sound;
 
+    // One copy per data folder: a second start hands over to the first and ends at once,
+    // without touching the store.
+    SingleInstance instance(QDir::currentPath());
+    if (!instance.claim()) {
+        if (!instance.activateRunning()) {
+            boxes.show(QStringLiteral("Tarvelo ya está abierto en esta carpeta:\n%1")
+                           .arg(QDir::toNativeSeparators(QDir::currentPath())),
+                       MessageBoxes::Information);
+        }
+        return 0;
+    }
+
     // The store is the calendar.mdb of the working directory, never one beside the program.
     frmCalendar window(seams, QDir::currentPath());
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     &frmCalendar::bringForward);
     if (!window.Form_Load())
         return StoreFailure::kExitCode;
     window.show();
