@@ -263,6 +263,9 @@ int DayEditor::selectedColor() const
 
 bool DayEditor::SSCmdAplicar_Click()
 {
+    const std::optional<double> day = DatePattern::read(FechaSeleccionada);
+    if (!day)
+        return false; // no day has been opened yet: there is nothing to save
     std::optional<double> hora;
     if (ssCheckAlarma->isChecked()) {
         hora = DatePattern::read(txtHora->text().trimmed() + QLatin1Char(':') +
@@ -281,12 +284,11 @@ bool DayEditor::SSCmdAplicar_Click()
     VScrollHora->hide();
     VScrollMinuto->hide();
 
-    const double day = DatePattern::read(FechaSeleccionada).value_or(0);
     TableCursor& rsCalendar = store_->rsCalendar;
-    rsCalendar.seek(day);
+    rsCalendar.seek(*day);
     if (rsCalendar.noMatch()) {
         rsCalendar.addNew();
-        rsCalendar.setValue(QStringLiteral("fecha"), day);
+        rsCalendar.setValue(QStringLiteral("fecha"), *day);
     } else {
         rsCalendar.edit();
     }

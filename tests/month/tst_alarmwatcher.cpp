@@ -18,7 +18,7 @@ QDateTime at(int hour, int minute, double seconds = 0)
     return QDateTime(kToday, QTime(hour, minute)).addMSecs(qint64(seconds * 1000));
 }
 
-// A watcher over a store of its own, started at a given moment, its directory settable.
+// A watcher started at a given moment over a store of its own; its directory can be changed.
 struct Alarm
 {
     explicit Alarm(const QDateTime& start) : clock(start)
@@ -30,25 +30,16 @@ struct Alarm
         watcher->setStore(store.get());
     }
 
-    void addDay(const QDate& day, const QVariant& alarma, const QVariant& hora)
+    // Writes the day's alarm, adding its row when needed.
+    void setAlarm(const QDate& day, const QVariant& alarma, const QVariant& hora)
     {
-        Statement insert = store->dbCalendar->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-            "VALUES (?1, 'x', 0, ?2, ?3, 5)"));
-        insert.bind(1, DatePattern::fromDate(day));
-        insert.bind(2, alarma);
-        insert.bind(3, hora);
-        insert.execute();
-        store->dbCalendar->noteWrite();
-    }
-
-    void setHora(const QDate& day, double hora)
-    {
-        Statement update = store->dbCalendar->prepare(
-            QStringLiteral("UPDATE calendar SET hora = ?1 WHERE fecha = ?2"));
-        update.bind(1, hora);
-        update.bind(2, DatePattern::fromDate(day));
-        update.execute();
+        Statement write = store->dbCalendar->prepare(QStringLiteral(
+            "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) VALUES (?1, 'x', "
+            "0, ?2, ?3, 5) ON CONFLICT (fecha) DO UPDATE SET alarma = ?2, hora = ?3"));
+        write.bind(1, DatePattern::fromDate(day));
+        write.bind(2, alarma);
+        write.bind(3, hora);
+        write.execute();
         store->dbCalendar->noteWrite();
     }
 
@@ -57,8 +48,8 @@ struct Alarm
         clock.advanceMs(qint64(seconds * 1000));
         watcher->Timer1_Timer();
     }
-
     int rings() const { return int(boxes.calls().size()); }
+    static QString wave(const QString& folder) { return QDir(folder).filePath("alarma.wav"); }
 
     QTemporaryDir dir;
     std::unique_ptr<CalendarStore> store;
@@ -76,32 +67,49 @@ class TestAlarmWatcher : public QObject
     Q_OBJECT
 
 private slots:
+    void rings_data();
     void rings();
     void silentDays_data();
     void silentDays();
-    void noSoundCard();
     void followsWorkingDirectory();
-    void skippedMinutes_data();
-    void skippedMinutes();
+    void everyAlarmMinuteOnce_data();
+    void everyAlarmMinuteOnce();
 };
+
+void TestAlarmWatcher::rings_data()
+{
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("plays alarma.wav and tells the time")
+        << 1 << "A sonado la ALARMA a las 09:05" << int(MessageBoxes::Exclamation)
+        << "¡¡¡Alarma!!!";
+    QTest::newRow("no sound card: only says so")
+        << 0 << "No hay tarjeta de sonido instalada" << int(MessageBoxes::OkOnly) << "Tarvelo";
+}
 
 void TestAlarmWatcher::rings()
 {
+    QFETCH(int, devices);
+    QFETCH(QString, prompt);
+    QFETCH(int, style);
+    QFETCH(QString, title);
+
     Alarm a(at(9, 5, 30));
-    a.addDay(kToday, 1, DatePattern::fromTime(9, 5));
+    a.sound.devices = devices;
+    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 5));
     a.tickAfter(0);
-
-    QCOMPARE(a.sound.stops, 1);
-    QCOMPARE(a.sound.played, QStringList{QDir(a.dir.path()).filePath("alarma.wav")});
     QCOMPARE(a.rings(), 1);
-    const auto& call = a.boxes.calls().first();
-    QCOMPARE(call.prompt, QStringLiteral("A sonado la ALARMA a las 09:05"));
-    QCOMPARE(call.style, int(MessageBoxes::Exclamation));
-    QCOMPARE(call.title, QStringLiteral("¡¡¡Alarma!!!"));
+    QCOMPARE(a.boxes.calls().first().prompt, prompt);
+    QCOMPARE(a.boxes.calls().first().style, style);
+    QCOMPARE(a.boxes.calls().first().title, title);
+    QCOMPARE(a.sound.stops, devices > 0 ? 1 : 0);
+    QCOMPARE(a.sound.played, devices > 0 ? QStringList{Alarm::wave(a.dir.path())} : QStringList());
 
-    a.tickAfter(61.1);
+    a.tickAfter(61.1); // the next minute: not again
     QCOMPARE(a.rings(), 1);
-    QCOMPARE(a.sound.played.size(), 1);
 }
 
 void TestAlarmWatcher::silentDays_data()
@@ -111,7 +119,7 @@ void TestAlarmWatcher::silentDays_data()
     QTest::addColumn<QVariant>("hora");
 
     const QVariant nineOFive = DatePattern::fromTime(9, 5);
-    QTest::newRow("another day at the same time") << kToday.addDays(1) << QVariant(1) << nineOFive;
+    QTest::newRow("the next day at the same time") << kToday.addDays(1) << QVariant(1) << nineOFive;
     QTest::newRow("the day before at the same time")
         << kToday.addDays(-1) << QVariant(1) << nineOFive;
     QTest::newRow("no row for today") << QDate() << QVariant(1) << nineOFive;
@@ -127,64 +135,48 @@ void TestAlarmWatcher::silentDays()
 
     Alarm a(at(9, 4, 10));
     if (day.isValid())
-        a.addDay(day, alarma, hora);
-    for (int tick = 0; tick < 3; ++tick)
-        a.tickAfter(tick == 0 ? 0 : 60);
+        a.setAlarm(day, alarma, hora);
+    for (double after : {0, 60, 60})
+        a.tickAfter(after);
     QCOMPARE(a.rings(), 0);
-    QVERIFY(a.sound.played.isEmpty());
-}
-
-void TestAlarmWatcher::noSoundCard()
-{
-    Alarm a(at(9, 5, 1));
-    a.sound.devices = 0;
-    a.addDay(kToday, 1, DatePattern::fromTime(9, 5));
-    a.tickAfter(0);
-
-    QCOMPARE(a.rings(), 1);
-    const auto& call = a.boxes.calls().first();
-    QCOMPARE(call.prompt, QStringLiteral("No hay tarjeta de sonido instalada"));
-    QCOMPARE(call.style, int(MessageBoxes::OkOnly));
-    QCOMPARE(call.title, QStringLiteral("Tarvelo"));
     QVERIFY(a.sound.played.isEmpty());
 }
 
 void TestAlarmWatcher::followsWorkingDirectory()
 {
     Alarm a(at(9, 5, 1));
-    a.addDay(kToday, 1, DatePattern::fromTime(9, 5));
+    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 5));
     a.tickAfter(0);
     QTemporaryDir elsewhere;
     a.directory = elsewhere.path();
-    a.setHora(kToday, DatePattern::fromTime(9, 6));
+    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 6));
     a.tickAfter(60);
-
-    QCOMPARE(a.sound.played, (QStringList{QDir(a.dir.path()).filePath("alarma.wav"),
-                                          QDir(elsewhere.path()).filePath("alarma.wav")}));
+    QCOMPARE(a.sound.played,
+             (QStringList{Alarm::wave(a.dir.path()), Alarm::wave(elsewhere.path())}));
 }
 
-void TestAlarmWatcher::skippedMinutes_data()
+void TestAlarmWatcher::everyAlarmMinuteOnce_data()
 {
-    QTest::addColumn<double>("start");    // seconds into 09:03 when the watcher starts
+    QTest::addColumn<double>("start");    // seconds after 09:03:00 when the watcher starts
     QTest::addColumn<double>("interval"); // seconds between ticks
 
-    QTest::newRow("ticks late from the minute's start") << 0.0 << 61.1;
-    QTest::newRow("ticks late from mid-minute") << 30.0 << 61.1;
-    QTest::newRow("ticks late from the minute's end") << 58.9 << 61.1;
-    QTest::newRow("ticks late from its last second") << 59.9 << 61.1;
-    QTest::newRow("ticks early from its last second") << 59.9 << 58.9;
+    QTest::newRow("late ticks from a minute's start") << 0.0 << 61.1;
+    QTest::newRow("late ticks from mid-minute") << 30.0 << 61.1;
+    QTest::newRow("late ticks from a minute's end") << 58.9 << 61.1;
+    QTest::newRow("late ticks from its last second") << 59.9 << 61.1;
+    QTest::newRow("early ticks from its last second") << 59.9 << 58.9;
     QTest::newRow("ticks twice a minute") << 59.9 << 30.0;
-    QTest::newRow("one tick just before, one just after the minute") << 119.5 << 61.1;
+    QTest::newRow("09:04:59.5 then 09:06:00.6 skips the minute") << 119.5 << 61.1;
     QTest::newRow("started within the alarm's minute") << 140.0 << 61.1;
 }
 
-void TestAlarmWatcher::skippedMinutes()
+void TestAlarmWatcher::everyAlarmMinuteOnce()
 {
     QFETCH(double, start);
     QFETCH(double, interval);
 
     Alarm a(at(9, 3, start));
-    a.addDay(kToday, 1, DatePattern::fromTime(9, 5));
+    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 5));
     // Silent before 09:05, then rung once by the first tick at or after it.
     for (a.tickAfter(0); a.clock.now() < at(9, 8); a.tickAfter(interval))
         QCOMPARE(a.rings(), a.clock.now() >= at(9, 5) ? 1 : 0);
