@@ -1,13 +1,16 @@
 #include "shell/frmCalendar.h"
 
 #include "listings/NotesPanel.h"
+#include "listings/frmBuscar.h"
 #include "month/AlarmWatcher.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
 #include "platform/Clock.h"
+#include "platform/HelpViewer.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
+#include "shell/ClipboardCommands.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
@@ -69,6 +72,7 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
         menuItem(QStringLiteral("mOcultarNotas"))->setVisible(false);
     });
 
+    clipboard_ = new ClipboardCommands(this);
     buildMenus();
     connect(month_, &MonthView::menuCaptionsChanged, this,
             [this](const QString& monthName, const QString& year) {
@@ -133,15 +137,24 @@ void frmCalendar::buildMenus()
 
     QMenu* editar = menuBar()->addMenu(QStringLiteral("Editar"));
     editar->setObjectName(QStringLiteral("mnuEditar"));
-    item(editar, "mCortar", QStringLiteral("Cortar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
-    item(editar, "mCopiar", QStringLiteral("Copiar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    item(editar, "mPegar", QStringLiteral("Pegar"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
-    item(editar, "mBucar", QStringLiteral("Buscar"));
+    QAction* cortar = item(editar, "mCortar", QStringLiteral("Cortar"));
+    cortar->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    connect(cortar, &QAction::triggered, clipboard_, &ClipboardCommands::mCortar_Click);
+    QAction* copiar = item(editar, "mCopiar", QStringLiteral("Copiar"));
+    copiar->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    connect(copiar, &QAction::triggered, clipboard_, &ClipboardCommands::mCopiar_Click);
+    QAction* pegar = item(editar, "mPegar", QStringLiteral("Pegar"));
+    pegar->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    connect(pegar, &QAction::triggered, clipboard_, &ClipboardCommands::mPegar_Click);
+    connect(item(editar, "mBucar", QStringLiteral("Buscar")), &QAction::triggered, this,
+            &frmCalendar::mBucar_Click);
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
     ayuda->setObjectName(QStringLiteral("mnuAyuda"));
-    item(ayuda, "mInstrucciones", QStringLiteral("Ayuda"));
-    item(ayuda, "mAcerca", QStringLiteral("Acerca de..."));
+    connect(item(ayuda, "mInstrucciones", QStringLiteral("Ayuda")), &QAction::triggered, this,
+            &frmCalendar::mInstrucciones_Click);
+    connect(item(ayuda, "mAcerca", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+            &frmCalendar::mAcerca_Click);
 }
 
 QAction* frmCalendar::menuItem(const QString& name) const
@@ -200,6 +213,27 @@ void frmCalendar::mCerrarCalendario_Click()
     hide();
     if (trayAvailable_)
         tray_->show();
+}
+
+void frmCalendar::mBucar_Click()
+{
+    if (!buscar_) {
+        buscar_ = new frmBuscar(store_.get(), this);
+        buscar_->setObjectName(QStringLiteral("frmBuscar"));
+    }
+    buscar_->showAndRaise();
+}
+
+void frmCalendar::mInstrucciones_Click()
+{
+    if (seams_.help)
+        seams_.help->showContents(QStringLiteral("Tarvelo.HLP"));
+}
+
+// There is no separate about box: the help's contents say what the program is.
+void frmCalendar::mAcerca_Click()
+{
+    mInstrucciones_Click();
 }
 
 void frmCalendar::bringForward()

@@ -8,6 +8,8 @@
 #include "platform/Seams.h"
 
 class AlarmWatcher;
+class ClipboardCommands;
+class frmBuscar;
 class CalendarStore;
 class DayEditor;
 class MonthView;
@@ -40,6 +42,12 @@ public:
     void Timer1_Timer();
     void mVerNotas_Click();
     void mOcultarNotas_Click();
+
+    void mBucar_Click();
+    void mInstrucciones_Click();
+    void mAcerca_Click();
+    frmBuscar* buscar() const { return buscar_; } // null until first used
+    ClipboardCommands* clipboard() const { return clipboard_; }
 
     // A later start of the program on the same folder asks for the windows to come forward.
     void bringForward();
@@ -87,5 +95,7 @@ private:
     AlarmWatcher* alarm_ = nullptr;
     QTimer* Timer1_ = nullptr;
     TrayIcon* tray_ = nullptr;
+    ClipboardCommands* clipboard_ = nullptr;
+    frmBuscar* buscar_ = nullptr;
     bool trayAvailable_ = false;
 };

@@ -1,3 +1,4 @@
+#include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtSound.h"
 #include "platform/SystemClock.h"
@@ -14,11 +15,13 @@ int main(int argc, char** argv)
     QtMessageBoxes boxes;
     SystemClock clock;
     QtSound sound;
+    QtHelpViewer help(boxes);
     StoreFailure::setMessageBoxes(&boxes);
     Seams seams;
     seams.boxes = &boxes;
     seams.clock = &clock;
     seams.sound = &sound;
+    seams.help = &help;
 
     // One copy per data folder: a second start hands over to the first and ends at once,
     // without touching the store.

@@ -1,0 +1,157 @@
+// Timings of the longest search a user can start: "Buscar" backwards over 100k noted days for a
+// text found nowhere, so that every day is visited through the shared day cursor; against it,
+// the same walk as one bare SQLite statement on a connection of its own, upper-casing in C++ as
+// the search does, and the same with SQLite's instr() doing the comparing.
+
+#include "listings/frmBuscar.h"
+#include "store/CalendarStore.h"
+#include "store/DatePattern.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kRows = 100000;
+const QString kNowhere = QStringLiteral("Texto que no está en ninguna nota");
+
+// 100k days from 1 January 1800, every one with a note.
+struct Fixture
+{
+    Fixture()
+    {
+        if (!dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        Database::create(CalendarStore::pathIn(dir.path()));
+        store = CalendarStore::open(dir.path());
+        sqlite3* db = store->dbCalendar->handle();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                           "VALUES (?1, 'Reunión del día ' || ?1 || ' con el médico', 0, 0, "
+                           "0.375, 5)",
+                           -1, &insert, nullptr);
+        const double first = DatePattern::fromDate(QDate(1800, 1, 1));
+        for (int i = 0; i < kRows; ++i) {
+            sqlite3_bind_double(insert, 1, first + i);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        store->dbCalendar->noteWrite();
+
+        form = std::make_unique<frmBuscar>(store.get());
+        form->txtBuscar->setText(kNowhere);
+        form->SSOptionAtras->setChecked(true);
+    }
+
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
+    std::unique_ptr<CalendarStore> store;
+    std::unique_ptr<frmBuscar> form;
+};
+
+// Made on first use and destroyed before the application object, whose widgets it holds.
+std::unique_ptr<Fixture> g_fixture;
+
+Fixture& fixture()
+{
+    if (!g_fixture)
+        g_fixture = std::make_unique<Fixture>();
+    return *g_fixture;
+}
+
+sqlite3* openReader(const Fixture& f)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(f.dir.path())).constData(), &db,
+                    SQLITE_OPEN_READONLY, nullptr);
+    return db;
+}
+
+void BM_BuscarMissBackwards(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.form->cmdComenzar_Click();
+    if (f.form->txtHallado->toPlainText() != QLatin1String("CADENA NO ENCONTRADA"))
+        state.SkipWithError("the text was found");
+    state.counters["rows"] = kRows;
+    state.counters["time/row"] =
+        benchmark::Counter(double(kRows) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_BuscarMissBackwards)->Unit(benchmark::kMillisecond);
+
+void BM_BareScanUpperCase(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    sqlite3* db = openReader(f);
+    sqlite3_stmt* scan = nullptr;
+    sqlite3_prepare_v2(db, "SELECT nota FROM calendar ORDER BY fecha DESC", -1, &scan, nullptr);
+    const QString wanted = kNowhere.toUpper();
+    int found = 0;
+    for (auto _ : state) {
+        while (sqlite3_step(scan) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(scan, 0));
+            const QString nota = QString::fromUtf8(text, sqlite3_column_bytes(scan, 0)).toUpper();
+            found += nota.indexOf(wanted) >= 0;
+        }
+        sqlite3_reset(scan);
+    }
+    if (found)
+        state.SkipWithError("the text was found");
+    sqlite3_finalize(scan);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(BM_BareScanUpperCase)->Unit(benchmark::kMillisecond);
+
+void BM_BareScanInstr(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    sqlite3* db = openReader(f);
+    sqlite3_stmt* scan = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT fecha FROM calendar WHERE instr(nota, ?1) > 0 "
+                       "ORDER BY fecha DESC LIMIT 1",
+                       -1, &scan, nullptr);
+    const QByteArray wanted = kNowhere.toUtf8();
+    sqlite3_bind_text(scan, 1, wanted.constData(), int(wanted.size()), SQLITE_STATIC);
+    int found = 0;
+    for (auto _ : state) {
+        found += sqlite3_step(scan) == SQLITE_ROW;
+        sqlite3_reset(scan);
+    }
+    if (found)
+        state.SkipWithError("the text was found");
+    sqlite3_finalize(scan);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(BM_BareScanInstr)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_fixture.reset();
+    return 0;
+}
