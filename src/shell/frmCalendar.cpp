@@ -1,7 +1,9 @@
 #include "shell/frmCalendar.h"
 
 #include "listings/NotesPanel.h"
+#include "listings/PeriodListings.h"
 #include "listings/frmBuscar.h"
+#include "listings/frmSeleccion.h"
 #include "month/AlarmWatcher.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
@@ -73,6 +75,7 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
     });
 
     clipboard_ = new ClipboardCommands(this);
+    periods_ = std::make_unique<PeriodListings>(*notes_, *seams_.printer, *seams_.boxes);
     buildMenus();
     connect(month_, &MonthView::menuCaptionsChanged, this,
             [this](const QString& monthName, const QString& year) {
@@ -126,12 +129,18 @@ void frmCalendar::buildMenus()
     item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita"));
     QMenu* seleccionar = submenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
     QMenu* mes = submenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
-    item(mes, "mPantallaMes", QStringLiteral("Pantalla"));
-    item(mes, "mImpresoraMes", QStringLiteral("Impresora"));
+    // The listings cover the month and year that the grid shows now.
+    connect(item(mes, "mPantallaMes", QStringLiteral("Pantalla")), &QAction::triggered, this,
+            [this] { periods_->mPantallaMes_Click(month_->dFechaActual); });
+    connect(item(mes, "mImpresoraMes", QStringLiteral("Impresora")), &QAction::triggered, this,
+            [this] { periods_->mImpresoraMes_Click(month_->dFechaActual); });
     QMenu* anyo = submenu(seleccionar, "manyoactual", QStringLiteral("Año actual"));
-    item(anyo, "mPantallaAnyo", QStringLiteral("Pantalla"));
-    item(anyo, "mImpresoraAnyo", QStringLiteral("Impresora"));
-    item(seleccionar, "mSelección", QStringLiteral("Selección"));
+    connect(item(anyo, "mPantallaAnyo", QStringLiteral("Pantalla")), &QAction::triggered, this,
+            [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual); });
+    connect(item(anyo, "mImpresoraAnyo", QStringLiteral("Impresora")), &QAction::triggered, this,
+            [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual); });
+    connect(item(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered,
+            this, &frmCalendar::mSeleccion_Click);
     connect(item(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
             &frmCalendar::mSalir_Click);
 
@@ -176,6 +185,7 @@ bool frmCalendar::Form_Load()
         editor_->setStore(store_.get());
         notes_->setStore(store_.get());
         alarm_->setStore(store_.get());
+        periods_->setStore(store_.get());
         EmptyDayPruner::prune(store_->rsCalendar);
         editor_->setImageHeight(150);
         month_->FechaActual = DatePattern::format(DatePattern::fromDate(seams_.clock->now().date()),
@@ -186,6 +196,7 @@ bool frmCalendar::Form_Load()
         editor_->setStore(nullptr);
         notes_->setStore(nullptr);
         alarm_->setStore(nullptr);
+        periods_->setStore(nullptr);
         store_.reset();
         seams_.boxes->show(error.message(), MessageBoxes::Critical);
         return false;
@@ -213,6 +224,16 @@ void frmCalendar::mCerrarCalendario_Click()
     hide();
     if (trayAvailable_)
         tray_->show();
+}
+
+void frmCalendar::mSeleccion_Click()
+{
+    if (!seleccion_) {
+        seleccion_ = new frmSeleccion(*notes_, *seams_.printer, *seams_.boxes, *seams_.clock, this);
+        seleccion_->setObjectName(QStringLiteral("frmSeleccion"));
+        seleccion_->setStore(store_.get());
+    }
+    seleccion_->mSeleccion_Click();
 }
 
 void frmCalendar::mBucar_Click()

@@ -10,6 +10,8 @@
 class AlarmWatcher;
 class ClipboardCommands;
 class frmBuscar;
+class frmSeleccion;
+class PeriodListings;
 class CalendarStore;
 class DayEditor;
 class MonthView;
@@ -43,10 +45,13 @@ public:
     void mVerNotas_Click();
     void mOcultarNotas_Click();
 
+    void mSeleccion_Click();
     void mBucar_Click();
     void mInstrucciones_Click();
     void mAcerca_Click();
-    frmBuscar* buscar() const { return buscar_; } // null until first used
+    frmBuscar* buscar() const { return buscar_; }          // null until first used
+    frmSeleccion* seleccion() const { return seleccion_; } // null until first used
+    PeriodListings* periodListings() const { return periods_.get(); }
     ClipboardCommands* clipboard() const { return clipboard_; }
 
     // A later start of the program on the same folder asks for the windows to come forward.
@@ -97,5 +102,7 @@ private:
     TrayIcon* tray_ = nullptr;
     ClipboardCommands* clipboard_ = nullptr;
     frmBuscar* buscar_ = nullptr;
+    frmSeleccion* seleccion_ = nullptr;
+    std::unique_ptr<PeriodListings> periods_;
     bool trayAvailable_ = false;
 };

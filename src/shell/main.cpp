@@ -1,5 +1,6 @@
 #include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/QtPrinter.h"
 #include "platform/QtSound.h"
 #include "platform/SystemClock.h"
 #include "shell/SingleInstance.h"
@@ -16,12 +17,14 @@ int main(int argc, char** argv)
     SystemClock clock;
     QtSound sound;
     QtHelpViewer help(boxes);
+    QtPrinter printer(boxes);
     StoreFailure::setMessageBoxes(&boxes);
     Seams seams;
     seams.boxes = &boxes;
     seams.clock = &clock;
     seams.sound = &sound;
     seams.help = &help;
+    seams.printer = &printer;
 
     // One copy per data folder: a second start hands over to the first and ends at once,
     // without touching the store.

@@ -1,6 +1,6 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
-#include "FakeSound.h"
+#include "TestSeams.h"
 #include "listings/ListingModel.h"
 #include "listings/NotesPanel.h"
 #include "month/DayButton.h"
@@ -34,10 +34,7 @@ struct Window
     {
         clock.set(QDateTime(today, QTime(9, 7)));
         Database::create(CalendarStore::pathIn(dir.path()));
-        seams.boxes = &boxes;
-        seams.clock = &clock;
-        seams.sound = &sound;
-        window = std::make_unique<frmCalendar>(seams, dir.path());
+        window = std::make_unique<frmCalendar>(doubles.seams(), dir.path());
     }
 
     CalendarStore& store() const { return *window->store(); }
@@ -73,10 +70,9 @@ struct Window
     bool visible(const char* item) const { return window->menuItem(item)->isVisible(); }
 
     QTemporaryDir dir;
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    FakeSound sound;
-    Seams seams;
+    TestSeams doubles;
+    FakeMessageBoxes& boxes = doubles.boxes;
+    FakeClock& clock = doubles.clock;
     std::unique_ptr<frmCalendar> window;
 };
 

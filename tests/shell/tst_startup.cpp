@@ -1,6 +1,6 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
-#include "FakeSound.h"
+#include "TestSeams.h"
 #include "month/MonthView.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
@@ -13,20 +13,7 @@
 
 namespace {
 
-struct Doubles
-{
-    FakeMessageBoxes boxes;
-    FakeClock clock;
-    FakeSound sound;
-    Seams seams()
-    {
-        Seams s;
-        s.boxes = &boxes;
-        s.clock = &clock;
-        s.sound = &sound;
-        return s;
-    }
-};
+using Doubles = TestSeams;
 
 QByteArray readAll(const QString& path)
 {

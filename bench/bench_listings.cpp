@@ -1,0 +1,204 @@
+// Timings of the listings on a large store: "Año actual → Pantalla" (and the month) from query
+// to caption, the same year sent to a printer that only counts lines, the year's lines laid out
+// as a PDF, and for scale a "Selección" over the whole store, with and without a word to look
+// for in every note.
+
+#include "listings/NotesPanel.h"
+#include "listings/PeriodListings.h"
+#include "listings/frmSeleccion.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Printer.h"
+#include "platform/QtPrinter.h"
+#include "store/CalendarStore.h"
+#include "store/DatePattern.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+class FixedClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime(QDate(1997, 3, 5), QTime(9, 7)); }
+};
+
+class SilentBoxes : public MessageBoxes
+{
+public:
+    int show(const QString&, int, const QString&) override { return Ok; }
+};
+
+// Counts what it is sent, so that the print path is timed without a device.
+class CountingPrinter : public Printer
+{
+public:
+    void printLine(const QString& line) override
+    {
+        characters += line.size();
+        ++lines;
+    }
+    bool endDoc() override { return true; }
+    qint64 characters = 0;
+    qint64 lines = 0;
+};
+
+// 100k days from 1 January 1800, every one with a note; one in ten mentions a "reunion".
+struct Fixture
+{
+    Fixture()
+    {
+        if (!dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        Database::create(CalendarStore::pathIn(dir.path()));
+        store = CalendarStore::open(dir.path());
+        const Database& db = *store->dbCalendar;
+        db.execute(QStringLiteral("BEGIN"));
+        {
+            Statement insert = db.prepare(
+                QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                               "VALUES (?1, ?2, ?3, 0, 0, ?4)"));
+            const double first = DatePattern::fromDate(QDate(1800, 1, 1));
+            for (int i = 0; i < kRows; ++i) {
+                insert.bind(1, first + i);
+                insert.bind(2, i % 10 == 0 ? QStringLiteral("Reunion de equipo %1").arg(i)
+                                           : QStringLiteral("Nota del día %1").arg(i));
+                insert.bind(3, i % 11 == 0 ? 1 : 0);
+                insert.bind(4, 1 + 4 * (i % 4));
+                insert.execute();
+                insert.reset();
+            }
+        }
+        db.execute(QStringLiteral("COMMIT"));
+        store->dbCalendar->noteWrite();
+        store->rsCalendar.moveFirst();
+
+        notes = std::make_unique<NotesPanel>(&client);
+        notes->setStore(store.get());
+        periods = std::make_unique<PeriodListings>(*notes, printer, boxes);
+        periods->setStore(store.get());
+        selection = std::make_unique<frmSeleccion>(*notes, printer, boxes, clock);
+        selection->setStore(store.get());
+    }
+
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
+    std::unique_ptr<CalendarStore> store;
+    FixedClock clock;
+    SilentBoxes boxes;
+    CountingPrinter printer;
+    QWidget client;
+    std::unique_ptr<NotesPanel> notes;
+    std::unique_ptr<PeriodListings> periods;
+    std::unique_ptr<frmSeleccion> selection;
+};
+
+// Made on first use and destroyed before the application object, whose widgets it holds.
+std::unique_ptr<Fixture> g_fixture;
+
+Fixture& fixture()
+{
+    if (!g_fixture)
+        g_fixture = std::make_unique<Fixture>();
+    return *g_fixture;
+}
+
+const double kReference = DatePattern::fromDate(QDate(1997, 5, 14));
+
+void BM_PantallaAnyo(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.periods->mPantallaAnyo_Click(kReference);
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_PantallaAnyo)->Unit(benchmark::kMillisecond);
+
+void BM_PantallaMes(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.periods->mPantallaMes_Click(kReference);
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_PantallaMes)->Unit(benchmark::kMillisecond);
+
+void BM_ImpresoraAnyo(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.periods->mImpresoraAnyo_Click(kReference);
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_ImpresoraAnyo)->Unit(benchmark::kMillisecond);
+
+void BM_SaveYearPdf(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    f.periods->mPantallaAnyo_Click(kReference);
+    const QString path = f.dir.filePath(QStringLiteral("anyo.pdf"));
+    SilentBoxes boxes;
+    QtPrinter pdf(boxes, {}, [] { return QPrinterInfo(); });
+    Listing& rsLista = f.store->rsLista;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int row = 0; row < rsLista.recordCount(); ++row)
+            pdf.printLine(
+                ListingPrinter::line(rsLista.at(row, 0).toDouble(), rsLista.at(row, 1).toString()));
+        state.ResumeTiming();
+        if (!pdf.saveAsPdf(path))
+            state.SkipWithError("the PDF could not be written");
+    }
+    state.counters["lines"] = rsLista.recordCount();
+}
+BENCHMARK(BM_SaveYearPdf)->Unit(benchmark::kMillisecond);
+
+void BM_SeleccionWord(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    f.selection->MaskDesde->setText(QStringLiteral("01/01/1800"));
+    f.selection->MaskHasta->setText(QStringLiteral("31/12/2099"));
+    f.selection->txtNota->setText(QStringLiteral("reunion"));
+    for (auto _ : state)
+        f.selection->cmdPantalla_Click();
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_SeleccionWord)->Unit(benchmark::kMillisecond);
+
+void BM_SeleccionAll(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    f.selection->MaskDesde->setText(QStringLiteral("01/01/1800"));
+    f.selection->MaskHasta->setText(QStringLiteral("31/12/2099"));
+    f.selection->txtNota->clear();
+    for (auto _ : state)
+        f.selection->cmdPantalla_Click();
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_SeleccionAll)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_fixture.reset();
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class Listing;
+class Printer;
+
+// The printed form of every listing of notes: a title, a rule, the column heading, then one
+// line a day, sent to the printer as one document.
+class ListingPrinter
+{
+public:
+    static constexpr int kRuleWidth = 75;
+
+    explicit ListingPrinter(Printer& printer);
+
+    static QString rule() { return QString(kRuleWidth, QLatin1Char('-')); }
+    static QString heading() { return QStringLiteral("Fecha      Nota"); }
+    // "05/may/97  " and the note as stored, line breaks and all.
+    static QString line(double fecha, const QString& nota);
+
+    // Prints the rows of rsLista from the first one, leaving it at end-of-file. An empty listing
+    // prints nothing and makes no document.
+    void ImprimirListado(Listing& rsLista, const QString& title) const;
+
+private:
+    Printer& printer_;
+};

@@ -1,0 +1,7 @@
+#include "FakePrinter.h"
+
+bool FakePrinter::endDoc()
+{
+    ++endDocs;
+    return result;
+}

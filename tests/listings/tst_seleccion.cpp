@@ -1,0 +1,845 @@
+#include "FakeClock.h"
+#include "FakeMessageBoxes.h"
+#include "FakePrinter.h"
+#include "listings/ListingPrinter.h"
+#include "listings/NotesPanel.h"
+#include "listings/SelectionQuery.h"
+#include "listings/frmSeleccion.h"
+#include "platform/Twips.h"
+#include "store/CalendarStore.h"
+#include "store/DatePattern.h"
+#include "store/JetPattern.h"
+#include "store/StoreError.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using Colour = SelectionQuery::Colour;
+
+struct Day
+{
+    QDate date;
+    QVariant nota;
+    int festivo;
+    int color;
+};
+
+// Stored out of order on purpose: the listings and the cursor go by date.
+const Day kDays[] = {
+    {QDate(1997, 3, 5), QString("Reunión de equipo"), 0, 1},
+    {QDate(1996, 12, 24), QString("Nochebuena 96"), 1, 1},
+    {QDate(1997, 1, 1), QString("Año nuevo"), 1, 1},
+    {QDate(1997, 1, 6), QString("Reyes"), 1, 13},
+    {QDate(1997, 3, 19), QString(""), 0, 5},
+    {QDate(1997, 5, 1), QString("Cena con O'Brien"), 1, 9},
+    {QDate(1997, 5, 2), QVariant(), 0, 5},
+    {QDate(1997, 8, 15), QString("reunion anual [interna]"), 1, 5},
+    {QDate(1997, 10, 12), QString("Pago 100%_total"), 0, 13},
+    {QDate(1997, 12, 31), QString("Nochevieja"), 0, 9},
+    {QDate(1998, 1, 1), QString("Año nuevo 98"), 1, 1},
+};
+
+const QDate kToday(1997, 3, 5);
+
+// The selection window over a store of its own, with the notes panel it lists into.
+struct Selection
+{
+    explicit Selection(bool withDays = true)
+        : clock(QDateTime(kToday, QTime(9, 7))), panel(&client),
+          dialog(panel, printer, boxes, clock)
+    {
+        Database::create(CalendarStore::pathIn(dir.path()));
+        store = CalendarStore::open(dir.path());
+        if (withDays) {
+            Statement insert = store->dbCalendar->prepare(
+                QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, Color) "
+                               "VALUES (?1, ?2, ?3, 0, ?4)"));
+            for (const Day& day : kDays) {
+                insert.bind(1, DatePattern::fromDate(day.date));
+                insert.bind(2, day.nota);
+                insert.bind(3, day.festivo);
+                insert.bind(4, day.color);
+                insert.execute();
+                insert.reset();
+            }
+            store->dbCalendar->noteWrite();
+            // As the program finds it once started: on the first day.
+            store->rsCalendar.moveFirst();
+        }
+        panel.setStore(store.get());
+        dialog.setStore(store.get());
+    }
+
+    void setDates(const QString& desde, const QString& hasta)
+    {
+        dialog.MaskDesde->setText(desde);
+        dialog.MaskHasta->setText(hasta);
+    }
+
+    void choose(bool festivo, bool laboral, Colour colour, const QString& word)
+    {
+        dialog.CheckFestivo->setChecked(festivo);
+        dialog.CheckLaboral->setChecked(laboral);
+        QRadioButton* option = dialog.Option1;
+        switch (colour) {
+        case Colour::Azul:
+            option = dialog.OptionAzul;
+            break;
+        case Colour::Negro:
+            option = dialog.OptionNegro;
+            break;
+        case Colour::Verde:
+            option = dialog.OptionVerde;
+            break;
+        case Colour::Todos:
+            break;
+        }
+        option->setChecked(true);
+        dialog.txtNota->setText(word);
+    }
+
+    QList<QDate> listed()
+    {
+        QList<QDate> dates;
+        Listing& rsLista = store->rsLista;
+        for (int row = 0; row < rsLista.recordCount(); ++row) {
+            dates << DatePattern::toDate(
+                rsLista.at(row, rsLista.columnIndex(QStringLiteral("fecha"))).toDouble());
+        }
+        return dates;
+    }
+
+    // Every row of both tables, to tell that nothing was changed.
+    QList<QVariantList> contents() const
+    {
+        QList<QVariantList> rows;
+        for (const char* table : {"calendar", "Nota"}) {
+            Listing all = Listing::run(
+                *store->dbCalendar,
+                QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
+            for (int row = 0; row < all.recordCount(); ++row) {
+                QVariantList values;
+                for (int column = 0; column < all.columnCount(); ++column)
+                    values << all.at(row, column);
+                rows << values;
+            }
+        }
+        return rows;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CalendarStore> store;
+    FakeClock clock;
+    FakePrinter printer;
+    FakeMessageBoxes boxes;
+    QWidget client;
+    NotesPanel panel;
+    frmSeleccion dialog;
+};
+
+QList<QDate> datesOf(std::initializer_list<int> indexes)
+{
+    QList<QDate> dates;
+    for (int i : indexes)
+        dates << kDays[i].date;
+    std::sort(dates.begin(), dates.end());
+    return dates;
+}
+
+// The days of 1997 in kDays, by index: 0 Mar 5, 2 Jan 1, 3 Jan 6, 4 Mar 19, 5 May 1, 6 May 2,
+// 7 Aug 15, 8 Oct 12, 9 Dec 31.
+const QString k1997Range = QStringLiteral(" WHERE fecha BETWEEN 35431 AND 35795");
+
+} // namespace
+
+Q_DECLARE_METATYPE(Colour)
+
+class TestSeleccion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controls_data();
+    void controls();
+    void window();
+    void tabOrder();
+    void pieces_data();
+    void pieces();
+    void opening_data();
+    void opening();
+    void listings_data();
+    void listings();
+    void alguna();
+    void printedTitles_data();
+    void printedTitles();
+    void keptAfterCerrar();
+    void cursorAtEnd();
+    void cursorAtStart();
+    void refusedDates_data();
+    void refusedDates();
+    void lostFocus_data();
+    void lostFocus();
+    void focusEvents();
+    void hostileWords_data();
+    void hostileWords();
+    void randomWords();
+};
+
+void TestSeleccion::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QColor>("colour"); // invalid: the style's own
+
+    const QColor plain;
+    const auto row = [&](const char* name, const char* parent, const char* text, int left, int top,
+                         int width, int height, const QColor& colour) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent)
+                            << QString::fromUtf8(text) << QRect(left, top, width, height) << colour;
+    };
+    row("Frame1", "frmSeleccion", "Color", 60, 0, 1875, 915, plain);
+    row("OptionAzul", "Frame1", "Azul", 120, 180, 855, 375, QColor(0, 0, 255));
+    row("OptionNegro", "Frame1", "Negro", 960, 240, 855, 255, plain);
+    row("Option1", "Frame1", "Todos", 120, 540, 855, 195, QColor(128, 128, 128));
+    row("OptionVerde", "Frame1", "Verde", 960, 540, 855, 195, QColor(0, 192, 0));
+    row("Frame2", "frmSeleccion", "Festivo", 1980, 0, 1335, 915, plain);
+    row("CheckFestivo", "Frame2", "Festivo", 180, 300, 1035, 195, QColor(255, 0, 0));
+    row("CheckLaboral", "Frame2", "Laboral", 180, 600, 1035, 195, QColor(128, 128, 128));
+    row("Frame3", "frmSeleccion", "Fechas", 60, 960, 1875, 915, plain);
+    row("Label1", "Frame3", "Desde", 120, 300, 495, 255, plain);
+    row("MaskDesde", "Frame3", "__/__/____", 660, 180, 1155, 315, plain);
+    row("Label2", "Frame3", "Hasta", 180, 600, 435, 255, plain);
+    row("MaskHasta", "Frame3", "__/__/____", 660, 540, 1155, 315, plain);
+    row("Frame4", "frmSeleccion", "Palabra en Nota", 1980, 960, 1335, 915, plain);
+    row("txtNota", "Frame4", "", 60, 240, 1215, 315, plain);
+    row("Command3", "Frame4", "&Alguna", 240, 600, 855, 255, plain);
+    row("cmdPantalla", "frmSeleccion", "&Pantalla", 3360, 60, 855, 495, plain);
+    row("Command2", "frmSeleccion", "&Impresora", 3360, 720, 855, 495, plain);
+    row("Command1", "frmSeleccion", "&Cerrar", 3360, 1380, 855, 495, plain);
+}
+
+void TestSeleccion::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QString, text);
+    QFETCH(QRect, twips);
+    QFETCH(QColor, colour);
+
+    Selection s(false);
+    auto* widget = s.dialog.findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), parent);
+    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QCOMPARE(widget->font().bold(), true);
+    QCOMPARE(widget->font().pointSizeF(), 8.25);
+
+    QString shown;
+    if (auto* box = qobject_cast<QGroupBox*>(widget))
+        shown = box->title();
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        shown = button->text();
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        shown = label->text();
+    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        shown = edit->displayText();
+    QCOMPARE(shown, text);
+    if (colour.isValid())
+        QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
+}
+
+void TestSeleccion::window()
+{
+    Selection s(false);
+    frmSeleccion& d = s.dialog;
+    QCOMPARE(d.windowTitle(), QStringLiteral("Seleccionar..."));
+    QVERIFY(d.isWindow());
+    QCOMPARE(d.size(), QSize(Twips::toPixels(4215), Twips::toPixels(1905)));
+    QVERIFY(d.Option1->isChecked());
+    QVERIFY(!d.OptionAzul->isChecked() && !d.OptionNegro->isChecked() &&
+            !d.OptionVerde->isChecked());
+    QVERIFY(d.CheckFestivo->isChecked());
+    QVERIFY(d.CheckLaboral->isChecked());
+    for (QLineEdit* box : {d.MaskDesde, d.MaskHasta}) {
+        QCOMPARE(box->inputMask(), QStringLiteral("99/99/9999;_"));
+        QCOMPARE(box->maxLength(), 10);
+        QCOMPARE(box->displayText(), QStringLiteral("__/__/____"));
+    }
+    d.Command3_Click();
+    QCOMPARE(d.txtNota->text(), QStringLiteral("?"));
+
+    // Owned by the main window, yet a window of its own that leaves the main one usable.
+    QWidget main;
+    frmSeleccion owned(s.panel, s.printer, s.boxes, s.clock, &main);
+    QVERIFY(owned.isWindow());
+    QCOMPARE(owned.parentWidget(), &main);
+    owned.mSeleccion_Click();
+    QVERIFY(owned.isVisible());
+    QVERIFY(!owned.isModal());
+}
+
+void TestSeleccion::tabOrder()
+{
+    Selection s(false);
+    frmSeleccion& d = s.dialog;
+    const QList<QWidget*> expected{d.OptionAzul, d.OptionNegro, d.OptionVerde,  d.MaskDesde,
+                                   d.MaskHasta,  d.Command1,    d.txtNota,      d.cmdPantalla,
+                                   d.Command2,   d.Option1,     d.CheckFestivo, d.CheckLaboral,
+                                   d.Command3};
+    QList<QWidget*> seen;
+    QWidget* w = d.OptionAzul;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            seen << w;
+        w = w->nextInFocusChain();
+    } while (w != d.OptionAzul);
+    QCOMPARE(seen, expected);
+}
+
+void TestSeleccion::pieces_data()
+{
+    QTest::addColumn<bool>("festivo");
+    QTest::addColumn<bool>("laboral");
+    QTest::addColumn<Colour>("colour");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("title");
+
+    const QString select = QStringLiteral("SELECT fecha, nota FROM calendar") + k1997Range;
+    const QString order = QStringLiteral(" ORDER by fecha");
+    const QString between = QStringLiteral("4 Hallados entre 01/01/1997 y 31/12/1997");
+
+    QTest::newRow("red holidays, to the letter")
+        << true << false << Colour::Azul << ""
+        << "SELECT fecha, nota FROM calendar WHERE fecha BETWEEN 35431 AND 35795 and "
+           "Festivo = True and color=1 ORDER by fecha"
+        << between + ", FESTIVOS, AZULES";
+    QTest::newRow("both holiday boxes: no filter")
+        << true << true << Colour::Todos << "" << select + order << between;
+    QTest::newRow("neither holiday box: no filter")
+        << false << false << Colour::Todos << "" << select + order << between;
+    QTest::newRow("working days, black")
+        << false << true << Colour::Negro << ""
+        << select + " and Festivo = False and color=9" + order << between + ", LABORABLES, NEGROS";
+    QTest::newRow("green") << true << true << Colour::Verde << ""
+                           << select + " and color=13" + order << between + ", VERDES";
+    QTest::newRow("padded word: trimmed in the query, as typed in the title")
+        << true << true << Colour::Todos << "  reunión "
+        << select + " AND nota LIKE '*reunión*'" + order << between + " y con \"  REUNIÓN \"";
+    QTest::newRow("every filter at once")
+        << true << false << Colour::Verde << "Año"
+        << select + " and Festivo = True and color=13 AND nota LIKE '*Año*'" + order
+        << between + ", FESTIVOS, VERDES y con \"AÑO\"";
+    QTest::newRow("apostrophes doubled, title as typed")
+        << true << true << Colour::Todos << "O'Brien's"
+        << select + " AND nota LIKE '*O''Brien''s*'" + order << between + " y con \"O'BRIEN'S\"";
+    QTest::newRow("a statement stays inside the quotes")
+        << true << true << Colour::Todos << "'; DROP TABLE calendar; --"
+        << select + " AND nota LIKE '*''; DROP TABLE calendar; --*'" + order
+        << between + " y con \"'; DROP TABLE CALENDAR; --\"";
+    QTest::newRow("pattern characters kept")
+        << true << true << Colour::Todos << "[a-c]?#*"
+        << select + " AND nota LIKE '*[a-c]?#**'" + order << between + " y con \"[A-C]?#*\"";
+    QTest::newRow("a NUL is dropped from the query")
+        << true << true << Colour::Todos << QString::fromUtf16(u"a\u0000'b", 4)
+        << select + " AND nota LIKE '*a''b*'" + order
+        << between + " y con \"" + QString::fromUtf16(u"A\u0000'B", 4) + "\"";
+}
+
+void TestSeleccion::pieces()
+{
+    QFETCH(bool, festivo);
+    QFETCH(bool, laboral);
+    QFETCH(Colour, colour);
+    QFETCH(QString, word);
+    QFETCH(QString, query);
+    QFETCH(QString, title);
+
+    SelectionQuery q;
+    q.desde = 35431;
+    q.hasta = 35795;
+    q.festivo = festivo;
+    q.laboral = laboral;
+    q.colour = colour;
+    q.word = word;
+    QCOMPARE(q.query(), query);
+    QCOMPARE(q.title(4, QStringLiteral("01/01/1997"), QStringLiteral("31/12/1997")), title);
+}
+
+void TestSeleccion::opening_data()
+{
+    QTest::addColumn<bool>("withDays");
+    QTest::addColumn<QString>("hasta"); // typed before opening
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("rows stored: the latest day") << true << ""
+                                                 << "01/01/1998";
+    QTest::newRow("empty table: today") << false << ""
+                                        << "05/03/1997";
+    QTest::newRow("a date already there is kept") << true << "15/06/1997"
+                                                  << "15/06/1997";
+}
+
+void TestSeleccion::opening()
+{
+    QFETCH(bool, withDays);
+    QFETCH(QString, hasta);
+    QFETCH(QString, expected);
+
+    Selection s(withDays);
+    s.dialog.MaskHasta->setText(hasta);
+    s.dialog.mSeleccion_Click();
+    QVERIFY(s.dialog.isVisible());
+    QCOMPARE(s.dialog.MaskHasta->displayText(), expected);
+    QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("__/__/____"));
+    QVERIFY(s.boxes.calls().isEmpty());
+    QVERIFY(s.store->rsLista.query().isEmpty());
+}
+
+void TestSeleccion::listings_data()
+{
+    QTest::addColumn<QString>("desde");
+    QTest::addColumn<bool>("festivo");
+    QTest::addColumn<bool>("laboral");
+    QTest::addColumn<Colour>("colour");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QList<QDate>>("dates");
+
+    const QString select = QStringLiteral("SELECT fecha, nota FROM calendar") + k1997Range;
+    const QString order = QStringLiteral(" ORDER by fecha");
+
+    QTest::newRow("first listing: Desde takes the earliest, every stored day")
+        << "" << true << true << Colour::Todos << ""
+        << "SELECT fecha, nota FROM calendar WHERE fecha BETWEEN 35423 AND 35796 ORDER by fecha"
+        << datesOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    QTest::newRow("both holiday boxes: every day of the range")
+        << "01/01/1997" << true << true << Colour::Todos << "" << select + order
+        << datesOf({0, 2, 3, 4, 5, 6, 7, 8, 9});
+    QTest::newRow("neither holiday box: every day of the range")
+        << "01/01/1997" << false << false << Colour::Todos << "" << select + order
+        << datesOf({0, 2, 3, 4, 5, 6, 7, 8, 9});
+    QTest::newRow("holidays") << "01/01/1997" << true << false << Colour::Todos << ""
+                              << select + " and Festivo = True" + order << datesOf({2, 3, 5, 7});
+    QTest::newRow("working days") << "01/01/1997" << false << true << Colour::Todos << ""
+                                  << select + " and Festivo = False" + order
+                                  << datesOf({0, 4, 6, 8, 9});
+    QTest::newRow("blue: no grey day") << "01/01/1997" << true << true << Colour::Azul << ""
+                                       << select + " and color=1" + order << datesOf({0, 2});
+    QTest::newRow("black: no grey day") << "01/01/1997" << true << true << Colour::Negro << ""
+                                        << select + " and color=9" + order << datesOf({5, 9});
+    QTest::newRow("green: no grey day") << "01/01/1997" << true << true << Colour::Verde << ""
+                                        << select + " and color=13" + order << datesOf({3, 8});
+    QTest::newRow("blue holidays")
+        << "01/01/1997" << true << false << Colour::Azul << ""
+        << select + " and Festivo = True and color=1" + order << datesOf({2});
+    QTest::newRow("padded word trimmed; accents kept apart")
+        << "01/01/1997" << true << true << Colour::Todos << "  reunion   "
+        << select + " AND nota LIKE '*reunion*'" + order << datesOf({7});
+    QTest::newRow("word in any case") << "01/01/1997" << true << true << Colour::Todos << "AÑO"
+                                      << select + " AND nota LIKE '*AÑO*'" + order << datesOf({2});
+    QTest::newRow("Desde after Hasta: nothing")
+        << "01/01/1998" << true << true << Colour::Todos << ""
+        << "SELECT fecha, nota FROM calendar WHERE fecha BETWEEN 35796 AND 35795 ORDER by fecha"
+        << QList<QDate>{};
+}
+
+void TestSeleccion::listings()
+{
+    QFETCH(QString, desde);
+    QFETCH(bool, festivo);
+    QFETCH(bool, laboral);
+    QFETCH(Colour, colour);
+    QFETCH(QString, word);
+    QFETCH(QString, query);
+    QFETCH(QList<QDate>, dates);
+
+    Selection s;
+    s.dialog.mSeleccion_Click();
+    if (!desde.isEmpty())
+        s.setDates(desde, QStringLiteral("31/12/1997"));
+    s.choose(festivo, laboral, colour, word);
+    QSignalSpy shown(&s.panel, &NotesPanel::shown);
+    QVERIFY(s.dialog.cmdPantalla_Click());
+
+    QCOMPARE(s.store->rsLista.query(), query);
+    QCOMPARE(s.listed(), dates);
+    QCOMPARE(s.panel.caption->text(),
+             QString::number(dates.size()) + QStringLiteral(" Notas seleccionadas"));
+    QCOMPARE(shown.size(), 1);
+    if (desde.isEmpty())
+        QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("24/12/1996"));
+    QVERIFY(s.boxes.calls().isEmpty());
+    QVERIFY(s.printer.lines.isEmpty());
+    QCOMPARE(s.printer.endDocs, 0);
+}
+
+void TestSeleccion::alguna()
+{
+    Selection s;
+    s.setDates(QStringLiteral("01/01/1997"), QStringLiteral("31/12/1997"));
+    s.dialog.Command3->click();
+    QCOMPARE(s.dialog.txtNota->text(), QStringLiteral("?"));
+    s.dialog.cmdPantalla->click();
+    // The empty note of 19 March and the Null one of 2 May are left out.
+    QCOMPARE(s.listed(), datesOf({0, 2, 3, 5, 7, 8, 9}));
+    QCOMPARE(s.panel.caption->text(), QStringLiteral("7 Notas seleccionadas"));
+}
+
+void TestSeleccion::printedTitles_data()
+{
+    QTest::addColumn<bool>("festivo");
+    QTest::addColumn<bool>("laboral");
+    QTest::addColumn<Colour>("colour");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("hasta");
+    QTest::addColumn<QStringList>("lines");
+
+    const QString rule = ListingPrinter::rule();
+    const QString heading = ListingPrinter::heading();
+    QTest::newRow("holidays of 1997")
+        << true << false << Colour::Todos << ""
+        << "31/12/1997"
+        << QStringList{"4 Hallados entre 01/01/1997 y 31/12/1997, FESTIVOS",
+                       rule,
+                       heading,
+                       "01/ene/97  Año nuevo",
+                       "06/ene/97  Reyes",
+                       "01/may/97  Cena con O'Brien",
+                       "15/ago/97  reunion anual [interna]"};
+    QTest::newRow("working days in blue")
+        << false << true << Colour::Azul << ""
+        << "31/12/1997"
+        << QStringList{"1 Hallados entre 01/01/1997 y 31/12/1997, LABORABLES, AZULES", rule,
+                       heading, "05/mar/97  Reunión de equipo"};
+    QTest::newRow("days without a note print with an empty note")
+        << false << true << Colour::Todos << ""
+        << "02/05/1997"
+        << QStringList{"3 Hallados entre 01/01/1997 y 02/05/1997, LABORABLES",
+                       rule,
+                       heading,
+                       "05/mar/97  Reunión de equipo",
+                       "19/mar/97  ",
+                       "02/may/97  "};
+    QTest::newRow("word in the title in upper case, as typed")
+        << true << true << Colour::Negro << " o'brien"
+        << "31/12/1997"
+        << QStringList{"1 Hallados entre 01/01/1997 y 31/12/1997, NEGROS y con \" O'BRIEN\"", rule,
+                       heading, "01/may/97  Cena con O'Brien"};
+    QTest::newRow("nothing found: nothing printed") << true << true << Colour::Todos << "no existe"
+                                                    << "31/12/1997" << QStringList{};
+}
+
+void TestSeleccion::printedTitles()
+{
+    QFETCH(bool, festivo);
+    QFETCH(bool, laboral);
+    QFETCH(Colour, colour);
+    QFETCH(QString, word);
+    QFETCH(QString, hasta);
+    QFETCH(QStringList, lines);
+
+    Selection s;
+    s.setDates(QStringLiteral("01/01/1997"), hasta);
+    s.choose(festivo, laboral, colour, word);
+    QVERIFY(s.dialog.Command2_Click());
+    QCOMPARE(s.printer.lines, lines);
+    QCOMPARE(s.printer.endDocs, lines.isEmpty() ? 0 : 1);
+    QCOMPARE(s.panel.caption->text(), QString::number(qMax(0, int(lines.size()) - 3)) +
+                                          QStringLiteral(" Notas seleccionadas"));
+}
+
+void TestSeleccion::keptAfterCerrar()
+{
+    Selection s;
+    s.dialog.mSeleccion_Click();
+    s.setDates(QStringLiteral("02/01/1997"), QStringLiteral("30/11/1997"));
+    s.choose(false, true, Colour::Verde, QStringLiteral("pago"));
+    QVERIFY(s.dialog.cmdPantalla_Click());
+    s.dialog.Command1->click();
+    QVERIFY(!s.dialog.isVisible());
+
+    s.dialog.mSeleccion_Click();
+    QVERIFY(s.dialog.isVisible());
+    QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("02/01/1997"));
+    QCOMPARE(s.dialog.MaskHasta->displayText(), QStringLiteral("30/11/1997"));
+    QVERIFY(!s.dialog.CheckFestivo->isChecked());
+    QVERIFY(s.dialog.CheckLaboral->isChecked());
+    QVERIFY(s.dialog.OptionVerde->isChecked());
+    QCOMPARE(s.dialog.txtNota->text(), QStringLiteral("pago"));
+    QVERIFY(s.dialog.cmdPantalla_Click());
+    QCOMPARE(s.listed(), datesOf({8}));
+}
+
+void TestSeleccion::cursorAtEnd()
+{
+    Selection s;
+    s.store->rsCalendar.moveLast();
+    s.store->rsCalendar.moveNext();
+    QVERIFY(s.store->rsCalendar.eof());
+    s.dialog.mSeleccion_Click();
+    QCOMPARE(s.dialog.MaskHasta->displayText(), QStringLiteral("05/03/1997"));
+    // Desde is still filled from the first day: the cursor is not at its start.
+    QVERIFY(s.dialog.cmdPantalla_Click());
+    QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("24/12/1996"));
+    QCOMPARE(s.listed(), datesOf({0, 1, 2, 3}));
+}
+
+void TestSeleccion::cursorAtStart()
+{
+    Selection s;
+    s.dialog.mSeleccion_Click();
+    s.store->rsCalendar.moveFirst();
+    s.store->rsCalendar.movePrevious();
+    QVERIFY(s.store->rsCalendar.bof());
+    const QList<QVariantList> before = s.contents();
+
+    for (bool print : {false, true}) {
+        s.boxes.clear();
+        QVERIFY(!(print ? s.dialog.Command2_Click() : s.dialog.cmdPantalla_Click()));
+        QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("__/__/____"));
+        QCOMPARE(s.boxes.calls().size(), 1);
+        QCOMPARE(s.boxes.calls().first().prompt, QStringLiteral("Fecha erronea"));
+        QCOMPARE(s.dialog.focusWidget(), s.dialog.MaskDesde);
+    }
+    s.dialog.MaskDesde_LostFocus();
+    QCOMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("__/__/____"));
+    QCOMPARE(s.boxes.calls().size(), 2);
+    QVERIFY(s.store->rsLista.query().isEmpty());
+    QVERIFY(s.printer.lines.isEmpty());
+    QCOMPARE(s.contents(), before);
+}
+
+void TestSeleccion::refusedDates_data()
+{
+    QTest::addColumn<bool>("withDays");
+    QTest::addColumn<QString>("desde");
+    QTest::addColumn<QString>("hasta");
+    QTest::addColumn<bool>("print");
+    QTest::addColumn<QString>("refused"); // the box that gets the focus back
+
+    QTest::newRow("empty Hasta") << true << "01/01/1997"
+                                 << "" << false << "MaskHasta";
+    QTest::newRow("empty Hasta, printing") << true << "01/01/1997"
+                                           << "" << true << "MaskHasta";
+    QTest::newRow("no 31 February") << true << "31/02/1997"
+                                    << "31/12/1997" << false << "MaskDesde";
+    QTest::newRow("half-typed Desde") << true << "01/0"
+                                      << "31/12/1997" << true << "MaskDesde";
+    QTest::newRow("month 13 in Hasta") << true << "01/01/1997"
+                                       << "01/13/1997" << false << "MaskHasta";
+    QTest::newRow("year 0099 is no year of the calendar") << true << "01/01/0099"
+                                                          << "31/12/1997" << false << "MaskDesde";
+    QTest::newRow("empty Desde over an empty table") << false << ""
+                                                     << "31/12/1997" << true << "MaskDesde";
+    QTest::newRow("both wrong: Desde first") << true << "00/00/0000"
+                                             << "99/99/9999" << false << "MaskDesde";
+}
+
+void TestSeleccion::refusedDates()
+{
+    QFETCH(bool, withDays);
+    QFETCH(QString, desde);
+    QFETCH(QString, hasta);
+    QFETCH(bool, print);
+    QFETCH(QString, refused);
+
+    Selection s(withDays);
+    s.dialog.show();
+    s.setDates(desde, hasta);
+    s.dialog.txtNota->setFocus();
+    const QList<QVariantList> before = s.contents();
+    QSignalSpy shown(&s.panel, &NotesPanel::shown);
+    QVERIFY(!(print ? s.dialog.Command2_Click() : s.dialog.cmdPantalla_Click()));
+
+    QCOMPARE(s.boxes.calls().size(), 1);
+    const FakeMessageBoxes::Call& call = s.boxes.calls().first();
+    QCOMPARE(call.prompt, QStringLiteral("Fecha erronea"));
+    QCOMPARE(call.style, int(MessageBoxes::OkOnly));
+    QCOMPARE(call.title, QStringLiteral("Tarvelo"));
+    QCOMPARE(s.dialog.focusWidget()->objectName(), refused);
+    QCOMPARE(shown.size(), 0);
+    QVERIFY(s.store->rsLista.query().isEmpty());
+    QVERIFY(s.printer.lines.isEmpty());
+    QCOMPARE(s.printer.endDocs, 0);
+    QCOMPARE(s.contents(), before);
+}
+
+void TestSeleccion::lostFocus_data()
+{
+    QTest::addColumn<bool>("desde");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("empty Desde takes the earliest day") << true << ""
+                                                        << "24/12/1996" << false;
+    QTest::newRow("a date in Desde stays") << true << "07/07/1997"
+                                           << "07/07/1997" << false;
+    QTest::newRow("no such day in Desde") << true << "30/02/1997"
+                                          << "30/02/1997" << true;
+    QTest::newRow("half-typed Desde") << true << "12/1"
+                                      << "12/1_/____" << true;
+    QTest::newRow("empty Hasta takes today") << false << ""
+                                             << "05/03/1997" << false;
+    QTest::newRow("a date in Hasta stays") << false << "08/08/2008"
+                                           << "08/08/2008" << false;
+    QTest::newRow("no such day in Hasta") << false << "29/02/1997"
+                                          << "29/02/1997" << true;
+}
+
+void TestSeleccion::lostFocus()
+{
+    QFETCH(bool, desde);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QFETCH(bool, refused);
+
+    Selection s;
+    s.dialog.show();
+    QLineEdit* box = desde ? s.dialog.MaskDesde : s.dialog.MaskHasta;
+    box->setText(typed);
+    s.dialog.txtNota->setFocus();
+    desde ? s.dialog.MaskDesde_LostFocus() : s.dialog.MaskHasta_LostFocus();
+    QCOMPARE(box->displayText(), expected);
+    QCOMPARE(s.boxes.calls().size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(s.boxes.calls().first().prompt, QStringLiteral("Fecha erronea"));
+        QCOMPARE(s.dialog.focusWidget(), box);
+    } else {
+        QCOMPARE(s.dialog.focusWidget(), s.dialog.txtNota);
+    }
+
+    box->setText(QStringLiteral("01/02/1997"));
+    box->deselect();
+    desde ? s.dialog.MaskDesde_GotFocus() : s.dialog.MaskHasta_GotFocus();
+    QCOMPARE(box->selectedText(), QStringLiteral("01/02/1997"));
+}
+
+void TestSeleccion::focusEvents()
+{
+    // The handlers run on the window's own focus changes, once the change has settled.
+    Selection s;
+    s.dialog.mSeleccion_Click();
+    QVERIFY(QTest::qWaitForWindowActive(&s.dialog));
+    s.dialog.MaskHasta->setText(QStringLiteral("31/12/1997"));
+    s.dialog.MaskDesde->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(s.dialog.MaskDesde->selectedText(), QStringLiteral("__/__/____"));
+    s.dialog.MaskHasta->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(s.dialog.MaskDesde->displayText(), QStringLiteral("24/12/1996"));
+    QTRY_COMPARE(s.dialog.MaskHasta->selectedText(), QStringLiteral("31/12/1997"));
+
+    // A wrong date takes the focus back, once, without the boxes passing the blame around.
+    s.dialog.txtNota->setFocus(Qt::TabFocusReason);
+    QTest::qWait(10);
+    QVERIFY(s.boxes.calls().isEmpty());
+    s.dialog.MaskHasta->setText(QStringLiteral("32/12/1997"));
+    s.dialog.MaskDesde->setText(QStringLiteral("00/01/1997"));
+    s.dialog.MaskDesde->setFocus(Qt::TabFocusReason);
+    s.dialog.MaskHasta->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(s.boxes.calls().size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(s.boxes.calls().size(), 1);
+    QCOMPARE(QApplication::focusWidget(), s.dialog.MaskDesde);
+}
+
+void TestSeleccion::hostileWords_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QList<QDate>>("dates");
+
+    QTest::newRow("apostrophe, searched as typed") << "O'Brien" << datesOf({5});
+    QTest::newRow("apostrophe alone") << "'" << datesOf({5});
+    QTest::newRow("two apostrophes") << "''" << QList<QDate>{};
+    QTest::newRow("a statement after a quote") << "'; DROP TABLE calendar; --" << QList<QDate>{};
+    QTest::newRow("a condition after a quote") << "x' OR '1'='1" << QList<QDate>{};
+    QTest::newRow("a comment after a quote") << "'--" << QList<QDate>{};
+    QTest::newRow("a subquery after a quote")
+        << "' OR fecha IN (SELECT fecha FROM calendar) OR '" << QList<QDate>{};
+    QTest::newRow("open bracket alone: itself") << "[" << datesOf({7});
+    QTest::newRow("unfinished range") << "[a-" << QList<QDate>{};
+    QTest::newRow("closing bracket alone: itself") << "]" << datesOf({7});
+    QTest::newRow("reversed range holds nothing") << "[z-a]" << QList<QDate>{};
+    QTest::newRow("bracket list keeps its meaning") << "[xyz]" << datesOf({3});
+    QTest::newRow("star keeps its meaning") << "*" << datesOf({0, 2, 3, 4, 5, 7, 8, 9});
+    QTest::newRow("question mark keeps its meaning") << "?" << datesOf({0, 2, 3, 5, 7, 8, 9});
+    QTest::newRow("hash keeps its meaning") << "#" << datesOf({8});
+    QTest::newRow("percent and underscore are plain") << "%_" << datesOf({8});
+    QTest::newRow("double quote") << "\"" << QList<QDate>{};
+    QTest::newRow("backslash") << "\\'" << QList<QDate>{};
+    QTest::newRow("semicolon") << ";" << QList<QDate>{};
+    QTest::newRow("NUL inside the word") << QString::fromUtf16(u"O\u0000'Brien", 8) << datesOf({5});
+    QTest::newRow("lone surrogate") << QString(QChar(0xd800)) << QList<QDate>{};
+    QTest::newRow("a very long word") << QString(1000, QLatin1Char('\'')) << QList<QDate>{};
+}
+
+void TestSeleccion::hostileWords()
+{
+    QFETCH(QString, word);
+    QFETCH(QList<QDate>, dates);
+
+    Selection s;
+    s.setDates(QStringLiteral("01/01/1997"), QStringLiteral("31/12/1997"));
+    s.dialog.txtNota->setMaxLength(32767);
+    s.choose(true, true, Colour::Todos, word);
+    const QList<QVariantList> before = s.contents();
+    for (bool print : {false, true}) {
+        try {
+            QVERIFY(print ? s.dialog.Command2_Click() : s.dialog.cmdPantalla_Click());
+        } catch (const StoreError& error) {
+            QFAIL(qPrintable(error.message()));
+        }
+        QCOMPARE(s.listed(), dates);
+    }
+    QVERIFY(s.boxes.calls().isEmpty());
+    QCOMPARE(s.contents(), before);
+    QCOMPARE(s.printer.endDocs, dates.isEmpty() ? 0 : 1);
+}
+
+void TestSeleccion::randomWords()
+{
+    // Whatever is typed, the listing is exactly the days of the range whose note holds the
+    // trimmed word as a pattern: no word reaches beyond its own quotes.
+    Selection s;
+    s.setDates(QStringLiteral("01/01/1997"), QStringLiteral("31/12/1997"));
+    const QList<QVariantList> before = s.contents();
+    const QString alphabet = QStringLiteral("'\"[]!-*?#%_;\\ ()=oOnNaéÑ1 \t");
+    QRandomGenerator random(19970305);
+    for (int round = 0; round < 400; ++round) {
+        QString word;
+        const int length = random.bounded(1, 12);
+        for (int i = 0; i < length; ++i)
+            word += alphabet.at(random.bounded(int(alphabet.size())));
+        s.dialog.txtNota->setText(word);
+        try {
+            QVERIFY(s.dialog.cmdPantalla_Click());
+        } catch (const StoreError& error) {
+            QFAIL(qPrintable(word + QStringLiteral(": ") + error.message()));
+        }
+        const JetPattern pattern(QLatin1Char('*') + word.trimmed() + QLatin1Char('*'));
+        QList<QDate> expected;
+        for (const Day& day : kDays) {
+            if (day.date.year() == 1997 && !day.nota.isNull() &&
+                pattern.matches(day.nota.toString()))
+                expected << day.date;
+        }
+        std::sort(expected.begin(), expected.end());
+        QVERIFY2(s.listed() == expected, qPrintable(word));
+    }
+    QCOMPARE(s.contents(), before);
+    QVERIFY(s.boxes.calls().isEmpty());
+}
+
+QTEST_MAIN(TestSeleccion)
+#include "tst_seleccion.moc"
