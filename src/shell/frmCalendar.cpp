@@ -7,6 +7,8 @@
 #include "month/AlarmWatcher.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
+#include "notitas/NotitaSlots.h"
+#include "notitas/frmNota.h"
 #include "platform/Clock.h"
 #include "platform/HelpViewer.h"
 #include "platform/Fonts.h"
@@ -57,6 +59,11 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
                               [] { return QDir::currentPath(); }, this);
 
     connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    // A click on the free area of the day panel adds a notita.
+    connect(month_, &MonthView::panelClicked, this, [this] {
+        if (notitas_)
+            notitas_->SSPanel1_Click();
+    });
     connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
     connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
     connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
@@ -117,8 +124,17 @@ void frmCalendar::buildMenus()
 
     QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
     archivo->setObjectName(QStringLiteral("mnuSalir"));
-    item(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"))->setVisible(false);
-    item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas"));
+    QAction* abrirNotitas = item(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"));
+    abrirNotitas->setVisible(false);
+    connect(abrirNotitas, &QAction::triggered, this, [this] {
+        if (notitas_)
+            notitas_->mabrirnotitas_Click();
+    });
+    connect(item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas")),
+            &QAction::triggered, this, [this] {
+                if (notitas_)
+                    notitas_->mCerrarNotitas_Click();
+            });
     QAction* ocultarNotas = item(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"));
     ocultarNotas->setVisible(false);
     connect(ocultarNotas, &QAction::triggered, this, &frmCalendar::mOcultarNotas_Click);
@@ -126,7 +142,11 @@ void frmCalendar::buildMenus()
             &frmCalendar::mVerNotas_Click);
     connect(item(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
             &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
-    item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita"));
+    connect(item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita")), &QAction::triggered,
+            this, [this] {
+                if (notitas_)
+                    notitas_->mAnyadirNotita_Click();
+            });
     QMenu* seleccionar = submenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
     QMenu* mes = submenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
     // The listings cover the month and year that the grid shows now.
@@ -186,12 +206,17 @@ bool frmCalendar::Form_Load()
         notes_->setStore(store_.get());
         alarm_->setStore(store_.get());
         periods_->setStore(store_.get());
+        notitas_ = std::make_unique<NotitaSlots>(*store_, *seams_.boxes,
+                                                 menuItem(QStringLiteral("mAbrirNotitas")),
+                                                 menuItem(QStringLiteral("mCerrarNotitas")));
+        notitas_->MostrarNotitas();
         EmptyDayPruner::prune(store_->rsCalendar);
         editor_->setImageHeight(150);
         month_->FechaActual = DatePattern::format(DatePattern::fromDate(seams_.clock->now().date()),
                                                   QStringLiteral("dd/mm/yyyy"));
         month_->MostrarMes();
     } catch (const StoreError& error) {
+        notitas_.reset();
         month_->setStore(nullptr);
         editor_->setStore(nullptr);
         notes_->setStore(nullptr);
@@ -210,6 +235,8 @@ void frmCalendar::Form_Unload()
     // and not yet written is taken now, so that nothing typed is lost.
     if (store_)
         notes_->commitPendingEdit();
+    if (notitas_)
+        notitas_->hideAll();
     emit ended(0);
     QCoreApplication::exit(0);
 }
@@ -262,6 +289,12 @@ void frmCalendar::bringForward()
     tray_->hide();
     showNormal();
     raise();
+    if (notitas_) {
+        for (int k = 1; k <= 10; ++k) {
+            if (frmNota* nota = notitas_->existingWindow(k); nota && nota->isVisible())
+                nota->raise();
+        }
+    }
     activateWindow();
 }
 

@@ -16,6 +16,7 @@ class CalendarStore;
 class DayEditor;
 class MonthView;
 class NotesPanel;
+class NotitaSlots;
 class QAction;
 class QMenu;
 class QTimer;
@@ -71,6 +72,7 @@ public:
     DayEditor* dayEditor() const { return editor_; }
     NotesPanel* notesPanel() const { return notes_; }
     AlarmWatcher* alarmWatcher() const { return alarm_; }
+    NotitaSlots* notitas() const { return notitas_.get(); } // null until the store is open
     QTimer* timer1() const { return Timer1_; }
     QAction* menuItem(const QString& name) const; // by object name, e.g. "mVerNotas"
     QMenu* menu(const QString& name) const;       // e.g. "mMesactual"
@@ -98,6 +100,7 @@ private:
     DayEditor* editor_ = nullptr;
     NotesPanel* notes_ = nullptr;
     AlarmWatcher* alarm_ = nullptr;
+    std::unique_ptr<NotitaSlots> notitas_;
     QTimer* Timer1_ = nullptr;
     TrayIcon* tray_ = nullptr;
     ClipboardCommands* clipboard_ = nullptr;

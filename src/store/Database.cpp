@@ -70,6 +70,16 @@ std::unique_ptr<Database> Database::open(const QString& path, Access access)
                          rc);
 
     if (access == Access::ReadWrite) {
+        // SQLite quietly opens a file it may not write for reading only; every save would then
+        // fail, so the user is told now, before anything is typed.
+        if (sqlite3_db_readonly(raw, "main") == 1) {
+            throw StoreError(
+                QStringLiteral("El archivo de datos «%1» es de solo lectura: Tarvelo no podría "
+                               "guardar ningún cambio. Compruebe los permisos del archivo y de "
+                               "su carpeta.")
+                    .arg(shown(path)),
+                SQLITE_READONLY);
+        }
         db->execute(QStringLiteral("PRAGMA journal_mode=WAL"));
         db->execute(QStringLiteral("PRAGMA synchronous=FULL"));
     }
