@@ -3,6 +3,7 @@
 // as a PDF, and for scale a "Selección" over the whole store, with and without a word to look
 // for in every note.
 
+#include "BenchApplication.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
 #include "listings/frmSeleccion.h"
@@ -13,7 +14,6 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPrinterInfo>
@@ -192,13 +192,5 @@ BENCHMARK(BM_SeleccionAll)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
 }

@@ -2,11 +2,11 @@
 // update, commit), the same with the text box's own work, and, for scale, one bare SQLite
 // UPDATE of a notita on a connection of its own with the store's journal and sync settings.
 
+#include "BenchApplication.h"
 #include "notitas/frmNota.h"
 #include "platform/MessageBoxes.h"
 #include "store/CalendarStore.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -149,13 +149,5 @@ BENCHMARK(BM_BareUpdate)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
 }

@@ -3,11 +3,11 @@
 // the same walk as one bare SQLite statement on a connection of its own, upper-casing in C++ as
 // the search does, and the same with SQLite's instr() doing the comparing.
 
+#include "BenchApplication.h"
 #include "listings/frmBuscar.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -145,13 +145,5 @@ BENCHMARK(BM_BareScanInstr)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
 }

@@ -2,6 +2,7 @@
 // the button updates, without painting) against the same 31 lookups done with a bare SQLite
 // statement, "Ver notas" from query to caption, and one "Aplicar" (save, relist, redraw).
 
+#include "BenchApplication.h"
 #include "listings/NotesPanel.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
@@ -10,7 +11,6 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -161,13 +161,5 @@ BENCHMARK(BM_Aplicar)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
 }

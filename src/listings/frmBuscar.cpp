@@ -1,5 +1,6 @@
 #include "listings/frmBuscar.h"
 
+#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 #include "store/CalendarStore.h"
@@ -16,14 +17,6 @@
 #include <QTextCursor>
 
 namespace {
-
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(left, top, width, height));
-    return widget;
-}
 
 // The text box counts a "\r\n" of a stored note as one line break, so every such pair before
 // an index of the note moves the box's position one back.
@@ -49,24 +42,24 @@ frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), s
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
-    Label1 = place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
-    txtBuscar = place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
+    Label1 = Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
+    txtBuscar = Controls::place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
     SSCheckMm =
-        place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120, 660, 1455, 315);
+        Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120, 660, 1455, 315);
 
-    Frame1 = place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1", 1740, 60, 1335,
+    Frame1 = Controls::place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1", 1740, 60, 1335,
                    975);
-    SSOptionAtras = place(new QRadioButton(QStringLiteral("Atras"), Frame1), "SSOptionAtras", 180,
+    SSOptionAtras = Controls::place(new QRadioButton(QStringLiteral("Atras"), Frame1), "SSOptionAtras", 180,
                           300, 1035, 255);
-    SSOptionDelante = place(new QRadioButton(QStringLiteral("Delante"), Frame1), "SSOptionDelante",
+    SSOptionDelante = Controls::place(new QRadioButton(QStringLiteral("Delante"), Frame1), "SSOptionDelante",
                             180, 660, 1035, 195);
     SSOptionAtras->setChecked(true);
 
     cmdComenzar =
-        place(new QPushButton(QStringLiteral("&Buscar"), this), "cmdComenzar", 3180, 60, 1035, 315);
-    cmdSiguiente = place(new QPushButton(QStringLiteral("&Siguiente"), this), "cmdSiguiente", 3180,
+        Controls::place(new QPushButton(QStringLiteral("&Buscar"), this), "cmdComenzar", 3180, 60, 1035, 315);
+    cmdSiguiente = Controls::place(new QPushButton(QStringLiteral("&Siguiente"), this), "cmdSiguiente", 3180,
                          420, 1035, 315);
-    cmdCancelar = place(new QPushButton(QStringLiteral("&Cancelar"), this), "cmdCancelar", 3180,
+    cmdCancelar = Controls::place(new QPushButton(QStringLiteral("&Cancelar"), this), "cmdCancelar", 3180,
                         780, 1035, 315);
 
     Line1 = new QFrame(this);
@@ -75,8 +68,8 @@ frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), s
     Line1->setFrameShadow(QFrame::Plain);
     Line1->setGeometry(Twips::toPixels(60), Twips::toPixels(1140), Twips::toPixels(4200 - 60), 1);
 
-    SSFrameHallado = place(new QGroupBox(this), "SSFrameHallado", 60, 1200, 4155, 855);
-    txtHallado = place(new QPlainTextEdit(SSFrameHallado), "txtHallado", 60, 180, 4035, 615);
+    SSFrameHallado = Controls::place(new QGroupBox(this), "SSFrameHallado", 60, 1200, 4155, 855);
+    txtHallado = Controls::place(new QPlainTextEdit(SSFrameHallado), "txtHallado", 60, 180, 4035, 615);
     txtHallado->setReadOnly(true);
     {
         QPalette palette = txtHallado->palette();

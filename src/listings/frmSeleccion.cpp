@@ -2,6 +2,7 @@
 
 #include "listings/NotesPanel.h"
 #include "platform/Clock.h"
+#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
@@ -30,18 +31,9 @@ const QColor kRed(255, 0, 0);
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
 {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::rect(left, top, width, height));
+    Controls::place(widget, name, left, top, width, height);
     widget->setFont(Fonts::sansSerif(8.25, true));
     return widget;
-}
-
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
 }
 
 QLineEdit* dateBox(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -69,25 +61,25 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, Printer& printer, MessageBoxes& bo
     Frame1 = place(new QGroupBox(QStringLiteral("Color"), this), "Frame1", 60, 0, 1875, 915);
     OptionAzul =
         place(new QRadioButton(QStringLiteral("Azul"), Frame1), "OptionAzul", 120, 180, 855, 375);
-    setTextColor(OptionAzul, kBlue);
+    Controls::setTextColor(OptionAzul, kBlue);
     OptionNegro =
         place(new QRadioButton(QStringLiteral("Negro"), Frame1), "OptionNegro", 960, 240, 855, 255);
     Option1 =
         place(new QRadioButton(QStringLiteral("Todos"), Frame1), "Option1", 120, 540, 855, 195);
-    setTextColor(Option1, kDarkGrey);
+    Controls::setTextColor(Option1, kDarkGrey);
     Option1->setChecked(true);
     OptionVerde =
         place(new QRadioButton(QStringLiteral("Verde"), Frame1), "OptionVerde", 960, 540, 855, 195);
-    setTextColor(OptionVerde, kGreen);
+    Controls::setTextColor(OptionVerde, kGreen);
 
     Frame2 = place(new QGroupBox(QStringLiteral("Festivo"), this), "Frame2", 1980, 0, 1335, 915);
     CheckFestivo = place(new QCheckBox(QStringLiteral("Festivo"), Frame2), "CheckFestivo", 180, 300,
                          1035, 195);
-    setTextColor(CheckFestivo, kRed);
+    Controls::setTextColor(CheckFestivo, kRed);
     CheckFestivo->setChecked(true);
     CheckLaboral = place(new QCheckBox(QStringLiteral("Laboral"), Frame2), "CheckLaboral", 180, 600,
                          1035, 195);
-    setTextColor(CheckLaboral, kDarkGrey);
+    Controls::setTextColor(CheckLaboral, kDarkGrey);
     CheckLaboral->setChecked(true);
 
     Frame3 = place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960, 1875, 915);

@@ -5,6 +5,7 @@
 #include "month/MonthView.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 #include "store/CalendarStore.h"
@@ -34,18 +35,9 @@ constexpr int kClosedByCerrarGrid = 3350;
 template <typename W> W* place(W* widget, const char* name, int left, int top, int width,
                                int height)
 {
-    widget->setObjectName(QString::fromUtf8(name));
-    widget->setGeometry(Twips::rect(left, top, width, height));
+    Controls::place(widget, name, left, top, width, height);
     widget->setFont(Fonts::sansSerif(8.25, true));
     return widget;
-}
-
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
 }
 
 QFrame* frame(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -65,30 +57,25 @@ DayEditor::DayEditor(MonthView& month, Clock& clock, MessageBoxes& boxes, QWidge
     FrameColores = frame(client, "FrameColores", 0, 3360, 1575, 855);
     SSOptionAzul1 = place(new QRadioButton(QStringLiteral("Azul"), FrameColores),
                           "SSOptionAzul1", 60, 180, 855, 255);
-    setTextColor(SSOptionAzul1, QColor(0, 0, 255));
+    Controls::setTextColor(SSOptionAzul1, QColor(0, 0, 255));
     SSOptionNegro9 = place(new QRadioButton(QStringLiteral("Negro"), FrameColores),
                            "SSOptionNegro9", 720, 180, 795, 255);
-    setTextColor(SSOptionNegro9, QColor(0, 0, 0));
+    Controls::setTextColor(SSOptionNegro9, QColor(0, 0, 0));
     SSOptionGris5 = place(new QRadioButton(QStringLiteral("Gris"), FrameColores),
                           "SSOptionGris5", 60, 540, 675, 195);
-    setTextColor(SSOptionGris5, QColor(128, 128, 128));
+    Controls::setTextColor(SSOptionGris5, QColor(128, 128, 128));
     SSOptionVerde13 = place(new QRadioButton(QStringLiteral("Verde"), FrameColores),
                             "SSOptionVerde13", 720, 540, 795, 195);
-    setTextColor(SSOptionVerde13, QColor(0, 192, 0));
+    Controls::setTextColor(SSOptionVerde13, QColor(0, 192, 0));
 
     SSCheckFestivo = place(new QCheckBox(QStringLiteral("Festivo"), client), "SSCheckFestivo",
                            2520, 3450, 975, 255);
     SSCheckFestivo->setToolTip(QStringLiteral("Marca la fecha como festivo"));
-    setTextColor(SSCheckFestivo, QColor(255, 0, 0));
+    Controls::setTextColor(SSCheckFestivo, QColor(255, 0, 0));
 
     lblFecha = place(new QLabel(client), "lblFecha", 1620, 3480, 855, 195);
     lblFecha->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    {
-        QPalette palette = lblFecha->palette();
-        palette.setColor(QPalette::Window, QColor(0, 255, 255));
-        lblFecha->setPalette(palette);
-        lblFecha->setAutoFillBackground(true);
-    }
+    Controls::setBackground(lblFecha, QColor(0, 255, 255));
 
     FrameAlarma = frame(client, "FrameAlarma", 1620, 3660, 1800, 555);
     Image1 = place(new QLabel(FrameAlarma), "Image1", 60, 300, 435, 120);

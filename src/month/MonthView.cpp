@@ -4,6 +4,7 @@
 #include "month/DayMarkPictures.h"
 #include "month/MonthPanel.h"
 #include "platform/Clock.h"
+#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 #include "store/CalendarStore.h"
@@ -24,14 +25,6 @@ constexpr int kSixRowWindow = 4000;
 constexpr int kFiveRowGrid = 2920;
 constexpr int kSixRowGrid = 3370;
 constexpr int kNeutralPicture = 5;
-
-void paintBackground(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, color);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 QPushButton* moveButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& tip, int left)
@@ -54,13 +47,13 @@ MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
     lblFondo_->setObjectName(QStringLiteral("lblFondo"));
     lblFondo_->setGeometry(Twips::rect(240, 0, 3195, 450));
     lblFondo_->setFont(Fonts::sansSerif(13.5, true));
-    paintBackground(lblFondo_, kCyan);
+    Controls::setBackground(lblFondo_, kCyan);
 
     lblMes_ = new QLabel(client);
     lblMes_->setObjectName(QStringLiteral("lblMes"));
     lblMes_->setGeometry(Twips::rect(1620, 0, 90, 300));
     lblMes_->setFont(Fonts::sansSerif(12, true));
-    paintBackground(lblMes_, kCyan);
+    Controls::setBackground(lblMes_, kCyan);
 
     SSCmdMenosAnyo_ = moveButton(client, "SSCmdMenosAnyo", QStringLiteral("<<"),
                                  QStringLiteral("Retrocede un año"), 60);
@@ -90,7 +83,7 @@ MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
         header->setFont(Fonts::sansSerif(8.25, true));
         header->setGeometry(Twips::rect(60 + 480 * c, 180, 495, 195));
         if (c == 6) {
-            paintBackground(header, kRed);
+            Controls::setBackground(header, kRed);
             QPalette palette = header->palette();
             palette.setColor(QPalette::WindowText, QColor(64, 64, 64));
             header->setPalette(palette);
