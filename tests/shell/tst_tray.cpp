@@ -1,5 +1,6 @@
 #include "TestSeams.h"
 #include "shell/TrayIcon.h"
+#include "store/DatePattern.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
 
@@ -18,6 +19,7 @@ private slots:
     void hiddenWindowComesBackFromTray();
     void salirFromTrayEndsProgram();
     void withoutTrayOnlyHides();
+    void alarmRingsWhileHidden();
 };
 
 namespace {
@@ -66,6 +68,25 @@ void TestTray::withoutTrayOnlyHides()
     s.window->mCerrarCalendario_Click();
     QVERIFY(!s.window->isVisible());
     QVERIFY(!s.window->trayIcon()->isShown());
+}
+
+
+void TestTray::alarmRingsWhileHidden()
+{
+    Started s(false);
+    s.doubles.clock.set(QDateTime(QDate(1997, 3, 5), QTime(9, 5, 30)));
+    s.window->store()->dbCalendar->execute(
+        QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                       "VALUES (%1, 'dentista', 0, 1, %2, 5)")
+            .arg(DatePattern::fromDate(QDate(1997, 3, 5)))
+            .arg(DatePattern::fromTime(9, 5)));
+    s.window->store()->dbCalendar->noteWrite();
+    s.window->mCerrarCalendario_Click();
+    QVERIFY(!s.window->isVisible());
+
+    s.window->Timer1_Timer();
+    QCOMPARE(s.doubles.sound.played.size(), 1);
+    QCOMPARE(s.doubles.boxes.calls().last().prompt, QStringLiteral("A sonado la ALARMA a las 09:05"));
 }
 
 QTEST_MAIN(TestTray)
