@@ -8,6 +8,10 @@
 namespace {
 
 constexpr int kFirstField = 2; // every positioning query selects rowid, the key, then *
+// A walk reads a few rows at first and more as it goes on, so that a single step stays cheap
+// and a long walk costs one statement for many rows.
+constexpr int kFirstBatch = 8;
+constexpr int kLargestBatch = 512;
 
 QString quoted(const QString& name)
 {
@@ -62,21 +66,25 @@ void TableCursor::prepare()
     const QString select = QStringLiteral("SELECT rowid, %1, * FROM %2 ").arg(k, t);
     const QString up = QStringLiteral(" ORDER BY %1, rowid LIMIT 1").arg(k);
     const QString down = QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT 1").arg(k);
-    const bool tableOrder = indexName_.isEmpty();
-
     first_ = db_.prepare(select + up);
     last_ = db_.prepare(select + down);
+
+    // The walks read as many rows as ?9 says.
+    const QString walkUp = QStringLiteral(" ORDER BY %1, rowid LIMIT ?9").arg(k);
+    const QString walkDown = QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT ?9").arg(k);
+    const bool tableOrder = indexName_.isEmpty();
     if (tableOrder) {
-        next_ = db_.prepare(select + QStringLiteral("WHERE rowid > ?2") + up);
-        previous_ = db_.prepare(select + QStringLiteral("WHERE rowid < ?2") + down);
+        next_ = db_.prepare(select + QStringLiteral("WHERE rowid > ?2") + walkUp);
+        previous_ = db_.prepare(select + QStringLiteral("WHERE rowid < ?2") + walkDown);
     } else {
         // Row values keep the walk on the index even where two rows share a key.
-        next_ = db_.prepare(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + up);
-        previous_ =
-            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) + down);
+        next_ =
+            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + walkUp);
+        previous_ = db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) +
+                                walkDown);
     }
-    nextFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 > ?1").arg(k) + up);
-    previousFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 < ?1").arg(k) + down);
+    nextFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 > ?1").arg(k) + walkUp);
+    previousFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 < ?1").arg(k) + walkDown);
     seek_ = db_.prepare(select + QStringLiteral("WHERE %1 = ?1 ORDER BY rowid LIMIT 1").arg(k));
     reload_ = db_.prepare(select + QStringLiteral("WHERE rowid = ?1"));
 }
@@ -96,9 +104,67 @@ bool TableCursor::positionFrom(Statement& statement)
     return true;
 }
 
+void TableCursor::clearAhead()
+{
+    ahead_.clear();
+    aheadDirection_ = 0;
+    aheadExhausted_ = false;
+    batch_ = kFirstBatch;
+}
+
+bool TableCursor::walkFrom(Statement& statement, int direction)
+{
+    statement.bind(9, batch_);
+    clearAhead();
+    if (!statement.step())
+        return false;
+    rowid_ = statement.columnInt64(0);
+    key_ = statement.column(1);
+    row_.resize(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c)
+        row_[c] = statement.column(kFirstField + c);
+    int read = 1;
+    while (read < batch_ && statement.step()) {
+        Row ahead{statement.columnInt64(0), statement.column(1), {}};
+        ahead.fields.resize(columns_.size());
+        for (int c = 0; c < columns_.size(); ++c)
+            ahead.fields[c] = statement.column(kFirstField + c);
+        ahead_.push_back(std::move(ahead));
+        ++read;
+    }
+    statement.reset();
+    aheadDirection_ = direction;
+    aheadGeneration_ = db_.generation();
+    aheadExhausted_ = read < batch_;
+    batch_ = std::min(batch_ * 4, kLargestBatch);
+    rowGeneration_ = db_.generation();
+    state_ = State::OnRow;
+    return true;
+}
+
+TableCursor::Ahead TableCursor::stepAhead(int direction)
+{
+    if (aheadDirection_ != direction || aheadGeneration_ != db_.generation() ||
+        state_ != State::OnRow) {
+        ahead_.clear();
+        aheadDirection_ = 0;
+        return Ahead::Unknown;
+    }
+    if (ahead_.empty())
+        return aheadExhausted_ ? Ahead::RanOff : Ahead::Unknown;
+    Row& next = ahead_.front();
+    rowid_ = next.rowid;
+    key_ = std::move(next.key);
+    row_ = std::move(next.fields);
+    ahead_.pop_front();
+    rowGeneration_ = aheadGeneration_;
+    return Ahead::Moved;
+}
+
 void TableCursor::moveFirst()
 {
     dropEdit();
+    clearAhead();
     if (positionFrom(first_)) {
         bof_ = eof_ = false;
     } else {
@@ -110,6 +176,7 @@ void TableCursor::moveFirst()
 void TableCursor::moveLast()
 {
     dropEdit();
+    clearAhead();
     if (positionFrom(last_)) {
         bof_ = eof_ = false;
     } else {
@@ -123,20 +190,24 @@ void TableCursor::moveNext()
     if (eof_)
         noCurrentRow("MoveNext");
     dropEdit();
-    Statement* statement = &next_;
+    bool found = false;
     if (bof_ || state_ == State::None) {
-        statement = &first_;
+        clearAhead();
+        found = positionFrom(first_);
+    } else if (const Ahead ahead = stepAhead(+1); ahead != Ahead::Unknown) {
+        found = ahead == Ahead::Moved;
     } else if (state_ == State::Gap) {
-        statement = &nextFromKey_;
-        statement->bind(1, key_);
+        nextFromKey_.bind(1, key_);
+        found = walkFrom(nextFromKey_, +1);
     } else {
-        statement->bind(1, key_);
-        statement->bind(2, rowid_);
+        next_.bind(1, key_);
+        next_.bind(2, rowid_);
+        found = walkFrom(next_, +1);
     }
-    if (positionFrom(*statement)) {
+    if (found) {
         bof_ = false;
     } else {
-        statement->reset();
+        clearAhead();
         state_ = State::None;
         eof_ = true;
     }
@@ -147,20 +218,24 @@ void TableCursor::movePrevious()
     if (bof_)
         noCurrentRow("MovePrevious");
     dropEdit();
-    Statement* statement = &previous_;
+    bool found = false;
     if (eof_ || state_ == State::None) {
-        statement = &last_;
+        clearAhead();
+        found = positionFrom(last_);
+    } else if (const Ahead ahead = stepAhead(-1); ahead != Ahead::Unknown) {
+        found = ahead == Ahead::Moved;
     } else if (state_ == State::Gap) {
-        statement = &previousFromKey_;
-        statement->bind(1, key_);
+        previousFromKey_.bind(1, key_);
+        found = walkFrom(previousFromKey_, -1);
     } else {
-        statement->bind(1, key_);
-        statement->bind(2, rowid_);
+        previous_.bind(1, key_);
+        previous_.bind(2, rowid_);
+        found = walkFrom(previous_, -1);
     }
-    if (positionFrom(*statement)) {
+    if (found) {
         eof_ = false;
     } else {
-        statement->reset();
+        clearAhead();
         state_ = State::None;
         bof_ = true;
     }
@@ -174,6 +249,7 @@ void TableCursor::seek(const QVariant& key)
             SQLITE_MISUSE);
     }
     dropEdit();
+    clearAhead();
     seek_.bind(1, key);
     if (positionFrom(seek_)) {
         noMatch_ = false;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -61,8 +62,15 @@ private:
     enum class State { None, OnRow, Deleted, Gap };
     enum class Mode { None, Adding, Editing };
 
+    enum class Ahead { Unknown, Moved, RanOff };
+
     void prepare();
     bool positionFrom(Statement& statement); // loads the row the statement yields, if any
+    // Walks: the row the statement yields becomes current and the rows after it are kept for
+    // the next moves in the same direction, while nothing is written.
+    bool walkFrom(Statement& statement, int direction);
+    Ahead stepAhead(int direction);
+    void clearAhead();
     void ensureFresh() const;
     void requireRow(const char* operation) const;
     int fieldIndex(const QString& field) const;
@@ -87,6 +95,18 @@ private:
     mutable quint64 rowGeneration_ = 0;
 
     std::map<QString, Statement> writes_; // by SQL text: each shape of write compiles once
+
+    struct Row
+    {
+        qint64 rowid;
+        QVariant key;
+        std::vector<QVariant> fields;
+    };
+    std::deque<Row> ahead_;       // the next rows of a walk, read with the current one
+    int aheadDirection_ = 0;      // +1 forwards, -1 backwards
+    quint64 aheadGeneration_ = 0; // the rows hold while the store's generation is this
+    bool aheadExhausted_ = false; // nothing lies beyond the rows held
+    int batch_ = 0;               // rows the next walk statement reads
 
     Mode mode_ = Mode::None;
     std::vector<std::pair<int, QVariant>> pending_;

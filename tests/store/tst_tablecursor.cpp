@@ -81,6 +81,8 @@ private slots:
     void deleteCurrent_data();
     void deleteCurrent();
     void twoCursorsSeeEachOther();
+    void walkSeesWritesMadeOnTheWay_data();
+    void walkSeesWritesMadeOnTheWay();
     void seekFullDates_data();
     void seekFullDates();
     void notaInTableOrder();
@@ -310,6 +312,59 @@ void TestTableCursor::twoCursorsSeeEachOther()
     QVERIFY_THROWS_EXCEPTION(StoreError, a->value(QStringLiteral("nota")));
     a->moveNext();
     QCOMPARE(offsetOf(*a), 30);
+}
+
+// A walk reads rows ahead of the one it stands on; what another handle writes meanwhile must
+// still be what the next steps show, in both directions and deep into a long walk.
+void TestTableCursor::walkSeesWritesMadeOnTheWay_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("steps"); // moves made before the other handle writes
+    QTest::newRow("forwards, first step") << 1 << 1;
+    QTest::newRow("forwards, deep in the walk") << 1 << 40;
+    QTest::newRow("backwards, first step") << -1 << 1;
+    QTest::newRow("backwards, deep in the walk") << -1 << 40;
+}
+
+void TestTableCursor::walkSeesWritesMadeOnTheWay()
+{
+    QFETCH(int, direction);
+    QFETCH(int, steps);
+    Store s;
+    QList<int> offsets;
+    for (int i = 0; i < 100; ++i)
+        offsets << i * 2;
+    s.db().execute(QStringLiteral("BEGIN"));
+    s.addDays(offsets);
+    s.db().execute(QStringLiteral("COMMIT"));
+
+    auto a = s.days();
+    auto b = s.days();
+    const auto step = [&](TableCursor& c) { direction > 0 ? c.moveNext() : c.movePrevious(); };
+    direction > 0 ? a->moveFirst() : a->moveLast();
+    for (int i = 0; i < steps; ++i)
+        step(*a);
+    const int here = offsetOf(*a);
+
+    // Through b: the next day changes its note, the one after goes, and a new day comes
+    // between them.
+    const int next = here + 2 * direction;
+    const int gone = here + 4 * direction;
+    b->seek(kMay1 + next);
+    b->edit();
+    b->setValue(QStringLiteral("nota"), QStringLiteral("cambiada"));
+    b->update();
+    b->seek(kMay1 + gone);
+    b->deleteCurrent();
+    s.addDay(kMay1 + next + direction, QStringLiteral("nueva"));
+
+    step(*a);
+    QCOMPARE(offsetOf(*a), next);
+    QCOMPARE(a->value(QStringLiteral("nota")).toString(), QStringLiteral("cambiada"));
+    step(*a);
+    QCOMPARE(a->value(QStringLiteral("nota")).toString(), QStringLiteral("nueva"));
+    step(*a);
+    QCOMPARE(offsetOf(*a), here + 6 * direction);
 }
 
 void TestTableCursor::seekFullDates_data()
