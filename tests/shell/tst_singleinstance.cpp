@@ -1,6 +1,9 @@
 #include "shell/SingleInstance.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,6 +16,7 @@ private slots:
     void secondStartOnSameFolderHandsOver();
     void otherFolderIsIndependent();
     void claimReturnsAfterFirstEnds();
+    void lockLeftByKilledCopyIsTaken();
 };
 
 void TestSingleInstance::secondStartOnSameFolderHandsOver()
@@ -51,6 +55,25 @@ void TestSingleInstance::claimReturnsAfterFirstEnds()
         SingleInstance first(dir.path());
         QVERIFY(first.claim());
     }
+    SingleInstance next(dir.path());
+    QVERIFY(next.claim());
+}
+
+void TestSingleInstance::lockLeftByKilledCopyIsTaken()
+{
+    QTemporaryDir dir;
+    SingleInstance probe(dir.path());
+    // A lock file as a copy that was killed leaves it: a process number that no longer runs.
+    QProcess gone;
+    gone.start(QStringLiteral("true"), {});
+    QVERIFY(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999999;
+    QFile file(probe.lockPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(deadPid) + "\ntarvelo\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
+    file.close();
+
     SingleInstance next(dir.path());
     QVERIFY(next.claim());
 }
