@@ -4,6 +4,7 @@
 // for in every note.
 
 #include "BenchApplication.h"
+#include "BenchSupport.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
 #include "listings/frmSeleccion.h"
@@ -29,17 +30,7 @@ namespace {
 
 constexpr int kRows = 100000;
 
-class FixedClock : public Clock
-{
-public:
-    QDateTime now() const override { return QDateTime(QDate(1997, 3, 5), QTime(9, 7)); }
-};
 
-class SilentBoxes : public MessageBoxes
-{
-public:
-    int show(const QString&, int, const QString&) override { return Ok; }
-};
 
 // Counts what it is sent, so that the print path is timed without a device.
 class CountingPrinter : public Printer
@@ -56,34 +47,19 @@ public:
 };
 
 // 100k days from 1 January 1800, every one with a note; one in ten mentions a "reunion".
-struct Fixture
+struct Fixture : BenchStore
 {
     Fixture()
     {
-        if (!dir.isValid())
-            throw std::runtime_error("no temporary folder");
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        const Database& db = *store->dbCalendar;
-        db.execute(QStringLiteral("BEGIN"));
-        {
-            Statement insert = db.prepare(
-                QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-                               "VALUES (?1, ?2, ?3, 0, 0, ?4)"));
-            const double first = DatePattern::fromDate(QDate(1800, 1, 1));
-            for (int i = 0; i < kRows; ++i) {
-                insert.bind(1, first + i);
-                insert.bind(2, i % 10 == 0 ? QStringLiteral("Reunion de equipo %1").arg(i)
-                                           : QStringLiteral("Nota del día %1").arg(i));
-                insert.bind(3, i % 11 == 0 ? 1 : 0);
-                insert.bind(4, 1 + 4 * (i % 4));
-                insert.execute();
-                insert.reset();
-            }
-        }
-        db.execute(QStringLiteral("COMMIT"));
-        store->dbCalendar->noteWrite();
-        store->rsCalendar.moveFirst();
+        fillDays(kRows, QDate(1800, 1, 1),
+                 QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                                "VALUES (?1, ?2, ?3, 0, 0, ?4)"),
+                 [](Statement& insert, int i) {
+                     insert.bind(2, i % 10 == 0 ? QStringLiteral("Reunion de equipo %1").arg(i)
+                                                : QStringLiteral("Nota del día %1").arg(i));
+                     insert.bind(3, i % 11 == 0 ? 1 : 0);
+                     insert.bind(4, 1 + 4 * (i % 4));
+                 });
 
         notes = std::make_unique<NotesPanel>(&client);
         notes->setStore(store.get());
@@ -93,8 +69,6 @@ struct Fixture
         selection->setStore(store.get());
     }
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
-    std::unique_ptr<CalendarStore> store;
     FixedClock clock;
     SilentBoxes boxes;
     CountingPrinter printer;
@@ -104,14 +78,11 @@ struct Fixture
     std::unique_ptr<frmSeleccion> selection;
 };
 
-// Made on first use and destroyed before the application object, whose widgets it holds.
-std::unique_ptr<Fixture> g_fixture;
+LazyFixture<Fixture> g_fixture;
 
 Fixture& fixture()
 {
-    if (!g_fixture)
-        g_fixture = std::make_unique<Fixture>();
-    return *g_fixture;
+    return g_fixture.get();
 }
 
 const double kReference = DatePattern::fromDate(QDate(1997, 5, 14));

@@ -3,6 +3,7 @@
 // UPDATE of a notita on a connection of its own with the store's journal and sync settings.
 
 #include "BenchApplication.h"
+#include "BenchSupport.h"
 #include "notitas/frmNota.h"
 #include "platform/MessageBoxes.h"
 #include "store/CalendarStore.h"
@@ -26,11 +27,6 @@ constexpr int kNotitas = 10;
 constexpr int kBoundRow = 5;
 constexpr int kBareRow = 6;
 
-class SilentBoxes : public MessageBoxes
-{
-public:
-    int show(const QString&, int, const QString&) override { return Ok; }
-};
 
 void exec(sqlite3* db, const char* sql)
 {
@@ -43,14 +39,10 @@ void exec(sqlite3* db, const char* sql)
 }
 
 // Ten notitas, window 1 bound to one of them, and a second connection on the same file.
-struct Fixture
+struct Fixture : BenchStore
 {
     Fixture()
     {
-        if (!dir.isValid())
-            throw std::runtime_error("no temporary folder");
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
         for (int k = 1; k <= kNotitas; ++k) {
             Statement insert = store->dbCalendar->prepare(
                 QStringLiteral("INSERT INTO Nota (nota, \"Top\", \"Left\") VALUES (?1, ?2, ?3)"));
@@ -84,8 +76,6 @@ struct Fixture
         sqlite3_close_v2(bare);
     }
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
-    std::unique_ptr<CalendarStore> store;
     SilentBoxes boxes;
     std::unique_ptr<frmNota> notita;
     sqlite3* bare = nullptr;
@@ -93,14 +83,11 @@ struct Fixture
     int serial = 0; // every write carries a text of its own, so that every write rewrites
 };
 
-// Made on first use and destroyed before the application object, whose widgets it holds.
-std::unique_ptr<Fixture> g_fixture;
+LazyFixture<Fixture> g_fixture;
 
 Fixture& fixture()
 {
-    if (!g_fixture)
-        g_fixture = std::make_unique<Fixture>();
-    return *g_fixture;
+    return g_fixture.get();
 }
 
 void BM_GuardarNotita(benchmark::State& state)

@@ -4,6 +4,7 @@
 // the search does, and the same with SQLite's instr() doing the comparing.
 
 #include "BenchApplication.h"
+#include "BenchSupport.h"
 #include "listings/frmBuscar.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
@@ -27,50 +28,29 @@ constexpr int kRows = 100000;
 const QString kNowhere = QStringLiteral("Texto que no está en ninguna nota");
 
 // 100k days from 1 January 1800, every one with a note.
-struct Fixture
+struct Fixture : BenchStore
 {
     Fixture()
     {
-        if (!dir.isValid())
-            throw std::runtime_error("no temporary folder");
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        sqlite3* db = store->dbCalendar->handle();
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db,
-                           "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-                           "VALUES (?1, 'Reunión del día ' || ?1 || ' con el médico', 0, 0, "
-                           "0.375, 5)",
-                           -1, &insert, nullptr);
-        const double first = DatePattern::fromDate(QDate(1800, 1, 1));
-        for (int i = 0; i < kRows; ++i) {
-            sqlite3_bind_double(insert, 1, first + i);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        store->dbCalendar->noteWrite();
+        fillDays(kRows, QDate(1800, 1, 1),
+                 QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                                "VALUES (?1, 'Reunión del día ' || ?1 || ' con el médico', 0, 0, "
+                                "0.375, 5)"),
+                 [](Statement&, int) {});
 
         form = std::make_unique<frmBuscar>(store.get());
         form->txtBuscar->setText(kNowhere);
         form->SSOptionAtras->setChecked(true);
     }
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
-    std::unique_ptr<CalendarStore> store;
     std::unique_ptr<frmBuscar> form;
 };
 
-// Made on first use and destroyed before the application object, whose widgets it holds.
-std::unique_ptr<Fixture> g_fixture;
+LazyFixture<Fixture> g_fixture;
 
 Fixture& fixture()
 {
-    if (!g_fixture)
-        g_fixture = std::make_unique<Fixture>();
-    return *g_fixture;
+    return g_fixture.get();
 }
 
 sqlite3* openReader(const Fixture& f)

@@ -3,6 +3,7 @@
 // statement, "Ver notas" from query to caption, and one "Aplicar" (save, relist, redraw).
 
 #include "BenchApplication.h"
+#include "BenchSupport.h"
 #include "listings/NotesPanel.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
@@ -27,46 +28,21 @@ namespace {
 
 constexpr int kRows = 100000;
 
-class FixedClock : public Clock
-{
-public:
-    QDateTime now() const override { return QDateTime(QDate(1997, 3, 5), QTime(9, 7)); }
-};
 
-class SilentBoxes : public MessageBoxes
-{
-public:
-    int show(const QString&, int, const QString&) override { return Ok; }
-};
 
 // 100k days from 1 January 1800, every one with a note, holidays and alarms here and there.
-struct Fixture
+struct Fixture : BenchStore
 {
     Fixture()
     {
-        if (!dir.isValid())
-            throw std::runtime_error("no temporary folder");
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        sqlite3* db = store->dbCalendar->handle();
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db,
-                           "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-                           "VALUES (?1, 'Nota del día ' || ?1, ?2, ?3, 0.375, ?4)",
-                           -1, &insert, nullptr);
-        const double first = DatePattern::fromDate(QDate(1800, 1, 1));
-        for (int i = 0; i < kRows; ++i) {
-            sqlite3_bind_double(insert, 1, first + i);
-            sqlite3_bind_int(insert, 2, i % 11 == 0);
-            sqlite3_bind_int(insert, 3, i % 7 == 0);
-            sqlite3_bind_int(insert, 4, 1 + 4 * (i % 4));
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        store->dbCalendar->noteWrite();
+        fillDays(kRows, QDate(1800, 1, 1),
+                 QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                                "VALUES (?1, 'Nota del día ' || ?1, ?2, ?3, 0.375, ?4)"),
+                 [](Statement& insert, int i) {
+                     insert.bind(2, i % 11 == 0 ? 1 : 0);
+                     insert.bind(3, i % 7 == 0 ? 1 : 0);
+                     insert.bind(4, 1 + 4 * (i % 4));
+                 });
 
         month = std::make_unique<MonthView>(clock, &client);
         month->setStore(store.get());
@@ -79,8 +55,6 @@ struct Fixture
                          &NotesPanel::mVerNotas_Click);
     }
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
-    std::unique_ptr<CalendarStore> store;
     FixedClock clock;
     SilentBoxes boxes;
     QWidget client;
@@ -89,14 +63,11 @@ struct Fixture
     std::unique_ptr<DayEditor> editor;
 };
 
-// Made on first use and destroyed before the application object, whose widgets it holds.
-std::unique_ptr<Fixture> g_fixture;
+LazyFixture<Fixture> g_fixture;
 
 Fixture& fixture()
 {
-    if (!g_fixture)
-        g_fixture = std::make_unique<Fixture>();
-    return *g_fixture;
+    return g_fixture.get();
 }
 
 void BM_MostrarMes(benchmark::State& state)
