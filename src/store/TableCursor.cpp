@@ -89,15 +89,27 @@ void TableCursor::prepare()
     reload_ = db_.prepare(select + QStringLiteral("WHERE rowid = ?1"));
 }
 
+TableCursor::Row TableCursor::rowOf(const Statement& statement) const
+{
+    Row row{statement.columnInt64(0), statement.column(1), {}};
+    row.fields.resize(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c)
+        row.fields[c] = statement.column(kFirstField + c);
+    return row;
+}
+
+void TableCursor::makeCurrent(Row&& row)
+{
+    rowid_ = row.rowid;
+    key_ = std::move(row.key);
+    row_ = std::move(row.fields);
+}
+
 bool TableCursor::positionFrom(Statement& statement)
 {
     if (!statement.step())
         return false;
-    rowid_ = statement.columnInt64(0);
-    key_ = statement.column(1);
-    row_.resize(columns_.size());
-    for (int c = 0; c < columns_.size(); ++c)
-        row_[c] = statement.column(kFirstField + c);
+    makeCurrent(rowOf(statement));
     statement.reset();
     rowGeneration_ = db_.generation();
     state_ = State::OnRow;
@@ -118,18 +130,10 @@ bool TableCursor::walkFrom(Statement& statement, int direction)
     clearAhead();
     if (!statement.step())
         return false;
-    rowid_ = statement.columnInt64(0);
-    key_ = statement.column(1);
-    row_.resize(columns_.size());
-    for (int c = 0; c < columns_.size(); ++c)
-        row_[c] = statement.column(kFirstField + c);
+    makeCurrent(rowOf(statement));
     int read = 1;
     while (read < batch_ && statement.step()) {
-        Row ahead{statement.columnInt64(0), statement.column(1), {}};
-        ahead.fields.resize(columns_.size());
-        for (int c = 0; c < columns_.size(); ++c)
-            ahead.fields[c] = statement.column(kFirstField + c);
-        ahead_.push_back(std::move(ahead));
+        ahead_.push_back(rowOf(statement));
         ++read;
     }
     statement.reset();
@@ -152,10 +156,7 @@ TableCursor::Ahead TableCursor::stepAhead(int direction)
     }
     if (ahead_.empty())
         return aheadExhausted_ ? Ahead::RanOff : Ahead::Unknown;
-    Row& next = ahead_.front();
-    rowid_ = next.rowid;
-    key_ = std::move(next.key);
-    row_ = std::move(next.fields);
+    makeCurrent(std::move(ahead_.front()));
     ahead_.pop_front();
     rowGeneration_ = aheadGeneration_;
     return Ahead::Moved;

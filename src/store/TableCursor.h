@@ -71,6 +71,9 @@ private:
     bool walkFrom(Statement& statement, int direction);
     Ahead stepAhead(int direction);
     void clearAhead();
+    struct Row;
+    Row rowOf(const Statement& statement) const;
+    void makeCurrent(Row&& row);
     void ensureFresh() const;
     void requireRow(const char* operation) const;
     int fieldIndex(const QString& field) const;
