@@ -3,6 +3,7 @@
 #include "month/DayMarkPictures.h"
 #include "month/DayButton.h"
 #include "month/MonthView.h"
+#include "month/Spinner.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Controls.h"
@@ -96,16 +97,9 @@ DayEditor::DayEditor(MonthView& month, Clock& clock, MessageBoxes& boxes, QWidge
     txtMinuto->setToolTip(QStringLiteral("Determina minuto de alarma"));
     Label3 = place(new QLabel(QStringLiteral("m"), FrameAlarma), "Label3", 1440, 240, 135, 255);
 
-    // The spinners rise towards the top: the highest value stands at the top end.
-    VScrollHora = place(new QScrollBar(Qt::Vertical, FrameAlarma), "VScrollHora", 1620, 120,
-                        195, 435);
-    VScrollHora->setRange(0, 23);
-    VScrollHora->setInvertedAppearance(true);
+    VScrollHora = place(new Spinner(23, FrameAlarma), "VScrollHora", 1620, 120, 195, 435);
     VScrollHora->hide();
-    VScrollMinuto = place(new QScrollBar(Qt::Vertical, FrameAlarma), "VScrollMinuto", 1620, 120,
-                          195, 435);
-    VScrollMinuto->setRange(0, 59);
-    VScrollMinuto->setInvertedAppearance(true);
+    VScrollMinuto = place(new Spinner(59, FrameAlarma), "VScrollMinuto", 1620, 120, 195, 435);
     VScrollMinuto->hide();
 
     txtNota1 = place(new QPlainTextEdit(client), "txtNota1", 0, 4260, 3435, 1095);
@@ -230,9 +224,9 @@ void DayEditor::setHourAndMinute(const QString& hour, const QString& minute)
 {
     // A spinner whose value changes rewrites its box as a plain number (9, not 09).
     txtHora->setText(hour);
-    VScrollHora->setValue(int(Val::parse(hour)));
+    VScrollHora->setNumber(int(Val::parse(hour)));
     txtMinuto->setText(minute);
-    VScrollMinuto->setValue(int(Val::parse(minute)));
+    VScrollMinuto->setNumber(int(Val::parse(minute)));
 }
 
 int DayEditor::selectedColor() const
@@ -342,12 +336,12 @@ void DayEditor::txtMinuto_GotFocus()
 
 void DayEditor::VScrollHora_Change()
 {
-    txtHora->setText(QString::number(VScrollHora->value()));
+    txtHora->setText(QString::number(VScrollHora->number()));
 }
 
 void DayEditor::VScrollMinuto_Change()
 {
-    txtMinuto->setText(QString::number(VScrollMinuto->value()));
+    txtMinuto->setText(QString::number(VScrollMinuto->number()));
 }
 
 void DayEditor::setImageHeight(int twips)

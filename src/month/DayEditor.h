@@ -14,8 +14,8 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QScrollBar;
 class QWidget;
+class Spinner;
 
 // The editor of one day under the month grid: its note, holiday mark, colour and alarm time,
 // loaded from the day's row (or defaults) when its button is pressed and written by "Aplicar".
@@ -67,8 +67,8 @@ public:
     QLabel* Label2 = nullptr;
     QLineEdit* txtMinuto = nullptr;
     QLabel* Label3 = nullptr;
-    QScrollBar* VScrollHora = nullptr;
-    QScrollBar* VScrollMinuto = nullptr;
+    Spinner* VScrollHora = nullptr;
+    Spinner* VScrollMinuto = nullptr;
     QPlainTextEdit* txtNota1 = nullptr;
     QPushButton* SScmdAplicar = nullptr;
     QPushButton* SScmdCerrar = nullptr;

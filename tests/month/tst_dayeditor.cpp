@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScrollBar>
+#include "month/Spinner.h"
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -429,9 +429,9 @@ void TestDayEditor::spinners()
     QTRY_VERIFY(d.VScrollMinuto->isVisible());
     QVERIFY(!d.VScrollHora->isVisible());
 
-    d.VScrollHora->setValue(7);
+    d.VScrollHora->setNumber(7);
     QCOMPARE(d.txtHora->text(), QStringLiteral("7"));
-    d.VScrollMinuto->setValue(3);
+    d.VScrollMinuto->setNumber(3);
     QCOMPARE(d.txtMinuto->text(), QStringLiteral("3"));
 
     QVERIFY(d.SSCmdAplicar_Click());
