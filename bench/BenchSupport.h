@@ -39,8 +39,8 @@ struct BenchStore
     }
 
     // One row a day from `first`, through an INSERT whose ?1 is the day; `bind` sets the rest.
-    template <typename Bind> void fillDays(int rows, const QDate& first, const QString& insert,
-                                           Bind bind)
+    template <typename Bind>
+    void fillDays(int rows, const QDate& first, const QString& insert, Bind bind)
     {
         const Database& db = *store->dbCalendar;
         db.execute(QStringLiteral("BEGIN"));

@@ -30,8 +30,6 @@ namespace {
 
 constexpr int kRows = 100000;
 
-
-
 // Counts what it is sent, so that the print path is timed without a device.
 class CountingPrinter : public Printer
 {

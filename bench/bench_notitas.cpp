@@ -27,7 +27,6 @@ constexpr int kNotitas = 10;
 constexpr int kBoundRow = 5;
 constexpr int kBareRow = 6;
 
-
 void exec(sqlite3* db, const char* sql)
 {
     char* error = nullptr;

@@ -28,8 +28,6 @@ namespace {
 
 constexpr int kRows = 100000;
 
-
-
 // 100k days from 1 January 1800, every one with a note, holidays and alarms here and there.
 struct Fixture : BenchStore
 {
@@ -85,8 +83,8 @@ void BM_Bare31Lookups(benchmark::State& state)
     sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(f.dir.path())).constData(), &db,
                     SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* seek = nullptr;
-    sqlite3_prepare_v2(db, "SELECT nota, alarma, Color, festivo FROM calendar WHERE fecha = ?1",
-                       -1, &seek, nullptr);
+    sqlite3_prepare_v2(db, "SELECT nota, alarma, Color, festivo FROM calendar WHERE fecha = ?1", -1,
+                       &seek, nullptr);
     const double first = DatePattern::fromDate(QDate(1997, 3, 1));
     for (auto _ : state) {
         for (int d = 0; d < 31; ++d) {

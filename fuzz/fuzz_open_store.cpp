@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         auto store = CalendarStore::open(dir.path());
-        for (store->rsCalendar.moveFirst(); !store->rsCalendar.eof();
-             store->rsCalendar.moveNext())
+        for (store->rsCalendar.moveFirst(); !store->rsCalendar.eof(); store->rsCalendar.moveNext())
             store->rsCalendar.value(QStringLiteral("nota"));
         for (store->rsNota.moveFirst(); !store->rsNota.eof(); store->rsNota.moveNext())
             store->rsNota.value(QStringLiteral("nota"));

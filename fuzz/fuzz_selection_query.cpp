@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray sql = selection.query().toUtf8();
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(database(), sql.constData(), int(sql.size()), &statement,
-                                      &tail);
+    const int rc =
+        sqlite3_prepare_v2(database(), sql.constData(), int(sql.size()), &statement, &tail);
     if (rc != SQLITE_OK || statement == nullptr) {
         std::fprintf(stderr, "query does not parse: %s\n%s\n", sql.constData(),
                      sqlite3_errmsg(database()));

@@ -37,8 +37,8 @@ int create(const QString& folder, QTextStream& out)
 {
     const QDir dir(folder);
     if (!dir.exists())
-        throw StoreError(QStringLiteral("No existe la carpeta «%1».")
-                             .arg(QDir::toNativeSeparators(folder)));
+        throw StoreError(
+            QStringLiteral("No existe la carpeta «%1».").arg(QDir::toNativeSeparators(folder)));
     const QString path = CalendarStore::pathIn(dir.absolutePath());
     Database::create(path);
     out << "Creado " << QDir::toNativeSeparators(path) << "\n";

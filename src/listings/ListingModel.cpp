@@ -3,9 +3,7 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
-ListingModel::ListingModel(QObject* parent) : QAbstractTableModel(parent)
-{
-}
+ListingModel::ListingModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void ListingModel::setStore(CalendarStore* store)
 {
@@ -51,9 +49,9 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const
         if (c < 0)
             return {};
         const QVariant fecha = store_->rsLista.at(index.row(), c);
-        return fecha.isNull() ? QVariant()
-                              : QVariant(DatePattern::format(fecha.toDouble(),
-                                                             QStringLiteral("dd/mm/yy")));
+        return fecha.isNull()
+                   ? QVariant()
+                   : QVariant(DatePattern::format(fecha.toDouble(), QStringLiteral("dd/mm/yy")));
     }
     const auto it = pending_.find(index.row());
     if (it != pending_.end())

@@ -16,8 +16,8 @@ class NotesPanel : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kFechaWidth = 930;  // twips
-    static constexpr int kNotaWidth = 2745;  // twips
+    static constexpr int kFechaWidth = 930; // twips
+    static constexpr int kNotaWidth = 2745; // twips
 
     explicit NotesPanel(QWidget* client, QObject* parent = nullptr);
 
@@ -32,7 +32,7 @@ public:
 
     void setGridHeight(int twips);
     int gridHeight() const { return gridHeight_; } // twips
-    int recordCount() const; // of the listing shown
+    int recordCount() const;                       // of the listing shown
 
     QFrame* DBGridCalendar = nullptr; // the grid with its caption bar
     QLabel* caption = nullptr;

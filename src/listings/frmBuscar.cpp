@@ -42,25 +42,26 @@ frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), s
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
-    Label1 = Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
+    Label1 =
+        Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
     txtBuscar = Controls::place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
-    SSCheckMm =
-        Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120, 660, 1455, 315);
+    SSCheckMm = Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120,
+                                660, 1455, 315);
 
-    Frame1 = Controls::place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1", 1740, 60, 1335,
-                   975);
-    SSOptionAtras = Controls::place(new QRadioButton(QStringLiteral("Atras"), Frame1), "SSOptionAtras", 180,
-                          300, 1035, 255);
-    SSOptionDelante = Controls::place(new QRadioButton(QStringLiteral("Delante"), Frame1), "SSOptionDelante",
-                            180, 660, 1035, 195);
+    Frame1 = Controls::place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1", 1740,
+                             60, 1335, 975);
+    SSOptionAtras = Controls::place(new QRadioButton(QStringLiteral("Atras"), Frame1),
+                                    "SSOptionAtras", 180, 300, 1035, 255);
+    SSOptionDelante = Controls::place(new QRadioButton(QStringLiteral("Delante"), Frame1),
+                                      "SSOptionDelante", 180, 660, 1035, 195);
     SSOptionAtras->setChecked(true);
 
-    cmdComenzar =
-        Controls::place(new QPushButton(QStringLiteral("&Buscar"), this), "cmdComenzar", 3180, 60, 1035, 315);
-    cmdSiguiente = Controls::place(new QPushButton(QStringLiteral("&Siguiente"), this), "cmdSiguiente", 3180,
-                         420, 1035, 315);
-    cmdCancelar = Controls::place(new QPushButton(QStringLiteral("&Cancelar"), this), "cmdCancelar", 3180,
-                        780, 1035, 315);
+    cmdComenzar = Controls::place(new QPushButton(QStringLiteral("&Buscar"), this), "cmdComenzar",
+                                  3180, 60, 1035, 315);
+    cmdSiguiente = Controls::place(new QPushButton(QStringLiteral("&Siguiente"), this),
+                                   "cmdSiguiente", 3180, 420, 1035, 315);
+    cmdCancelar = Controls::place(new QPushButton(QStringLiteral("&Cancelar"), this), "cmdCancelar",
+                                  3180, 780, 1035, 315);
 
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
@@ -69,7 +70,8 @@ frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), s
     Line1->setGeometry(Twips::toPixels(60), Twips::toPixels(1140), Twips::toPixels(4200 - 60), 1);
 
     SSFrameHallado = Controls::place(new QGroupBox(this), "SSFrameHallado", 60, 1200, 4155, 855);
-    txtHallado = Controls::place(new QPlainTextEdit(SSFrameHallado), "txtHallado", 60, 180, 4035, 615);
+    txtHallado =
+        Controls::place(new QPlainTextEdit(SSFrameHallado), "txtHallado", 60, 180, 4035, 615);
     txtHallado->setReadOnly(true);
     {
         QPalette palette = txtHallado->palette();

@@ -70,8 +70,8 @@ void AlarmWatcher::examine(const QDateTime& minute)
     const QVariant hora = rsCalendar.value(QStringLiteral("hora"));
     if (hora.isNull())
         return;
-    const QString at = DatePattern::format(DatePattern::fromDateTime(minute),
-                                           QStringLiteral("hh:nn"));
+    const QString at =
+        DatePattern::format(DatePattern::fromDateTime(minute), QStringLiteral("hh:nn"));
     if (DatePattern::format(hora.toDouble(), QStringLiteral("hh:nn")) != at)
         return;
 

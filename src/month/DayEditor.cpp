@@ -1,13 +1,13 @@
 #include "month/DayEditor.h"
 
-#include "month/DayMarkPictures.h"
 #include "month/DayButton.h"
+#include "month/DayMarkPictures.h"
 #include "month/MonthView.h"
 #include "month/Spinner.h"
 #include "platform/Clock.h"
-#include "platform/MessageBoxes.h"
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
@@ -33,8 +33,8 @@ constexpr int kOpenGrid = 5775;
 constexpr int kClosedByDayGrid = 3370;
 constexpr int kClosedByCerrarGrid = 3350;
 
-template <typename W> W* place(W* widget, const char* name, int left, int top, int width,
-                               int height)
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height)
 {
     Controls::place(widget, name, left, top, width, height);
     widget->setFont(Fonts::sansSerif(8.25, true));
@@ -56,21 +56,21 @@ DayEditor::DayEditor(MonthView& month, Clock& clock, MessageBoxes& boxes, QWidge
     : QObject(parent), month_(month), clock_(clock), boxes_(boxes)
 {
     FrameColores = frame(client, "FrameColores", 0, 3360, 1575, 855);
-    SSOptionAzul1 = place(new QRadioButton(QStringLiteral("Azul"), FrameColores),
-                          "SSOptionAzul1", 60, 180, 855, 255);
+    SSOptionAzul1 = place(new QRadioButton(QStringLiteral("Azul"), FrameColores), "SSOptionAzul1",
+                          60, 180, 855, 255);
     Controls::setTextColor(SSOptionAzul1, QColor(0, 0, 255));
     SSOptionNegro9 = place(new QRadioButton(QStringLiteral("Negro"), FrameColores),
                            "SSOptionNegro9", 720, 180, 795, 255);
     Controls::setTextColor(SSOptionNegro9, QColor(0, 0, 0));
-    SSOptionGris5 = place(new QRadioButton(QStringLiteral("Gris"), FrameColores),
-                          "SSOptionGris5", 60, 540, 675, 195);
+    SSOptionGris5 = place(new QRadioButton(QStringLiteral("Gris"), FrameColores), "SSOptionGris5",
+                          60, 540, 675, 195);
     Controls::setTextColor(SSOptionGris5, QColor(128, 128, 128));
     SSOptionVerde13 = place(new QRadioButton(QStringLiteral("Verde"), FrameColores),
                             "SSOptionVerde13", 720, 540, 795, 195);
     Controls::setTextColor(SSOptionVerde13, QColor(0, 192, 0));
 
-    SSCheckFestivo = place(new QCheckBox(QStringLiteral("Festivo"), client), "SSCheckFestivo",
-                           2520, 3450, 975, 255);
+    SSCheckFestivo = place(new QCheckBox(QStringLiteral("Festivo"), client), "SSCheckFestivo", 2520,
+                           3450, 975, 255);
     SSCheckFestivo->setToolTip(QStringLiteral("Marca la fecha como festivo"));
     Controls::setTextColor(SSCheckFestivo, QColor(255, 0, 0));
 

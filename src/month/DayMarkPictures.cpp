@@ -76,9 +76,8 @@ QPixmap DayMarkPictures::pixmap(int n, qreal devicePixelRatio, bool transparent)
 {
     const int factor = std::max(1, int(std::ceil(devicePixelRatio)));
     const QImage source = transparent ? transparentPicture(n) : picture(n);
-    QPixmap pixmap = QPixmap::fromImage(
-        source.scaled(kWidth * factor, kHeight * factor, Qt::IgnoreAspectRatio,
-                      Qt::FastTransformation));
+    QPixmap pixmap = QPixmap::fromImage(source.scaled(
+        kWidth * factor, kHeight * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     pixmap.setDevicePixelRatio(factor);
     return pixmap;
 }

@@ -73,7 +73,7 @@ MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
     panel_->setToolTip(QStringLiteral("Pulsando aqui añade una notita"));
     connect(panel_, &MonthPanel::clicked, this, &MonthView::panelClicked);
 
-    static const char* const kHeaderNames[] = {"Label4", "Label6", "Label7", "Label8",
+    static const char* const kHeaderNames[] = {"Label4", "Label6",  "Label7", "Label8",
                                                "Label9", "Label10", "Label5"};
     static const char* const kHeaders[] = {"Lun", "Mar", "Mié", "Jue", "Vie", "Sáb", "Dom"};
     for (int c = 0; c < 7; ++c) {
@@ -113,15 +113,16 @@ void MonthView::MostrarMes()
     emit gridHeightRequested(kFiveRowGrid);
     dFechaActual = DatePattern::read(FechaActual).value_or(dFechaActual);
 
-    lblMes_->setText(DatePattern::format(dFechaActual, QStringLiteral("mmmm")) +
-                     QLatin1Char(' ') + DatePattern::format(dFechaActual, QStringLiteral("yyyy")));
+    lblMes_->setText(DatePattern::format(dFechaActual, QStringLiteral("mmmm")) + QLatin1Char(' ') +
+                     DatePattern::format(dFechaActual, QStringLiteral("yyyy")));
     lblMes_->adjustSize();
     const int width = Twips::fromPixels(lblMes_->width());
     lblMesLeft_ = (kColumnWidth - width) / 2;
     lblMes_->move(Twips::toPixels(lblMesLeft_), 0);
 
-    const double first = DatePattern::read(
-        DatePattern::format(dFechaActual, QStringLiteral("1/mmmm/yyyy"))).value_or(dFechaActual);
+    const double first =
+        DatePattern::read(DatePattern::format(dFechaActual, QStringLiteral("1/mmmm/yyyy")))
+            .value_or(dFechaActual);
     int weekday = DatePattern::format(first, QStringLiteral("w")).toInt() - 1;
     if (weekday == 0)
         weekday = 7;

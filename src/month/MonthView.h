@@ -43,7 +43,7 @@ public:
     DayButton* SScmdDia(int index) const { return buttons_[index]; }
     MonthPanel* SSPanel1() const { return panel_; }
     QLabel* lblMes() const { return lblMes_; }
-    int lblMesLeft() const { return lblMesLeft_; } // twips
+    int lblMesLeft() const { return lblMesLeft_; }   // twips
     int panelHeight() const { return panelHeight_; } // twips
 
     QString FechaActual;     // reference day, "dd/mm/yyyy"

@@ -8,7 +8,8 @@ class MessageBoxes
 {
 public:
     // Style bits, added together: one button set, one icon, optionally the default button.
-    enum Style : int {
+    enum Style : int
+    {
         OkOnly = 0,
         OkCancel = 1,
         Critical = 16,
@@ -17,7 +18,11 @@ public:
         Information = 64,
         DefaultButton2 = 256,
     };
-    enum Answer : int { Ok = 1, Cancel = 2 };
+    enum Answer : int
+    {
+        Ok = 1,
+        Cancel = 2
+    };
 
     static QString applicationTitle() { return QStringLiteral("Tarvelo"); }
 

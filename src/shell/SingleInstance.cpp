@@ -30,7 +30,8 @@ bool isLeftByDeadCopy(const QLockFile& lock, const QString& path)
     QString app;
     if (!lock.getLockInfo(&pid, &host, &app)) {
         const QDateTime written = QFileInfo(path).lastModified();
-        return written.isValid() && written.msecsTo(QDateTime::currentDateTime()) > kUnreadableLockAgeMs;
+        return written.isValid() &&
+               written.msecsTo(QDateTime::currentDateTime()) > kUnreadableLockAgeMs;
     }
 #ifdef Q_OS_UNIX
     if (pid > 0 && ::kill(pid_t(pid), 0) == -1 && errno == ESRCH)

@@ -10,8 +10,8 @@
 #include "notitas/NotitaSlots.h"
 #include "notitas/frmNota.h"
 #include "platform/Clock.h"
-#include "platform/HelpViewer.h"
 #include "platform/Fonts.h"
+#include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
 #include "shell/ClipboardCommands.h"
@@ -55,8 +55,8 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
     month_ = new MonthView(*seams_.clock, client_, this);
     editor_ = new DayEditor(*month_, *seams_.clock, *seams_.boxes, client_, this);
     notes_ = new NotesPanel(client_, this);
-    alarm_ = new AlarmWatcher(*seams_.clock, *seams_.sound, *seams_.boxes,
-                              [] { return QDir::currentPath(); }, this);
+    alarm_ = new AlarmWatcher(
+        *seams_.clock, *seams_.sound, *seams_.boxes, [] { return QDir::currentPath(); }, this);
 
     connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
     // A click on the free area of the day panel adds a notita.
@@ -130,8 +130,8 @@ void frmCalendar::buildMenus()
         if (notitas_)
             notitas_->mabrirnotitas_Click();
     });
-    connect(item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas")),
-            &QAction::triggered, this, [this] {
+    connect(item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas")), &QAction::triggered,
+            this, [this] {
                 if (notitas_)
                     notitas_->mCerrarNotitas_Click();
             });
@@ -159,8 +159,8 @@ void frmCalendar::buildMenus()
             [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual); });
     connect(item(anyo, "mImpresoraAnyo", QStringLiteral("Impresora")), &QAction::triggered, this,
             [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual); });
-    connect(item(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered,
-            this, &frmCalendar::mSeleccion_Click);
+    connect(item(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered, this,
+            &frmCalendar::mSeleccion_Click);
     connect(item(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
             &frmCalendar::mSalir_Click);
 

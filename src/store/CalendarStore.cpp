@@ -20,8 +20,7 @@ std::unique_ptr<CalendarStore> CalendarStore::open(const QString& folder)
 }
 
 CalendarStore::CalendarStore(std::unique_ptr<Database> db)
-    : dbCalendar(std::move(db)),
-      rsCalendar(*dbCalendar, QStringLiteral("calendar")),
+    : dbCalendar(std::move(db)), rsCalendar(*dbCalendar, QStringLiteral("calendar")),
       rsNota(*dbCalendar, QStringLiteral("Nota"))
 {
     rsCalendar.setIndex(QStringLiteral("Fecha"));

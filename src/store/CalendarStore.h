@@ -31,7 +31,7 @@ public:
     std::unique_ptr<Database> dbCalendar;
     TableCursor rsCalendar; // index "Fecha": one row per day, in day order
     Listing rsLista;
-    TableCursor rsNota;     // table order: a new notita comes last
+    TableCursor rsNota; // table order: a new notita comes last
 
 private:
     explicit CalendarStore(std::unique_ptr<Database> db);

@@ -24,12 +24,12 @@ sqlite3* openConnection(const QString& path, int flags)
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString why = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                               : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString why =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw StoreError(QStringLiteral("No se puede abrir el archivo de datos «%1»: %2")
-                             .arg(shown(path), why),
-                         rc);
+        throw StoreError(
+            QStringLiteral("No se puede abrir el archivo de datos «%1»: %2").arg(shown(path), why),
+            rc);
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -89,10 +89,9 @@ std::unique_ptr<Database> Database::open(const QString& path, Access access)
 void Database::create(const QString& path)
 {
     if (QFileInfo::exists(path)) {
-        throw StoreError(
-            QStringLiteral("Ya existe «%1»: no se sobrescribe un archivo de datos.")
-                .arg(shown(path)),
-            SQLITE_CANTOPEN);
+        throw StoreError(QStringLiteral("Ya existe «%1»: no se sobrescribe un archivo de datos.")
+                             .arg(shown(path)),
+                         SQLITE_CANTOPEN);
     }
     sqlite3* raw = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     std::unique_ptr<Database> db(new Database(raw, path));

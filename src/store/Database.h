@@ -17,7 +17,11 @@ public:
     // write-ahead journal; never creates the file and never writes to a file it refuses.
     // Throws StoreError with a message that names the file and what is wrong.
     // ReadOnly skips the journal switch as well: the file is only read (the store tool's check).
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access
+    {
+        ReadWrite,
+        ReadOnly
+    };
     static std::unique_ptr<Database> open(const QString& path, Access access = Access::ReadWrite);
     // Makes a new, empty store at path; refuses when a file is already there.
     static void create(const QString& path);

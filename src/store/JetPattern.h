@@ -29,7 +29,14 @@ private:
 
     struct Token
     {
-        enum Kind { Literal, AnyRun, AnyChar, Digit, Set } kind;
+        enum Kind
+        {
+            Literal,
+            AnyRun,
+            AnyChar,
+            Digit,
+            Set
+        } kind;
         char32_t literal = 0; // case-folded
         bool negated = false;
         std::vector<std::pair<char32_t, char32_t>> ranges; // case-folded, inclusive

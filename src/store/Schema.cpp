@@ -50,21 +50,21 @@ bool hasNumericAffinity(const QString& declaredType)
 
 void Schema::create(const Database& db)
 {
-    db.execute(QStringLiteral(
-        "CREATE TABLE calendar (fecha REAL NOT NULL, nota TEXT, festivo INTEGER, "
-        "alarma INTEGER, hora REAL, Color INTEGER)"));
+    db.execute(
+        QStringLiteral("CREATE TABLE calendar (fecha REAL NOT NULL, nota TEXT, festivo INTEGER, "
+                       "alarma INTEGER, hora REAL, Color INTEGER)"));
     db.execute(QStringLiteral("CREATE UNIQUE INDEX Fecha ON calendar (fecha)"));
-    db.execute(QStringLiteral(
-        "CREATE TABLE Nota (indice INTEGER PRIMARY KEY AUTOINCREMENT, nota TEXT, "
-        "\"Top\" REAL NOT NULL DEFAULT 0, \"Left\" REAL NOT NULL DEFAULT 0)"));
+    db.execute(
+        QStringLiteral("CREATE TABLE Nota (indice INTEGER PRIMARY KEY AUTOINCREMENT, nota TEXT, "
+                       "\"Top\" REAL NOT NULL DEFAULT 0, \"Left\" REAL NOT NULL DEFAULT 0)"));
 }
 
 void Schema::verify(const Database& db)
 {
     try {
         for (const Table* table : {&kCalendar, &kNota}) {
-            Statement info = db.prepare(
-                QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+            Statement info =
+                db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
             info.bind(1, QString::fromLatin1(table->name));
             QHash<QString, QString> columns;
             while (info.step())
@@ -96,10 +96,10 @@ void Schema::verify(const Database& db)
         }
 
         // The index must lead with fecha: every day lookup and the day order depend on it.
-        Statement index = db.prepare(QStringLiteral(
-            "SELECT i.name FROM pragma_index_list('calendar') AS l "
-            "JOIN pragma_index_info(l.name) AS i "
-            "WHERE l.name = 'Fecha' COLLATE NOCASE AND i.seqno = 0"));
+        Statement index =
+            db.prepare(QStringLiteral("SELECT i.name FROM pragma_index_list('calendar') AS l "
+                                      "JOIN pragma_index_info(l.name) AS i "
+                                      "WHERE l.name = 'Fecha' COLLATE NOCASE AND i.seqno = 0"));
         const bool found = index.step();
         const QString first = found ? index.column(0).toString() : QString();
         index.reset();

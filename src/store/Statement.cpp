@@ -21,9 +21,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
     if (rc != SQLITE_OK || stmt_ == nullptr) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
-        throw StoreError(QStringLiteral("Error del almacén en la consulta «%1»: %2")
-                             .arg(sql, errorText(db)),
-                         rc == SQLITE_OK ? SQLITE_ERROR : rc);
+        throw StoreError(
+            QStringLiteral("Error del almacén en la consulta «%1»: %2").arg(sql, errorText(db)),
+            rc == SQLITE_OK ? SQLITE_ERROR : rc);
     }
     // A second statement after the first would be silently ignored by SQLite; a query text is
     // one statement, so anything more than blanks and a semicolon is refused.

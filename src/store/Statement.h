@@ -27,8 +27,8 @@ public:
     // Returns true while there is a row; throws StoreError on failure. Resets itself after the
     // last row so that it can be stepped again with new bindings.
     bool step();
-    void reset();        // also clears the bindings
-    void execute();      // step through to the end
+    void reset();   // also clears the bindings
+    void execute(); // step through to the end
 
     int columnCount() const;
     QString columnName(int column) const;

@@ -46,9 +46,9 @@ void TableCursor::setIndex(const QString& indexName)
         info.bind(1, table_);
         info.bind(2, indexName);
         if (!info.step()) {
-            throw StoreError(QStringLiteral("La tabla «%1» no tiene el índice «%2».")
-                                 .arg(table_, indexName),
-                             SQLITE_ERROR);
+            throw StoreError(
+                QStringLiteral("La tabla «%1» no tiene el índice «%2».").arg(table_, indexName),
+                SQLITE_ERROR);
         }
         order = quoted(info.column(0).toString());
         info.reset();
@@ -80,8 +80,8 @@ void TableCursor::prepare()
         // Row values keep the walk on the index even where two rows share a key.
         next_ =
             db_.prepare(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + walkUp);
-        previous_ = db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) +
-                                walkDown);
+        previous_ =
+            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) + walkDown);
     }
     nextFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 > ?1").arg(k) + walkUp);
     previousFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 < ?1").arg(k) + walkDown);
@@ -290,11 +290,10 @@ void TableCursor::requireRow(const char* operation) const
 
 int TableCursor::fieldIndex(const QString& field) const
 {
-    const int index = columns_.indexOf(field.toLower());
+    const int index = int(columns_.indexOf(field.toLower()));
     if (index < 0) {
-        throw StoreError(
-            QStringLiteral("La tabla «%1» no tiene el campo «%2».").arg(table_, field),
-            SQLITE_ERROR);
+        throw StoreError(QStringLiteral("La tabla «%1» no tiene el campo «%2».").arg(table_, field),
+                         SQLITE_ERROR);
     }
     return index;
 }
@@ -392,9 +391,9 @@ qint64 TableCursor::update()
         return sqlite3_last_insert_rowid(db_.handle());
     if (sqlite3_changes(db_.handle()) == 0) {
         state_ = State::Deleted;
-        throw StoreError(QStringLiteral("El registro que se editaba ya no existe en «%1».")
-                             .arg(table_),
-                         SQLITE_NOTFOUND);
+        throw StoreError(
+            QStringLiteral("El registro que se editaba ya no existe en «%1».").arg(table_),
+            SQLITE_NOTFOUND);
     }
     reload_.bind(1, rowid_);
     positionFrom(reload_);

@@ -2,8 +2,8 @@
 
 #include "store/Statement.h"
 
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <deque>
@@ -59,10 +59,26 @@ public:
     void deleteCurrent();
 
 private:
-    enum class State { None, OnRow, Deleted, Gap };
-    enum class Mode { None, Adding, Editing };
+    enum class State
+    {
+        None,
+        OnRow,
+        Deleted,
+        Gap
+    };
+    enum class Mode
+    {
+        None,
+        Adding,
+        Editing
+    };
 
-    enum class Ahead { Unknown, Moved, RanOff };
+    enum class Ahead
+    {
+        Unknown,
+        Moved,
+        RanOff
+    };
 
     void prepare();
     bool positionFrom(Statement& statement); // loads the row the statement yields, if any
@@ -77,7 +93,11 @@ private:
     void ensureFresh() const;
     void requireRow(const char* operation) const;
     int fieldIndex(const QString& field) const;
-    void dropEdit() { mode_ = Mode::None; pending_.clear(); }
+    void dropEdit()
+    {
+        mode_ = Mode::None;
+        pending_.clear();
+    }
 
     Database& db_;
     QString table_;
@@ -90,8 +110,8 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     bool noMatch_ = false;
-    QVariant key_;      // order key of the current row, or the sought key after a miss
-    qint64 rowid_ = 0;  // rowid of the current (or deleted) row
+    QVariant key_;     // order key of the current row, or the sought key after a miss
+    qint64 rowid_ = 0; // rowid of the current (or deleted) row
 
     QStringList columns_; // lower-case names, in table order
     mutable std::vector<QVariant> row_;

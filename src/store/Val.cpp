@@ -7,8 +7,8 @@ double Val::parse(const QString& text)
     int i = 0;
     const int n = int(text.size());
     auto skipBlanks = [&] {
-        while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' ||
-                         text[i] == u'\r'))
+        while (i < n &&
+               (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r'))
             ++i;
     };
 
@@ -20,11 +20,11 @@ double Val::parse(const QString& text)
             i += 2;
             double value = 0;
             for (; i < n; ++i) {
-                const int digit = text[i].isDigit() ? text[i].digitValue()
-                                  : base == 16 && text[i].toUpper() >= u'A' &&
-                                          text[i].toUpper() <= u'F'
-                                      ? text[i].toUpper().unicode() - u'A' + 10
-                                      : -1;
+                const int digit =
+                    text[i].isDigit() ? text[i].digitValue()
+                    : base == 16 && text[i].toUpper() >= u'A' && text[i].toUpper() <= u'F'
+                        ? text[i].toUpper().unicode() - u'A' + 10
+                        : -1;
                 if (digit < 0 || digit >= base)
                     break;
                 value = value * base + digit;

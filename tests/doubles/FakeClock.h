@@ -6,8 +6,7 @@
 class FakeClock : public Clock
 {
 public:
-    explicit FakeClock(const QDateTime& now = QDateTime(QDate(1997, 3, 5), QTime(9, 7)))
-        : now_(now)
+    explicit FakeClock(const QDateTime& now = QDateTime(QDate(1997, 3, 5), QTime(9, 7))) : now_(now)
     {
     }
     QDateTime now() const override { return now_; }

@@ -20,7 +20,11 @@ public:
 
     void answerNext(int answer) { answers_.append(answer); }
     const QList<Call>& calls() const { return calls_; }
-    void clear() { calls_.clear(); answers_.clear(); }
+    void clear()
+    {
+        calls_.clear();
+        answers_.clear();
+    }
 
 private:
     QList<Call> calls_;

@@ -118,17 +118,28 @@ void TestBuscar::layout_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips"); // relative to the frame the control sits in
 
-    QTest::newRow("label") << "Label1" << "Buscar:" << QRect(120, 60, 915, 255);
-    QTest::newRow("search text") << "txtBuscar" << "" << QRect(60, 300, 1515, 315);
-    QTest::newRow("case option") << "SSCheckMm" << "May./Min." << QRect(120, 660, 1455, 315);
-    QTest::newRow("direction frame") << "Frame1" << "Buscar hacia..." << QRect(1740, 60, 1335, 975);
-    QTest::newRow("backwards") << "SSOptionAtras" << "Atras" << QRect(180, 300, 1035, 255);
-    QTest::newRow("forwards") << "SSOptionDelante" << "Delante" << QRect(180, 660, 1035, 195);
-    QTest::newRow("search button") << "cmdComenzar" << "&Buscar" << QRect(3180, 60, 1035, 315);
-    QTest::newRow("next button") << "cmdSiguiente" << "&Siguiente" << QRect(3180, 420, 1035, 315);
-    QTest::newRow("cancel button") << "cmdCancelar" << "&Cancelar" << QRect(3180, 780, 1035, 315);
-    QTest::newRow("found frame") << "SSFrameHallado" << "" << QRect(60, 1200, 4155, 855);
-    QTest::newRow("found note") << "txtHallado" << "" << QRect(60, 180, 4035, 615);
+    QTest::newRow("label") << "Label1"
+                           << "Buscar:" << QRect(120, 60, 915, 255);
+    QTest::newRow("search text") << "txtBuscar"
+                                 << "" << QRect(60, 300, 1515, 315);
+    QTest::newRow("case option") << "SSCheckMm"
+                                 << "May./Min." << QRect(120, 660, 1455, 315);
+    QTest::newRow("direction frame") << "Frame1"
+                                     << "Buscar hacia..." << QRect(1740, 60, 1335, 975);
+    QTest::newRow("backwards") << "SSOptionAtras"
+                               << "Atras" << QRect(180, 300, 1035, 255);
+    QTest::newRow("forwards") << "SSOptionDelante"
+                              << "Delante" << QRect(180, 660, 1035, 195);
+    QTest::newRow("search button") << "cmdComenzar"
+                                   << "&Buscar" << QRect(3180, 60, 1035, 315);
+    QTest::newRow("next button") << "cmdSiguiente"
+                                 << "&Siguiente" << QRect(3180, 420, 1035, 315);
+    QTest::newRow("cancel button") << "cmdCancelar"
+                                   << "&Cancelar" << QRect(3180, 780, 1035, 315);
+    QTest::newRow("found frame") << "SSFrameHallado"
+                                 << "" << QRect(60, 1200, 4155, 855);
+    QTest::newRow("found note") << "txtHallado"
+                                << "" << QRect(60, 180, 4035, 615);
 }
 
 void TestBuscar::layout()
@@ -140,8 +151,7 @@ void TestBuscar::layout()
     Search s;
     auto* widget = s.form->findChild<QWidget*>(name);
     QVERIFY(widget);
-    QCOMPARE(widget->geometry(),
-             Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     QString text;
     if (auto* label = qobject_cast<QLabel*>(widget))
         text = label->text();
@@ -173,9 +183,9 @@ void TestBuscar::startState()
              QRect(Twips::toPixels(60), Twips::toPixels(1140), Twips::toPixels(4140), 1));
 
     // The tab order, read from the focus chain among the controls that take the focus.
-    const QList<QWidget*> expected{f.txtBuscar,      f.cmdComenzar,     f.cmdSiguiente,
-                                   f.cmdCancelar,    f.SSOptionAtras,   f.SSOptionDelante,
-                                   f.txtHallado,     f.SSCheckMm};
+    const QList<QWidget*> expected{f.txtBuscar,   f.cmdComenzar,   f.cmdSiguiente,
+                                   f.cmdCancelar, f.SSOptionAtras, f.SSOptionDelante,
+                                   f.txtHallado,  f.SSCheckMm};
     QList<QWidget*> chain;
     QWidget* w = f.txtBuscar;
     do {
@@ -191,10 +201,14 @@ void TestBuscar::upperCase_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain letters") << "Reunion" << "REUNION";
-    QTest::newRow("accented letters keep their accents") << "médico ñandú" << "MÉDICO ÑANDÚ";
-    QTest::newRow("sharp s stays one letter") << "Straße" << "STRAßE";
-    QTest::newRow("a ligature stays one letter") << "\uFB01n" << "\uFB01N";
+    QTest::newRow("plain letters") << "Reunion"
+                                   << "REUNION";
+    QTest::newRow("accented letters keep their accents") << "médico ñandú"
+                                                         << "MÉDICO ÑANDÚ";
+    QTest::newRow("sharp s stays one letter") << "Straße"
+                                              << "STRAßE";
+    QTest::newRow("a ligature stays one letter") << "\uFB01n"
+                                                 << "\uFB01N";
     QTest::newRow("letters beyond the basic plane")
         << QString::fromUtf8("\xF0\x90\x90\xA8 y \xC3\x9F")
         << QString::fromUtf8("\xF0\x90\x90\x80 Y \xC3\x9F");
@@ -324,16 +338,16 @@ void TestBuscar::steps_data()
 
     const QStringList three{"cena", "nada", "cena con Ana", "CENA"};
     QTest::newRow("backwards through every match, then FIN DE FICHERO twice")
-        << three << QStringList{"text=cena", "Buscar<", "Siguiente<", "Siguiente<", "Siguiente<",
-                                "Siguiente<"}
+        << three << QStringList{"text=cena",  "Buscar<",    "Siguiente<",
+                                "Siguiente<", "Siguiente<", "Siguiente<"}
         << QStringList{"", "3", "2", "0", "FIN", "FIN"};
     QTest::newRow("forwards through every match, then FIN DE FICHERO twice")
-        << three << QStringList{"text=cena", "Buscar>", "Siguiente>", "Siguiente>", "Siguiente>",
-                                "Siguiente>"}
+        << three << QStringList{"text=cena",  "Buscar>",    "Siguiente>",
+                                "Siguiente>", "Siguiente>", "Siguiente>"}
         << QStringList{"", "0", "2", "3", "FIN", "FIN"};
     QTest::newRow("direction changed between Buscar and Siguiente")
-        << three << QStringList{"text=cena", "Buscar<", "Siguiente<", "Siguiente>", "Siguiente>",
-                                "Siguiente<"}
+        << three << QStringList{"text=cena",  "Buscar<",    "Siguiente<",
+                                "Siguiente>", "Siguiente>", "Siguiente<"}
         << QStringList{"", "3", "2", "3", "FIN", "3"};
     QTest::newRow("a changed search text waits for the next Buscar")
         << QStringList{"pan", "leche", "pan y leche"}
@@ -391,7 +405,7 @@ void TestBuscar::steps()
             (step.endsWith(QLatin1Char('<')) ? f.SSOptionAtras : f.SSOptionDelante)
                 ->setChecked(true);
             QTest::mouseClick(step.startsWith(QLatin1String("Buscar")) ? f.cmdComenzar
-                                                                        : f.cmdSiguiente,
+                                                                       : f.cmdSiguiente,
                               Qt::LeftButton);
         }
 

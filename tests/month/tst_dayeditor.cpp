@@ -6,12 +6,12 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
+#include "month/Spinner.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include "month/Spinner.h"
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>

@@ -84,8 +84,7 @@ void TestHelpViewer::locator_data()
         << QStringList{"", "file", "file"} << 1;
     QTest::newRow("the data folder last") << QStringList{"", "", "file"} << 2;
     QTest::newRow("nowhere") << QStringList{"", "", ""} << -1;
-    QTest::newRow("a folder of that name is no help file")
-        << QStringList{"dir", "", "file"} << 2;
+    QTest::newRow("a folder of that name is no help file") << QStringList{"dir", "", "file"} << 2;
 }
 
 void TestHelpViewer::locator()
@@ -225,13 +224,26 @@ void TestHelpViewer::programHelpCoversTheWindows()
     viewer.showContents(kHelp);
     QVERIFY(boxes.calls().isEmpty());
     const QString text = viewer.browser()->toPlainText();
-    const QStringList topics{"Ver notas",     "Festivo",          "Aplicar",
-                             "alarma.wav",    "Añadir notita",    "Ver notitas",
-                             "Impresora",     "Alguna",           "May./Min.",
-                             "Siguiente",     "CADENA NO ENCONTRADA", "FIN DE FICHERO",
-                             "Cortar",        "Copiar",           "Pegar",
-                             "calendar.mdb",  "tarvelo-db create", "tarvelo-db check",
-                             "Cerrar calendario", "Salir"};
+    const QStringList topics{"Ver notas",
+                             "Festivo",
+                             "Aplicar",
+                             "alarma.wav",
+                             "Añadir notita",
+                             "Ver notitas",
+                             "Impresora",
+                             "Alguna",
+                             "May./Min.",
+                             "Siguiente",
+                             "CADENA NO ENCONTRADA",
+                             "FIN DE FICHERO",
+                             "Cortar",
+                             "Copiar",
+                             "Pegar",
+                             "calendar.mdb",
+                             "tarvelo-db create",
+                             "tarvelo-db check",
+                             "Cerrar calendario",
+                             "Salir"};
     for (const QString& topic : topics)
         QVERIFY2(text.contains(topic), qPrintable(topic));
 }

@@ -163,47 +163,83 @@ void TestClipboard::commands_data()
     const QString hola = QStringLiteral("hola mundo");
 
     QTest::newRow("Pegar with an empty clipboard deletes the selection")
-        << Kind::LineEdit << hola << 4 << 6 << none << "Pegar" << "hola" << "";
-    QTest::newRow("Pegar replaces the selection")
-        << Kind::LineEdit << hola << 0 << 4 << "adiós" << "Pegar" << "adiós mundo" << "adiós";
+        << Kind::LineEdit << hola << 4 << 6 << none << "Pegar"
+        << "hola"
+        << "";
+    QTest::newRow("Pegar replaces the selection") << Kind::LineEdit << hola << 0 << 4 << "adiós"
+                                                  << "Pegar"
+                                                  << "adiós mundo"
+                                                  << "adiós";
     QTest::newRow("Pegar with nothing selected inserts at the caret")
-        << Kind::LineEdit << hola << 4 << 0 << "," << "Pegar" << "hola, mundo" << ",";
+        << Kind::LineEdit << hola << 4 << 0 << ","
+        << "Pegar"
+        << "hola, mundo"
+        << ",";
     QTest::newRow("Pegar with an empty clipboard and no selection changes nothing")
         << Kind::PlainText << hola << 4 << 0 << none << "Pegar" << hola << "";
     QTest::newRow("Pegar of several lines into a multi-line box")
-        << Kind::PlainText << hola << 5 << 5 << "uno\ndos" << "Pegar" << "hola uno\ndos"
+        << Kind::PlainText << hola << 5 << 5 << "uno\ndos"
+        << "Pegar"
+        << "hola uno\ndos"
         << "uno\ndos";
-    QTest::newRow("Pegar into a spin box's text")
-        << Kind::SpinBox << "12" << 0 << 2 << "30" << "Pegar" << "30" << "30";
+    QTest::newRow("Pegar into a spin box's text") << Kind::SpinBox << "12" << 0 << 2 << "30"
+                                                  << "Pegar"
+                                                  << "30"
+                                                  << "30";
 
     QTest::newRow("Cortar moves the selection to the clipboard")
-        << Kind::PlainText << "uno\ndos" << 0 << 4 << "antes" << "Cortar" << "dos" << "uno\n";
-    QTest::newRow("Cortar in a rich text box")
-        << Kind::RichText << hola << 4 << 6 << "antes" << "Cortar" << "hola" << " mundo";
+        << Kind::PlainText << "uno\ndos" << 0 << 4 << "antes"
+        << "Cortar"
+        << "dos"
+        << "uno\n";
+    QTest::newRow("Cortar in a rich text box") << Kind::RichText << hola << 4 << 6 << "antes"
+                                               << "Cortar"
+                                               << "hola"
+                                               << " mundo";
     QTest::newRow("Cortar with nothing selected copies empty text and changes nothing")
-        << Kind::LineEdit << hola << 2 << 0 << "antes" << "Cortar" << hola << "";
+        << Kind::LineEdit << hola << 2 << 0 << "antes"
+        << "Cortar" << hola << "";
     QTest::newRow("Cortar in a read-only box copies and keeps the text")
-        << Kind::ReadOnlyLineEdit << hola << 0 << 4 << "antes" << "Cortar" << hola << "hola";
+        << Kind::ReadOnlyLineEdit << hola << 0 << 4 << "antes"
+        << "Cortar" << hola << "hola";
 
     QTest::newRow("Copiar copies the selection")
         << Kind::RichText << hola << 5 << 5 << none << "Copiar" << hola << "mundo";
     QTest::newRow("Copiar copies line breaks as they are typed")
-        << Kind::PlainText << "uno\ndos" << 2 << 3 << none << "Copiar" << "uno\ndos" << "o\nd";
+        << Kind::PlainText << "uno\ndos" << 2 << 3 << none << "Copiar"
+        << "uno\ndos"
+        << "o\nd";
     QTest::newRow("Copiar in a read-only box copies")
         << Kind::ReadOnlyPlainText << hola << 0 << 4 << none << "Copiar" << hola << "hola";
     QTest::newRow("Pegar in a read-only box changes nothing")
-        << Kind::ReadOnlyPlainText << hola << 0 << 4 << "antes" << "Pegar" << hola << "antes";
+        << Kind::ReadOnlyPlainText << hola << 0 << 4 << "antes"
+        << "Pegar" << hola << "antes";
 
     QTest::newRow("Copiar with a push button focused changes neither clipboard nor window")
-        << Kind::Button << "Aplicar" << 0 << 0 << "antes" << "Copiar" << "Aplicar" << "antes";
+        << Kind::Button << "Aplicar" << 0 << 0 << "antes"
+        << "Copiar"
+        << "Aplicar"
+        << "antes";
     QTest::newRow("Cortar with a check box focused changes nothing")
-        << Kind::CheckBox << "Festivo" << 0 << 0 << "antes" << "Cortar" << "Festivo" << "antes";
+        << Kind::CheckBox << "Festivo" << 0 << 0 << "antes"
+        << "Cortar"
+        << "Festivo"
+        << "antes";
     QTest::newRow("Pegar with a check box focused changes nothing")
-        << Kind::CheckBox << "Festivo" << 0 << 0 << "antes" << "Pegar" << "Festivo" << "antes";
+        << Kind::CheckBox << "Festivo" << 0 << 0 << "antes"
+        << "Pegar"
+        << "Festivo"
+        << "antes";
     QTest::newRow("Cortar with no focus at all changes nothing")
-        << Kind::NoFocus << "texto" << 0 << 0 << "antes" << "Cortar" << "texto" << "antes";
+        << Kind::NoFocus << "texto" << 0 << 0 << "antes"
+        << "Cortar"
+        << "texto"
+        << "antes";
     QTest::newRow("Pegar with no focus at all changes nothing")
-        << Kind::NoFocus << "texto" << 0 << 0 << "antes" << "Pegar" << "texto" << "antes";
+        << Kind::NoFocus << "texto" << 0 << 0 << "antes"
+        << "Pegar"
+        << "texto"
+        << "antes";
 }
 
 void TestClipboard::commands()

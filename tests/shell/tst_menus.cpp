@@ -59,10 +59,14 @@ void TestMenus::listingsCoverTheShownMonthAndYear_data()
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("printedLines");
-    QTest::newRow("month on screen") << "mPantallaMes" << "1 Notas halladas de marzo" << 0;
-    QTest::newRow("month on paper") << "mImpresoraMes" << "1 Notas halladas de marzo" << 4;
-    QTest::newRow("year on screen") << "mPantallaAnyo" << "2 Notas halladas de 1997" << 0;
-    QTest::newRow("year on paper") << "mImpresoraAnyo" << "2 Notas halladas de 1997" << 5;
+    QTest::newRow("month on screen") << "mPantallaMes"
+                                     << "1 Notas halladas de marzo" << 0;
+    QTest::newRow("month on paper") << "mImpresoraMes"
+                                    << "1 Notas halladas de marzo" << 4;
+    QTest::newRow("year on screen") << "mPantallaAnyo"
+                                    << "2 Notas halladas de 1997" << 0;
+    QTest::newRow("year on paper") << "mImpresoraAnyo"
+                                   << "2 Notas halladas de 1997" << 5;
 }
 
 void TestMenus::listingsCoverTheShownMonthAndYear()

@@ -37,7 +37,8 @@ QString noteOf(const QString& folder, const QDate& day)
     auto store = CalendarStore::open(folder);
     TableCursor& days = store->rsCalendar;
     days.seek(DatePattern::fromDate(day));
-    return days.noMatch() ? QStringLiteral("<sin fila>") : days.value(QStringLiteral("nota")).toString();
+    return days.noMatch() ? QStringLiteral("<sin fila>")
+                          : days.value(QStringLiteral("nota")).toString();
 }
 
 // Presses day `day` of the shown month (March 1997, whose 1st is a Saturday) and saves `note`.
@@ -55,8 +56,8 @@ void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved_data()
     QTest::addColumn<QString>("pragma");
     QTest::addColumn<QString>("expected");
     // The store stops taking writes the way a file made read-only under the program would.
-    QTest::newRow("store turned read-only") << QStringLiteral("PRAGMA query_only = 1")
-                                            << QStringLiteral("readonly");
+    QTest::newRow("store turned read-only")
+        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly");
 }
 
 void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved()

@@ -50,8 +50,8 @@ void TestStartup::refusesUnusableStore_data()
 
     QTest::newRow("missing file names the path and the tool")
         << QByteArray() << QStringLiteral("tarvelo-db create");
-    QTest::newRow("text file is not a store")
-        << QByteArray("fecha;nota\n05/03/1997;hola\n") << QStringLiteral("no es un archivo de datos");
+    QTest::newRow("text file is not a store") << QByteArray("fecha;nota\n05/03/1997;hola\n")
+                                              << QStringLiteral("no es un archivo de datos");
     QTest::newRow("random bytes are not a store")
         << QByteArray(4096, '\x5a') << QStringLiteral("no es un archivo de datos");
 }

@@ -21,10 +21,12 @@ void TestStoreFailure::failureInHandlerEndsProgram()
     FakeMessageBoxes boxes;
     StoreFailure::setMessageBoxes(&boxes);
     bool ranAfter = false;
-    QTimer::singleShot(0, qApp, [] {
-        throw StoreError(QStringLiteral("disk I/O error en calendar.mdb"), 10);
+    QTimer::singleShot(
+        0, qApp, [] { throw StoreError(QStringLiteral("disk I/O error en calendar.mdb"), 10); });
+    QTimer::singleShot(5000, qApp, [&ranAfter] {
+        ranAfter = true;
+        QCoreApplication::exit(0);
     });
-    QTimer::singleShot(5000, qApp, [&ranAfter] { ranAfter = true; QCoreApplication::exit(0); });
 
     const int code = QCoreApplication::exec();
     QCOMPARE(code, StoreFailure::kExitCode);

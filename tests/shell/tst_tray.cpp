@@ -1,8 +1,8 @@
 #include "TestSeams.h"
 #include "shell/TrayIcon.h"
-#include "store/DatePattern.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
+#include "store/DatePattern.h"
 
 #include <QAction>
 #include <QSignalSpy>
@@ -70,7 +70,6 @@ void TestTray::withoutTrayOnlyHides()
     QVERIFY(!s.window->trayIcon()->isShown());
 }
 
-
 void TestTray::alarmRingsWhileHidden()
 {
     Started s(false);
@@ -86,7 +85,8 @@ void TestTray::alarmRingsWhileHidden()
 
     s.window->Timer1_Timer();
     QCOMPARE(s.doubles.sound.played.size(), 1);
-    QCOMPARE(s.doubles.boxes.calls().last().prompt, QStringLiteral("A sonado la ALARMA a las 09:05"));
+    QCOMPARE(s.doubles.boxes.calls().last().prompt,
+             QStringLiteral("A sonado la ALARMA a las 09:05"));
 }
 
 QTEST_MAIN(TestTray)

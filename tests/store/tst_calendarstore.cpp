@@ -47,8 +47,7 @@ void makeRawDatabase(const QString& path, const QByteArray& sql)
     QCOMPARE(rc, SQLITE_OK);
 }
 
-template <typename F>
-QString errorOf(F&& f)
+template <typename F> QString errorOf(F&& f)
 {
     try {
         f();
@@ -67,9 +66,9 @@ std::unique_ptr<CalendarStore> newStore(const QTemporaryDir& dir)
 void addDay(Database& db, double fecha, const QVariant& nota, const QVariant& alarma = 0,
             const QVariant& color = 5, const QVariant& festivo = 0)
 {
-    Statement insert = db.prepare(QStringLiteral(
-        "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-        "VALUES (?1, ?2, ?3, ?4, 0, ?5)"));
+    Statement insert = db.prepare(
+        QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                       "VALUES (?1, ?2, ?3, ?4, 0, ?5)"));
     insert.bind(1, fecha);
     insert.bind(2, nota);
     insert.bind(3, festivo);
@@ -126,18 +125,18 @@ void TestCalendarStore::openRefuses_data()
     QTest::newRow("text file") << true << QByteArray("fecha;nota\n01/05/1997;hola\n")
                                << QByteArray() << QStringList{};
     QTest::newRow("empty file") << true << QByteArray() << QByteArray() << QStringList{};
-    QTest::newRow("no table Nota") << true << QByteArray()
-                                   << QByteArray(kCalendarTable) + kFechaIndex + kOneDay
-                                   << QStringList{"«Nota»"};
+    QTest::newRow("no table Nota")
+        << true << QByteArray() << QByteArray(kCalendarTable) + kFechaIndex + kOneDay
+        << QStringList{"«Nota»"};
     QTest::newRow("no field hora")
         << true << QByteArray()
         << QByteArray("CREATE TABLE calendar (fecha REAL NOT NULL, nota TEXT, festivo INTEGER, "
                       "alarma INTEGER, Color INTEGER);") +
                kFechaIndex + kNotaTable
         << QStringList{"«hora»"};
-    QTest::newRow("no index Fecha") << true << QByteArray()
-                                    << QByteArray(kCalendarTable) + kNotaTable + kOneDay
-                                    << QStringList{"«Fecha»"};
+    QTest::newRow("no index Fecha")
+        << true << QByteArray() << QByteArray(kCalendarTable) + kNotaTable + kOneDay
+        << QStringList{"«Fecha»"};
     QTest::newRow("index Fecha on another field")
         << true << QByteArray()
         << QByteArray(kCalendarTable) + "CREATE INDEX Fecha ON calendar (nota);" + kNotaTable
@@ -168,8 +167,8 @@ void TestCalendarStore::openRefuses()
 
     QCOMPARE(QFileInfo::exists(path), exists);
     QCOMPARE(bytesOf(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), exists ? QStringList{"calendar.mdb"}
-                                                             : QStringList{});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             exists ? QStringList{"calendar.mdb"} : QStringList{});
 }
 
 void TestCalendarStore::createRefusesExistingFile()
@@ -209,12 +208,10 @@ void TestCalendarStore::pruneWindow_data()
     QTest::newRow("empty table") << 0 << QList<int>{} << QList<int>{};
     QTest::newRow("100 rows: only the latest 60 examined")
         << 100 << QList<int>{0, 5, 39, 40, 41, 70, 99} << QList<int>{40, 41, 70, 99};
-    QTest::newRow("30 rows: all examined") << 30 << QList<int>{0, 15, 29}
-                                           << QList<int>{0, 15, 29};
-    QTest::newRow("60 rows: the oldest examined") << 60 << QList<int>{0, 59}
-                                                  << QList<int>{0, 59};
-    QTest::newRow("61 rows: the oldest not examined") << 61 << QList<int>{0, 1, 60}
-                                                      << QList<int>{1, 60};
+    QTest::newRow("30 rows: all examined") << 30 << QList<int>{0, 15, 29} << QList<int>{0, 15, 29};
+    QTest::newRow("60 rows: the oldest examined") << 60 << QList<int>{0, 59} << QList<int>{0, 59};
+    QTest::newRow("61 rows: the oldest not examined")
+        << 61 << QList<int>{0, 1, 60} << QList<int>{1, 60};
 }
 
 void TestCalendarStore::pruneWindow()
@@ -249,8 +246,8 @@ void TestCalendarStore::pruneKeeps_data()
     QTest::addColumn<bool>("kept");
     const QVariant none;
     const QVariant blank = QString("");
-    QTest::newRow("empty day deleted") << blank << QVariant(0) << QVariant(5) << QVariant(0)
-                                       << false;
+    QTest::newRow("empty day deleted")
+        << blank << QVariant(0) << QVariant(5) << QVariant(0) << false;
     QTest::newRow("Null nota kept") << none << QVariant(0) << QVariant(5) << QVariant(0) << true;
     QTest::newRow("Null alarma kept") << blank << none << QVariant(5) << QVariant(0) << true;
     QTest::newRow("Null Color kept") << blank << QVariant(0) << none << QVariant(0) << true;

@@ -42,9 +42,9 @@ struct Store
         store = CalendarStore::open(dir.path());
         if (!withDays)
             return;
-        Statement insert = store->dbCalendar->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-            "VALUES (?1, ?2, ?3, 0, 0, ?4)"));
+        Statement insert = store->dbCalendar->prepare(
+            QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                           "VALUES (?1, ?2, ?3, 0, 0, ?4)"));
         for (const Day& day : kDays) {
             insert.bind(1, day.fecha);
             insert.bind(2, day.nota);

@@ -25,9 +25,9 @@ struct Store
 
     void addDay(double fecha, const QString& nota)
     {
-        Statement insert = db().prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-            "VALUES (?1, ?2, 0, 0, 0, 5)"));
+        Statement insert = db().prepare(
+            QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
+                           "VALUES (?1, ?2, 0, 0, 0, 5)"));
         insert.bind(1, fecha);
         insert.bind(2, nota);
         insert.execute();
@@ -92,8 +92,10 @@ void TestTableCursor::emptyTable_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("index");
-    QTest::newRow("calendar by Fecha") << "calendar" << "Fecha";
-    QTest::newRow("Nota in table order") << "Nota" << "";
+    QTest::newRow("calendar by Fecha") << "calendar"
+                                       << "Fecha";
+    QTest::newRow("Nota in table order") << "Nota"
+                                         << "";
 }
 
 void TestTableCursor::emptyTable()
