@@ -1,38 +1,44 @@
 #pragma once
 
 #include "store/Database.h"
+#include "store/DayBook.h"
 #include "store/Listing.h"
-#include "store/TableCursor.h"
+#include "store/NotitaBook.h"
+#include "store/SearchPoint.h"
 
 #include <QString>
 
 #include <memory>
 
-// The open store and the handles every part of the program shares, held from start-up until
-// the program ends: the database, the day cursor, the listing and the notita cursor.
+// The open store and what the program reads and writes it through, held from start-up until
+// the program ends: the database, the days, the notitas, the search's point and the listing
+// the notes panel shows.
 class CalendarStore
 {
 public:
     static constexpr const char* kFileName = "calendar.mdb";
-    // The query of the notes panel before any listing has run: every day with a note.
-    static QString allNotesQuery();
 
     // Opens calendar.mdb in folder; never creates it. Throws StoreError.
     static std::unique_ptr<CalendarStore> open(const QString& folder);
     static QString pathIn(const QString& folder);
 
-    // Replaces rsLista by the result of a query text.
+    Database& database() { return *db_; }
+    DayBook& days() { return days_; }
+    NotitaBook& notitas() { return notitas_; }
+    SearchPoint& searchPoint() { return point_; }
+
+    // rsLista: the result of the latest listing.
+    const Listing& listing() const { return listing_; }
+    // Replaces the listing by the result of a query text; notes still waiting in the notes
+    // list are written first, so that the listing shows them.
     void runListing(const QString& query);
-
-    // Writes a day's note from the notes list, without moving rsCalendar (a search goes on
-    // from where it stood). Returns false when the day has no row any more.
-    bool writeNote(double fecha, const QString& nota);
-
-    std::unique_ptr<Database> dbCalendar;
-    TableCursor rsCalendar; // index "Fecha": one row per day, in day order
-    Listing rsLista;
-    TableCursor rsNota; // table order: a new notita comes last
 
 private:
     explicit CalendarStore(std::unique_ptr<Database> db);
+
+    std::unique_ptr<Database> db_;
+    DayBook days_;
+    NotitaBook notitas_;
+    SearchPoint point_;
+    Listing listing_;
 };

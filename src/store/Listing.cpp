@@ -1,6 +1,7 @@
 #include "store/Listing.h"
 
 #include "store/Database.h"
+#include "store/DatePattern.h"
 #include "store/StoreError.h"
 
 #include <sqlite3.h>
@@ -77,4 +78,28 @@ QVariant Listing::value(const QString& field) const
         throw StoreError(QStringLiteral("El listado no tiene el campo «%1».").arg(field),
                          SQLITE_ERROR);
     return value(column);
+}
+
+QDate Listing::dateAt(int row) const
+{
+    const int column = columnIndex(QStringLiteral("fecha"));
+    if (column < 0 || row < 0 || row >= recordCount())
+        return {};
+    const QVariant fecha = at(row, column);
+    return fecha.isNull() ? QDate() : DatePattern::toDate(fecha.toDouble());
+}
+
+QString Listing::noteAt(int row) const
+{
+    const int column = columnIndex(QStringLiteral("nota"));
+    if (column < 0 || row < 0 || row >= recordCount())
+        return {};
+    return at(row, column).toString();
+}
+
+void Listing::noteWritten(int row, const QString& note)
+{
+    const int column = columnIndex(QStringLiteral("nota"));
+    if (column >= 0 && row >= 0 && row < recordCount())
+        rows_[std::size_t(row)][std::size_t(column)] = note;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -38,9 +39,17 @@ public:
     QVariant value(const QString& field) const;
     QVariant value(int column) const;
 
-    const QVariant& at(int row, int column) const { return rows_[row][column]; }
-    // Keeps the snapshot in step after a change to the row it shows has been written.
-    void setAt(int row, int column, const QVariant& value) { rows_[row][column] = value; }
+    const QVariant& at(int row, int column) const
+    {
+        return rows_[std::size_t(row)][std::size_t(column)];
+    }
+
+    // A notes listing's day and note of a row (its "fecha" and "nota"); an invalid date and an
+    // empty note where the listing has no such column or value.
+    QDate dateAt(int row) const;
+    QString noteAt(int row) const;
+    // Keeps the snapshot in step after the note of a row's day has been written.
+    void noteWritten(int row, const QString& note);
 
 private:
     QString query_;

@@ -1,28 +1,24 @@
 #pragma once
 
+#include "store/DayColour.h"
+
 #include <QString>
 #include <QtGlobal>
+
+#include <optional>
 
 // What the "Selección" dialog asks of the store, turned into a query text and a printed
 // title; kept free of widgets and of the store so that any input can be tried against it.
 class SelectionQuery
 {
 public:
-    enum class Colour
-    {
-        Todos,
-        Azul,
-        Negro,
-        Verde
-    };
-
     // The ends of the date range, as day numbers; whole days, so that the query text always
     // holds two plain integers.
     qint64 desde = 0;
     qint64 hasta = 0;
     bool festivo = true;
     bool laboral = true;
-    Colour colour = Colour::Todos;
+    std::optional<DayColour> colour; // none: every colour ("Todos")
     // The word of the note as typed: trimmed for the search, as typed in the title.
     QString word;
 

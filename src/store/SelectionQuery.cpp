@@ -1,4 +1,4 @@
-#include "listings/SelectionQuery.h"
+#include "store/SelectionQuery.h"
 
 QString SelectionQuery::rangePiece() const
 {
@@ -27,30 +27,24 @@ QString SelectionQuery::holidayTitle() const
 
 QString SelectionQuery::colourPiece() const
 {
-    switch (colour) {
-    case Colour::Azul:
-        return QStringLiteral(" and color=1");
-    case Colour::Negro:
-        return QStringLiteral(" and color=9");
-    case Colour::Verde:
-        return QStringLiteral(" and color=13");
-    case Colour::Todos:
-        break;
-    }
-    return {};
+    if (!colour)
+        return {};
+    return QStringLiteral(" and color=") + QString::number(DayColours::code(*colour));
 }
 
 QString SelectionQuery::colourTitle() const
 {
-    switch (colour) {
-    case Colour::Azul:
+    if (!colour)
+        return {};
+    switch (*colour) {
+    case DayColour::Azul:
         return QStringLiteral(", AZULES");
-    case Colour::Negro:
+    case DayColour::Gris:
+        return QStringLiteral(", GRISES");
+    case DayColour::Negro:
         return QStringLiteral(", NEGROS");
-    case Colour::Verde:
+    case DayColour::Verde:
         return QStringLiteral(", VERDES");
-    case Colour::Todos:
-        break;
     }
     return {};
 }

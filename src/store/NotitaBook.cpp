@@ -1,0 +1,127 @@
+#include "store/NotitaBook.h"
+
+#include "store/Database.h"
+#include "store/Transaction.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+// "Left" is a keyword of SQL: quoted, like its neighbour for symmetry.
+const QString kFields = QStringLiteral("indice, nota, \"Top\", \"Left\"");
+
+} // namespace
+
+NotitaBook::NotitaBook(Database& db) : db_(db) {}
+
+Statement& NotitaBook::statement(const QString& sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end())
+        it = statements_.emplace(sql, db_.prepare(sql)).first;
+    return it->second;
+}
+
+Notita NotitaBook::notitaOf(const Statement& row)
+{
+    Notita notita;
+    notita.row = row.columnInt64(0);
+    notita.text = row.column(1).toString();
+    notita.top = row.columnDouble(2);
+    notita.left = row.columnDouble(3);
+    return notita;
+}
+
+int NotitaBook::count()
+{
+    Statement& select = statement(QStringLiteral("SELECT count(*) FROM Nota"));
+    select.step();
+    const qint64 rows = select.columnInt64(0);
+    select.reset();
+    return int(std::min<qint64>(rows, kMaxCount));
+}
+
+std::vector<Notita> NotitaBook::first(int limit)
+{
+    std::vector<Notita> notitas;
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota ORDER BY rowid LIMIT ?1").arg(kFields));
+    select.bind(1, std::max(limit, 0));
+    while (select.step())
+        notitas.push_back(notitaOf(select));
+    return notitas;
+}
+
+std::optional<Notita> NotitaBook::last()
+{
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota ORDER BY rowid DESC LIMIT 1").arg(kFields));
+    if (!select.step())
+        return std::nullopt;
+    Notita notita = notitaOf(select);
+    select.reset();
+    return notita;
+}
+
+std::optional<Notita> NotitaBook::read(qint64 row)
+{
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1")
+                      .arg(kFields));
+    select.bind(1, row);
+    if (!select.step())
+        return std::nullopt;
+    Notita notita = notitaOf(select);
+    select.reset();
+    return notita;
+}
+
+qint64 NotitaBook::add()
+{
+    Transaction transaction(db_);
+    statement(QStringLiteral("INSERT INTO Nota DEFAULT VALUES")).execute();
+    const qint64 rowid = sqlite3_last_insert_rowid(db_.handle());
+    Statement& counter = statement(QStringLiteral("SELECT indice FROM Nota WHERE rowid = ?1"));
+    counter.bind(1, rowid);
+    counter.step();
+    const bool numbered = !counter.columnIsNull(0);
+    qint64 row = counter.columnInt64(0);
+    counter.reset();
+    if (!numbered) {
+        Statement& number = statement(QStringLiteral(
+            "UPDATE Nota SET indice = (SELECT coalesce(max(indice), 0) + 1 FROM Nota) "
+            "WHERE rowid = ?1 RETURNING indice"));
+        number.bind(1, rowid);
+        number.step();
+        row = number.columnInt64(0);
+        number.reset();
+    }
+    transaction.commit();
+    return row;
+}
+
+bool NotitaBook::save(const Notita& notita)
+{
+    Statement& update = statement(
+        QStringLiteral("UPDATE Nota SET nota = ?2, \"Top\" = ?3, \"Left\" = ?4 WHERE indice = ?1"));
+    update.bind(1, notita.row);
+    update.bind(2, notita.text);
+    update.bind(3, notita.top);
+    update.bind(4, notita.left);
+    update.execute();
+    db_.noteWrite();
+    return sqlite3_changes(db_.handle()) > 0;
+}
+
+bool NotitaBook::remove(qint64 row)
+{
+    Statement& remove = statement(
+        QStringLiteral("DELETE FROM Nota WHERE rowid = (SELECT rowid FROM Nota WHERE indice = ?1 "
+                       "ORDER BY rowid LIMIT 1)"));
+    remove.bind(1, row);
+    remove.execute();
+    db_.noteWrite();
+    return sqlite3_changes(db_.handle()) > 0;
+}

@@ -1,0 +1,122 @@
+#include "TestStore.h"
+#include "store/DayBook.h"
+#include "store/SearchPoint.h"
+
+#include <QTest>
+
+namespace {
+
+using Direction = SearchPoint::Direction;
+
+// Days 1..5 of May 1997 with the notes "a1".."a5"; day 3 has an empty note.
+struct Point
+{
+    Point()
+    {
+        for (int d = 1; d <= 5; ++d)
+            t.addNote(QDate(1997, 5, d), d == 3 ? QString() : QStringLiteral("a%1").arg(d));
+    }
+    SearchPoint& point() { return t.store->searchPoint(); }
+    QString step(Direction direction, bool begin = false)
+    {
+        const NoteMatch match(NoteMatch::prepare(QStringLiteral("a"), false), false);
+        const SearchPoint::Result r =
+            begin ? point().begin(direction, match) : point().next(direction, match);
+        switch (r.kind) {
+        case SearchPoint::Result::Found:
+            return r.date.toString(QStringLiteral("d")) + QLatin1Char(':') + r.note;
+        case SearchPoint::Result::NotFound:
+            return QStringLiteral("fin");
+        case SearchPoint::Result::NoDays:
+            return QStringLiteral("vacío");
+        }
+        return {};
+    }
+    TestStore t;
+};
+
+} // namespace
+
+class TestSearchPoint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void walksBothWays();
+    void goesOnFromWhereTheUserPlacedIt_data();
+    void goesOnFromWhereTheUserPlacedIt();
+    void readingADayNeverMovesIt();
+    void findsNotesWaitingInTheList();
+    void emptyStore();
+};
+
+void TestSearchPoint::walksBothWays()
+{
+    Point p;
+    QCOMPARE(p.step(Direction::Backwards, true), QStringLiteral("5:a5"));
+    QCOMPARE(p.step(Direction::Backwards), QStringLiteral("4:a4"));
+    QCOMPARE(p.step(Direction::Backwards), QStringLiteral("2:a2"));
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("4:a4"));
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("5:a5"));
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("fin"));
+    QVERIFY(p.point().atEnd());
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("fin"));
+}
+
+void TestSearchPoint::goesOnFromWhereTheUserPlacedIt_data()
+{
+    QTest::addColumn<QDate>("placed");
+    QTest::addColumn<QString>("forwards");
+    QTest::addColumn<QString>("backwards");
+
+    QTest::newRow("on a stored day") << QDate(1997, 5, 2) << "4:a4"
+                                     << "1:a1";
+    QTest::newRow("on a day without row") << QDate(1997, 4, 30) << "1:a1"
+                                          << "fin";
+    QTest::newRow("after the last day") << QDate(1997, 6, 1) << "fin"
+                                        << "5:a5";
+}
+
+void TestSearchPoint::goesOnFromWhereTheUserPlacedIt()
+{
+    QFETCH(QDate, placed);
+    QFETCH(QString, forwards);
+    QFETCH(QString, backwards);
+
+    Point p;
+    p.point().placeAt(placed);
+    QCOMPARE(p.step(Direction::Forwards), forwards);
+    p.point().placeAt(placed);
+    QCOMPARE(p.step(Direction::Backwards), backwards);
+}
+
+void TestSearchPoint::readingADayNeverMovesIt()
+{
+    Point p;
+    QCOMPARE(p.step(Direction::Forwards, true), QStringLiteral("1:a1"));
+    // What the alarm does every minute: it reads today's day, not through the point.
+    p.t.store->days().find(QDate(1997, 5, 5));
+    p.t.store->days().between(QDate(1997, 5, 1), QDate(1997, 5, 31));
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("2:a2"));
+}
+
+void TestSearchPoint::findsNotesWaitingInTheList()
+{
+    Point p;
+    p.t.store->days().stageNote(QDate(1997, 5, 3), QStringLiteral("a3 tecleada"));
+    p.point().placeAt(QDate(1997, 5, 2));
+    QCOMPARE(p.step(Direction::Forwards), QStringLiteral("3:a3 tecleada"));
+}
+
+void TestSearchPoint::emptyStore()
+{
+    TestStore t;
+    const NoteMatch match(QString(), false);
+    QCOMPARE(t.store->searchPoint().begin(Direction::Forwards, match).kind,
+             SearchPoint::Result::NoDays);
+    QVERIFY(!t.store->searchPoint().toFirst());
+    QVERIFY(t.store->searchPoint().atEnd());
+}
+
+QTEST_GUILESS_MAIN(TestSearchPoint)
+#include "tst_searchpoint.moc"
