@@ -1,38 +1,24 @@
 #include "listings/ListingModel.h"
 
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/DayBook.h"
+#include "store/Listing.h"
 
-ListingModel::ListingModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void ListingModel::setStore(CalendarStore* store)
+ListingModel::ListingModel(Listing& listing, DayBook& days, QObject* parent)
+    : QAbstractTableModel(parent), listing_(listing), days_(days)
 {
-    beginResetModel();
-    store_ = store;
-    pending_.clear();
-    endResetModel();
 }
 
 void ListingModel::reload()
 {
     beginResetModel();
-    pending_.clear();
+    edited_.clear();
     endResetModel();
-}
-
-int ListingModel::fechaColumn() const
-{
-    return store_ ? store_->rsLista.columnIndex(QStringLiteral("fecha")) : -1;
-}
-
-int ListingModel::notaColumn() const
-{
-    return store_ ? store_->rsLista.columnIndex(QStringLiteral("nota")) : -1;
 }
 
 int ListingModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !store_ ? 0 : store_->rsLista.recordCount();
+    return parent.isValid() ? 0 : listing_.recordCount();
 }
 
 int ListingModel::columnCount(const QModelIndex& parent) const
@@ -42,22 +28,16 @@ int ListingModel::columnCount(const QModelIndex& parent) const
 
 QVariant ListingModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !store_ || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     if (index.column() == 0) {
-        const int c = fechaColumn();
-        if (c < 0)
-            return {};
-        const QVariant fecha = store_->rsLista.at(index.row(), c);
-        return fecha.isNull()
-                   ? QVariant()
-                   : QVariant(DatePattern::format(fecha.toDouble(), QStringLiteral("dd/mm/yy")));
+        const QDate date = listing_.dateAt(index.row());
+        return date.isValid() ? QVariant(DatePattern::format(DatePattern::fromDate(date),
+                                                             QStringLiteral("dd/mm/yy")))
+                              : QVariant();
     }
-    const auto it = pending_.find(index.row());
-    if (it != pending_.end())
-        return it->second;
-    const int c = notaColumn();
-    return c < 0 ? QVariant() : QVariant(store_->rsLista.at(index.row(), c).toString());
+    const auto it = edited_.find(index.row());
+    return it != edited_.end() ? it->second : listing_.noteAt(index.row());
 }
 
 QVariant ListingModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -71,7 +51,7 @@ Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     // Only the note can be edited: a changed date would move a day onto another day.
-    if (index.isValid() && index.column() == 1 && fechaColumn() >= 0 && notaColumn() >= 0)
+    if (index.isValid() && index.column() == 1 && listing_.dateAt(index.row()).isValid())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -80,28 +60,28 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    const QString text = value.toString().left(kMaxNote);
+    const QString text = value.toString();
     if (text == data(index, Qt::EditRole).toString())
         return true;
-    pending_[index.row()] = text;
+    edited_[index.row()] = text;
+    days_.stageNote(listing_.dateAt(index.row()), text);
     emit dataChanged(index, index);
     return true;
 }
 
 void ListingModel::commitRow(int row)
 {
-    const auto it = pending_.find(row);
-    if (it == pending_.end() || !store_)
+    const auto it = edited_.find(row);
+    if (it == edited_.end())
         return;
     const QString text = it->second;
-    pending_.erase(it);
-    const double fecha = store_->rsLista.at(row, fechaColumn()).toDouble();
-    store_->writeNote(fecha, text);
-    store_->rsLista.setAt(row, notaColumn(), text);
+    edited_.erase(it);
+    days_.commitStaged(listing_.dateAt(row));
+    listing_.noteWritten(row, text);
 }
 
 void ListingModel::commitPending()
 {
-    while (!pending_.empty())
-        commitRow(pending_.begin()->first);
+    while (!edited_.empty())
+        commitRow(edited_.begin()->first);
 }

@@ -4,20 +4,19 @@
 
 #include <map>
 
-class CalendarStore;
+class DayBook;
+class Listing;
 
 // The rows of the latest listing as the notes grid shows them: "Fecha" as dd/mm/yy and "Nota",
-// only the note editable. An edited note is held until the user leaves its row, then written.
+// only the note editable. An edited note waits in the day book until the user leaves its row,
+// and is written then (or before anything else reads or writes its day).
 class ListingModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    static constexpr int kMaxNote = 255;
+    ListingModel(Listing& listing, DayBook& days, QObject* parent = nullptr);
 
-    explicit ListingModel(QObject* parent = nullptr);
-
-    void setStore(CalendarStore* store);
-    // The listing in the store was replaced: show it.
+    // The listing was replaced: show it.
     void reload();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -27,15 +26,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    bool hasPendingEdit() const { return !pending_.empty(); }
-    // Writes every held edit to the store; after this nothing typed is only on screen.
+    bool hasPendingEdit() const { return !edited_.empty(); }
+    // Writes every edit held; after this nothing typed is only on screen. Throws StoreError.
     void commitPending();
     void commitRow(int row);
 
 private:
-    int fechaColumn() const;
-    int notaColumn() const;
-
-    CalendarStore* store_ = nullptr;
-    std::map<int, QString> pending_; // row -> note typed and not yet written
+    Listing& listing_;
+    DayBook& days_;
+    std::map<int, QString> edited_; // row -> note typed and not yet written by this grid
 };

@@ -6,26 +6,21 @@
 
 ListingPrinter::ListingPrinter(Printer& printer) : printer_(printer) {}
 
-QString ListingPrinter::line(double fecha, const QString& nota)
+QString ListingPrinter::line(const QDate& fecha, const QString& nota)
 {
-    return DatePattern::format(fecha, QStringLiteral("dd/mmm/yy")) + QStringLiteral("  ") + nota;
+    return DatePattern::format(DatePattern::fromDate(fecha), QStringLiteral("dd/mmm/yy")) +
+           QStringLiteral("  ") + nota;
 }
 
-void ListingPrinter::ImprimirListado(Listing& rsLista, const QString& title) const
+void ListingPrinter::ImprimirListado(const Listing& rsLista, const QString& title) const
 {
-    // Whatever row the notes panel left current, the print starts at the first; a listing
-    // walked back past its first row is still printed whole rather than as an empty page.
     if (rsLista.recordCount() == 0)
         return;
-    rsLista.moveFirst();
     printer_.printLine(title);
     printer_.printLine(rule());
     printer_.printLine(heading());
-    while (!rsLista.eof()) {
-        printer_.printLine(line(rsLista.value(QStringLiteral("fecha")).toDouble(),
-                                rsLista.value(QStringLiteral("nota")).toString()));
-        rsLista.moveNext();
-    }
+    for (int row = 0; row < rsLista.recordCount(); ++row)
+        printer_.printLine(line(rsLista.dateAt(row), rsLista.noteAt(row)));
     // A document the printer could not take has been reported by the printer itself.
     printer_.endDoc();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 class Listing;
@@ -17,11 +18,11 @@ public:
     static QString rule() { return QString(kRuleWidth, QLatin1Char('-')); }
     static QString heading() { return QStringLiteral("Fecha      Nota"); }
     // "05/may/97  " and the note as stored, line breaks and all.
-    static QString line(double fecha, const QString& nota);
+    static QString line(const QDate& fecha, const QString& nota);
 
-    // Prints the rows of rsLista from the first one, leaving it at end-of-file. An empty listing
-    // prints nothing and makes no document.
-    void ImprimirListado(Listing& rsLista, const QString& title) const;
+    // Prints every row of rsLista, from the first. An empty listing prints nothing and makes
+    // no document.
+    void ImprimirListado(const Listing& rsLista, const QString& title) const;
 
 private:
     Printer& printer_;

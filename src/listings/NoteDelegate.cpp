@@ -1,6 +1,6 @@
 #include "listings/NoteDelegate.h"
 
-#include "listings/ListingModel.h"
+#include "store/Day.h"
 
 #include <QLineEdit>
 
@@ -8,8 +8,12 @@ QWidget* NoteDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
                                     const QModelIndex& index) const
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setMaxLength(ListingModel::kMaxNote);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        // What the user types is limited; a longer note stored by another program is shown
+        // and kept whole.
+        const int stored = int(index.data(Qt::EditRole).toString().size());
+        line->setMaxLength(std::max(Day::kMaxNote, stored));
+    }
     editor_ = editor;
     return editor;
 }

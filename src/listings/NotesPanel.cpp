@@ -2,106 +2,103 @@
 
 #include "listings/ListingModel.h"
 #include "listings/NotesGrid.h"
-#include "store/CalendarStore.h"
-
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
+#include "store/CalendarStore.h"
+#include "store/NoteQueries.h"
+#include "store/StoreGuard.h"
 
-#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QVBoxLayout>
 
-NotesPanel::NotesPanel(QWidget* client, QObject* parent) : QObject(parent)
+NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* parent)
+    : QFrame(parent), store_(store), guard_(guard)
 {
-    DBGridCalendar = new QFrame(client);
-    DBGridCalendar->setObjectName(QStringLiteral("DBGridCalendar"));
-    DBGridCalendar->setFrameShape(QFrame::Panel);
-    DBGridCalendar->setFrameShadow(QFrame::Sunken);
-    DBGridCalendar->setGeometry(Twips::rect(3480, 0, 3930, gridHeight_));
+    setObjectName(QStringLiteral("DBGridCalendar"));
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Sunken);
+    setGeometry(Twips::rect(3480, 0, 3930, 5835));
 
-    auto* layout = new QVBoxLayout(DBGridCalendar);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
 
-    caption = new QLabel(QStringLiteral("Notas Seleccionadas"), DBGridCalendar);
-    caption->setObjectName(QStringLiteral("caption"));
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setFont(Fonts::sansSerif(8.25, true));
-    caption->setAutoFillBackground(true);
-    {
-        QPalette palette = caption->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Button));
-        caption->setPalette(palette);
-    }
-    layout->addWidget(caption);
+    caption_ = new QLabel(QStringLiteral("Notas Seleccionadas"), this);
+    caption_->setObjectName(QStringLiteral("caption"));
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setFont(Fonts::sansSerif(8.25, true));
+    caption_->setAutoFillBackground(true);
+    QPalette captionPalette = caption_->palette();
+    captionPalette.setColor(QPalette::Window, captionPalette.color(QPalette::Button));
+    caption_->setPalette(captionPalette);
+    layout->addWidget(caption_);
 
-    model = new ListingModel(this);
-    table = new NotesGrid(DBGridCalendar);
-    table->setModel(model);
-    table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed);
-    table->setSelectionBehavior(QAbstractItemView::SelectItems);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->horizontalHeader()->setHighlightSections(false);
-    table->setObjectName(QStringLiteral("table"));
-    table->setFont(Fonts::sansSerif(8.25, true));
-    table->horizontalHeader()->setFont(Fonts::sansSerif(8.25, true));
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(Twips::toPixels(255));
-    table->setTabKeyNavigation(false);
-    table->setWordWrap(false);
-    {
-        QPalette palette = table->palette();
-        palette.setColor(QPalette::Base, QColor(128, 255, 255));
-        table->setPalette(palette);
-    }
-    table->setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(64, 64, 64); }"));
-    layout->addWidget(table, 1);
-    table->setColumnWidth(0, Twips::toPixels(kFechaWidth));
-    table->setColumnWidth(1, Twips::toPixels(kNotaWidth));
+    model_ = new ListingModel(store_.listing(), store_.days(), this);
+    table_ = new NotesGrid(this);
+    table_->setObjectName(QStringLiteral("table"));
+    table_->setModel(model_);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    table_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->setFont(Fonts::sansSerif(8.25, true));
+    table_->horizontalHeader()->setFont(Fonts::sansSerif(8.25, true));
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(Twips::toPixels(255));
+    table_->setTabKeyNavigation(false);
+    table_->setWordWrap(false);
+    QPalette tablePalette = table_->palette();
+    tablePalette.setColor(QPalette::Base, QColor(128, 255, 255));
+    table_->setPalette(tablePalette);
+    table_->setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(64, 64, 64); }"));
+    layout->addWidget(table_, 1);
+    table_->setColumnWidth(0, Twips::toPixels(kFechaWidth));
+    table_->setColumnWidth(1, Twips::toPixels(kNotaWidth));
 
     // A note typed into a cell is written when the user leaves its row.
-    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
-                if (previous.isValid() && previous.row() != current.row())
-                    model->commitRow(previous.row());
+                if (previous.isValid() && previous.row() != current.row()) {
+                    guard_.run([&] { model_->commitRow(previous.row()); },
+                               QStringLiteral("la nota escrita en la lista"));
+                }
             });
-}
-
-void NotesPanel::setStore(CalendarStore* store)
-{
-    store_ = store;
-    model->setStore(store);
 }
 
 int NotesPanel::recordCount() const
 {
-    return store_ ? store_->rsLista.recordCount() : 0;
+    return store_.listing().recordCount();
+}
+
+const Listing& NotesPanel::listing() const
+{
+    return store_.listing();
 }
 
 void NotesPanel::commitPendingEdit()
 {
-    table->commitOpenEditor();
-    model->commitPending();
+    table_->commitOpenEditor();
+    guard_.run([this] { model_->commitPending(); }, QStringLiteral("la nota escrita en la lista"));
 }
 
-void NotesPanel::MostrarListado(const QString& query, const QString& suffix)
+bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
 {
     commitPendingEdit();
-    store_->runListing(query);
-    if (!store_->rsLista.eof())
-        store_->rsLista.moveLast();
-    model->reload();
-    caption->setText(QString::number(store_->rsLista.recordCount()) + suffix);
+    if (!guard_.run([&] { store_.runListing(query); }))
+        return false;
+    model_->reload();
+    caption_->setText(QString::number(store_.listing().recordCount()) + suffix);
     emit shown();
+    return true;
 }
 
 void NotesPanel::mVerNotas_Click()
 {
-    MostrarListado(CalendarStore::allNotesQuery(), QStringLiteral(" Notas halladas"));
+    MostrarListado(NoteQueries::allNotes(), QStringLiteral(" Notas halladas"));
 }
 
 void NotesPanel::mOcultarNotas_Click()
@@ -112,8 +109,6 @@ void NotesPanel::mOcultarNotas_Click()
 
 void NotesPanel::setGridHeight(int twips)
 {
-    gridHeight_ = twips;
-    const QRect geometry = DBGridCalendar->geometry();
-    DBGridCalendar->setGeometry(geometry.x(), geometry.y(), geometry.width(),
-                                Twips::toPixels(twips));
+    const QRect geometry = this->geometry();
+    setGeometry(geometry.x(), geometry.y(), geometry.width(), Twips::toPixels(twips));
 }

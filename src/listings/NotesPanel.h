@@ -1,43 +1,37 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 #include <QString>
 
 class CalendarStore;
+class Listing;
 class ListingModel;
 class NotesGrid;
-class QFrame;
 class QLabel;
-class QWidget;
+class StoreGuard;
 
-// The notes list beside the calendar: a grid of days and notes with a caption bar, showing
-// the latest listing; shown by widening the main window and hidden by narrowing it.
-class NotesPanel : public QObject
+// The notes list beside the calendar: a grid of days and notes under a caption bar, showing
+// the latest listing; the main window shows it by widening and hides it by narrowing.
+class NotesPanel : public QFrame
 {
     Q_OBJECT
 public:
     static constexpr int kFechaWidth = 930; // twips
     static constexpr int kNotaWidth = 2745; // twips
 
-    explicit NotesPanel(QWidget* client, QObject* parent = nullptr);
+    NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* parent = nullptr);
 
-    void setStore(CalendarStore* store);
-
-    // Runs a listing query, puts its rows and "count + suffix" into the grid, and shows it.
-    void MostrarListado(const QString& query, const QString& suffix);
+    // Runs a listing query, puts its rows and "count + suffix" into the grid, and shows it;
+    // false when the store failed.
+    bool MostrarListado(const QString& query, const QString& suffix);
     void mVerNotas_Click();
     void mOcultarNotas_Click();
     // Writes a note typed into the grid and not yet written; run before the program ends.
     void commitPendingEdit();
 
     void setGridHeight(int twips);
-    int gridHeight() const { return gridHeight_; } // twips
-    int recordCount() const;                       // of the listing shown
-
-    QFrame* DBGridCalendar = nullptr; // the grid with its caption bar
-    QLabel* caption = nullptr;
-    NotesGrid* table = nullptr;
-    ListingModel* model = nullptr;
+    int recordCount() const; // of the listing shown
+    const Listing& listing() const;
 
 signals:
     // The main window widens (7500) and offers "Ocultar notas", or narrows and offers "Ver notas".
@@ -45,6 +39,9 @@ signals:
     void hidden();
 
 private:
-    CalendarStore* store_ = nullptr;
-    int gridHeight_ = 5835;
+    CalendarStore& store_;
+    const StoreGuard& guard_;
+    QLabel* caption_ = nullptr;
+    NotesGrid* table_ = nullptr;
+    ListingModel* model_ = nullptr;
 };

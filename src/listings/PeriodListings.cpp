@@ -2,21 +2,14 @@
 
 #include "listings/NotesPanel.h"
 #include "platform/MessageBoxes.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
-
-#include <cmath>
+#include "store/NoteQueries.h"
 
 namespace {
 
-bool isShowableDay(double day)
+bool isShowableDay(const QDate& day)
 {
-    return std::isfinite(day) && DatePattern::inRange(DatePattern::year(day));
-}
-
-QString dayNumber(double day)
-{
-    return QString::number(qint64(day));
+    return day.isValid() && DatePattern::inRange(day.year());
 }
 
 } // namespace
@@ -26,40 +19,22 @@ PeriodListings::PeriodListings(NotesPanel& notes, Printer& printer, MessageBoxes
 {
 }
 
-std::optional<PeriodListings::Period> PeriodListings::monthOf(double day)
+std::optional<PeriodListings::Period> PeriodListings::monthOf(const QDate& day)
 {
     if (!isShowableDay(day))
         return std::nullopt;
-    Period period;
-    period.first = DatePattern::build(DatePattern::year(day), DatePattern::month(day), 1);
-    // Counting days until the month changes needs no table of month lengths or leap years,
-    // and December runs into the next January like any other month.
-    const int month = DatePattern::month(period.first);
-    double next = period.first;
-    while (DatePattern::month(next) == month)
-        next += 1;
-    period.last = next - 1;
-    period.name = DatePattern::format(period.first, QStringLiteral("mmmm"));
-    return period;
+    const QDate first(day.year(), day.month(), 1);
+    return Period{first, QDate(day.year(), day.month(), first.daysInMonth()),
+                  DatePattern::monthName(day.month())};
 }
 
-std::optional<PeriodListings::Period> PeriodListings::yearOf(double day)
+std::optional<PeriodListings::Period> PeriodListings::yearOf(const QDate& day)
 {
     if (!isShowableDay(day))
         return std::nullopt;
-    const int year = DatePattern::year(day);
-    Period period;
-    period.first = DatePattern::build(year, 1, 1);
-    period.last = DatePattern::build(year, 12, 31);
-    period.name = DatePattern::format(period.first, QStringLiteral("yyyy"));
-    return period;
-}
-
-QString PeriodListings::query(const Period& period)
-{
-    return QStringLiteral("SELECT fecha,nota from calendar WHERE fecha BETWEEN ") +
-           dayNumber(period.first) + QStringLiteral(" AND ") + dayNumber(period.last) +
-           QStringLiteral(" AND len(nota)>0 ORDER by fecha");
+    const QDate first(day.year(), 1, 1);
+    return Period{first, QDate(day.year(), 12, 31),
+                  DatePattern::format(DatePattern::fromDate(first), QStringLiteral("yyyy"))};
 }
 
 QString PeriodListings::suffix(const Period& period)
@@ -69,42 +44,40 @@ QString PeriodListings::suffix(const Period& period)
 
 void PeriodListings::list(const std::optional<Period>& period, bool print)
 {
-    if (!store_)
-        return;
     if (!period) {
         // The reference day comes from outside this class; a listing of no period would
         // only list nothing under a meaningless caption.
         boxes_.show(QStringLiteral("Fecha erronea"));
         return;
     }
-    notes_.MostrarListado(query(*period), suffix(*period));
-    const int count = store_->rsLista.recordCount();
+    if (!notes_.MostrarListado(NoteQueries::period(period->first, period->last), suffix(*period)))
+        return;
+    const int count = notes_.recordCount();
     if (print && count > 0)
         ImprimirListado(QString::number(count) + suffix(*period));
 }
 
 void PeriodListings::ImprimirListado(const QString& title)
 {
-    if (store_)
-        printer_.ImprimirListado(store_->rsLista, title);
+    printer_.ImprimirListado(notes_.listing(), title);
 }
 
-void PeriodListings::mPantallaMes_Click(double dFechaActual)
+void PeriodListings::mPantallaMes_Click(const QDate& dFechaActual)
 {
     list(monthOf(dFechaActual), false);
 }
 
-void PeriodListings::mImpresoraMes_Click(double dFechaActual)
+void PeriodListings::mImpresoraMes_Click(const QDate& dFechaActual)
 {
     list(monthOf(dFechaActual), true);
 }
 
-void PeriodListings::mPantallaAnyo_Click(double dFechaActual)
+void PeriodListings::mPantallaAnyo_Click(const QDate& dFechaActual)
 {
     list(yearOf(dFechaActual), false);
 }
 
-void PeriodListings::mImpresoraAnyo_Click(double dFechaActual)
+void PeriodListings::mImpresoraAnyo_Click(const QDate& dFechaActual)
 {
     list(yearOf(dFechaActual), true);
 }

@@ -2,11 +2,11 @@
 
 #include "listings/ListingPrinter.h"
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
 
-class CalendarStore;
 class MessageBoxes;
 class NotesPanel;
 class Printer;
@@ -16,31 +16,28 @@ class Printer;
 class PeriodListings
 {
 public:
-    // A period of whole days, first and last included, and the name it is listed under.
+    // A run of whole days, first and last included, and the name it is listed under.
     struct Period
     {
-        double first = 0;
-        double last = 0;
+        QDate first;
+        QDate last;
         QString name; // "mayo", "1997"
     };
 
     PeriodListings(NotesPanel& notes, Printer& printer, MessageBoxes& boxes);
 
-    void setStore(CalendarStore* store) { store_ = store; }
-
     // dFechaActual: the day the main window stands on; its month or year is listed.
-    void mPantallaMes_Click(double dFechaActual);
-    void mImpresoraMes_Click(double dFechaActual);
-    void mPantallaAnyo_Click(double dFechaActual);
-    void mImpresoraAnyo_Click(double dFechaActual);
+    void mPantallaMes_Click(const QDate& dFechaActual);
+    void mImpresoraMes_Click(const QDate& dFechaActual);
+    void mPantallaAnyo_Click(const QDate& dFechaActual);
+    void mImpresoraAnyo_Click(const QDate& dFechaActual);
 
     // Prints the listing the notes panel holds under a title.
     void ImprimirListado(const QString& title);
 
-    // Nothing when the day is no day the program can show (NaN, or a year beyond 100..9999).
-    static std::optional<Period> monthOf(double day);
-    static std::optional<Period> yearOf(double day);
-    static QString query(const Period& period);
+    // Nothing when the day is no day the program can show (invalid, or a year beyond 100..9999).
+    static std::optional<Period> monthOf(const QDate& day);
+    static std::optional<Period> yearOf(const QDate& day);
     static QString suffix(const Period& period); // " Notas halladas de mayo"
 
 private:
@@ -49,5 +46,4 @@ private:
     NotesPanel& notes_;
     ListingPrinter printer_;
     MessageBoxes& boxes_;
-    CalendarStore* store_ = nullptr;
 };

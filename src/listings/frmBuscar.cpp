@@ -3,8 +3,10 @@
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/NoteMatch.h"
+#include "store/SearchPoint.h"
+#include "store/StoreGuard.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -32,7 +34,8 @@ int boxPosition(const QString& note, qsizetype index)
 
 } // namespace
 
-frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), store_(store)
+frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* parent)
+    : QWidget(parent), point_(point), guard_(guard)
 {
     setObjectName(QStringLiteral("frmBuscar"));
     // A window of its own even when the main window owns it, left open beside it.
@@ -42,54 +45,50 @@ frmBuscar::frmBuscar(CalendarStore* store, QWidget* parent) : QWidget(parent), s
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
-    Label1 =
-        Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
-    txtBuscar = Controls::place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
-    SSCheckMm = Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120,
-                                660, 1455, 315);
+    Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
+    txtBuscar_ = Controls::place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
+    SSCheckMm_ = Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120,
+                                 660, 1455, 315);
 
-    Frame1 = Controls::place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1", 1740,
-                             60, 1335, 975);
-    SSOptionAtras = Controls::place(new QRadioButton(QStringLiteral("Atras"), Frame1),
-                                    "SSOptionAtras", 180, 300, 1035, 255);
-    SSOptionDelante = Controls::place(new QRadioButton(QStringLiteral("Delante"), Frame1),
-                                      "SSOptionDelante", 180, 660, 1035, 195);
-    SSOptionAtras->setChecked(true);
+    auto* Frame1 = Controls::place(new QGroupBox(QStringLiteral("Buscar hacia..."), this), "Frame1",
+                                   1740, 60, 1335, 975);
+    SSOptionAtras_ = Controls::place(new QRadioButton(QStringLiteral("Atras"), Frame1),
+                                     "SSOptionAtras", 180, 300, 1035, 255);
+    auto* SSOptionDelante = Controls::place(new QRadioButton(QStringLiteral("Delante"), Frame1),
+                                            "SSOptionDelante", 180, 660, 1035, 195);
+    SSOptionAtras_->setChecked(true);
 
-    cmdComenzar = Controls::place(new QPushButton(QStringLiteral("&Buscar"), this), "cmdComenzar",
-                                  3180, 60, 1035, 315);
-    cmdSiguiente = Controls::place(new QPushButton(QStringLiteral("&Siguiente"), this),
-                                   "cmdSiguiente", 3180, 420, 1035, 315);
-    cmdCancelar = Controls::place(new QPushButton(QStringLiteral("&Cancelar"), this), "cmdCancelar",
-                                  3180, 780, 1035, 315);
+    auto* cmdComenzar = Controls::place(new QPushButton(QStringLiteral("&Buscar"), this),
+                                        "cmdComenzar", 3180, 60, 1035, 315);
+    auto* cmdSiguiente = Controls::place(new QPushButton(QStringLiteral("&Siguiente"), this),
+                                         "cmdSiguiente", 3180, 420, 1035, 315);
+    auto* cmdCancelar = Controls::place(new QPushButton(QStringLiteral("&Cancelar"), this),
+                                        "cmdCancelar", 3180, 780, 1035, 315);
 
-    Line1 = new QFrame(this);
+    auto* Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
     Line1->setGeometry(Twips::toPixels(60), Twips::toPixels(1140), Twips::toPixels(4200 - 60), 1);
 
-    SSFrameHallado = Controls::place(new QGroupBox(this), "SSFrameHallado", 60, 1200, 4155, 855);
-    txtHallado =
-        Controls::place(new QPlainTextEdit(SSFrameHallado), "txtHallado", 60, 180, 4035, 615);
-    txtHallado->setReadOnly(true);
-    {
-        QPalette palette = txtHallado->palette();
-        palette.setColor(QPalette::Base, QColor(0, 255, 255));
-        // The found text stays marked while the user types in the search box.
-        for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
-            palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
-        }
-        txtHallado->setPalette(palette);
-    }
+    SSFrameHallado_ = Controls::place(new QGroupBox(this), "SSFrameHallado", 60, 1200, 4155, 855);
+    txtHallado_ =
+        Controls::place(new QPlainTextEdit(SSFrameHallado_), "txtHallado", 60, 180, 4035, 615);
+    txtHallado_->setReadOnly(true);
+    QPalette palette = txtHallado_->palette();
+    palette.setColor(QPalette::Base, QColor(0, 255, 255));
+    // The found text stays marked while the user types in the search box.
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
+    txtHallado_->setPalette(palette);
 
-    setTabOrder(txtBuscar, cmdComenzar);
+    setTabOrder(txtBuscar_, cmdComenzar);
     setTabOrder(cmdComenzar, cmdSiguiente);
     setTabOrder(cmdSiguiente, cmdCancelar);
-    setTabOrder(cmdCancelar, SSOptionAtras);
-    setTabOrder(SSOptionAtras, SSOptionDelante);
-    setTabOrder(SSOptionDelante, txtHallado);
-    setTabOrder(txtHallado, SSCheckMm);
+    setTabOrder(cmdCancelar, SSOptionAtras_);
+    setTabOrder(SSOptionAtras_, SSOptionDelante);
+    setTabOrder(SSOptionDelante, txtHallado_);
+    setTabOrder(txtHallado_, SSCheckMm_);
 
     connect(cmdComenzar, &QPushButton::clicked, this, &frmBuscar::cmdComenzar_Click);
     connect(cmdSiguiente, &QPushButton::clicked, this, &frmBuscar::cmdSiguiente_Click);
@@ -103,117 +102,61 @@ void frmBuscar::showAndRaise()
     activateWindow();
 }
 
-QString frmBuscar::upperCase(const QString& text)
+bool frmBuscar::backwards() const
 {
-    QString upper = text.toUpper();
-    if (upper.size() == text.size())
-        return upper;
+    return SSOptionAtras_->isChecked();
+}
 
-    // A letter such as "ß" becomes two in full upper case; its one-letter mapping keeps the
-    // positions of the note.
-    upper.clear();
-    upper.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            const QChar low = text.at(++i);
-            const char32_t mapped = QChar::toUpper(QChar::surrogateToUcs4(c, low));
-            if (QChar::requiresSurrogates(mapped)) {
-                upper += QChar(QChar::highSurrogate(mapped));
-                upper += QChar(QChar::lowSurrogate(mapped));
-            } else {
-                upper += c;
-                upper += low;
-            }
+void frmBuscar::search(bool fromTheEnd)
+{
+    // The case option is read at every step, as the user may change it between two.
+    const NoteMatch match(TextoBuscado_, SSCheckMm_->isChecked());
+    const SearchPoint::Direction direction =
+        backwards() ? SearchPoint::Direction::Backwards : SearchPoint::Direction::Forwards;
+    SearchPoint::Result result;
+    if (!guard_.run([&] {
+            result = fromTheEnd ? point_.begin(direction, match) : point_.next(direction, match);
+        }))
+        return;
+
+    switch (result.kind) {
+    case SearchPoint::Result::NoDays:
+        return; // nothing stored at all: nothing to say
+    case SearchPoint::Result::NotFound:
+        if (fromTheEnd) {
+            SSFrameHallado_->setTitle(QString());
+            txtHallado_->setPlainText(QStringLiteral("CADENA NO ENCONTRADA"));
         } else {
-            const char32_t mapped = QChar::toUpper(char32_t(c.unicode()));
-            upper += QChar::requiresSurrogates(mapped) ? c : QChar(char16_t(mapped));
+            // The day of the last match stays above the message.
+            txtHallado_->setPlainText(QStringLiteral("FIN DE FICHERO"));
         }
+        return;
+    case SearchPoint::Result::Found:
+        break;
     }
-    return upper;
-}
 
-bool frmBuscar::CompararNota()
-{
-    const QString nota = store_->rsCalendar.value(QStringLiteral("nota")).toString();
-    // The option is read for every row, as the user may change it between two steps.
-    TextoNota = SSCheckMm->isChecked() ? nota : upperCase(nota);
-    if (TextoNota.isEmpty())
-        Posicion = 0;
-    else
-        Posicion = int(TextoNota.indexOf(TextoBuscado, 0, Qt::CaseSensitive)) + 1;
-    return Posicion > 0;
-}
-
-void frmBuscar::showMatch()
-{
-    const TableCursor& rsCalendar = store_->rsCalendar;
-    SSFrameHallado->setTitle(DatePattern::format(
-        rsCalendar.value(QStringLiteral("fecha")).toDouble(), QStringLiteral("ddd, dd/mmmm/yyyy")));
-    const QString nota = rsCalendar.value(QStringLiteral("nota")).toString();
-    txtHallado->setPlainText(nota);
-    const qsizetype start = Posicion - 1;
-    QTextCursor cursor = txtHallado->textCursor();
-    cursor.setPosition(boxPosition(nota, start));
-    cursor.setPosition(boxPosition(nota, start + TextoBuscado.size()), QTextCursor::KeepAnchor);
-    txtHallado->setTextCursor(cursor);
-}
-
-bool frmBuscar::searchFromCurrent(bool backwards)
-{
-    TableCursor& rsCalendar = store_->rsCalendar;
-    while (!(backwards ? rsCalendar.bof() : rsCalendar.eof())) {
-        if (CompararNota()) {
-            showMatch();
-            return true;
-        }
-        if (backwards)
-            rsCalendar.movePrevious();
-        else
-            rsCalendar.moveNext();
-    }
-    return false;
+    TextoNota_ = match.compared(result.note);
+    Posicion_ = result.position;
+    SSFrameHallado_->setTitle(DatePattern::format(DatePattern::fromDate(result.date),
+                                                  QStringLiteral("ddd, dd/mmmm/yyyy")));
+    txtHallado_->setPlainText(result.note);
+    const qsizetype start = Posicion_ - 1;
+    QTextCursor cursor = txtHallado_->textCursor();
+    cursor.setPosition(boxPosition(result.note, start));
+    cursor.setPosition(boxPosition(result.note, start + TextoBuscado_.size()),
+                       QTextCursor::KeepAnchor);
+    txtHallado_->setTextCursor(cursor);
 }
 
 void frmBuscar::cmdComenzar_Click()
 {
-    if (!store_)
-        return;
-    TextoBuscado = SSCheckMm->isChecked() ? txtBuscar->text() : upperCase(txtBuscar->text());
-
-    TableCursor& rsCalendar = store_->rsCalendar;
-    const bool backwards = SSOptionAtras->isChecked();
-    if (backwards)
-        rsCalendar.moveLast();
-    else
-        rsCalendar.moveFirst();
-    if (backwards ? rsCalendar.bof() : rsCalendar.eof())
-        return; // no days at all: nothing to say
-
-    if (!searchFromCurrent(backwards)) {
-        SSFrameHallado->setTitle(QString());
-        txtHallado->setPlainText(QStringLiteral("CADENA NO ENCONTRADA"));
-    }
+    TextoBuscado_ = NoteMatch::prepare(txtBuscar_->text(), SSCheckMm_->isChecked());
+    search(true);
 }
 
 void frmBuscar::cmdSiguiente_Click()
 {
-    if (!store_)
-        return;
-    // The cursor is shared: the search goes on from wherever the other windows left it.
-    TableCursor& rsCalendar = store_->rsCalendar;
-    const bool backwards = SSOptionAtras->isChecked();
-    if (backwards ? rsCalendar.bof() : rsCalendar.eof()) {
-        txtHallado->setPlainText(QStringLiteral("FIN DE FICHERO"));
-        return;
-    }
-    if (backwards)
-        rsCalendar.movePrevious();
-    else
-        rsCalendar.moveNext();
-
-    if (!searchFromCurrent(backwards))
-        txtHallado->setPlainText(QStringLiteral("FIN DE FICHERO"));
+    search(false);
 }
 
 void frmBuscar::cmdCancelar_Click()

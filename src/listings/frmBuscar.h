@@ -3,17 +3,15 @@
 #include <QString>
 #include <QWidget>
 
-class CalendarStore;
 class QCheckBox;
-class QFrame;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
+class SearchPoint;
+class StoreGuard;
 
-// The search window: walks the shared day cursor backwards or forwards to the next day whose
+// The search window: finds, backwards or forwards from the search's point, the next day whose
 // note holds a text, and shows that day with the text selected in its note.
 class frmBuscar : public QWidget
 {
@@ -22,9 +20,7 @@ public:
     static constexpr int kClientWidth = 4260;  // twips
     static constexpr int kClientHeight = 2085; // twips
 
-    explicit frmBuscar(CalendarStore* store = nullptr, QWidget* parent = nullptr);
-
-    void setStore(CalendarStore* store) { store_ = store; }
+    frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* parent = nullptr);
 
     // "Buscar" of the main window: shows the window, or brings it forward when already open.
     void showAndRaise();
@@ -33,36 +29,25 @@ public:
     void cmdSiguiente_Click();
     void cmdCancelar_Click();
 
-    // Compares the note of rsCalendar's current row with TextoBuscado, setting TextoNota and
-    // Posicion; true on a match.
-    bool CompararNota();
-
-    // Upper case as the search compares it: like QString::toUpper, but one character for one,
-    // so that a position found in the upper-cased note is the same in the stored note.
-    static QString upperCase(const QString& text);
-
-    QString TextoBuscado;
-    QString TextoNota;
-    int Posicion = 0;
-
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtBuscar = nullptr;
-    QCheckBox* SSCheckMm = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* SSOptionAtras = nullptr;
-    QRadioButton* SSOptionDelante = nullptr;
-    QPushButton* cmdComenzar = nullptr;
-    QPushButton* cmdSiguiente = nullptr;
-    QPushButton* cmdCancelar = nullptr;
-    QFrame* Line1 = nullptr;
-    QGroupBox* SSFrameHallado = nullptr;
-    QPlainTextEdit* txtHallado = nullptr;
+    // The text looked for as "&Buscar" prepared it; the last note compared as it was compared;
+    // the 1-based place of the text in it (0 when none).
+    const QString& TextoBuscado() const { return TextoBuscado_; }
+    const QString& TextoNota() const { return TextoNota_; }
+    int Posicion() const { return Posicion_; }
 
 private:
-    // From the current row on, compares row after row in the chosen direction; true when a
-    // match was found and shown, false when the cursor ran off the table.
-    bool searchFromCurrent(bool backwards);
-    void showMatch();
+    void search(bool fromTheEnd);
+    bool backwards() const;
 
-    CalendarStore* store_ = nullptr;
+    SearchPoint& point_;
+    const StoreGuard& guard_;
+    QString TextoBuscado_;
+    QString TextoNota_;
+    int Posicion_ = 0;
+
+    QLineEdit* txtBuscar_ = nullptr;
+    QCheckBox* SSCheckMm_ = nullptr;
+    QRadioButton* SSOptionAtras_ = nullptr;
+    QGroupBox* SSFrameHallado_ = nullptr;
+    QPlainTextEdit* txtHallado_ = nullptr;
 };

@@ -6,8 +6,9 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/SearchPoint.h"
+#include "store/StoreGuard.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -46,9 +47,11 @@ QLineEdit* dateBox(QWidget* parent, const char* name, int left, int top, int wid
 
 } // namespace
 
-frmSeleccion::frmSeleccion(NotesPanel& notes, Printer& printer, MessageBoxes& boxes, Clock& clock,
+frmSeleccion::frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& printer,
+                           MessageBoxes& boxes, Clock& clock, const StoreGuard& guard,
                            QWidget* parent)
-    : QWidget(parent), notes_(notes), printer_(printer), boxes_(boxes), clock_(clock)
+    : QWidget(parent), notes_(notes), point_(point), printer_(printer), boxes_(boxes),
+      clock_(clock), guard_(guard)
 {
     setObjectName(QStringLiteral("frmSeleccion"));
     // A window of its own even when the main window owns it, left open beside it.
@@ -58,52 +61,57 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, Printer& printer, MessageBoxes& bo
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
-    Frame1 = place(new QGroupBox(QStringLiteral("Color"), this), "Frame1", 60, 0, 1875, 915);
-    OptionAzul =
+    auto* Frame1 = place(new QGroupBox(QStringLiteral("Color"), this), "Frame1", 60, 0, 1875, 915);
+    OptionAzul_ =
         place(new QRadioButton(QStringLiteral("Azul"), Frame1), "OptionAzul", 120, 180, 855, 375);
-    Controls::setTextColor(OptionAzul, kBlue);
-    OptionNegro =
+    Controls::setTextColor(OptionAzul_, kBlue);
+    OptionNegro_ =
         place(new QRadioButton(QStringLiteral("Negro"), Frame1), "OptionNegro", 960, 240, 855, 255);
-    Option1 =
+    auto* Option1 =
         place(new QRadioButton(QStringLiteral("Todos"), Frame1), "Option1", 120, 540, 855, 195);
     Controls::setTextColor(Option1, kDarkGrey);
     Option1->setChecked(true);
-    OptionVerde =
+    OptionVerde_ =
         place(new QRadioButton(QStringLiteral("Verde"), Frame1), "OptionVerde", 960, 540, 855, 195);
-    Controls::setTextColor(OptionVerde, kGreen);
+    Controls::setTextColor(OptionVerde_, kGreen);
 
-    Frame2 = place(new QGroupBox(QStringLiteral("Festivo"), this), "Frame2", 1980, 0, 1335, 915);
-    CheckFestivo = place(new QCheckBox(QStringLiteral("Festivo"), Frame2), "CheckFestivo", 180, 300,
-                         1035, 195);
-    Controls::setTextColor(CheckFestivo, kRed);
-    CheckFestivo->setChecked(true);
-    CheckLaboral = place(new QCheckBox(QStringLiteral("Laboral"), Frame2), "CheckLaboral", 180, 600,
-                         1035, 195);
-    Controls::setTextColor(CheckLaboral, kDarkGrey);
-    CheckLaboral->setChecked(true);
+    auto* Frame2 =
+        place(new QGroupBox(QStringLiteral("Festivo"), this), "Frame2", 1980, 0, 1335, 915);
+    CheckFestivo_ = place(new QCheckBox(QStringLiteral("Festivo"), Frame2), "CheckFestivo", 180,
+                          300, 1035, 195);
+    Controls::setTextColor(CheckFestivo_, kRed);
+    CheckFestivo_->setChecked(true);
+    CheckLaboral_ = place(new QCheckBox(QStringLiteral("Laboral"), Frame2), "CheckLaboral", 180,
+                          600, 1035, 195);
+    Controls::setTextColor(CheckLaboral_, kDarkGrey);
+    CheckLaboral_->setChecked(true);
 
-    Frame3 = place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960, 1875, 915);
-    Label1 = place(new QLabel(QStringLiteral("Desde"), Frame3), "Label1", 120, 300, 495, 255);
-    MaskDesde = dateBox(Frame3, "MaskDesde", 660, 180, 1155, 315);
-    Label2 = place(new QLabel(QStringLiteral("Hasta"), Frame3), "Label2", 180, 600, 435, 255);
-    MaskHasta = dateBox(Frame3, "MaskHasta", 660, 540, 1155, 315);
+    auto* Frame3 =
+        place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960, 1875, 915);
+    place(new QLabel(QStringLiteral("Desde"), Frame3), "Label1", 120, 300, 495, 255);
+    MaskDesde_ = dateBox(Frame3, "MaskDesde", 660, 180, 1155, 315);
+    place(new QLabel(QStringLiteral("Hasta"), Frame3), "Label2", 180, 600, 435, 255);
+    MaskHasta_ = dateBox(Frame3, "MaskHasta", 660, 540, 1155, 315);
 
-    Frame4 = place(new QGroupBox(QStringLiteral("Palabra en Nota"), this), "Frame4", 1980, 960,
-                   1335, 915);
-    txtNota = place(new QLineEdit(Frame4), "txtNota", 60, 240, 1215, 315);
-    Command3 =
+    auto* Frame4 = place(new QGroupBox(QStringLiteral("Palabra en Nota"), this), "Frame4", 1980,
+                         960, 1335, 915);
+    txtNota_ = place(new QLineEdit(Frame4), "txtNota", 60, 240, 1215, 315);
+    // "&Alguna": any note with at least one character.
+    auto* Command3 =
         place(new QPushButton(QStringLiteral("&Alguna"), Frame4), "Command3", 240, 600, 855, 255);
 
-    cmdPantalla = place(new QPushButton(QStringLiteral("&Pantalla"), this), "cmdPantalla", 3360, 60,
-                        855, 495);
-    Command2 =
+    auto* cmdPantalla = place(new QPushButton(QStringLiteral("&Pantalla"), this), "cmdPantalla",
+                              3360, 60, 855, 495);
+    // "&Impresora"
+    auto* Command2 =
         place(new QPushButton(QStringLiteral("&Impresora"), this), "Command2", 3360, 720, 855, 495);
-    Command1 =
+    // "&Cerrar"
+    auto* Command1 =
         place(new QPushButton(QStringLiteral("&Cerrar"), this), "Command1", 3360, 1380, 855, 495);
 
-    QWidget* const order[] = {OptionAzul,   OptionNegro,  OptionVerde, MaskDesde, MaskHasta,
-                              Command1,     txtNota,      cmdPantalla, Command2,  Option1,
-                              CheckFestivo, CheckLaboral, Command3};
+    QWidget* const order[] = {OptionAzul_,   OptionNegro_,  OptionVerde_, MaskDesde_, MaskHasta_,
+                              Command1,      txtNota_,      cmdPantalla,  Command2,   Option1,
+                              CheckFestivo_, CheckLaboral_, Command3};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -111,21 +119,21 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, Printer& printer, MessageBoxes& bo
     connect(Command2, &QPushButton::clicked, this, &frmSeleccion::Command2_Click);
     connect(Command1, &QPushButton::clicked, this, &frmSeleccion::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &frmSeleccion::Command3_Click);
-    MaskDesde->installEventFilter(this);
-    MaskHasta->installEventFilter(this);
+    MaskDesde_->installEventFilter(this);
+    MaskHasta_->installEventFilter(this);
 }
 
 bool frmSeleccion::eventFilter(QObject* watched, QEvent* event)
 {
     const bool in = event->type() == QEvent::FocusIn;
     const bool out = event->type() == QEvent::FocusOut;
-    if ((in || out) && (watched == MaskDesde || watched == MaskHasta)) {
+    if ((in || out) && (watched == MaskDesde_ || watched == MaskHasta_)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window coming forward (a message box among them) is no move of the user
         // from one box to another.
         const bool windowChange =
             reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-        const bool desde = watched == MaskDesde;
+        const bool desde = watched == MaskDesde_;
         if (in && !windowChange) {
             desde ? MaskDesde_GotFocus() : MaskHasta_GotFocus();
         } else if (out && !windowChange && !refusing_) {
@@ -154,12 +162,10 @@ QString frmSeleccion::today() const
 
 void frmSeleccion::fillWithEarliest()
 {
-    TableCursor& rsCalendar = store_->rsCalendar;
-    rsCalendar.moveFirst();
-    if (rsCalendar.hasCurrent()) {
-        MaskDesde->setText(DatePattern::format(rsCalendar.value(QStringLiteral("fecha")).toDouble(),
-                                               QStringLiteral("dd/mm/yyyy")));
-    }
+    // The earliest day is found by moving the search's point there, as the user sees it.
+    std::optional<QDate> earliest;
+    if (guard_.run([&] { earliest = point_.toFirst(); }) && earliest)
+        MaskDesde_->setText(earliest->toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 void frmSeleccion::refuseDate(QLineEdit* box)
@@ -173,17 +179,15 @@ void frmSeleccion::refuseDate(QLineEdit* box)
 
 void frmSeleccion::mSeleccion_Click()
 {
-    if (store_ && isEmptyDate(MaskHasta)) {
-        TableCursor& rsCalendar = store_->rsCalendar;
-        QString latest;
-        if (!rsCalendar.eof()) {
-            rsCalendar.moveLast();
-            if (rsCalendar.hasCurrent()) {
-                latest = DatePattern::format(rsCalendar.value(QStringLiteral("fecha")).toDouble(),
-                                             QStringLiteral("dd/mm/yyyy"));
-            }
-        }
-        MaskHasta->setText(latest.isEmpty() ? today() : latest);
+    if (isEmptyDate(MaskHasta_)) {
+        // After a search that ran off the end the point stands past the last day: then today.
+        std::optional<QDate> latest;
+        if (!guard_.run([&] {
+                if (!point_.atEnd())
+                    latest = point_.toLast();
+            }))
+            return;
+        MaskHasta_->setText(latest ? latest->toString(QStringLiteral("dd/MM/yyyy")) : today());
     }
     // A window left open behind others is brought forward; a hidden one comes up in front.
     if (isVisible()) {
@@ -196,79 +200,74 @@ void frmSeleccion::mSeleccion_Click()
 
 void frmSeleccion::MaskDesde_GotFocus()
 {
-    MaskDesde->selectAll();
+    MaskDesde_->selectAll();
     // A click that gave the focus places the cursor after this; select again once it has.
-    QTimer::singleShot(0, MaskDesde, &QLineEdit::selectAll);
+    QTimer::singleShot(0, MaskDesde_, &QLineEdit::selectAll);
 }
 
 void frmSeleccion::MaskHasta_GotFocus()
 {
-    MaskHasta->selectAll();
-    QTimer::singleShot(0, MaskHasta, &QLineEdit::selectAll);
+    MaskHasta_->selectAll();
+    QTimer::singleShot(0, MaskHasta_, &QLineEdit::selectAll);
 }
 
 void frmSeleccion::MaskDesde_LostFocus()
 {
-    if (!store_)
-        return;
-    if (isEmptyDate(MaskDesde) && !store_->rsCalendar.bof())
+    if (isEmptyDate(MaskDesde_) && !point_.atStart())
         fillWithEarliest();
-    if (!DatePattern::read(MaskDesde->displayText()))
-        refuseDate(MaskDesde);
+    if (!DatePattern::read(MaskDesde_->displayText()))
+        refuseDate(MaskDesde_);
 }
 
 void frmSeleccion::MaskHasta_LostFocus()
 {
-    if (isEmptyDate(MaskHasta))
-        MaskHasta->setText(today());
-    else if (!DatePattern::read(MaskHasta->displayText()))
-        refuseDate(MaskHasta);
+    if (isEmptyDate(MaskHasta_))
+        MaskHasta_->setText(today());
+    else if (!DatePattern::read(MaskHasta_->displayText()))
+        refuseDate(MaskHasta_);
 }
 
 std::optional<SelectionQuery> frmSeleccion::selection()
 {
-    if (isEmptyDate(MaskDesde) && store_ && !store_->rsCalendar.bof())
+    if (isEmptyDate(MaskDesde_) && !point_.atStart())
         fillWithEarliest();
-    const std::optional<double> desde = DatePattern::read(MaskDesde->displayText());
+    const std::optional<double> desde = DatePattern::read(MaskDesde_->displayText());
     if (!desde) {
-        refuseDate(MaskDesde);
+        refuseDate(MaskDesde_);
         return std::nullopt;
     }
-    const std::optional<double> hasta = DatePattern::read(MaskHasta->displayText());
+    const std::optional<double> hasta = DatePattern::read(MaskHasta_->displayText());
     if (!hasta) {
-        refuseDate(MaskHasta);
+        refuseDate(MaskHasta_);
         return std::nullopt;
     }
 
     SelectionQuery selection;
     selection.desde = qint64(*desde);
     selection.hasta = qint64(*hasta);
-    selection.festivo = CheckFestivo->isChecked();
-    selection.laboral = CheckLaboral->isChecked();
-    if (OptionAzul->isChecked())
-        selection.colour = SelectionQuery::Colour::Azul;
-    else if (OptionNegro->isChecked())
-        selection.colour = SelectionQuery::Colour::Negro;
-    else if (OptionVerde->isChecked())
-        selection.colour = SelectionQuery::Colour::Verde;
-    else
-        selection.colour = SelectionQuery::Colour::Todos;
-    selection.word = txtNota->text();
+    selection.festivo = CheckFestivo_->isChecked();
+    selection.laboral = CheckLaboral_->isChecked();
+    if (OptionAzul_->isChecked())
+        selection.colour = DayColour::Azul;
+    else if (OptionNegro_->isChecked())
+        selection.colour = DayColour::Negro;
+    else if (OptionVerde_->isChecked())
+        selection.colour = DayColour::Verde;
+    selection.word = txtNota_->text();
     return selection;
 }
 
 bool frmSeleccion::runListing(bool print)
 {
-    if (!store_)
-        return false;
     const std::optional<SelectionQuery> chosen = selection();
-    if (!chosen)
+    if (!chosen || guard_.failed())
         return false;
-    notes_.MostrarListado(chosen->query(), QStringLiteral(" Notas seleccionadas"));
-    const int count = store_->rsLista.recordCount();
+    if (!notes_.MostrarListado(chosen->query(), QStringLiteral(" Notas seleccionadas")))
+        return false;
+    const int count = notes_.recordCount();
     if (print && count > 0) {
-        printer_.ImprimirListado(store_->rsLista, chosen->title(count, MaskDesde->displayText(),
-                                                                MaskHasta->displayText()));
+        printer_.ImprimirListado(notes_.listing(), chosen->title(count, MaskDesde_->displayText(),
+                                                                 MaskHasta_->displayText()));
     }
     return true;
 }
@@ -290,5 +289,5 @@ void frmSeleccion::Command1_Click()
 
 void frmSeleccion::Command3_Click()
 {
-    txtNota->setText(QStringLiteral("?"));
+    txtNota_->setText(QStringLiteral("?"));
 }

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "listings/ListingPrinter.h"
-#include "listings/SelectionQuery.h"
+#include "store/SelectionQuery.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <optional>
 
-class CalendarStore;
 class Clock;
 class MessageBoxes;
 class NotesPanel;
@@ -19,6 +18,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class SearchPoint;
+class StoreGuard;
 
 // The "Seleccionar..." window: picks the days of a date range by holiday mark, colour and a
 // word of their note, and lists them in the notes panel or on the printer. Closing it only
@@ -32,10 +33,8 @@ public:
     static constexpr const char* kDateMask = "99/99/9999;_";
     static constexpr const char* kEmptyDate = "__/__/____";
 
-    frmSeleccion(NotesPanel& notes, Printer& printer, MessageBoxes& boxes, Clock& clock,
-                 QWidget* parent = nullptr);
-
-    void setStore(CalendarStore* store) { store_ = store; }
+    frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& printer, MessageBoxes& boxes,
+                 Clock& clock, const StoreGuard& guard, QWidget* parent = nullptr);
 
     // "Selección" of the main window.
     void mSeleccion_Click();
@@ -55,26 +54,6 @@ public:
     // so) when a date box holds no date.
     std::optional<SelectionQuery> selection();
 
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* OptionAzul = nullptr;
-    QRadioButton* OptionNegro = nullptr;
-    QRadioButton* Option1 = nullptr; // "Todos"
-    QRadioButton* OptionVerde = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* CheckFestivo = nullptr;
-    QCheckBox* CheckLaboral = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* MaskDesde = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* MaskHasta = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QLineEdit* txtNota = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* cmdPantalla = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -86,9 +65,19 @@ private:
     bool runListing(bool print);
 
     NotesPanel& notes_;
+    SearchPoint& point_;
     ListingPrinter printer_;
     MessageBoxes& boxes_;
     Clock& clock_;
-    CalendarStore* store_ = nullptr;
+    const StoreGuard& guard_;
     bool refusing_ = false; // "Fecha erronea" is being shown
+
+    QRadioButton* OptionAzul_ = nullptr;
+    QRadioButton* OptionNegro_ = nullptr;
+    QRadioButton* OptionVerde_ = nullptr;
+    QCheckBox* CheckFestivo_ = nullptr;
+    QCheckBox* CheckLaboral_ = nullptr;
+    QLineEdit* MaskDesde_ = nullptr;
+    QLineEdit* MaskHasta_ = nullptr;
+    QLineEdit* txtNota_ = nullptr;
 };

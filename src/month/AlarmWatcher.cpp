@@ -3,8 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Sound.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/DayBook.h"
+#include "store/StoreGuard.h"
 
 #include <QDir>
 
@@ -19,9 +20,10 @@ QDateTime wholeMinute(const QDateTime& t)
 
 } // namespace
 
-AlarmWatcher::AlarmWatcher(Clock& clock, Sound& sound, MessageBoxes& boxes,
-                           std::function<QString()> workingDirectory, QObject* parent)
-    : QObject(parent), clock_(clock), sound_(sound), boxes_(boxes),
+AlarmWatcher::AlarmWatcher(DayBook& days, Clock& clock, Sound& sound, MessageBoxes& boxes,
+                           const StoreGuard& guard, std::function<QString()> workingDirectory,
+                           QObject* parent)
+    : QObject(parent), days_(days), clock_(clock), sound_(sound), boxes_(boxes), guard_(guard),
       workingDirectory_(std::move(workingDirectory))
 {
     // The minute the program starts in is still to be examined.
@@ -37,8 +39,6 @@ int AlarmWatcher::msToNextTick() const
 
 void AlarmWatcher::Timer1_Timer()
 {
-    if (!store_)
-        return;
     const QDateTime current = wholeMinute(clock_.now());
     if (current < lastExamined_) {
         // The clock was put back: go on from the new time rather than wait for the old one.
@@ -53,26 +53,22 @@ void AlarmWatcher::Timer1_Timer()
     // Marked before any message box opens: a tick that runs while a box is up must not
     // examine the same minutes again.
     lastExamined_ = current;
-    for (const QDateTime& m : minutes)
-        examine(m);
+    for (const QDateTime& m : minutes) {
+        if (!guard_.run([&] { examine(m); }))
+            return;
+    }
 }
 
 void AlarmWatcher::examine(const QDateTime& minute)
 {
     const QString directory = workingDirectory_();
-    TableCursor& rsCalendar = store_->rsCalendar;
-    rsCalendar.seek(DatePattern::fromDate(minute.date()));
-    if (rsCalendar.noMatch())
-        return;
+    // Read without moving the search's point: the user's search goes on undisturbed.
+    const std::optional<Day> today = days_.find(minute.date());
     // A day whose alarm was switched off keeps its time but never rings.
-    if (rsCalendar.value(QStringLiteral("alarma")).toLongLong() == 0)
+    if (!today || !today->alarmOn || !today->alarmTime)
         return;
-    const QVariant hora = rsCalendar.value(QStringLiteral("hora"));
-    if (hora.isNull())
-        return;
-    const QString at =
-        DatePattern::format(DatePattern::fromDateTime(minute), QStringLiteral("hh:nn"));
-    if (DatePattern::format(hora.toDouble(), QStringLiteral("hh:nn")) != at)
+    const QTime at(minute.time().hour(), minute.time().minute());
+    if (QTime(today->alarmTime->hour(), today->alarmTime->minute()) != at)
         return;
 
     if (sound_.outputDeviceCount() < 1) {
@@ -81,6 +77,6 @@ void AlarmWatcher::examine(const QDateTime& minute)
     }
     sound_.stop();
     sound_.playAsync(QDir(directory).filePath(QStringLiteral("alarma.wav")));
-    boxes_.show(QStringLiteral("A sonado la ALARMA a las ") + at, MessageBoxes::Exclamation,
-                QStringLiteral("¡¡¡Alarma!!!"));
+    boxes_.show(QStringLiteral("A sonado la ALARMA a las ") + at.toString(QStringLiteral("HH:mm")),
+                MessageBoxes::Exclamation, QStringLiteral("¡¡¡Alarma!!!"));
 }

@@ -6,12 +6,13 @@
 
 #include <functional>
 
-class CalendarStore;
 class Clock;
+class DayBook;
 class MessageBoxes;
 class Sound;
+class StoreGuard;
 
-// The alarm: about once a minute it looks at today's row, and when the day's alarm is on and
+// The alarm: about once a minute it looks at today's day, and when the day's alarm is on and
 // its time is a minute not yet examined, it plays alarma.wav and shows the alarm message.
 class AlarmWatcher : public QObject
 {
@@ -21,10 +22,9 @@ public:
     static constexpr int kMaxCatchUpMinutes = 24 * 60;
 
     // workingDirectory is asked at every tick: alarma.wav is looked for where the process is.
-    AlarmWatcher(Clock& clock, Sound& sound, MessageBoxes& boxes,
-                 std::function<QString()> workingDirectory, QObject* parent = nullptr);
-
-    void setStore(CalendarStore* store) { store_ = store; }
+    AlarmWatcher(DayBook& days, Clock& clock, Sound& sound, MessageBoxes& boxes,
+                 const StoreGuard& guard, std::function<QString()> workingDirectory,
+                 QObject* parent = nullptr);
 
     // Examines every minute after the last one examined, up to the current one, each once.
     void Timer1_Timer();
@@ -35,10 +35,11 @@ public:
 private:
     void examine(const QDateTime& minute);
 
+    DayBook& days_;
     Clock& clock_;
     Sound& sound_;
     MessageBoxes& boxes_;
+    const StoreGuard& guard_;
     std::function<QString()> workingDirectory_;
-    CalendarStore* store_ = nullptr;
     QDateTime lastExamined_; // a whole minute
 };

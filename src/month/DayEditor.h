@@ -1,44 +1,49 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include "store/DayColour.h"
 
-class CalendarStore;
+#include <QDate>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <utility>
+
 class Clock;
+class DayBook;
 class MessageBoxes;
-class MonthView;
+class NoteBox;
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
-class QWidget;
+class SearchPoint;
 class Spinner;
+class StoreGuard;
 
 // The editor of one day under the month grid: its note, holiday mark, colour and alarm time,
-// loaded from the day's row (or defaults) when its button is pressed and written by "Aplicar".
-class DayEditor : public QObject
+// loaded from the store (or defaults) when its day button is pressed and written by "Aplicar".
+class DayEditor : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kMaxNote = 255;
+    static constexpr int kOpenHeight = 6450; // the main window's outer height, twips
 
-    DayEditor(MonthView& month, Clock& clock, MessageBoxes& boxes, QWidget* client,
-              QObject* parent = nullptr);
+    DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBoxes& boxes,
+              const StoreGuard& guard, QWidget* parent = nullptr);
 
-    void setStore(CalendarStore* store) { store_ = store; }
-    void setImageHeight(int twips);
     // The main window's outer height in twips: the editor is open exactly at kOpenHeight.
     void setWindowHeight(int twips) { windowHeight_ = twips; }
     bool isOpen() const { return windowHeight_ == kOpenHeight; }
+    void setImageHeight(int twips);
 
-    static constexpr int kOpenHeight = 6450;
+    // The open day; none until a day is pressed.
+    std::optional<QDate> FechaSeleccionada() const { return FechaSeleccionada_; }
 
-    void SScmdDia_Click(int index);
-    // Returns false, with the editor left open and nothing written, when the alarm is on and
-    // its time cannot be read.
+    // A day button was pressed; shownRed: its background as the month drew it was pure red.
+    void SScmdDia_Click(const QDate& day, bool shownRed);
+    // False, with the editor left open and nothing written, when there is no open day, the
+    // alarm is on and its time cannot be read, or the store failed.
     bool SSCmdAplicar_Click();
     void SScmdCerrar_Click();
     void txtHora_Change();
@@ -50,33 +55,10 @@ public:
     void VScrollHora_Change();
     void VScrollMinuto_Change();
 
-    QString FechaSeleccionada; // the open day, e.g. "5/enero/1997"; empty until a day is pressed
-
-    QFrame* FrameColores = nullptr;
-    QRadioButton* SSOptionAzul1 = nullptr;
-    QRadioButton* SSOptionNegro9 = nullptr;
-    QRadioButton* SSOptionGris5 = nullptr;
-    QRadioButton* SSOptionVerde13 = nullptr;
-    QCheckBox* SSCheckFestivo = nullptr;
-    QLabel* lblFecha = nullptr;
-    QFrame* FrameAlarma = nullptr;
-    QCheckBox* ssCheckAlarma = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLineEdit* txtHora = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* txtMinuto = nullptr;
-    QLabel* Label3 = nullptr;
-    Spinner* VScrollHora = nullptr;
-    Spinner* VScrollMinuto = nullptr;
-    QPlainTextEdit* txtNota1 = nullptr;
-    QPushButton* SScmdAplicar = nullptr;
-    QPushButton* SScmdCerrar = nullptr;
-
 signals:
     void windowHeightRequested(int twips);
     void gridHeightRequested(int twips);
-    // A day was written: the notes list is to be shown again with every note.
+    // A day was written: the notes are to be listed again and the month redrawn.
     void saved();
 
 protected:
@@ -84,13 +66,26 @@ protected:
 
 private:
     void showCurrentTime();
-    void setHourAndMinute(const QString& hour, const QString& minute);
+    void setHourAndMinute(int hour, int minute);
     void keepFocusIfOutOfRange(QLineEdit* box, int highest);
-    int selectedColor() const;
+    std::optional<DayColour> selectedColour() const;
 
-    MonthView& month_;
+    DayBook& days_;
+    SearchPoint& point_;
     Clock& clock_;
     MessageBoxes& boxes_;
-    CalendarStore* store_ = nullptr;
+    const StoreGuard& guard_;
     int windowHeight_ = 0;
+    std::optional<QDate> FechaSeleccionada_;
+
+    std::array<std::pair<DayColour, QRadioButton*>, 4> colourOptions_{};
+    QCheckBox* SSCheckFestivo_ = nullptr;
+    QLabel* lblFecha_ = nullptr;
+    QCheckBox* ssCheckAlarma_ = nullptr;
+    QLabel* Image1_ = nullptr;
+    QLineEdit* txtHora_ = nullptr;
+    QLineEdit* txtMinuto_ = nullptr;
+    Spinner* VScrollHora_ = nullptr;
+    Spinner* VScrollMinuto_ = nullptr;
+    NoteBox* txtNota1_ = nullptr;
 };

@@ -82,7 +82,12 @@ QPixmap DayMarkPictures::pixmap(int n, qreal devicePixelRatio, bool transparent)
     return pixmap;
 }
 
-int DayMarkPictures::pictureFor(int colorCode, bool alarm, bool note)
+int DayMarkPictures::pictureFor(DayColour colour, bool alarm, bool note)
 {
-    return colorCode + (alarm ? 1 : 0) + (note ? 2 : 0);
+    return DayColours::code(colour) + (alarm ? 1 : 0) + (note ? 2 : 0);
+}
+
+int DayMarkPictures::pictureFor(const Day& day)
+{
+    return pictureFor(day.colour.value_or(DayColours::kNeutral), day.alarmOn, !day.note.isEmpty());
 }

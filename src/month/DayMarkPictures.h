@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Day.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -24,6 +26,10 @@ public:
     // Scaled by a whole factor with sharp pixels, for high-density screens.
     static QPixmap pixmap(int n, qreal devicePixelRatio, bool transparent = true);
 
-    // The first picture of a colour code (1, 5, 9, 13), plus 1 for an alarm, plus 2 for a note.
-    static int pictureFor(int colorCode, bool alarm, bool note);
+    // A colour's first picture is its stored code; plus 1 for an alarm, plus 2 for a note.
+    static int pictureFor(DayColour colour, bool alarm, bool note);
+    // The picture of a stored day; a colour the program never writes shows as the neutral one.
+    static int pictureFor(const Day& day);
+    // The picture of a day without marks, which every day without a row shows.
+    static int neutralPicture() { return pictureFor(DayColours::kNeutral, false, false); }
 };

@@ -7,8 +7,10 @@
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/DayBook.h"
+#include "store/SearchPoint.h"
+#include "store/StoreGuard.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,52 +26,59 @@ constexpr int kFiveRowWindow = 3550;
 constexpr int kSixRowWindow = 4000;
 constexpr int kFiveRowGrid = 2920;
 constexpr int kSixRowGrid = 3370;
-constexpr int kNeutralPicture = 5;
+constexpr int kFirstOfSixthRow = 35;
+
+// The rectangle the column's controls take: the title band and the day panel at its tallest.
+constexpr int kViewWidth = 3495;
+constexpr int kViewHeight = 3375;
 
 QPushButton* moveButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& tip, int left)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
+    auto* button = Controls::place(new QPushButton(caption, parent), name, left, 0, 375, 375);
     button->setToolTip(tip);
     button->setFont(Fonts::sansSerif(8.25, true));
-    button->setGeometry(Twips::rect(left, 0, 375, 375));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
+QString monthAndYear(const QDate& day, const char* monthPattern)
+{
+    const double value = DatePattern::fromDate(day);
+    return DatePattern::format(value, QString::fromLatin1(monthPattern));
+}
+
 } // namespace
 
-MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
-    : QObject(parent), clock_(clock)
+MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const StoreGuard& guard,
+                     QWidget* parent)
+    : QWidget(parent), days_(days), point_(point), clock_(clock), guard_(guard)
 {
-    lblFondo_ = new QLabel(client);
-    lblFondo_->setObjectName(QStringLiteral("lblFondo"));
-    lblFondo_->setGeometry(Twips::rect(240, 0, 3195, 450));
-    lblFondo_->setFont(Fonts::sansSerif(13.5, true));
-    Controls::setBackground(lblFondo_, kCyan);
+    setObjectName(QStringLiteral("MonthView"));
+    setGeometry(Twips::rect(0, 0, kViewWidth, kViewHeight));
 
-    lblMes_ = new QLabel(client);
-    lblMes_->setObjectName(QStringLiteral("lblMes"));
-    lblMes_->setGeometry(Twips::rect(1620, 0, 90, 300));
+    auto* lblFondo = Controls::place(new QLabel(this), "lblFondo", 240, 0, 3195, 450);
+    lblFondo->setFont(Fonts::sansSerif(13.5, true));
+    Controls::setBackground(lblFondo, kCyan);
+
+    lblMes_ = Controls::place(new QLabel(this), "lblMes", 1620, 0, 90, 300);
     lblMes_->setFont(Fonts::sansSerif(12, true));
     Controls::setBackground(lblMes_, kCyan);
 
-    SSCmdMenosAnyo_ = moveButton(client, "SSCmdMenosAnyo", QStringLiteral("<<"),
-                                 QStringLiteral("Retrocede un año"), 60);
-    SSCmdMenosMes_ = moveButton(client, "SSCmdMenosMes", QStringLiteral("<"),
-                                QStringLiteral("Retrocede un mes"), 420);
-    SSCmdMasMes_ = moveButton(client, "SSCmdMasMes", QStringLiteral(">"),
-                              QStringLiteral("Avanza un mes"), 2760);
-    SSCmdMasAnyo_ = moveButton(client, "SSCmdMasAnyo", QStringLiteral(">>"),
-                               QStringLiteral("Avanza un año"), 3120);
-    connect(SSCmdMenosAnyo_, &QPushButton::clicked, this, &MonthView::SSCmdMenosAnyo_Click);
-    connect(SSCmdMenosMes_, &QPushButton::clicked, this, &MonthView::SSCmdMenosMes_Click);
-    connect(SSCmdMasMes_, &QPushButton::clicked, this, &MonthView::SSCmdMasMes_Click);
-    connect(SSCmdMasAnyo_, &QPushButton::clicked, this, &MonthView::SSCmdMasAnyo_Click);
+    connect(moveButton(this, "SSCmdMenosAnyo", QStringLiteral("<<"),
+                       QStringLiteral("Retrocede un año"), 60),
+            &QPushButton::clicked, this, &MonthView::SSCmdMenosAnyo_Click);
+    connect(moveButton(this, "SSCmdMenosMes", QStringLiteral("<"),
+                       QStringLiteral("Retrocede un mes"), 420),
+            &QPushButton::clicked, this, &MonthView::SSCmdMenosMes_Click);
+    connect(
+        moveButton(this, "SSCmdMasMes", QStringLiteral(">"), QStringLiteral("Avanza un mes"), 2760),
+        &QPushButton::clicked, this, &MonthView::SSCmdMasMes_Click);
+    connect(moveButton(this, "SSCmdMasAnyo", QStringLiteral(">>"), QStringLiteral("Avanza un año"),
+                       3120),
+            &QPushButton::clicked, this, &MonthView::SSCmdMasAnyo_Click);
 
-    panel_ = new MonthPanel(client);
-    panel_->setGeometry(Twips::rect(0, 360, 3460, 3015));
+    panel_ = Controls::place(new MonthPanel(this), "SSPanel1", 0, 360, 3460, 3015);
     panel_->setToolTip(QStringLiteral("Pulsando aqui añade una notita"));
     connect(panel_, &MonthPanel::clicked, this, &MonthView::panelClicked);
 
@@ -77,16 +86,13 @@ MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
                                                "Label9", "Label10", "Label5"};
     static const char* const kHeaders[] = {"Lun", "Mar", "Mié", "Jue", "Vie", "Sáb", "Dom"};
     for (int c = 0; c < 7; ++c) {
-        auto* header = new QLabel(QString::fromUtf8(kHeaders[c]), panel_);
-        header->setObjectName(QLatin1String(kHeaderNames[c]));
+        auto* header = Controls::place(new QLabel(QString::fromUtf8(kHeaders[c]), panel_),
+                                       kHeaderNames[c], 60 + 480 * c, 180, 495, 195);
         header->setAlignment(Qt::AlignCenter);
         header->setFont(Fonts::sansSerif(8.25, true));
-        header->setGeometry(Twips::rect(60 + 480 * c, 180, 495, 195));
         if (c == 6) {
             Controls::setBackground(header, kRed);
-            QPalette palette = header->palette();
-            palette.setColor(QPalette::WindowText, QColor(64, 64, 64));
-            header->setPalette(palette);
+            Controls::setTextColor(header, QColor(64, 64, 64));
         }
     }
 
@@ -96,96 +102,91 @@ MonthView::MonthView(Clock& clock, QWidget* client, QObject* parent)
         const int row = i / 7;
         button->setGeometry(Twips::rect(60 + 480 * column, 420 + 420 * row, 495, 435));
         button->setBackColor(column == 6 ? kRed : DayButton::buttonFace());
-        connect(button, &DayButton::clicked, this, [this, i] { emit dayClicked(i); });
-        buttons_[i] = button;
+        connect(button, &DayButton::clicked, this, [this, i] { dayButton_Click(i); });
+        buttons_[std::size_t(i)] = button;
     }
+}
+
+void MonthView::dayButton_Click(int index)
+{
+    // A blank button before the month's first day does nothing.
+    if (const std::optional<QDate> day = shownDays_[std::size_t(index)])
+        emit dayClicked(*day, buttons_[std::size_t(index)]->backColor() == kRed);
 }
 
 void MonthView::setPanelHeight(int twips)
 {
-    panelHeight_ = twips;
     const QRect geometry = panel_->geometry();
     panel_->setGeometry(geometry.x(), geometry.y(), geometry.width(), Twips::toPixels(twips));
 }
 
 void MonthView::MostrarMes()
 {
-    emit gridHeightRequested(kFiveRowGrid);
-    dFechaActual = DatePattern::read(FechaActual).value_or(dFechaActual);
+    guard_.run([this] {
+        emit gridHeightRequested(kFiveRowGrid);
 
-    lblMes_->setText(DatePattern::format(dFechaActual, QStringLiteral("mmmm")) + QLatin1Char(' ') +
-                     DatePattern::format(dFechaActual, QStringLiteral("yyyy")));
-    lblMes_->adjustSize();
-    const int width = Twips::fromPixels(lblMes_->width());
-    lblMesLeft_ = (kColumnWidth - width) / 2;
-    lblMes_->move(Twips::toPixels(lblMesLeft_), 0);
+        lblMes_->setText(monthAndYear(dFechaActual_, "mmmm") + QLatin1Char(' ') +
+                         monthAndYear(dFechaActual_, "yyyy"));
+        lblMes_->adjustSize();
+        const int width = Twips::fromPixels(lblMes_->width());
+        lblMes_->move(Twips::toPixels((kColumnWidth - width) / 2), 0);
 
-    const double first =
-        DatePattern::read(DatePattern::format(dFechaActual, QStringLiteral("1/mmmm/yyyy")))
-            .value_or(dFechaActual);
-    int weekday = DatePattern::format(first, QStringLiteral("w")).toInt() - 1;
-    if (weekday == 0)
-        weekday = 7;
+        const QDate first(dFechaActual_.year(), dFechaActual_.month(), 1);
+        const QDate last(first.year(), first.month(), first.daysInMonth());
+        emit menuCaptionsChanged(monthAndYear(dFechaActual_, "Mmmm"),
+                                 monthAndYear(dFechaActual_, "yyyy"));
 
-    emit menuCaptionsChanged(DatePattern::format(dFechaActual, QStringLiteral("Mmmm")),
-                             DatePattern::format(dFechaActual, QStringLiteral("yyyy")));
-
-    for (int i = 0; i <= 5; ++i)
-        buttons_[i]->setText(QString());
-    for (int i = 28; i < kButtons; ++i) {
-        buttons_[i]->setText(QString());
-        buttons_[i]->hide();
-    }
-    int i = weekday - 1;
-    emit windowHeightRequested(kFiveRowWindow);
-    setPanelHeight(kFiveRowPanel);
-    for (DayButton* button : buttons_)
-        button->setPicture(kNeutralPicture);
-
-    const QString today = QString::number(clock_.now().date().day());
-    double day = first;
-    do {
-        DayButton* button = buttons_[i];
-        if (DatePattern::format(day, QStringLiteral("ddd")) != QLatin1String("dom"))
-            button->setBackColor(DayButton::buttonFace());
-        button->setText(DatePattern::format(day, QStringLiteral("d")));
-
-        // Days are found by their full date, so that 2030 is never taken for 1930.
-        TableCursor& rsCalendar = store_->rsCalendar;
-        rsCalendar.seek(day);
-        if (!rsCalendar.noMatch()) {
-            const QVariant color = rsCalendar.value(QStringLiteral("Color"));
-            const bool alarm = rsCalendar.value(QStringLiteral("alarma")).toLongLong() != 0;
-            const bool note = !rsCalendar.value(QStringLiteral("nota")).toString().isEmpty();
-            int picture = DayMarkPictures::pictureFor(
-                color.isNull() ? kNeutralPicture : color.toInt(), alarm, note);
-            // A colour the program never writes shows the neutral picture, not a wrong one.
-            if (picture < 1 || picture > DayMarkPictures::kCount)
-                picture = kNeutralPicture;
-            if (rsCalendar.value(QStringLiteral("festivo")).toLongLong() != 0)
-                button->setBackColor(kRed);
-            button->setPicture(picture);
+        for (int i = 0; i < kButtons; ++i) {
+            shownDays_[std::size_t(i)].reset();
+            if (i <= 5 || i >= 28)
+                buttons_[std::size_t(i)]->setText(QString());
+            if (i >= 28)
+                buttons_[std::size_t(i)]->hide();
+            buttons_[std::size_t(i)]->setPicture(DayMarkPictures::neutralPicture());
         }
-        if (DatePattern::format(day, QStringLiteral("d")) == today) {
-            button->setFontSizeAndWeight(11.5, true);
-            IndiceHoy = quint8(i);
+        emit windowHeightRequested(kFiveRowWindow);
+        setPanelHeight(kFiveRowPanel);
+
+        // The days with rows, read at once; a day without one keeps the neutral picture.
+        const std::vector<Day> stored = days_.between(first, last);
+        auto next = stored.begin();
+        const int today = clock_.now().date().day();
+        const int start = first.dayOfWeek() - 1; // Monday first
+        for (QDate day = first; day <= last; day = day.addDays(1)) {
+            const int i = start + day.day() - 1;
+            DayButton* button = buttons_[std::size_t(i)];
+            shownDays_[std::size_t(i)] = day;
+            if (day.dayOfWeek() != Qt::Sunday)
+                button->setBackColor(DayButton::buttonFace());
+            button->setText(QString::number(day.day()));
+            while (next != stored.end() && next->date < day)
+                ++next;
+            if (next != stored.end() && next->date == day) {
+                if (next->holiday)
+                    button->setBackColor(kRed);
+                button->setPicture(DayMarkPictures::pictureFor(*next));
+            }
+            // Today's day number is bold in every month shown.
+            if (day.day() == today) {
+                button->setFontSizeAndWeight(11.5, true);
+                IndiceHoy_ = quint8(i);
+            }
+            button->show();
+            if (i == kFirstOfSixthRow) {
+                setPanelHeight(kSixRowPanel);
+                emit windowHeightRequested(kSixRowWindow);
+                emit gridHeightRequested(kSixRowGrid);
+            }
         }
-        button->show();
-        ++i;
-        if (i == 36) {
-            setPanelHeight(kSixRowPanel);
-            emit windowHeightRequested(kSixRowWindow);
-            emit gridHeightRequested(kSixRowGrid);
-        }
-        day += 1;
-    } while (DatePattern::day(day) != 1);
+        // The search goes on from the month's last day, where the user left it by looking.
+        point_.placeAt(last);
+    });
 }
 
-std::optional<double> MonthView::moved(double from, int months, int years)
+std::optional<QDate> MonthView::moved(const QDate& from, int months, int years)
 {
-    int d = DatePattern::day(from);
-    int m = DatePattern::month(from) + months;
-    int y = DatePattern::year(from) + years;
+    int m = from.month() + months;
+    int y = from.year() + years;
     if (m > 12) {
         m = 1;
         ++y;
@@ -195,22 +196,17 @@ std::optional<double> MonthView::moved(double from, int months, int years)
     }
     if (!DatePattern::inRange(y))
         return std::nullopt;
-    double result = DatePattern::build(y, m, d);
-    while (DatePattern::day(result) != d) {
-        --d;
-        result = DatePattern::build(y, m, d);
-    }
-    return result;
+    const QDate firstOfMonth(y, m, 1);
+    return QDate(y, m, std::min(from.day(), firstOfMonth.daysInMonth()));
 }
 
 void MonthView::move(int months, int years)
 {
-    const std::optional<double> target = moved(dFechaActual, months, years);
+    const std::optional<QDate> target = moved(dFechaActual_, months, years);
     if (!target)
         return; // the years the program can show end at 100 and 9999
-    buttons_[IndiceHoy]->setFontSizeAndWeight(8, false);
-    dFechaActual = *target;
-    FechaActual = DatePattern::format(dFechaActual, QStringLiteral("dd/mm/yyyy"));
+    buttons_[IndiceHoy_]->setFontSizeAndWeight(8, false);
+    dFechaActual_ = *target;
     MostrarMes();
 }
 

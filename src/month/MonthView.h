@@ -1,32 +1,37 @@
 #pragma once
 
-#include <QObject>
+#include <QDate>
 #include <QString>
+#include <QWidget>
 
 #include <array>
 #include <optional>
 
-class CalendarStore;
 class Clock;
+class DayBook;
 class DayButton;
 class MonthPanel;
 class QLabel;
 class QPushButton;
-class QWidget;
+class SearchPoint;
+class StoreGuard;
 
-// The month column of the main window: the title band with its four moves, and the grid of 37
-// day buttons laid out from the store for the month of the reference day.
-class MonthView : public QObject
+// The calendar column of the main window: the title band with its four moves, and the grid of
+// 37 day buttons laid out from the store for the month of the reference day.
+class MonthView : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kButtons = 37;
     static constexpr int kColumnWidth = 3555; // twips: the calendar column, title centred on it
 
-    // Builds the controls on the main window's client area.
-    MonthView(Clock& clock, QWidget* client, QObject* parent = nullptr);
+    MonthView(DayBook& days, SearchPoint& point, Clock& clock, const StoreGuard& guard,
+              QWidget* parent = nullptr);
 
-    void setStore(CalendarStore* store) { store_ = store; }
+    // FechaActual: the reference day; the month shown is its month.
+    void setFechaActual(const QDate& day) { dFechaActual_ = day; }
+    QDate dFechaActual() const { return dFechaActual_; }
+    quint8 IndiceHoy() const { return IndiceHoy_; } // the day button drawn bold
 
     // Lays out the month of FechaActual from scratch.
     void MostrarMes();
@@ -36,42 +41,33 @@ public:
     void SSCmdMasMes_Click();
     void SSCmdMasAnyo_Click();
 
-    // The reference day after moving by months and years from dFechaActual, the day kept where
-    // the target month has it and its last day otherwise; none outside years 100 to 9999.
-    static std::optional<double> moved(double from, int months, int years);
-
-    DayButton* SScmdDia(int index) const { return buttons_[index]; }
-    MonthPanel* SSPanel1() const { return panel_; }
-    QLabel* lblMes() const { return lblMes_; }
-    int lblMesLeft() const { return lblMesLeft_; }   // twips
-    int panelHeight() const { return panelHeight_; } // twips
-
-    QString FechaActual;     // reference day, "dd/mm/yyyy"
-    double dFechaActual = 0; // the same as a date value
-    quint8 IndiceHoy = 0;    // the day button drawn bold
+    // The reference day after moving by months and years, the day kept where the target month
+    // has it and its last day otherwise; none outside the years 100 to 9999.
+    static std::optional<QDate> moved(const QDate& from, int months, int years);
 
 signals:
     void windowHeightRequested(int twips);
     void gridHeightRequested(int twips);
     void menuCaptionsChanged(const QString& month, const QString& year);
-    void dayClicked(int index);
+    // A button with a day was pressed; shownRed: its background was pure red as drawn.
+    void dayClicked(const QDate& day, bool shownRed);
     void panelClicked();
 
 private:
     void move(int months, int years);
     void setPanelHeight(int twips);
+    void dayButton_Click(int index);
 
+    DayBook& days_;
+    SearchPoint& point_;
     Clock& clock_;
-    CalendarStore* store_ = nullptr;
+    const StoreGuard& guard_;
 
-    QLabel* lblFondo_ = nullptr;
+    QDate dFechaActual_;
+    quint8 IndiceHoy_ = 0;
+    std::array<std::optional<QDate>, kButtons> shownDays_{}; // the day each button shows
+
     QLabel* lblMes_ = nullptr;
-    QPushButton* SSCmdMenosAnyo_ = nullptr;
-    QPushButton* SSCmdMenosMes_ = nullptr;
-    QPushButton* SSCmdMasMes_ = nullptr;
-    QPushButton* SSCmdMasAnyo_ = nullptr;
     MonthPanel* panel_ = nullptr;
     std::array<DayButton*, kButtons> buttons_{};
-    int lblMesLeft_ = 1620;
-    int panelHeight_ = 3015;
 };

@@ -3,12 +3,10 @@
 #include "notitas/frmNota.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
+#include "store/NotitaBook.h"
+#include "store/StoreGuard.h"
 
-#include <QAction>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QScreen>
 
 namespace {
@@ -18,10 +16,9 @@ constexpr int kCascadeStepTwips = 360;
 
 } // namespace
 
-NotitaSlots::NotitaSlots(CalendarStore& store, MessageBoxes& boxes, QAction* mAbrirNotitas,
-                         QAction* mCerrarNotitas, QObject* parent)
-    : QObject(parent), store_(store), boxes_(boxes), mAbrirNotitas_(mAbrirNotitas),
-      mCerrarNotitas_(mCerrarNotitas)
+NotitaSlots::NotitaSlots(NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
+                         QObject* parent)
+    : QObject(parent), notitas_(notitas), boxes_(boxes), guard_(guard)
 {
 }
 
@@ -33,9 +30,9 @@ frmNota* NotitaSlots::window(int k)
         return nullptr;
     std::unique_ptr<frmNota>& slot = windows_[std::size_t(k - 1)];
     if (!slot) {
-        slot = std::make_unique<frmNota>(k, store_, boxes_);
+        slot = std::make_unique<frmNota>(k, notitas_, boxes_, guard_);
         slot->Form_Load();
-        connect(slot.get(), &frmNota::becameEmpty, this, &NotitaSlots::setTableEmpty);
+        connect(slot.get(), &frmNota::becameEmpty, this, &NotitaSlots::tableEmptied);
     }
     return slot.get();
 }
@@ -47,76 +44,43 @@ frmNota* NotitaSlots::existingWindow(int k) const
     return windows_[std::size_t(k - 1)].get();
 }
 
-int NotitaSlots::ContarNotitas() const
+int NotitaSlots::ContarNotitas()
 {
-    return frmNota::ContarNotitas(store_);
-}
-
-void NotitaSlots::setTableEmpty()
-{
-    if (mCerrarNotitas_)
-        mCerrarNotitas_->setEnabled(false);
-}
-
-void NotitaSlots::bindCurrentRow(frmNota& notita)
-{
-    TableCursor& rsNota = store_.rsNota;
-    const QString indice = rsNota.value(QStringLiteral("indice")).toString();
-    const double top = rsNota.value(QStringLiteral("Top")).toDouble();
-    const double left = rsNota.value(QStringLiteral("Left")).toDouble();
-    // Read before the text is set: setting it saves, and the save walks rsNota away.
-    const QString nota = rsNota.value(QStringLiteral("nota")).toString();
-    notita.txtIndice->setText(indice);
-    notita.restorePlace(top, left);
-    notita.txtNota->setPlainText(nota);
-}
-
-void NotitaSlots::unbind(frmNota& notita)
-{
-    // Unbound first, so that emptying the box writes nowhere.
-    notita.txtIndice->setText(QString());
-    notita.txtNota->setPlainText(QString());
-    notita.hide();
+    int n = 0;
+    guard_.run([&] { n = notitas_.count(); });
+    return n;
 }
 
 void NotitaSlots::MostrarNotitas()
 {
-    TableCursor& rsNota = store_.rsNota;
-    const int n = ContarNotitas();
-    for (int k = 1; k <= kSlots && n >= k; ++k) {
-        rsNota.moveFirst();
-        for (int step = 1; step < k; ++step)
-            rsNota.moveNext();
+    std::vector<Notita> shown;
+    int n = 0;
+    if (!guard_.run([&] {
+            n = notitas_.count();
+            shown = notitas_.first(kSlots);
+        }))
+        return;
+    for (int k = 1; k <= int(shown.size()); ++k) {
         frmNota* notita = window(k);
-        bindCurrentRow(*notita);
+        notita->bind(shown[std::size_t(k - 1)]);
         notita->show();
     }
     // Every row now has its window among the first n: a window above them still bound would
     // show one of those rows a second time, and its keystrokes would undo the other's.
-    for (int k = n + 1; k <= kSlots; ++k) {
+    for (int k = int(shown.size()) + 1; k <= kSlots; ++k) {
         frmNota* notita = existingWindow(k);
-        if (notita && !notita->txtIndice->text().isEmpty())
-            unbind(*notita);
+        if (notita && notita->boundRow())
+            notita->unbind();
     }
     if (n == 0)
-        setTableEmpty();
+        emit tableEmptied();
 }
 
-bool NotitaSlots::moveToRow(const QString& indice)
-{
-    TableCursor& rsNota = store_.rsNota;
-    for (rsNota.moveFirst(); !rsNota.eof(); rsNota.moveNext()) {
-        if (rsNota.value(QStringLiteral("indice")).toString() == indice)
-            return true;
-    }
-    return false;
-}
-
-frmNota* NotitaSlots::windowShowing(const QString& indice, const frmNota* other) const
+frmNota* NotitaSlots::windowShowing(qint64 row, const frmNota* other) const
 {
     for (int k = 1; k <= kSlots; ++k) {
         frmNota* notita = existingWindow(k);
-        if (notita && notita != other && notita->txtIndice->text() == indice)
+        if (notita && notita != other && notita->boundRow() == row)
             return notita;
     }
     return nullptr;
@@ -126,7 +90,7 @@ frmNota* NotitaSlots::firstUnbound()
 {
     for (int k = 1; k <= kSlots; ++k) {
         frmNota* notita = existingWindow(k);
-        if (!notita || notita->txtIndice->text().isEmpty())
+        if (!notita || !notita->boundRow())
             return window(k);
     }
     return nullptr;
@@ -134,27 +98,38 @@ frmNota* NotitaSlots::firstUnbound()
 
 void NotitaSlots::rebindLastToWindow10()
 {
-    TableCursor& rsNota = store_.rsNota;
-    rsNota.moveLast();
-    const QString last = rsNota.value(QStringLiteral("indice")).toString();
+    std::optional<Notita> last;
+    if (!guard_.run([&] { last = notitas_.last(); }) || !last)
+        return;
     frmNota* tenth = window(kSlots);
-    const QString former = tenth->txtIndice->text();
-    if (former != last) {
-        // Window 10 takes the last row with that row's own text, so that its next keystroke
-        // cannot write another row's text there; the row it showed goes to the window that
-        // showed the last row (or to a free one), and no row is shown twice.
-        frmNota* holder = windowShowing(last, tenth);
-        bindCurrentRow(*tenth);
-        if (!former.isEmpty() && moveToRow(former)) {
+    const std::optional<qint64> former = tenth->boundRow();
+    if (former != last->row) {
+        // Window 10 takes the last notita with its own text, so that its next keystroke cannot
+        // write another notita's text there; the notita it showed goes to the window that
+        // showed the last one (or to a free one), and no notita is shown twice.
+        frmNota* holder = windowShowing(last->row, tenth);
+        tenth->bind(*last);
+        std::optional<Notita> formerNotita;
+        if (former && !guard_.run([&] { formerNotita = notitas_.read(*former); }))
+            return;
+        if (formerNotita) {
             if (frmNota* heir = holder ? holder : firstUnbound()) {
-                bindCurrentRow(*heir);
+                heir->bind(*formerNotita);
                 heir->show();
             }
         } else if (holder) {
-            unbind(*holder);
+            holder->unbind();
         }
     }
     tenth->show();
+}
+
+QPoint NotitaSlots::placeForNew(const frmNota& notita) const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint corner = screen ? screen->availableGeometry().topLeft() : QPoint();
+    const int step = Twips::toPixels(kCascadeStepTwips) * (notita.slot() - 1);
+    return corner + QPoint(step, step);
 }
 
 void NotitaSlots::SSPanel1_Click()
@@ -166,8 +141,9 @@ void NotitaSlots::SSPanel1_Click()
     if (answer != MessageBoxes::Ok)
         return;
 
-    TableCursor& rsNota = store_.rsNota;
     int n = ContarNotitas();
+    if (guard_.failed())
+        return;
     if (n >= kSlots) {
         boxes_.show(QStringLiteral("Solo se permiten 10 notitas"),
                     MessageBoxes::OkOnly | MessageBoxes::Critical, QStringLiteral("Dialog"));
@@ -176,34 +152,24 @@ void NotitaSlots::SSPanel1_Click()
         return;
     }
 
-    rsNota.addNew();
-    rsNota.update();
-    n = ContarNotitas();
-    if (mCerrarNotitas_)
-        mCerrarNotitas_->setEnabled(true);
+    qint64 row = 0;
+    if (!guard_.run([&] {
+            row = notitas_.add();
+            n = notitas_.count();
+        }))
+        return;
+    emit notitaAdded();
     if (n < 1 || n > kSlots)
         return;
 
-    rsNota.moveLast();
-    const QString indice = rsNota.value(QStringLiteral("indice")).toString();
-    // Window n may still show another row when an earlier one was deleted: the new row goes
-    // to a window that shows none.
+    // Window n may still show another notita when an earlier one was deleted: the new one
+    // goes to a window that shows none.
     frmNota* notita = existingWindow(n);
-    if (notita && !notita->txtIndice->text().isEmpty())
+    if (notita && notita->boundRow())
         notita = firstUnbound();
     if (!notita)
         notita = window(n);
-
-    // Emptied and placed while it is bound to nothing: a new notita reaches the store only
-    // when it saves itself.
-    notita->txtIndice->setText(QString());
-    notita->txtNota->setPlainText(QString());
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QPoint corner = screen ? screen->availableGeometry().topLeft() : QPoint();
-    const int step = kCascadeStepTwips * (notita->slot() - 1);
-    notita->setLeft(Twips::fromPixels(corner.x()) + step);
-    notita->setTop(Twips::fromPixels(corner.y()) + step);
-    notita->txtIndice->setText(indice);
+    notita->bindNew(row, placeForNew(*notita));
     notita->show();
 }
 
@@ -215,20 +181,14 @@ void NotitaSlots::mAnyadirNotita_Click()
 void NotitaSlots::mabrirnotitas_Click()
 {
     MostrarNotitas();
-    if (mCerrarNotitas_)
-        mCerrarNotitas_->setVisible(true);
-    if (mAbrirNotitas_)
-        mAbrirNotitas_->setVisible(false);
+    emit notitasShown();
 }
 
 void NotitaSlots::mCerrarNotitas_Click()
 {
     for (int k = 1; k <= kSlots; ++k)
         window(k)->hide();
-    if (mCerrarNotitas_)
-        mCerrarNotitas_->setVisible(false);
-    if (mAbrirNotitas_)
-        mAbrirNotitas_->setVisible(true);
+    emit notitasHidden();
 }
 
 void NotitaSlots::hideAll()
@@ -236,5 +196,13 @@ void NotitaSlots::hideAll()
     for (const std::unique_ptr<frmNota>& notita : windows_) {
         if (notita)
             notita->hide();
+    }
+}
+
+void NotitaSlots::raiseShown()
+{
+    for (const std::unique_ptr<frmNota>& notita : windows_) {
+        if (notita && notita->isVisible())
+            notita->raise();
     }
 }

@@ -1,28 +1,27 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <QString>
 
 #include <array>
 #include <memory>
+#include <optional>
 
-class CalendarStore;
 class MessageBoxes;
-class QAction;
+class NotitaBook;
+class StoreGuard;
 class frmNota;
+struct Notita;
 
-// The ten notita windows and the commands on them: restoring them from the store, adding,
-// showing and hiding them, and keeping the menu pair "Ver notitas" / "Ocultar notitas" true.
+// The ten notita windows and the commands on all of them: restoring them from the store,
+// adding one, showing and hiding them all. What the menus offer follows the signals.
 class NotitaSlots : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kSlots = 10;
 
-    // The two menu items belong to the main window; this only shows, hides and enables them.
-    NotitaSlots(CalendarStore& store, MessageBoxes& boxes, QAction* mAbrirNotitas,
-                QAction* mCerrarNotitas, QObject* parent = nullptr);
+    NotitaSlots(NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
+                QObject* parent = nullptr);
     // Deletes the windows without a save: hideAll(), run before, saves the last edit.
     ~NotitaSlots() override;
 
@@ -31,30 +30,34 @@ public:
     // Window k if it was ever used, without making it.
     frmNota* existingWindow(int k) const;
 
-    int ContarNotitas() const;
+    int ContarNotitas();
 
-    // Start-up and "Ver notitas": binds the first ten rows to windows 1..10 and shows them.
+    // Start-up and "Ver notitas": shows the first ten stored notitas in windows 1..10.
     void MostrarNotitas();
-    // The panel under the month: asks, adds a row and shows it in a free window.
+    // The panel under the month: asks, adds a notita and shows it in a free window.
     void SSPanel1_Click();
     void mAnyadirNotita_Click();
     void mabrirnotitas_Click();
     void mCerrarNotitas_Click();
     // The end of the program: every window is hidden, which saves the one being typed in.
     void hideAll();
+    // Brings the shown windows in front of others.
+    void raiseShown();
+
+signals:
+    void notitasShown();  // "Ver notitas" done: "Ocultar notitas" is what the menu offers
+    void notitasHidden(); // "Ocultar notitas" done: "Ver notitas" is what the menu offers
+    void tableEmptied();  // no notita is stored: there is nothing to hide
+    void notitaAdded();
 
 private:
-    void bindCurrentRow(frmNota& notita);
-    void unbind(frmNota& notita);
     void rebindLastToWindow10();
-    bool moveToRow(const QString& indice);
-    frmNota* windowShowing(const QString& indice, const frmNota* other) const;
+    frmNota* windowShowing(qint64 row, const frmNota* other) const;
     frmNota* firstUnbound();
-    void setTableEmpty();
+    QPoint placeForNew(const frmNota& notita) const;
 
-    CalendarStore& store_;
+    NotitaBook& notitas_;
     MessageBoxes& boxes_;
-    QPointer<QAction> mAbrirNotitas_;
-    QPointer<QAction> mCerrarNotitas_;
+    const StoreGuard& guard_;
     std::array<std::unique_ptr<frmNota>, kSlots> windows_;
 };

@@ -3,11 +3,11 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
+#include "store/NotitaBook.h"
+#include "store/StoreGuard.h"
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -40,8 +40,11 @@ qint64 gapBetween(const QRect& rect, const QRect& area)
     return dx * dx + dy * dy;
 }
 
-// Where a window of rect's size lands when it is brought inside the nearest available screen
-// area; rect itself when it already shows, in part, on one of them.
+// Less of a window than this on a screen is no window the user can see or take hold of.
+constexpr int kLeastVisible = 20;
+
+// Where a window of rect's size lands when it is brought whole inside the nearest available
+// screen area; rect itself when enough of it already shows on one of them.
 QPoint reachablePlace(const QRect& rect)
 {
     const QRect* nearest = nullptr;
@@ -50,7 +53,8 @@ QPoint reachablePlace(const QRect& rect)
     for (const QScreen* screen : QGuiApplication::screens())
         areas.append(screen->availableGeometry());
     for (const QRect& area : areas) {
-        if (area.intersects(rect))
+        const QRect shown = area.intersected(rect);
+        if (shown.width() >= kLeastVisible && shown.height() >= kLeastVisible)
             return rect.topLeft();
         const qint64 gap = gapBetween(rect, area);
         if (gap < nearestGap) {
@@ -70,53 +74,86 @@ QPoint reachablePlace(const QRect& rect)
 
 } // namespace
 
-frmNota::frmNota(int slot, CalendarStore& store, MessageBoxes& boxes, QWidget* parent)
+frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
+                 QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      slot_(slot), store_(store), boxes_(boxes)
+      slot_(slot), notitas_(notitas), boxes_(boxes), guard_(guard)
 {
     setObjectName(QStringLiteral("frmNota%1").arg(slot_));
     setWindowTitle(QStringLiteral("Notita"));
 
-    txtIndice = new QLineEdit(this);
-    txtIndice->setObjectName(QStringLiteral("txtIndice"));
-    txtIndice->hide();
-
-    txtNota = new QPlainTextEdit(this);
-    txtNota->setObjectName(QStringLiteral("txtNota"));
-    txtNota->setFont(Fonts::sansSerif(8.25, true));
-    QPalette palette = txtNota->palette();
+    txtNota_ = new QPlainTextEdit(this);
+    txtNota_->setObjectName(QStringLiteral("txtNota"));
+    txtNota_->setFont(Fonts::sansSerif(8.25, true));
+    QPalette palette = txtNota_->palette();
     palette.setColor(QPalette::Base, QColor(255, 255, 0));
     palette.setColor(QPalette::Text, QColor(0, 0, 0));
-    txtNota->setPalette(palette);
+    txtNota_->setPalette(palette);
 
-    connect(txtNota, &QPlainTextEdit::textChanged, this, &frmNota::txtNota_Change);
-    txtNota->installEventFilter(this);
+    connect(txtNota_, &QPlainTextEdit::textChanged, this, &frmNota::txtNota_Change);
+    txtNota_->installEventFilter(this);
     // A double click lands on the text's viewport, not on the box around it.
-    txtNota->viewport()->installEventFilter(this);
+    txtNota_->viewport()->installEventFilter(this);
 }
 
 frmNota::~frmNota()
 {
     // The text box outlives this part of the window by a moment: nothing it does while it
     // goes may reach a save.
-    disconnect(txtNota, nullptr, this, nullptr);
-    txtNota->removeEventFilter(this);
-    txtNota->viewport()->removeEventFilter(this);
+    disconnect(txtNota_, nullptr, this, nullptr);
+    txtNota_->removeEventFilter(this);
+    txtNota_->viewport()->removeEventFilter(this);
 }
 
 void frmNota::Form_Load()
 {
     const QRect client = Twips::rect(0, 0, kClientWidth, kClientHeight);
     setFixedSize(client.size());
-    txtNota->setGeometry(client);
+    txtNota_->setGeometry(client);
+}
+
+QString frmNota::text() const
+{
+    return txtNota_->toPlainText();
+}
+
+void frmNota::setTextQuietly(const QString& text)
+{
+    quiet_ = true;
+    txtNota_->setPlainText(text);
+    quiet_ = false;
+}
+
+void frmNota::bind(const Notita& notita)
+{
+    row_ = notita.row;
+    restorePlace(notita.top, notita.left);
+    setTextQuietly(notita.text);
+}
+
+void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
+{
+    row_.reset();
+    setTextQuietly(QString());
+    storedPlace_.reset();
+    move(outerTopLeft);
+    row_ = row;
+}
+
+void frmNota::unbind()
+{
+    row_.reset();
+    setTextQuietly(QString());
+    storedPlace_.reset();
+    hide();
 }
 
 bool frmNota::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtNota && event->type() == QEvent::FocusOut) {
+    if (watched == txtNota_ && event->type() == QEvent::FocusOut) {
         txtNota_LostFocus();
-    } else if (watched == txtNota->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    } else if (watched == txtNota_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         if (txtNota_DblClick())
             return true; // the text it would select is gone
     }
@@ -125,7 +162,8 @@ bool frmNota::eventFilter(QObject* watched, QEvent* event)
 
 void frmNota::txtNota_Change()
 {
-    GuardarNotita();
+    if (!quiet_)
+        GuardarNotita();
 }
 
 void frmNota::txtNota_LostFocus()
@@ -133,40 +171,9 @@ void frmNota::txtNota_LostFocus()
     GuardarNotita();
 }
 
-int frmNota::ContarNotitas(CalendarStore& store)
-{
-    TableCursor& rsNota = store.rsNota;
-    rsNota.moveFirst();
-    if (rsNota.eof())
-        return 0;
-    int n = 0;
-    while (!rsNota.eof()) {
-        n = std::min(n + 1, kMaxCount);
-        rsNota.moveNext();
-    }
-    return n;
-}
-
-int frmNota::ContarNotitas() const
-{
-    return ContarNotitas(store_);
-}
-
-std::optional<double> frmNota::boundIndice() const
-{
-    bool numeric = false;
-    const double bound = txtIndice->text().trimmed().toDouble(&numeric);
-    return numeric ? std::optional<double>(bound) : std::nullopt;
-}
-
-bool frmNota::matches(const QVariant& indice, std::optional<double> bound)
-{
-    return bound && !indice.isNull() && indice.toDouble() == *bound;
-}
-
 void frmNota::GuardarNotita()
 {
-    if (ContarNotitas() == 0)
+    if (!row_)
         return;
 
     // The place is kept in single precision, as it always was; a stored place still in force
@@ -181,21 +188,8 @@ void frmNota::GuardarNotita()
             storedPlace_.reset(); // moved: from now on the window's own place is the one kept
         }
     }
-
-    TableCursor& rsNota = store_.rsNota;
-    const QString text = txtNota->toPlainText();
-    const std::optional<double> bound = boundIndice();
-    rsNota.moveFirst();
-    while (!rsNota.eof()) {
-        if (matches(rsNota.value(QStringLiteral("indice")), bound)) {
-            rsNota.edit();
-            rsNota.setValue(QStringLiteral("nota"), text);
-            rsNota.setValue(QStringLiteral("Top"), top);
-            rsNota.setValue(QStringLiteral("Left"), left);
-            rsNota.update();
-        }
-        rsNota.moveNext();
-    }
+    const Notita notita{*row_, txtNota_->toPlainText(), top, left};
+    guard_.run([&] { notitas_.save(notita); }, QStringLiteral("el texto de la notita"));
 }
 
 bool frmNota::txtNota_DblClick()
@@ -204,26 +198,21 @@ bool frmNota::txtNota_DblClick()
         boxes_.show(QStringLiteral("¿Desea eliminar la notita?"),
                     MessageBoxes::OkCancel | MessageBoxes::Question | MessageBoxes::DefaultButton2,
                     QStringLiteral("Dialog"));
-    if (answer != MessageBoxes::Ok)
+    if (answer != MessageBoxes::Ok || !row_)
         return false;
 
-    TableCursor& rsNota = store_.rsNota;
-    const std::optional<double> bound = boundIndice();
-    rsNota.moveFirst();
-    while (!rsNota.eof()) {
-        if (matches(rsNota.value(QStringLiteral("indice")), bound)) {
-            rsNota.deleteCurrent();
-            txtNota->setPlainText(QString()); // its save finds the row gone
-            txtIndice->setText(QString());
-            storedPlace_.reset();
-            hide();
-            if (ContarNotitas() == 0)
-                emit becameEmpty();
-            return true;
-        }
-        rsNota.moveNext();
-    }
-    return false;
+    bool deleted = false;
+    bool empty = false;
+    guard_.run([&] {
+        deleted = notitas_.remove(*row_);
+        empty = deleted && notitas_.count() == 0;
+    });
+    if (!deleted)
+        return false;
+    unbind();
+    if (empty)
+        emit becameEmpty();
+    return true;
 }
 
 double frmNota::Top() const
@@ -234,18 +223,6 @@ double frmNota::Top() const
 double frmNota::Left() const
 {
     return Twips::fromPixels(frameGeometry().left());
-}
-
-void frmNota::setTop(double twips)
-{
-    storedPlace_.reset();
-    move(frameGeometry().left(), pixelsOf(twips));
-}
-
-void frmNota::setLeft(double twips)
-{
-    storedPlace_.reset();
-    move(pixelsOf(twips), frameGeometry().top());
 }
 
 void frmNota::restorePlace(double top, double left)

@@ -6,71 +6,75 @@
 
 #include <optional>
 
-class CalendarStore;
 class MessageBoxes;
-class QLineEdit;
+class NotitaBook;
 class QPlainTextEdit;
+class StoreGuard;
+struct Notita;
 
-// One notita window: a yellow text box floating on the desktop, bound to one row of the table
-// Nota through its indice, that writes its text and place to that row on every keystroke.
+// One notita window: a yellow text box floating on the desktop, bound to one stored notita,
+// that writes its text and place to the store on every keystroke and when it loses the focus.
 class frmNota : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 3030; // twips
     static constexpr int kClientHeight = 915;
-    // The counter of rows is a byte, as the window slots never need more.
-    static constexpr int kMaxCount = 255;
 
     // slot: 1..10, the window's number among the notitas. The window has no parent: whoever
     // makes it deletes it, and deleting it saves nothing.
-    frmNota(int slot, CalendarStore& store, MessageBoxes& boxes, QWidget* parent = nullptr);
+    frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
+            QWidget* parent = nullptr);
     ~frmNota() override;
 
     int slot() const { return slot_; }
+    // The row of the notita shown; none while the window shows none.
+    std::optional<qint64> boundRow() const { return row_; }
+    QString text() const;
+
+    // Shows a stored notita at its stored place. Nothing is written: the store already holds
+    // what the window now shows.
+    void bind(const Notita& notita);
+    // Shows a new, empty notita at a place of the window's own; it reaches the store when the
+    // window first saves itself.
+    void bindNew(qint64 row, const QPoint& outerTopLeft);
+    // Shows no notita any more, and is hidden.
+    void unbind();
 
     void Form_Load();
     void txtNota_Change();
     void txtNota_LostFocus();
-    // Asks, then deletes the bound row and hides the window. Returns true when it deleted.
+    // Asks, then deletes the bound notita and hides the window. True when it deleted.
     bool txtNota_DblClick();
 
-    // Rows of Nota, counted by walking rsNota to its end (it is left there); at most kMaxCount.
-    int ContarNotitas() const;
-    static int ContarNotitas(CalendarStore& store);
-    // Writes the text and place to the bound row, if there is one. Moves rsNota.
+    // Writes the text and place to the bound notita, if there is one.
     void GuardarNotita();
 
     // The window's outer position (frame included) in twips; setting it moves the window.
     double Top() const;
     double Left() const;
-    void setTop(double twips);
-    void setLeft(double twips);
-    // Puts the window where the store says the bound row stands. A place that lies outside
-    // every screen available now is shown inside the nearest one instead; either way the
-    // saves write the stored place back as it was until the window is moved from there.
-    void restorePlace(double top, double left);
-    // True while the saves write the stored place rather than the window's own.
+    // True while the saves write back the place as the store holds it (which may lie off every
+    // screen now), until the user moves the window.
     bool keepsStoredPlace() const { return storedPlace_.has_value(); }
 
-    QLineEdit* txtIndice = nullptr;
-    QPlainTextEdit* txtNota = nullptr;
-
 signals:
-    // A delete left the table without rows: nothing is left to hide.
+    // A delete left no notita in the store: there is nothing left to hide.
     void becameEmpty();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The bound row's indice as a number; none for an empty or unreadable txtIndice.
-    std::optional<double> boundIndice() const;
-    static bool matches(const QVariant& indice, std::optional<double> bound);
+    void setTextQuietly(const QString& text);
+    void restorePlace(double top, double left);
 
     int slot_;
-    CalendarStore& store_;
+    NotitaBook& notitas_;
     MessageBoxes& boxes_;
-    std::optional<QPointF> storedPlace_; // (left, top) in twips, as the row holds it
+    const StoreGuard& guard_;
+    QPlainTextEdit* txtNota_ = nullptr;
+    std::optional<qint64> row_;
+    bool quiet_ = false;                 // the program, not the user, is changing the text
+    std::optional<QPointF> storedPlace_; // (left, top) in twips, as the store holds it
     QPoint placedAt_;                    // outer position the stored place was shown at
 };

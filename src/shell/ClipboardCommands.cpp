@@ -73,7 +73,11 @@ void ClipboardCommands::replaceSelection(QWidget* control, const QString& text)
             return;
         line->insert(text); // emits textChanged, as typing would
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
-        replaceIn(plain, text);
+        // The box's own paste keeps any limit the box puts on what is typed into it.
+        if (!text.isEmpty() && !plain->isReadOnly() && text == QGuiApplication::clipboard()->text())
+            plain->paste();
+        else
+            replaceIn(plain, text);
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
         replaceIn(rich, text);
     }

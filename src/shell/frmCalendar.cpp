@@ -8,19 +8,15 @@
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
 #include "notitas/NotitaSlots.h"
-#include "notitas/frmNota.h"
 #include "platform/Clock.h"
 #include "platform/Fonts.h"
 #include "platform/HelpViewer.h"
-#include "platform/MessageBoxes.h"
 #include "platform/Twips.h"
 #include "shell/ClipboardCommands.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
-#include "store/EmptyDayPruner.h"
-#include "store/StoreError.h"
+#include "store/StoreGuard.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -34,11 +30,29 @@ namespace {
 // them: the client area is the outer size less these.
 constexpr int kFrameWidthTwips = 60;
 constexpr int kFrameHeightTwips = 615;
+// Step 5 of start-up: the bell beside the alarm box shows as a strip this high.
+constexpr int kBellHeight = 150;
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromUtf8(name));
+    return action;
+}
+
+QMenu* addSubmenu(QMenu* parent, const char* name, const QString& caption)
+{
+    QMenu* menu = parent->addMenu(caption);
+    menu->setObjectName(QString::fromUtf8(name));
+    menu->menuAction()->setObjectName(QString::fromUtf8(name) + QStringLiteral("_item"));
+    return menu;
+}
 
 } // namespace
 
-frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* parent)
-    : QMainWindow(parent), seams_(seams), folder_(folder)
+frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGuard& guard,
+                         QWidget* parent)
+    : QMainWindow(parent), store_(store), seams_(seams), guard_(guard)
 {
     setObjectName(QStringLiteral("frmCalendar"));
     setWindowTitle(QStringLiteral("Calendario"));
@@ -52,191 +66,167 @@ frmCalendar::frmCalendar(const Seams& seams, const QString& folder, QWidget* par
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
 
-    month_ = new MonthView(*seams_.clock, client_, this);
-    editor_ = new DayEditor(*month_, *seams_.clock, *seams_.boxes, client_, this);
-    notes_ = new NotesPanel(client_, this);
+    // Made in this order, so that each lies over the one before where they touch.
+    month_ = new MonthView(store_.days(), store_.searchPoint(), *seams_.clock, guard_, client_);
+    editor_ = new DayEditor(store_.days(), store_.searchPoint(), *seams_.clock, *seams_.boxes,
+                            guard_, client_);
+    notes_ = new NotesPanel(store_, guard_, client_);
     alarm_ = new AlarmWatcher(
-        *seams_.clock, *seams_.sound, *seams_.boxes, [] { return QDir::currentPath(); }, this);
-
-    connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
-    // A click on the free area of the day panel adds a notita.
-    connect(month_, &MonthView::panelClicked, this, [this] {
-        if (notitas_)
-            notitas_->SSPanel1_Click();
-    });
-    connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
-    connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
-    connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
-    connect(this, &frmCalendar::outerHeightChanged, editor_, &DayEditor::setWindowHeight);
-    // A saved day relists every note, then the month is redrawn by the editor.
-    connect(editor_, &DayEditor::saved, notes_, &NotesPanel::mVerNotas_Click);
-    connect(notes_, &NotesPanel::shown, this, [this] {
-        setOuterWidth(kWideWidth);
-        menuItem(QStringLiteral("mVerNotas"))->setVisible(false);
-        menuItem(QStringLiteral("mOcultarNotas"))->setVisible(true);
-    });
-    connect(notes_, &NotesPanel::hidden, this, [this] {
-        setOuterWidth(kNarrowWidth);
-        menuItem(QStringLiteral("mVerNotas"))->setVisible(true);
-        menuItem(QStringLiteral("mOcultarNotas"))->setVisible(false);
-    });
-
-    clipboard_ = new ClipboardCommands(this);
+        store_.days(), *seams_.clock, *seams_.sound, *seams_.boxes, guard_,
+        [] { return QDir::currentPath(); }, this);
+    notitas_ = new NotitaSlots(store_.notitas(), *seams_.boxes, guard_, this);
     periods_ = std::make_unique<PeriodListings>(*notes_, *seams_.printer, *seams_.boxes);
-    buildMenus();
-    connect(month_, &MonthView::menuCaptionsChanged, this,
-            [this](const QString& monthName, const QString& year) {
-                menu(QStringLiteral("mMesactual"))->setTitle(monthName);
-                menu(QStringLiteral("manyoactual"))->setTitle(year);
-            });
+    clipboard_ = new ClipboardCommands(this);
+    tray_ = new TrayIcon(this);
+    trayAvailable_ = TrayIcon::desktopHasTray();
 
     // The alarm timer runs from the window's creation, also while the window is hidden. It
     // ticks just after each minute begins, so that an alarm sounds at its minute.
     Timer1_ = new QTimer(this);
     Timer1_->setObjectName(QStringLiteral("Timer1"));
     Timer1_->setSingleShot(true);
-    connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
-    Timer1_->start(alarm_->msToNextTick());
 
-    trayAvailable_ = TrayIcon::desktopHasTray();
-    tray_ = new TrayIcon(this);
-    connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
-    connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
-
-    applyOuterSize();
+    buildMenus();
+    wire();
+    setInitialState();
 }
 
 frmCalendar::~frmCalendar() = default;
 
 void frmCalendar::buildMenus()
 {
-    auto item = [this](QMenu* menu, const char* name, const QString& caption) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(QString::fromUtf8(name));
-        return action;
-    };
-    auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
-        QMenu* menu = parent->addMenu(caption);
-        menu->setObjectName(QString::fromUtf8(name));
-        menu->menuAction()->setObjectName(QString::fromUtf8(name) + QStringLiteral("_item"));
-        return menu;
-    };
-
     QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
     archivo->setObjectName(QStringLiteral("mnuSalir"));
-    QAction* abrirNotitas = item(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"));
-    abrirNotitas->setVisible(false);
-    connect(abrirNotitas, &QAction::triggered, this, [this] {
-        if (notitas_)
-            notitas_->mabrirnotitas_Click();
-    });
-    connect(item(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas")), &QAction::triggered,
-            this, [this] {
-                if (notitas_)
-                    notitas_->mCerrarNotitas_Click();
-            });
-    QAction* ocultarNotas = item(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"));
-    ocultarNotas->setVisible(false);
-    connect(ocultarNotas, &QAction::triggered, this, &frmCalendar::mOcultarNotas_Click);
-    connect(item(archivo, "mVerNotas", QStringLiteral("Ver notas")), &QAction::triggered, this,
-            &frmCalendar::mVerNotas_Click);
-    connect(item(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
+    mAbrirNotitas_ = addItem(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"));
+    connect(mAbrirNotitas_, &QAction::triggered, notitas_, &NotitaSlots::mabrirnotitas_Click);
+    mCerrarNotitas_ = addItem(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas"));
+    connect(mCerrarNotitas_, &QAction::triggered, notitas_, &NotitaSlots::mCerrarNotitas_Click);
+    mOcultarNotas_ = addItem(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"));
+    connect(mOcultarNotas_, &QAction::triggered, this, &frmCalendar::mOcultarNotas_Click);
+    mVerNotas_ = addItem(archivo, "mVerNotas", QStringLiteral("Ver notas"));
+    connect(mVerNotas_, &QAction::triggered, this, &frmCalendar::mVerNotas_Click);
+    connect(addItem(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
             &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
-    connect(item(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita")), &QAction::triggered,
-            this, [this] {
-                if (notitas_)
-                    notitas_->mAnyadirNotita_Click();
-            });
-    QMenu* seleccionar = submenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
-    QMenu* mes = submenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
+    connect(addItem(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita")),
+            &QAction::triggered, notitas_, &NotitaSlots::mAnyadirNotita_Click);
+
+    QMenu* seleccionar =
+        addSubmenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
     // The listings cover the month and year that the grid shows now.
-    connect(item(mes, "mPantallaMes", QStringLiteral("Pantalla")), &QAction::triggered, this,
-            [this] { periods_->mPantallaMes_Click(month_->dFechaActual); });
-    connect(item(mes, "mImpresoraMes", QStringLiteral("Impresora")), &QAction::triggered, this,
-            [this] { periods_->mImpresoraMes_Click(month_->dFechaActual); });
-    QMenu* anyo = submenu(seleccionar, "manyoactual", QStringLiteral("Año actual"));
-    connect(item(anyo, "mPantallaAnyo", QStringLiteral("Pantalla")), &QAction::triggered, this,
-            [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual); });
-    connect(item(anyo, "mImpresoraAnyo", QStringLiteral("Impresora")), &QAction::triggered, this,
-            [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual); });
-    connect(item(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered, this,
-            &frmCalendar::mSeleccion_Click);
-    connect(item(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
+    mMesactual_ = addSubmenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
+    connect(addItem(mMesactual_, "mPantallaMes", QStringLiteral("Pantalla")), &QAction::triggered,
+            this, [this] { periods_->mPantallaMes_Click(month_->dFechaActual()); });
+    connect(addItem(mMesactual_, "mImpresoraMes", QStringLiteral("Impresora")), &QAction::triggered,
+            this, [this] { periods_->mImpresoraMes_Click(month_->dFechaActual()); });
+    manyoactual_ = addSubmenu(seleccionar, "manyoactual", QStringLiteral("Año actual"));
+    connect(addItem(manyoactual_, "mPantallaAnyo", QStringLiteral("Pantalla")), &QAction::triggered,
+            this, [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual()); });
+    connect(addItem(manyoactual_, "mImpresoraAnyo", QStringLiteral("Impresora")),
+            &QAction::triggered, this,
+            [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual()); });
+    connect(addItem(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered,
+            this, &frmCalendar::mSeleccion_Click);
+    connect(addItem(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
             &frmCalendar::mSalir_Click);
 
     QMenu* editar = menuBar()->addMenu(QStringLiteral("Editar"));
     editar->setObjectName(QStringLiteral("mnuEditar"));
-    QAction* cortar = item(editar, "mCortar", QStringLiteral("Cortar"));
+    QAction* cortar = addItem(editar, "mCortar", QStringLiteral("Cortar"));
     cortar->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     connect(cortar, &QAction::triggered, clipboard_, &ClipboardCommands::mCortar_Click);
-    QAction* copiar = item(editar, "mCopiar", QStringLiteral("Copiar"));
+    QAction* copiar = addItem(editar, "mCopiar", QStringLiteral("Copiar"));
     copiar->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     connect(copiar, &QAction::triggered, clipboard_, &ClipboardCommands::mCopiar_Click);
-    QAction* pegar = item(editar, "mPegar", QStringLiteral("Pegar"));
+    QAction* pegar = addItem(editar, "mPegar", QStringLiteral("Pegar"));
     pegar->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
     connect(pegar, &QAction::triggered, clipboard_, &ClipboardCommands::mPegar_Click);
-    connect(item(editar, "mBucar", QStringLiteral("Buscar")), &QAction::triggered, this,
+    connect(addItem(editar, "mBucar", QStringLiteral("Buscar")), &QAction::triggered, this,
             &frmCalendar::mBucar_Click);
 
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
     ayuda->setObjectName(QStringLiteral("mnuAyuda"));
-    connect(item(ayuda, "mInstrucciones", QStringLiteral("Ayuda")), &QAction::triggered, this,
+    connect(addItem(ayuda, "mInstrucciones", QStringLiteral("Ayuda")), &QAction::triggered, this,
             &frmCalendar::mInstrucciones_Click);
-    connect(item(ayuda, "mAcerca", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+    connect(addItem(ayuda, "mAcerca", QStringLiteral("Acerca de...")), &QAction::triggered, this,
             &frmCalendar::mAcerca_Click);
 }
 
-QAction* frmCalendar::menuItem(const QString& name) const
+void frmCalendar::wire()
 {
-    return findChild<QAction*>(name);
+    connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+    connect(month_, &MonthView::menuCaptionsChanged, this,
+            [this](const QString& monthName, const QString& year) {
+                mMesactual_->setTitle(monthName);
+                manyoactual_->setTitle(year);
+            });
+    connect(month_, &MonthView::dayClicked, editor_, &DayEditor::SScmdDia_Click);
+    // A click on the free area of the day panel adds a notita.
+    connect(month_, &MonthView::panelClicked, notitas_, &NotitaSlots::SSPanel1_Click);
+
+    connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+    connect(this, &frmCalendar::outerHeightChanged, editor_, &DayEditor::setWindowHeight);
+    // A saved day lists every note, then the month is drawn again: in this order.
+    connect(editor_, &DayEditor::saved, notes_, &NotesPanel::mVerNotas_Click);
+    connect(editor_, &DayEditor::saved, month_, &MonthView::MostrarMes);
+
+    connect(notes_, &NotesPanel::shown, this, [this] {
+        setOuterWidth(kWideWidth);
+        mVerNotas_->setVisible(false);
+        mOcultarNotas_->setVisible(true);
+    });
+    connect(notes_, &NotesPanel::hidden, this, [this] {
+        setOuterWidth(kNarrowWidth);
+        mVerNotas_->setVisible(true);
+        mOcultarNotas_->setVisible(false);
+    });
+
+    connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
+        mCerrarNotitas_->setVisible(true);
+        mAbrirNotitas_->setVisible(false);
+    });
+    connect(notitas_, &NotitaSlots::notitasHidden, this, [this] {
+        mCerrarNotitas_->setVisible(false);
+        mAbrirNotitas_->setVisible(true);
+    });
+    connect(notitas_, &NotitaSlots::tableEmptied, mCerrarNotitas_,
+            [this] { mCerrarNotitas_->setEnabled(false); });
+    connect(notitas_, &NotitaSlots::notitaAdded, mCerrarNotitas_,
+            [this] { mCerrarNotitas_->setEnabled(true); });
+
+    connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
+    connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
+    connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
 }
 
-QMenu* frmCalendar::menu(const QString& name) const
+void frmCalendar::setInitialState()
 {
-    return findChild<QMenu*>(name);
+    mAbrirNotitas_->setVisible(false);
+    mCerrarNotitas_->setVisible(true);
+    mOcultarNotas_->setVisible(false);
+    mVerNotas_->setVisible(true);
+    Timer1_->start(alarm_->msToNextTick());
+    applyOuterSize();
 }
 
 bool frmCalendar::Form_Load()
 {
     setOuterWidth(kNarrowWidth);
-    try {
-        store_ = CalendarStore::open(folder_);
-        month_->setStore(store_.get());
-        editor_->setStore(store_.get());
-        notes_->setStore(store_.get());
-        alarm_->setStore(store_.get());
-        periods_->setStore(store_.get());
-        notitas_ = std::make_unique<NotitaSlots>(*store_, *seams_.boxes,
-                                                 menuItem(QStringLiteral("mAbrirNotitas")),
-                                                 menuItem(QStringLiteral("mCerrarNotitas")));
-        notitas_->MostrarNotitas();
-        EmptyDayPruner::prune(store_->rsCalendar);
-        editor_->setImageHeight(150);
-        month_->FechaActual = DatePattern::format(DatePattern::fromDate(seams_.clock->now().date()),
-                                                  QStringLiteral("dd/mm/yyyy"));
-        month_->MostrarMes();
-    } catch (const StoreError& error) {
-        notitas_.reset();
-        month_->setStore(nullptr);
-        editor_->setStore(nullptr);
-        notes_->setStore(nullptr);
-        alarm_->setStore(nullptr);
-        periods_->setStore(nullptr);
-        store_.reset();
-        seams_.boxes->show(error.message(), MessageBoxes::Critical);
-        return false;
-    }
-    return true;
+    notitas_->MostrarNotitas();
+    guard_.run([this] { store_.days().pruneEmpty(); });
+    editor_->setImageHeight(kBellHeight);
+    month_->setFechaActual(seams_.clock->now().date());
+    month_->MostrarMes();
+    return !guard_.failed();
 }
 
 void frmCalendar::Form_Unload()
 {
-    // Days and notitas were written as they were edited; only a note typed into the grid
-    // and not yet written is taken now, so that nothing typed is lost.
-    if (store_)
-        notes_->commitPendingEdit();
-    if (notitas_)
-        notitas_->hideAll();
+    // Days and notitas were written as they were edited; only a note typed into the notes
+    // list and not yet written is taken now, so that nothing typed is lost.
+    notes_->commitPendingEdit();
+    notitas_->hideAll();
     emit ended(0);
     QCoreApplication::exit(0);
 }
@@ -256,19 +246,16 @@ void frmCalendar::mCerrarCalendario_Click()
 void frmCalendar::mSeleccion_Click()
 {
     if (!seleccion_) {
-        seleccion_ = new frmSeleccion(*notes_, *seams_.printer, *seams_.boxes, *seams_.clock, this);
-        seleccion_->setObjectName(QStringLiteral("frmSeleccion"));
-        seleccion_->setStore(store_.get());
+        seleccion_ = new frmSeleccion(*notes_, store_.searchPoint(), *seams_.printer, *seams_.boxes,
+                                      *seams_.clock, guard_, this);
     }
     seleccion_->mSeleccion_Click();
 }
 
 void frmCalendar::mBucar_Click()
 {
-    if (!buscar_) {
-        buscar_ = new frmBuscar(store_.get(), this);
-        buscar_->setObjectName(QStringLiteral("frmBuscar"));
-    }
+    if (!buscar_)
+        buscar_ = new frmBuscar(store_.searchPoint(), guard_, this);
     buscar_->showAndRaise();
 }
 
@@ -289,12 +276,7 @@ void frmCalendar::bringForward()
     tray_->hide();
     showNormal();
     raise();
-    if (notitas_) {
-        for (int k = 1; k <= 10; ++k) {
-            if (frmNota* nota = notitas_->existingWindow(k); nota && nota->isVisible())
-                nota->raise();
-        }
-    }
+    notitas_->raiseShown();
     activateWindow();
 }
 

@@ -1,29 +1,30 @@
 #pragma once
 
+#include "platform/Seams.h"
+
 #include <QMainWindow>
 #include <QString>
 
 #include <memory>
 
-#include "platform/Seams.h"
-
 class AlarmWatcher;
+class CalendarStore;
 class ClipboardCommands;
+class DayEditor;
 class frmBuscar;
 class frmSeleccion;
-class PeriodListings;
-class CalendarStore;
-class DayEditor;
 class MonthView;
 class NotesPanel;
 class NotitaSlots;
+class PeriodListings;
 class QAction;
 class QMenu;
 class QTimer;
+class StoreGuard;
 class TrayIcon;
 
-// The main window and the program's switchboard: start-up and shut-down, the menus, and the
-// wiring between the month view, the notitas and the listings.
+// The main window and the program's switchboard: its menus and sizes, and the wiring between
+// the month view, the notitas and the listings, which never talk to each other directly.
 class frmCalendar : public QMainWindow
 {
     Q_OBJECT
@@ -31,13 +32,16 @@ public:
     static constexpr int kNarrowWidth = 3555;
     static constexpr int kWideWidth = 7500;
 
-    // folder: the working directory whose calendar.mdb the program uses.
-    frmCalendar(const Seams& seams, const QString& folder, QWidget* parent = nullptr);
+    // Builds the window and everything in it on an open store; Form_Load then fills it.
+    frmCalendar(CalendarStore& store, const Seams& seams, const StoreGuard& guard,
+                QWidget* parent = nullptr);
     ~frmCalendar() override;
 
-    // Start-up: opens the store and lays out the current month. Returns false, after telling
-    // the user why, when the store cannot be used; then no window has been shown.
+    // Start-up on the open store: the notitas come back, empty days are pruned and today's
+    // month is laid out. False when the store failed (the user has been told).
     bool Form_Load();
+    // "Salir" and closing the window: a note typed into the notes list is written, the
+    // notitas are hidden and the program ends.
     void Form_Unload();
 
     void mSalir_Click();
@@ -45,21 +49,15 @@ public:
     void Timer1_Timer();
     void mVerNotas_Click();
     void mOcultarNotas_Click();
-
     void mSeleccion_Click();
     void mBucar_Click();
     void mInstrucciones_Click();
     void mAcerca_Click();
-    frmBuscar* buscar() const { return buscar_; }          // null until first used
-    frmSeleccion* seleccion() const { return seleccion_; } // null until first used
-    PeriodListings* periodListings() const { return periods_.get(); }
-    ClipboardCommands* clipboard() const { return clipboard_; }
 
     // A later start of the program on the same folder asks for the windows to come forward.
     void bringForward();
     // Where the desktop has a tray, a hidden main window leaves an icon there to get it back.
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
-    TrayIcon* trayIcon() const { return tray_; }
 
     // The window's outer size in twips, as the layouts state it; the real window follows.
     int outerWidth() const { return outerWidth_; }
@@ -67,15 +65,17 @@ public:
     void setOuterWidth(int twips);
     void setOuterHeight(int twips);
 
-    CalendarStore* store() const { return store_.get(); }
     MonthView* monthView() const { return month_; }
     DayEditor* dayEditor() const { return editor_; }
     NotesPanel* notesPanel() const { return notes_; }
     AlarmWatcher* alarmWatcher() const { return alarm_; }
-    NotitaSlots* notitas() const { return notitas_.get(); } // null until the store is open
+    NotitaSlots* notitas() const { return notitas_; }
+    PeriodListings* periodListings() const { return periods_.get(); }
+    ClipboardCommands* clipboard() const { return clipboard_; }
+    TrayIcon* trayIcon() const { return tray_; }
     QTimer* timer1() const { return Timer1_; }
-    QAction* menuItem(const QString& name) const; // by object name, e.g. "mVerNotas"
-    QMenu* menu(const QString& name) const;       // e.g. "mMesactual"
+    frmBuscar* buscar() const { return buscar_; }          // null until first used
+    frmSeleccion* seleccion() const { return seleccion_; } // null until first used
 
 signals:
     // "Salir" or closing the window: the program ends with this code.
@@ -87,11 +87,13 @@ protected:
 
 private:
     void buildMenus();
+    void wire();
+    void setInitialState();
     void applyOuterSize();
 
+    CalendarStore& store_;
     Seams seams_;
-    QString folder_;
-    std::unique_ptr<CalendarStore> store_;
+    const StoreGuard& guard_;
 
     int outerWidth_ = kWideWidth;
     int outerHeight_ = 6450;
@@ -100,12 +102,19 @@ private:
     DayEditor* editor_ = nullptr;
     NotesPanel* notes_ = nullptr;
     AlarmWatcher* alarm_ = nullptr;
-    std::unique_ptr<NotitaSlots> notitas_;
-    QTimer* Timer1_ = nullptr;
-    TrayIcon* tray_ = nullptr;
+    NotitaSlots* notitas_ = nullptr;
+    std::unique_ptr<PeriodListings> periods_;
     ClipboardCommands* clipboard_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+    QTimer* Timer1_ = nullptr;
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
-    std::unique_ptr<PeriodListings> periods_;
     bool trayAvailable_ = false;
+
+    QAction* mAbrirNotitas_ = nullptr;
+    QAction* mCerrarNotitas_ = nullptr;
+    QAction* mOcultarNotas_ = nullptr;
+    QAction* mVerNotas_ = nullptr;
+    QMenu* mMesactual_ = nullptr;
+    QMenu* manyoactual_ = nullptr;
 };

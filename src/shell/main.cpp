@@ -3,8 +3,8 @@
 #include "platform/QtPrinter.h"
 #include "platform/QtSound.h"
 #include "platform/SystemClock.h"
+#include "shell/Session.h"
 #include "shell/SingleInstance.h"
-#include "shell/StoreFailure.h"
 #include "shell/TarveloApplication.h"
 #include "shell/frmCalendar.h"
 
@@ -18,7 +18,6 @@ int main(int argc, char** argv)
     QtSound sound;
     QtHelpViewer help(boxes);
     QtPrinter printer(boxes);
-    StoreFailure::setMessageBoxes(&boxes);
     Seams seams;
     seams.boxes = &boxes;
     seams.clock = &clock;
@@ -39,11 +38,11 @@ int main(int argc, char** argv)
     }
 
     // The store is the calendar.mdb of the working directory, never one beside the program.
-    frmCalendar window(seams, QDir::currentPath());
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+    const std::unique_ptr<Session> session = Session::start(seams, QDir::currentPath());
+    if (!session)
+        return Session::kStoreFailureExit;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &session->window(),
                      &frmCalendar::bringForward);
-    if (!window.Form_Load())
-        return StoreFailure::kExitCode;
-    window.show();
+    session->window().show();
     return app.exec();
 }

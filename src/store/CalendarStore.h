@@ -29,6 +29,7 @@ public:
 
     // rsLista: the result of the latest listing.
     const Listing& listing() const { return listing_; }
+    Listing& listing() { return listing_; }
     // Replaces the listing by the result of a query text; notes still waiting in the notes
     // list are written first, so that the listing shows them.
     void runListing(const QString& query);
