@@ -5,10 +5,16 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 #include "store/Statement.h"
+#include "store/StoreGuard.h"
+
+#include <QObject>
+#include <QString>
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -27,6 +33,26 @@ public:
     int show(const QString&, int, const QString&) override { return Ok; }
 };
 
+// The guard the benchmarks' widgets run under: a figure measured past a failure of the store
+// would mean nothing, so the program stops there.
+inline const StoreGuard& benchGuard()
+{
+    static const StoreGuard guard([](const StoreError& error, const QString&) {
+        std::fprintf(stderr, "%s\n", error.message().toLocal8Bit().constData());
+        std::abort();
+    });
+    return guard;
+}
+
+// The control named name among parent's children; the program stops when there is none.
+template <typename T> T* control(const QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromUtf8(name));
+    if (!found)
+        throw std::runtime_error(std::string("no control ") + name);
+    return found;
+}
+
 // An empty store in a temporary folder, closed before the folder goes.
 struct BenchStore
 {
@@ -42,7 +68,7 @@ struct BenchStore
     template <typename Bind>
     void fillDays(int rows, const QDate& first, const QString& insert, Bind bind)
     {
-        const Database& db = *store->dbCalendar;
+        Database& db = store->database();
         db.execute(QStringLiteral("BEGIN"));
         {
             Statement statement = db.prepare(insert);
@@ -55,8 +81,8 @@ struct BenchStore
             }
         }
         db.execute(QStringLiteral("COMMIT"));
-        store->dbCalendar->noteWrite();
-        store->rsCalendar.moveFirst();
+        db.noteWrite();
+        store->searchPoint().toFirst();
     }
 
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};

@@ -59,12 +59,10 @@ struct Fixture : BenchStore
                      insert.bind(4, 1 + 4 * (i % 4));
                  });
 
-        notes = std::make_unique<NotesPanel>(&client);
-        notes->setStore(store.get());
+        notes = std::make_unique<NotesPanel>(*store, benchGuard(), &client);
         periods = std::make_unique<PeriodListings>(*notes, printer, boxes);
-        periods->setStore(store.get());
-        selection = std::make_unique<frmSeleccion>(*notes, printer, boxes, clock);
-        selection->setStore(store.get());
+        selection = std::make_unique<frmSeleccion>(*notes, store->searchPoint(), printer, boxes,
+                                                   clock, benchGuard());
     }
 
     FixedClock clock;
@@ -83,7 +81,7 @@ Fixture& fixture()
     return g_fixture.get();
 }
 
-const double kReference = DatePattern::fromDate(QDate(1997, 5, 14));
+const QDate kReference(1997, 5, 14);
 
 void BM_PantallaAnyo(benchmark::State& state)
 {
@@ -119,12 +117,11 @@ void BM_SaveYearPdf(benchmark::State& state)
     const QString path = f.dir.filePath(QStringLiteral("anyo.pdf"));
     SilentBoxes boxes;
     QtPrinter pdf(boxes, {}, [] { return QPrinterInfo(); });
-    Listing& rsLista = f.store->rsLista;
+    const Listing& rsLista = f.store->listing();
     for (auto _ : state) {
         state.PauseTiming();
         for (int row = 0; row < rsLista.recordCount(); ++row)
-            pdf.printLine(
-                ListingPrinter::line(rsLista.at(row, 0).toDouble(), rsLista.at(row, 1).toString()));
+            pdf.printLine(ListingPrinter::line(rsLista.dateAt(row), rsLista.noteAt(row)));
         state.ResumeTiming();
         if (!pdf.saveAsPdf(path))
             state.SkipWithError("the PDF could not be written");
@@ -136,9 +133,9 @@ BENCHMARK(BM_SaveYearPdf)->Unit(benchmark::kMillisecond);
 void BM_SeleccionWord(benchmark::State& state)
 {
     Fixture& f = fixture();
-    f.selection->MaskDesde->setText(QStringLiteral("01/01/1800"));
-    f.selection->MaskHasta->setText(QStringLiteral("31/12/2099"));
-    f.selection->txtNota->setText(QStringLiteral("reunion"));
+    control<QLineEdit>(*f.selection, "MaskDesde")->setText(QStringLiteral("01/01/1800"));
+    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/2099"));
+    control<QLineEdit>(*f.selection, "txtNota")->setText(QStringLiteral("reunion"));
     for (auto _ : state)
         f.selection->cmdPantalla_Click();
     state.counters["rows"] = f.notes->recordCount();
@@ -148,9 +145,9 @@ BENCHMARK(BM_SeleccionWord)->Unit(benchmark::kMillisecond);
 void BM_SeleccionAll(benchmark::State& state)
 {
     Fixture& f = fixture();
-    f.selection->MaskDesde->setText(QStringLiteral("01/01/1800"));
-    f.selection->MaskHasta->setText(QStringLiteral("31/12/2099"));
-    f.selection->txtNota->clear();
+    control<QLineEdit>(*f.selection, "MaskDesde")->setText(QStringLiteral("01/01/1800"));
+    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/2099"));
+    control<QLineEdit>(*f.selection, "txtNota")->clear();
     for (auto _ : state)
         f.selection->cmdPantalla_Click();
     state.counters["rows"] = f.notes->recordCount();

@@ -43,20 +43,20 @@ struct Fixture : BenchStore
     Fixture()
     {
         for (int k = 1; k <= kNotitas; ++k) {
-            Statement insert = store->dbCalendar->prepare(
+            Statement insert = store->database().prepare(
                 QStringLiteral("INSERT INTO Nota (nota, \"Top\", \"Left\") VALUES (?1, ?2, ?3)"));
             insert.bind(1, QStringLiteral("Notita %1").arg(k));
             insert.bind(2, 150.0 * k);
             insert.bind(3, 450.0 * k);
             insert.execute();
         }
-        store->dbCalendar->noteWrite();
+        store->database().noteWrite();
 
-        notita = std::make_unique<frmNota>(1, *store, boxes);
+        notita = std::make_unique<frmNota>(1, store->notitas(), boxes, benchGuard());
         notita->Form_Load();
-        notita->txtIndice->setText(QString::number(kBoundRow));
-        notita->restorePlace(150.0 * kBoundRow, 450.0 * kBoundRow);
-        notita->txtNota->setPlainText(QStringLiteral("Notita %1").arg(kBoundRow));
+        notita->bind(Notita{kBoundRow, QStringLiteral("Notita %1").arg(kBoundRow),
+                            150.0 * kBoundRow, 450.0 * kBoundRow});
+        text = control<QPlainTextEdit>(*notita, "txtNota");
 
         const QByteArray path = QFile::encodeName(CalendarStore::pathIn(dir.path()));
         if (sqlite3_open_v2(path.constData(), &bare, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
@@ -77,6 +77,7 @@ struct Fixture : BenchStore
 
     SilentBoxes boxes;
     std::unique_ptr<frmNota> notita;
+    QPlainTextEdit* text = nullptr;
     sqlite3* bare = nullptr;
     sqlite3_stmt* update = nullptr;
     int serial = 0; // every write carries a text of its own, so that every write rewrites
@@ -95,8 +96,8 @@ void BM_GuardarNotita(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         {
-            const QSignalBlocker quiet(f.notita->txtNota);
-            f.notita->txtNota->setPlainText(QStringLiteral("Texto %1").arg(++f.serial));
+            const QSignalBlocker quiet(f.text);
+            f.text->setPlainText(QStringLiteral("Texto %1").arg(++f.serial));
         }
         state.ResumeTiming();
         f.notita->GuardarNotita();
@@ -108,7 +109,7 @@ void BM_NotitaKeystroke(benchmark::State& state)
 {
     Fixture& f = fixture();
     for (auto _ : state)
-        f.notita->txtNota->setPlainText(QStringLiteral("Texto %1").arg(++f.serial));
+        f.text->setPlainText(QStringLiteral("Texto %1").arg(++f.serial));
 }
 BENCHMARK(BM_NotitaKeystroke)->Unit(benchmark::kMicrosecond);
 

@@ -38,12 +38,14 @@ struct Fixture : BenchStore
                                 "0.375, 5)"),
                  [](Statement&, int) {});
 
-        form = std::make_unique<frmBuscar>(store.get());
-        form->txtBuscar->setText(kNowhere);
-        form->SSOptionAtras->setChecked(true);
+        form = std::make_unique<frmBuscar>(store->searchPoint(), benchGuard());
+        control<QLineEdit>(*form, "txtBuscar")->setText(kNowhere);
+        control<QRadioButton>(*form, "SSOptionAtras")->setChecked(true);
+        found = control<QPlainTextEdit>(*form, "txtHallado");
     }
 
     std::unique_ptr<frmBuscar> form;
+    QPlainTextEdit* found = nullptr;
 };
 
 LazyFixture<Fixture> g_fixture;
@@ -66,7 +68,7 @@ void BM_BuscarMissBackwards(benchmark::State& state)
     Fixture& f = fixture();
     for (auto _ : state)
         f.form->cmdComenzar_Click();
-    if (f.form->txtHallado->toPlainText() != QLatin1String("CADENA NO ENCONTRADA"))
+    if (f.found->toPlainText() != QLatin1String("CADENA NO ENCONTRADA"))
         state.SkipWithError("the text was found");
     state.counters["rows"] = kRows;
     state.counters["time/row"] =

@@ -1,5 +1,5 @@
-// Timings of the store's day cursor against bare SQLite statements on the same file: a seek
-// on the day index that reads the note, and one committed edit of a note.
+// Timings of the day book against bare SQLite statements on the same file: reading one day
+// by its date, and one committed save of a day.
 //
 // Every store is built once per row count and kept for the whole run, so that building it is
 // never timed. The bare baselines open their own connection to the same file.
@@ -7,7 +7,7 @@
 #include "store/CalendarStore.h"
 #include "store/Database.h"
 #include "store/DatePattern.h"
-#include "store/TableCursor.h"
+#include "store/DayBook.h"
 
 #include <QDate>
 #include <QDir>
@@ -138,7 +138,7 @@ StoreFixture::StoreFixture(int n)
     store = CalendarStore::open(dir.path());
 
     const double firstDay = DatePattern::fromDate(QDate(1990, 1, 1));
-    sqlite3* db = store->dbCalendar->handle();
+    sqlite3* db = store->database().handle();
     execute(db, "BEGIN");
     {
         PreparedStatement insert =
@@ -153,8 +153,7 @@ StoreFixture::StoreFixture(int n)
         }
     }
     execute(db, "COMMIT");
-    store->dbCalendar->noteWrite();
-    store->rsCalendar.moveFirst();
+    store->database().noteWrite();
 
     shuffledKeys.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i)
@@ -188,15 +187,17 @@ void BM_SeekDay(benchmark::State& state)
     StoreFixture* f = fixtureFor(state);
     if (!f)
         return;
-    TableCursor& cursor = f->store->rsCalendar;
-    const std::vector<double>& keys = f->shuffledKeys;
-    const QString field = QStringLiteral("nota");
+    DayBook& days = f->store->days();
+    std::vector<QDate> keys;
+    for (const double key : f->shuffledKeys)
+        keys.push_back(DatePattern::toDate(key));
     std::size_t next = 0;
     try {
         for (auto _ : state) {
-            cursor.seek(QVariant(keys[next]));
-            QVariant note = cursor.value(field); // errors when the seek missed
-            benchmark::DoNotOptimize(note);
+            const std::optional<Day> day = days.find(keys[next]);
+            if (!day)
+                throw std::runtime_error("la búsqueda no encuentra el día");
+            benchmark::DoNotOptimize(day->note);
             if (++next == keys.size())
                 next = 0;
         }
@@ -258,19 +259,18 @@ void BM_CommitOneRow(benchmark::State& state)
     StoreFixture* f = fixtureFor(state);
     if (!f)
         return;
-    TableCursor& cursor = f->store->rsCalendar;
-    const QString field = QStringLiteral("nota");
+    DayBook& days = f->store->days();
     QStringList texts;
     for (const std::string& note : editNotes())
         texts << QString::fromStdString(note);
 
     try {
         for (auto _ : state) {
-            cursor.seek(QVariant(f->writeKey()));
-            cursor.edit();
-            cursor.setValue(field, QVariant(texts[qsizetype(f->writeText())]));
-            const qint64 rowid = cursor.update();
-            benchmark::DoNotOptimize(rowid);
+            Day day;
+            day.date = DatePattern::toDate(f->writeKey());
+            day.note = texts[qsizetype(f->writeText())];
+            day.colour = DayColours::kNeutral;
+            days.save(day);
             ++f->writes;
         }
     } catch (const std::exception& e) {

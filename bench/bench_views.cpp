@@ -42,15 +42,17 @@ struct Fixture : BenchStore
                      insert.bind(4, 1 + 4 * (i % 4));
                  });
 
-        month = std::make_unique<MonthView>(clock, &client);
-        month->setStore(store.get());
-        month->FechaActual = QStringLiteral("05/03/1997");
-        notes = std::make_unique<NotesPanel>(&client);
-        notes->setStore(store.get());
-        editor = std::make_unique<DayEditor>(*month, clock, boxes, &client);
-        editor->setStore(store.get());
+        month = std::make_unique<MonthView>(store->days(), store->searchPoint(), clock,
+                                            benchGuard(), &client);
+        month->setFechaActual(QDate(1997, 3, 5));
+        notes = std::make_unique<NotesPanel>(*store, benchGuard(), &client);
+        editor = std::make_unique<DayEditor>(store->days(), store->searchPoint(), clock, boxes,
+                                             benchGuard(), &client);
+        // As the main window wires them: a saved day lists every note, then the month.
         QObject::connect(editor.get(), &DayEditor::saved, notes.get(),
                          &NotesPanel::mVerNotas_Click);
+        QObject::connect(editor.get(), &DayEditor::saved, month.get(), &MonthView::MostrarMes);
+        note = control<QPlainTextEdit>(*editor, "txtNota1");
     }
 
     FixedClock clock;
@@ -59,6 +61,7 @@ struct Fixture : BenchStore
     std::unique_ptr<MonthView> month;
     std::unique_ptr<NotesPanel> notes;
     std::unique_ptr<DayEditor> editor;
+    QPlainTextEdit* note = nullptr;
 };
 
 LazyFixture<Fixture> g_fixture;
@@ -118,8 +121,8 @@ void BM_Aplicar(benchmark::State& state)
     int serial = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        f.editor->SScmdDia_Click(5); // a day of March 1997
-        f.editor->txtNota1->setPlainText(QStringLiteral("Cambio %1").arg(++serial));
+        f.editor->SScmdDia_Click(QDate(1997, 3, 5), false);
+        f.note->setPlainText(QStringLiteral("Cambio %1").arg(++serial));
         state.ResumeTiming();
         f.editor->SSCmdAplicar_Click();
     }

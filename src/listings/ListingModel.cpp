@@ -1,8 +1,11 @@
 #include "listings/ListingModel.h"
 
 #include "store/DatePattern.h"
+#include "store/Day.h"
 #include "store/DayBook.h"
 #include "store/Listing.h"
+
+#include <algorithm>
 
 ListingModel::ListingModel(Listing& listing, DayBook& days, QObject* parent)
     : QAbstractTableModel(parent), listing_(listing), days_(days)
@@ -60,7 +63,10 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    const QString text = value.toString();
+    // No longer than a note can be typed, unless the stored note already is: a note written
+    // longer by another program may be edited without losing its end.
+    const qsizetype limit = std::max<qsizetype>(Day::kMaxNote, listing_.noteAt(index.row()).size());
+    const QString text = value.toString().left(limit);
     if (text == data(index, Qt::EditRole).toString())
         return true;
     edited_[index.row()] = text;

@@ -45,6 +45,7 @@ frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* paren
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
+    // "Label1": the caption of the search box.
     Controls::place(new QLabel(QStringLiteral("Buscar:"), this), "Label1", 120, 60, 915, 255);
     txtBuscar_ = Controls::place(new QLineEdit(this), "txtBuscar", 60, 300, 1515, 315);
     SSCheckMm_ = Controls::place(new QCheckBox(QStringLiteral("May./Min."), this), "SSCheckMm", 120,

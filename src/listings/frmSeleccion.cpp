@@ -67,6 +67,7 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& print
     Controls::setTextColor(OptionAzul_, kBlue);
     OptionNegro_ =
         place(new QRadioButton(QStringLiteral("Negro"), Frame1), "OptionNegro", 960, 240, 855, 255);
+    // "Option1": every colour ("Todos").
     auto* Option1 =
         place(new QRadioButton(QStringLiteral("Todos"), Frame1), "Option1", 120, 540, 855, 195);
     Controls::setTextColor(Option1, kDarkGrey);
@@ -88,6 +89,7 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& print
 
     auto* Frame3 =
         place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960, 1875, 915);
+    // "Label1" and "Label2": the captions of the two date boxes.
     place(new QLabel(QStringLiteral("Desde"), Frame3), "Label1", 120, 300, 495, 255);
     MaskDesde_ = dateBox(Frame3, "MaskDesde", 660, 180, 1155, 315);
     place(new QLabel(QStringLiteral("Hasta"), Frame3), "Label2", 180, 600, 435, 255);

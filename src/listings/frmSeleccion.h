@@ -46,9 +46,9 @@ public:
     // "&Pantalla" and "&Impresora": false, with the user told and nothing asked of the store,
     // when a date box holds no date.
     bool cmdPantalla_Click();
-    bool Command2_Click();
-    void Command1_Click();
-    void Command3_Click();
+    bool Command2_Click(); // "&Impresora"
+    void Command1_Click(); // "&Cerrar"
+    void Command3_Click(); // "&Alguna"
 
     // The choices as they stand, with an empty "Desde" filled first; nothing (after saying
     // so) when a date box holds no date.

@@ -117,10 +117,12 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
     ssCheckAlarma_ = place(new QCheckBox(QStringLiteral("Check1"), FrameAlarma), "ssCheckAlarma",
                            240, 240, 195, 255);
     ssCheckAlarma_->setToolTip(QStringLiteral("Activa la alarma"));
+    // "Label1": an empty label under the alarm box.
     place(new QLabel(FrameAlarma), "Label1", 240, 240, 135, 195)->lower();
     txtHora_ = place(new QLineEdit(FrameAlarma), "txtHora", 555, 180, 315, 300);
     txtHora_->setMaxLength(2);
     txtHora_->setToolTip(QStringLiteral("Determina hora de alarma"));
+    // "Label2" and "Label3": the units after the hour and minute boxes.
     place(new QLabel(QStringLiteral("h"), FrameAlarma), "Label2", 900, 240, 135, 255);
     txtMinuto_ = place(new QLineEdit(FrameAlarma), "txtMinuto", 1080, 180, 315, 300);
     txtMinuto_->setMaxLength(2);
@@ -195,7 +197,7 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
             option->setChecked(colour == DayColours::kNeutral);
         SSCheckFestivo_->setChecked(day.dayOfWeek() != Qt::Sunday && shownRed);
         ssCheckAlarma_->setChecked(false);
-        txtNota1_->setPlainText(QString());
+        showNote(QString());
         return;
     }
 
@@ -205,12 +207,19 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
         showCurrentTime();
     SSCheckFestivo_->setChecked(stored->holiday);
     ssCheckAlarma_->setChecked(stored->alarmOn);
-    txtNota1_->setPlainText(stored->note);
+    showNote(stored->note);
     // A colour the program never writes leaves the previous choice.
     for (const auto& [colour, option] : colourOptions_) {
         if (stored->colour == colour)
             option->setChecked(true);
     }
+}
+
+void DayEditor::showNote(const QString& note)
+{
+    txtNota1_->setPlainText(note);
+    loadedNote_ = note;
+    shownNote_ = txtNota1_->toPlainText();
 }
 
 void DayEditor::showCurrentTime()
@@ -260,6 +269,8 @@ bool DayEditor::SSCmdAplicar_Click()
         day.alarmTime = QTime(DatePattern::hour(*hora), DatePattern::minute(*hora));
     }
     day.note = txtNota1_->toPlainText();
+    if (day.note == shownNote_)
+        day.note = loadedNote_;
     day.colour = selectedColour();
 
     emit windowHeightRequested(kSavingHeight);

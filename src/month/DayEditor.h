@@ -65,6 +65,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showNote(const QString& note);
     void showCurrentTime();
     void setHourAndMinute(int hour, int minute);
     void keepFocusIfOutOfRange(QLineEdit* box, int highest);
@@ -77,6 +78,10 @@ private:
     const StoreGuard& guard_;
     int windowHeight_ = 0;
     std::optional<QDate> FechaSeleccionada_;
+    // The open day's note as stored, and as the box showed it: a note the user leaves as shown
+    // is written back as stored (the box turns CR LF into one line break).
+    QString loadedNote_;
+    QString shownNote_;
 
     std::array<std::pair<DayColour, QRadioButton*>, 4> colourOptions_{};
     QCheckBox* SSCheckFestivo_ = nullptr;

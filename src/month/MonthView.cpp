@@ -82,6 +82,7 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
     panel_->setToolTip(QStringLiteral("Pulsando aqui añade una notita"));
     connect(panel_, &MonthPanel::clicked, this, &MonthView::panelClicked);
 
+    // The weekday headers, Monday ("Label4") to Sunday ("Label5").
     static const char* const kHeaderNames[] = {"Label4", "Label6",  "Label7", "Label8",
                                                "Label9", "Label10", "Label5"};
     static const char* const kHeaders[] = {"Lun", "Mar", "Mié", "Jue", "Vie", "Sáb", "Dom"};

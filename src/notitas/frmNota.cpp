@@ -130,6 +130,7 @@ void frmNota::bind(const Notita& notita)
     row_ = notita.row;
     restorePlace(notita.top, notita.left);
     setTextQuietly(notita.text);
+    storedText_ = StoredText{notita.text, txtNota_->toPlainText()};
 }
 
 void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
@@ -137,6 +138,7 @@ void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
     row_.reset();
     setTextQuietly(QString());
     storedPlace_.reset();
+    storedText_.reset();
     move(outerTopLeft);
     row_ = row;
 }
@@ -146,6 +148,7 @@ void frmNota::unbind()
     row_.reset();
     setTextQuietly(QString());
     storedPlace_.reset();
+    storedText_.reset();
     hide();
 }
 
@@ -188,7 +191,17 @@ void frmNota::GuardarNotita()
             storedPlace_.reset(); // moved: from now on the window's own place is the one kept
         }
     }
-    const Notita notita{*row_, txtNota_->toPlainText(), top, left};
+    // The text goes back as the store gave it (a Null, a CR LF) until the box shows another;
+    // the box's own text would not give that form back.
+    QString text = txtNota_->toPlainText();
+    if (storedText_ && text != storedText_->shown)
+        storedText_.reset(); // changed: from now on the box's text is the one kept
+    if (storedText_) {
+        if (storedPlace_)
+            return; // neither changed nor moved: the row already holds all the window shows
+        text = storedText_->stored;
+    }
+    const Notita notita{*row_, text, top, left};
     guard_.run([&] { notitas_.save(notita); }, QStringLiteral("el texto de la notita"));
 }
 

@@ -47,7 +47,9 @@ public:
     // Asks, then deletes the bound notita and hides the window. True when it deleted.
     bool txtNota_DblClick();
 
-    // Writes the text and place to the bound notita, if there is one.
+    // Writes the text and place to the bound notita, if there is one. A text the user has not
+    // changed goes back as the store gave it; a window neither typed in nor moved since it was
+    // bound writes nothing, the store holding all it shows.
     void GuardarNotita();
 
     // The window's outer position (frame included) in twips; setting it moves the window.
@@ -77,4 +79,10 @@ private:
     bool quiet_ = false;                 // the program, not the user, is changing the text
     std::optional<QPointF> storedPlace_; // (left, top) in twips, as the store holds it
     QPoint placedAt_;                    // outer position the stored place was shown at
+    struct StoredText
+    {
+        QString stored; // as the store holds it
+        QString shown;  // as the box showed it then
+    };
+    std::optional<StoredText> storedText_; // until the box shows another text
 };

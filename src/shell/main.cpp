@@ -6,9 +6,11 @@
 #include "shell/Session.h"
 #include "shell/SingleInstance.h"
 #include "shell/TarveloApplication.h"
+#include "shell/TerminationSignals.h"
 #include "shell/frmCalendar.h"
 
 #include <QDir>
+#include <QSessionManager>
 
 int main(int argc, char** argv)
 {
@@ -41,8 +43,16 @@ int main(int argc, char** argv)
     const std::unique_ptr<Session> session = Session::start(seams, QDir::currentPath());
     if (!session)
         return Session::kStoreFailureExit;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &session->window(),
+    frmCalendar& window = session->window();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &frmCalendar::bringForward);
-    session->window().show();
+    // Logout, shutdown and Ctrl+C end the program as "Salir" does, so that a note being typed
+    // into the notes list is written and the store is closed cleanly.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
+                     &frmCalendar::Form_Unload);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.Form_Unload(); });
+    window.show();
     return app.exec();
 }

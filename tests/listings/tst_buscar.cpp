@@ -1,8 +1,9 @@
+#include "Controls.h"
+#include "TestStore.h"
 #include "listings/frmBuscar.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/StoreGuard.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -28,57 +28,67 @@ const QString kEnd = QStringLiteral("FIN DE FICHERO");
 struct Search
 {
     explicit Search(const QStringList& notes = {})
+        : guard([this](const StoreError& e, const QString&) { failures << e.message(); })
     {
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
         for (int i = 0; i < notes.size(); ++i) {
             if (notes[i] != kNoRow)
-                addDay(kFirst.addDays(i), notes[i]);
+                t.addDay(kFirst.addDays(i),
+                         TestDayRow{.nota = notes[i] == kNull ? QVariant() : QVariant(notes[i])});
         }
-        store->rsCalendar.moveFirst();
-        form = std::make_unique<frmBuscar>(store.get());
+        point().toFirst();
+        form = std::make_unique<frmBuscar>(point(), guard);
     }
 
-    void addDay(const QDate& day, const QString& nota)
-    {
-        Statement insert = store->dbCalendar->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (?1, ?2, 0, 0, 5)"));
-        insert.bind(1, DatePattern::fromDate(day));
-        insert.bind(2, nota == kNull ? QVariant() : QVariant(nota));
-        insert.execute();
-        store->dbCalendar->noteWrite();
-    }
+    SearchPoint& point() const { return t.store->searchPoint(); }
 
     void setOptions(bool backwards, bool matchCase)
     {
-        (backwards ? form->SSOptionAtras : form->SSOptionDelante)->setChecked(true);
-        form->SSCheckMm->setChecked(matchCase);
+        (backwards ? SSOptionAtras() : SSOptionDelante())->setChecked(true);
+        SSCheckMm()->setChecked(matchCase);
     }
 
     void buscar(const QString& text, bool backwards, bool matchCase = false)
     {
-        form->txtBuscar->setText(text);
+        txtBuscar()->setText(text);
         setOptions(backwards, matchCase);
-        QTest::mouseClick(form->cmdComenzar, Qt::LeftButton);
+        QTest::mouseClick(cmdComenzar(), Qt::LeftButton);
     }
 
-    // The day rsCalendar stands on, as an offset from kFirst; -1 without a current row.
+    // The day the search's point stands on, as an offset from kFirst; -1 at either end. The
+    // point tells its day only through a search: one noted day back and forward again brings
+    // it back onto the day it stood on, a noted day when the search left it there.
     int currentDay() const
     {
-        const TableCursor& rs = store->rsCalendar;
-        if (!rs.hasCurrent())
+        if (point().atStart() || point().atEnd())
             return -1;
-        const double fecha = rs.value(QStringLiteral("fecha")).toDouble();
-        return int(kFirst.daysTo(DatePattern::toDate(fecha)));
+        const NoteMatch any(QString(), true);
+        point().next(SearchPoint::Direction::Backwards, any);
+        const SearchPoint::Result back = point().next(SearchPoint::Direction::Forwards, any);
+        return back.kind == SearchPoint::Result::Found ? int(kFirst.daysTo(back.date)) : -1;
     }
 
-    QString caption() const { return form->SSFrameHallado->title(); }
-    QString shown() const { return form->txtHallado->toPlainText(); }
-    QString selected() const { return form->txtHallado->textCursor().selectedText(); }
-    int selectionStart() const { return form->txtHallado->textCursor().selectionStart(); }
+    QLineEdit* txtBuscar() const { return child<QLineEdit>(form.get(), "txtBuscar"); }
+    QCheckBox* SSCheckMm() const { return child<QCheckBox>(form.get(), "SSCheckMm"); }
+    QRadioButton* SSOptionAtras() const { return child<QRadioButton>(form.get(), "SSOptionAtras"); }
+    QRadioButton* SSOptionDelante() const
+    {
+        return child<QRadioButton>(form.get(), "SSOptionDelante");
+    }
+    QPushButton* cmdComenzar() const { return child<QPushButton>(form.get(), "cmdComenzar"); }
+    QPushButton* cmdSiguiente() const { return child<QPushButton>(form.get(), "cmdSiguiente"); }
+    QPushButton* cmdCancelar() const { return child<QPushButton>(form.get(), "cmdCancelar"); }
+    QGroupBox* SSFrameHallado() const { return child<QGroupBox>(form.get(), "SSFrameHallado"); }
+    QPlainTextEdit* txtHallado() const { return child<QPlainTextEdit>(form.get(), "txtHallado"); }
+    QFrame* Line1() const { return child<QFrame>(form.get(), "Line1"); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarStore> store;
+    QString caption() const { return SSFrameHallado()->title(); }
+    QString shown() const { return txtHallado()->toPlainText(); }
+    QString selected() const { return txtHallado()->textCursor().selectedText(); }
+    int selectionStart() const { return txtHallado()->textCursor().selectionStart(); }
+
+    TestStore t;
+    QStringList failures;
+    StoreGuard guard;
     std::unique_ptr<frmBuscar> form;
 };
 
@@ -174,25 +184,25 @@ void TestBuscar::startState()
     QVERIFY(f.isWindow());
     QCOMPARE(f.windowTitle(), QStringLiteral("Buscar..."));
     QCOMPARE(f.size(), QSize(Twips::toPixels(4260), Twips::toPixels(2085)));
-    QVERIFY(f.SSOptionAtras->isChecked());
-    QVERIFY(!f.SSOptionDelante->isChecked());
-    QVERIFY(!f.SSCheckMm->isChecked());
-    QVERIFY(f.txtHallado->isReadOnly());
-    QCOMPARE(f.txtHallado->palette().color(QPalette::Base), QColor(0, 255, 255));
-    QCOMPARE(f.Line1->geometry(),
+    QVERIFY(s.SSOptionAtras()->isChecked());
+    QVERIFY(!s.SSOptionDelante()->isChecked());
+    QVERIFY(!s.SSCheckMm()->isChecked());
+    QVERIFY(s.txtHallado()->isReadOnly());
+    QCOMPARE(s.txtHallado()->palette().color(QPalette::Base), QColor(0, 255, 255));
+    QCOMPARE(s.Line1()->geometry(),
              QRect(Twips::toPixels(60), Twips::toPixels(1140), Twips::toPixels(4140), 1));
 
     // The tab order, read from the focus chain among the controls that take the focus.
-    const QList<QWidget*> expected{f.txtBuscar,   f.cmdComenzar,   f.cmdSiguiente,
-                                   f.cmdCancelar, f.SSOptionAtras, f.SSOptionDelante,
-                                   f.txtHallado,  f.SSCheckMm};
+    const QList<QWidget*> expected{s.txtBuscar(),   s.cmdComenzar(),   s.cmdSiguiente(),
+                                   s.cmdCancelar(), s.SSOptionAtras(), s.SSOptionDelante(),
+                                   s.txtHallado(),  s.SSCheckMm()};
     QList<QWidget*> chain;
-    QWidget* w = f.txtBuscar;
+    QWidget* w = s.txtBuscar();
     do {
         if (expected.contains(w))
             chain << w;
         w = w->nextInFocusChain();
-    } while (w != f.txtBuscar && chain.size() < 20);
+    } while (w != s.txtBuscar() && chain.size() < 20);
     QCOMPARE(chain, expected);
 }
 
@@ -219,7 +229,7 @@ void TestBuscar::upperCase()
     QFETCH(QString, text);
     QFETCH(QString, expected);
 
-    const QString upper = frmBuscar::upperCase(text);
+    const QString upper = NoteMatch::upperCase(text);
     QCOMPARE(upper, expected);
     QCOMPARE(upper.size(), text.size());
 }
@@ -287,7 +297,7 @@ void TestBuscar::matching()
     Search s(notes);
     s.buscar(text, backwards, matchCase);
 
-    QCOMPARE(s.form->TextoBuscado, matchCase ? text : frmBuscar::upperCase(text));
+    QCOMPARE(s.form->TextoBuscado(), matchCase ? text : NoteMatch::upperCase(text));
     if (day < 0) {
         QCOMPARE(s.shown(), kNotFound);
         QCOMPARE(s.caption(), QString());
@@ -295,7 +305,7 @@ void TestBuscar::matching()
     }
     QCOMPARE(s.currentDay(), day);
     QCOMPARE(s.caption(), captionOf(day));
-    QCOMPARE(s.form->Posicion, position);
+    QCOMPARE(s.form->Posicion(), position);
     QCOMPARE(s.shown(), QString(notes[day]).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     QCOMPARE(s.selected(), selected);
     if (selected.isEmpty())
@@ -321,17 +331,19 @@ void TestBuscar::notFound()
     s.buscar(QStringLiteral("cuarta"), backwards);
     QCOMPARE(s.shown(), kNotFound);
     QCOMPARE(s.caption(), QString());
-    QCOMPARE(s.store->rsCalendar.bof(), backwards);
-    QCOMPARE(s.store->rsCalendar.eof(), !backwards);
+    QCOMPARE(s.point().atStart(), backwards);
+    QCOMPARE(s.point().atEnd(), !backwards);
     QCOMPARE(s.currentDay(), -1);
 }
 
 void TestBuscar::steps_data()
 {
     // Steps: "Buscar<" / "Buscar>" (with the text of txtBuscar), "Siguiente<" / "Siguiente>",
-    // "text=..." (typing into txtBuscar), "case=on" / "case=off", "seek=N" (a day lookup by
-    // another window). Results, one a step: the day shown, "NO" for CADENA NO ENCONTRADA,
-    // "FIN" for FIN DE FICHERO, "" for a step that searches nothing.
+    // "text=..." (typing into txtBuscar), "case=on" / "case=off", "seek=N" (the user opens day
+    // N: the point is placed on it), "read=N" (day N read, as the day editor and the alarm
+    // read a day), "month" (the days of kFirst's month read, as the alarm reads them).
+    // Results, one a step: the day shown, "NO" for CADENA NO ENCONTRADA, "FIN" for FIN DE
+    // FICHERO, "" for a step that searches nothing.
     QTest::addColumn<QStringList>("notes");
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("results");
@@ -361,22 +373,30 @@ void TestBuscar::steps_data()
         << QStringList{"x y x", "x x x", "y"}
         << QStringList{"text=x", "Buscar>", "Siguiente>", "Siguiente>"}
         << QStringList{"", "0", "1", "FIN"};
-    QTest::newRow("a day lookup between two steps, backwards")
+    QTest::newRow("a day opened between two steps, backwards")
         << QStringList{"t", "t", "t", "t", "t"}
         << QStringList{"text=t", "Buscar<", "seek=2", "Siguiente<", "Siguiente<"}
         << QStringList{"", "4", "", "1", "0"};
-    QTest::newRow("a day lookup between two steps, forwards")
+    QTest::newRow("a day opened between two steps, forwards")
         << QStringList{"t", "t", "t", "t", "t"}
         << QStringList{"text=t", "Buscar>", "seek=3", "Siguiente>"}
         << QStringList{"", "0", "", "4"};
-    QTest::newRow("a lookup of a day without a row, forwards: its next day")
+    QTest::newRow("a day without a row opened, forwards: its next day")
         << QStringList{"t", "t", kNoRow, "t", "t"}
         << QStringList{"text=t", "Buscar<", "seek=2", "Siguiente>"}
         << QStringList{"", "4", "", "3"};
-    QTest::newRow("a lookup of a day without a row, backwards: its day before")
+    QTest::newRow("a day without a row opened, backwards: its day before")
         << QStringList{"t", "t", kNoRow, "t", "t"}
         << QStringList{"text=t", "Buscar>", "seek=2", "Siguiente<"}
         << QStringList{"", "0", "", "1"};
+    QTest::newRow("a day and a month read between two steps, backwards: no move")
+        << QStringList{"t", "t", "t", "t", "t"}
+        << QStringList{"text=t", "Buscar<", "read=1", "month", "Siguiente<"}
+        << QStringList{"", "4", "", "", "3"};
+    QTest::newRow("a day and a month read between two steps, forwards: no move")
+        << QStringList{"t", "t", "t", "t", "t"}
+        << QStringList{"text=t", "Buscar>", "read=3", "month", "Siguiente>"}
+        << QStringList{"", "0", "", "", "1"};
     QTest::newRow("after CADENA NO ENCONTRADA backwards, Siguiente ends at once")
         << three << QStringList{"text=zzz", "Buscar<", "Siguiente<", "text=cena", "Buscar>"}
         << QStringList{"", "NO", "FIN", "", "0"};
@@ -396,16 +416,20 @@ void TestBuscar::steps()
         const QString step = steps[i];
         const QString where = QStringLiteral("step %1: %2").arg(i).arg(step);
         if (step.startsWith(QLatin1String("text="))) {
-            f.txtBuscar->setText(step.mid(5));
+            s.txtBuscar()->setText(step.mid(5));
         } else if (step.startsWith(QLatin1String("case="))) {
-            f.SSCheckMm->setChecked(step == QLatin1String("case=on"));
+            s.SSCheckMm()->setChecked(step == QLatin1String("case=on"));
         } else if (step.startsWith(QLatin1String("seek="))) {
-            s.store->rsCalendar.seek(DatePattern::fromDate(kFirst.addDays(step.mid(5).toInt())));
+            s.point().placeAt(kFirst.addDays(step.mid(5).toInt()));
+        } else if (step.startsWith(QLatin1String("read="))) {
+            QVERIFY(s.t.store->days().find(kFirst.addDays(step.mid(5).toInt())));
+        } else if (step == QLatin1String("month")) {
+            QVERIFY(!s.t.store->days().between(QDate(1997, 5, 1), QDate(1997, 5, 31)).empty());
         } else {
-            (step.endsWith(QLatin1Char('<')) ? f.SSOptionAtras : f.SSOptionDelante)
+            (step.endsWith(QLatin1Char('<')) ? s.SSOptionAtras() : s.SSOptionDelante())
                 ->setChecked(true);
-            QTest::mouseClick(step.startsWith(QLatin1String("Buscar")) ? f.cmdComenzar
-                                                                       : f.cmdSiguiente,
+            QTest::mouseClick(step.startsWith(QLatin1String("Buscar")) ? s.cmdComenzar()
+                                                                       : s.cmdSiguiente(),
                               Qt::LeftButton);
         }
 
@@ -426,12 +450,13 @@ void TestBuscar::steps()
                      qPrintable(where + QStringLiteral(": day %1").arg(s.currentDay())));
             QVERIFY2(s.caption() == captionOf(day), qPrintable(where));
             QVERIFY2(s.shown() == notes[day], qPrintable(where));
-            QVERIFY2(s.selected().compare(f.TextoBuscado, Qt::CaseInsensitive) == 0,
+            QVERIFY2(s.selected().compare(f.TextoBuscado(), Qt::CaseInsensitive) == 0,
                      qPrintable(where + QStringLiteral(": ") + s.selected()));
-            QVERIFY2(s.selectionStart() == f.Posicion - 1, qPrintable(where));
+            QVERIFY2(s.selectionStart() == f.Posicion() - 1, qPrintable(where));
             lastCaption = s.caption();
         }
     }
+    QVERIFY(s.failures.isEmpty());
 }
 
 void TestBuscar::emptyTable_data()
@@ -447,13 +472,13 @@ void TestBuscar::emptyTable()
     QFETCH(bool, backwards);
 
     Search s;
-    s.form->SSFrameHallado->setTitle(QStringLiteral("antes"));
-    s.form->txtHallado->setPlainText(QStringLiteral("antes"));
+    s.SSFrameHallado()->setTitle(QStringLiteral("antes"));
+    s.txtHallado()->setPlainText(QStringLiteral("antes"));
     s.buscar(QStringLiteral("algo"), backwards);
     QCOMPARE(s.caption(), QStringLiteral("antes"));
     QCOMPARE(s.shown(), QStringLiteral("antes"));
-    QVERIFY(s.store->rsCalendar.bof());
-    QVERIFY(s.store->rsCalendar.eof());
+    QVERIFY(s.point().atStart());
+    QVERIFY(s.point().atEnd());
 }
 
 void TestBuscar::selectionVisibleWithoutFocus()
@@ -471,18 +496,18 @@ void TestBuscar::selectionVisibleWithoutFocus()
     f.showAndRaise();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     s.buscar(QStringLiteral("pan"), true);
-    f.txtBuscar->setFocus();
-    QTRY_VERIFY(f.txtBuscar->hasFocus());
-    QVERIFY(!f.txtHallado->hasFocus());
+    s.txtBuscar()->setFocus();
+    QTRY_VERIFY(s.txtBuscar()->hasFocus());
+    QVERIFY(!s.txtHallado()->hasFocus());
     QCOMPARE(s.selected(), QStringLiteral("pan"));
 
-    const QPalette palette = f.txtHallado->palette();
+    const QPalette palette = s.txtHallado()->palette();
     QCOMPARE(palette.color(QPalette::Inactive, QPalette::Highlight), QColor(0, 0, 160));
     QCOMPARE(palette.color(QPalette::Inactive, QPalette::HighlightedText),
              palette.color(QPalette::Active, QPalette::HighlightedText));
 
     // Drawn as well: the marked text shows the strong highlight on the cyan box.
-    const QImage image = f.txtHallado->viewport()->grab().toImage();
+    const QImage image = s.txtHallado()->viewport()->grab().toImage();
     int marked = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
@@ -498,13 +523,13 @@ void TestBuscar::cancelHidesAndMenuShows()
     f.showAndRaise();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     s.buscar(QStringLiteral("uno"), true);
-    QTest::mouseClick(f.cmdCancelar, Qt::LeftButton);
+    QTest::mouseClick(s.cmdCancelar(), Qt::LeftButton);
     QVERIFY(!f.isVisible());
     f.showAndRaise();
     QVERIFY(f.isVisible());
     // Shown again as it was left.
     QCOMPARE(s.shown(), QStringLiteral("uno"));
-    QCOMPARE(f.txtBuscar->text(), QStringLiteral("uno"));
+    QCOMPARE(s.txtBuscar()->text(), QStringLiteral("uno"));
 }
 
 QTEST_MAIN(TestBuscar)

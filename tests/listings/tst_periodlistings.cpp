@@ -1,17 +1,15 @@
+#include "Controls.h"
 #include "FakeMessageBoxes.h"
 #include "FakePrinter.h"
+#include "TestStore.h"
 #include "listings/ListingPrinter.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/StoreGuard.h"
 
 #include <QLabel>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <limits>
 
 namespace {
 
@@ -26,27 +24,16 @@ enum class Handler
 // The period listings over a store of their own, with a notes panel on a bare client area.
 struct Listings
 {
-    Listings() : panel(&client), listings(panel, printer, boxes)
+    Listings()
+        : guard([this](const StoreError& e, const QString&) { failures << e.message(); }),
+          panel(*t.store, guard, &client), listings(panel, printer, boxes)
     {
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        panel.setStore(store.get());
-        listings.setStore(store.get());
     }
 
-    void addDay(const QDate& day, const QVariant& nota)
-    {
-        Statement insert = store->dbCalendar->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (?1, ?2, 0, 0, 5)"));
-        insert.bind(1, DatePattern::fromDate(day));
-        insert.bind(2, nota);
-        insert.execute();
-        store->dbCalendar->noteWrite();
-    }
+    void addDay(const QDate& day, const QVariant& nota) { t.addDay(day, TestDayRow{.nota = nota}); }
 
-    void run(Handler handler, const QDate& day)
+    void run(Handler handler, const QDate& reference)
     {
-        const double reference = DatePattern::fromDate(day);
         switch (handler) {
         case Handler::PantallaMes:
             listings.mPantallaMes_Click(reference);
@@ -63,11 +50,13 @@ struct Listings
         }
     }
 
-    QString query() const { return store->rsLista.query(); }
-    QString caption() const { return panel.caption->text(); }
+    Listing& listing() const { return t.store->listing(); }
+    QString query() const { return listing().query(); }
+    QString caption() const { return child<QLabel>(&panel, "caption")->text(); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarStore> store;
+    TestStore t;
+    QStringList failures;
+    StoreGuard guard;
     FakePrinter printer;
     FakeMessageBoxes boxes;
     QWidget client;
@@ -194,7 +183,7 @@ void TestPeriodListings::nothingNoted()
     }
     l.run(handler, QDate(1997, 5, 20));
     QCOMPARE(l.caption(), caption);
-    QCOMPARE(l.store->rsLista.recordCount(), 0);
+    QCOMPARE(l.listing().recordCount(), 0);
     QVERIFY(l.printer.lines.isEmpty());
     QCOMPARE(l.printer.endDocs, 0);
 }
@@ -243,7 +232,7 @@ void TestPeriodListings::printedLines()
 
     QCOMPARE(l.printer.lines, lines);
     QCOMPARE(l.printer.endDocs, lines.isEmpty() ? 0 : 1);
-    QCOMPARE(l.caption(), l.store->rsLista.recordCount() == 3
+    QCOMPARE(l.caption(), l.listing().recordCount() == 3
                               ? QStringLiteral("3 Notas halladas de mayo")
                               : QStringLiteral("5 Notas halladas de 1997"));
 }
@@ -273,38 +262,23 @@ void TestPeriodListings::noteWithLineBreaks()
 void TestPeriodListings::noDay_data()
 {
     QTest::addColumn<Handler>("handler");
-    QTest::addColumn<double>("reference");
+    QTest::addColumn<QDate>("reference");
 
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    QTest::newRow("month of no day") << Handler::PantallaMes << nan;
-    QTest::newRow("year of no day") << Handler::ImpresoraAnyo << nan;
-    QTest::newRow("month beyond 9999")
-        << Handler::ImpresoraMes << DatePattern::build(9999, 12, 31) + 40;
-    QTest::newRow("year before 100") << Handler::PantallaAnyo << DatePattern::build(99, 6, 1);
+    QTest::newRow("month of no day") << Handler::PantallaMes << QDate();
+    QTest::newRow("year of no day") << Handler::ImpresoraAnyo << QDate();
+    QTest::newRow("month beyond 9999") << Handler::ImpresoraMes << QDate(9999, 12, 31).addDays(40);
+    QTest::newRow("year before 100") << Handler::PantallaAnyo << QDate(99, 6, 1);
 }
 
 void TestPeriodListings::noDay()
 {
     QFETCH(Handler, handler);
-    QFETCH(double, reference);
+    QFETCH(QDate, reference);
 
     Listings l;
     l.addDay(QDate(1997, 5, 1), QStringLiteral("una"));
     QSignalSpy shown(&l.panel, &NotesPanel::shown);
-    switch (handler) {
-    case Handler::PantallaMes:
-        l.listings.mPantallaMes_Click(reference);
-        break;
-    case Handler::ImpresoraMes:
-        l.listings.mImpresoraMes_Click(reference);
-        break;
-    case Handler::PantallaAnyo:
-        l.listings.mPantallaAnyo_Click(reference);
-        break;
-    case Handler::ImpresoraAnyo:
-        l.listings.mImpresoraAnyo_Click(reference);
-        break;
-    }
+    l.run(handler, reference);
     QCOMPARE(l.boxes.calls().size(), 1);
     QCOMPARE(l.boxes.calls().first().prompt, QStringLiteral("Fecha erronea"));
     QVERIFY(l.query().isEmpty());
@@ -315,7 +289,8 @@ void TestPeriodListings::noDay()
 void TestPeriodListings::listingLeftAnywhere()
 {
     // ImprimirListado prints from the first row wherever the listing was left, and leaves it
-    // at its end; the December edge and its last day are in.
+    // where it was: printing reads the listing without walking it. The December edge and its
+    // last day are in.
     Listings l;
     l.addDay(QDate(1997, 12, 1), QStringLiteral("primero"));
     l.addDay(QDate(1997, 12, 31), QStringLiteral("último"));
@@ -323,14 +298,15 @@ void TestPeriodListings::listingLeftAnywhere()
     QCOMPARE(l.caption(), QStringLiteral("2 Notas halladas de diciembre"));
     for (int position : {0, 1}) {
         l.printer.lines.clear();
-        l.store->rsLista.moveTo(position);
+        l.listing().moveTo(position);
         l.listings.ImprimirListado(QStringLiteral("título"));
         QCOMPARE(l.printer.lines,
                  (QStringList{"título", ListingPrinter::rule(), ListingPrinter::heading(),
                               "01/dic/97  primero", "31/dic/97  último"}));
-        QVERIFY(l.store->rsLista.eof());
+        QCOMPARE(l.listing().position(), position);
     }
     QCOMPARE(l.printer.endDocs, 2);
+    QVERIFY(l.failures.isEmpty());
 }
 
 QTEST_MAIN(TestPeriodListings)

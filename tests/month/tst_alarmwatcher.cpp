@@ -1,12 +1,11 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
 #include "FakeSound.h"
+#include "TestStore.h"
 #include "month/AlarmWatcher.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/StoreGuard.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -21,43 +20,33 @@ QDateTime at(int hour, int minute, double seconds = 0)
 // A watcher started at a given moment over a store of its own; its directory can be changed.
 struct Alarm
 {
-    explicit Alarm(const QDateTime& start) : clock(start)
+    explicit Alarm(const QDateTime& start)
+        : clock(start), directory(s.folder()),
+          watcher(s.store->days(), clock, sound, boxes, guard, [this] { return directory; })
     {
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        directory = dir.path();
-        watcher = std::make_unique<AlarmWatcher>(clock, sound, boxes, [this] { return directory; });
-        watcher->setStore(store.get());
     }
 
-    // Writes the day's alarm, adding its row when needed.
     void setAlarm(const QDate& day, const QVariant& alarma, const QVariant& hora)
     {
-        Statement write = store->dbCalendar->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) VALUES (?1, 'x', "
-            "0, ?2, ?3, 5) ON CONFLICT (fecha) DO UPDATE SET alarma = ?2, hora = ?3"));
-        write.bind(1, DatePattern::fromDate(day));
-        write.bind(2, alarma);
-        write.bind(3, hora);
-        write.execute();
-        store->dbCalendar->noteWrite();
+        s.addDay(day, {.nota = QStringLiteral("x"), .alarma = alarma, .hora = hora});
     }
 
     void tickAfter(double seconds)
     {
         clock.advanceMs(qint64(seconds * 1000));
-        watcher->Timer1_Timer();
+        watcher.Timer1_Timer();
     }
     int rings() const { return int(boxes.calls().size()); }
     static QString wave(const QString& folder) { return QDir(folder).filePath("alarma.wav"); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarStore> store;
+    TestStore s;
     FakeClock clock;
     FakeSound sound;
     FakeMessageBoxes boxes;
+    StoreGuard guard{
+        [](const StoreError& error, const QString&) { QFAIL(qPrintable(error.message())); }};
     QString directory;
-    std::unique_ptr<AlarmWatcher> watcher;
+    AlarmWatcher watcher;
 };
 
 } // namespace
@@ -74,6 +63,8 @@ private slots:
     void followsWorkingDirectory();
     void everyAlarmMinuteOnce_data();
     void everyAlarmMinuteOnce();
+    void leavesSearchPoint_data();
+    void leavesSearchPoint();
 };
 
 void TestAlarmWatcher::rings_data()
@@ -106,7 +97,7 @@ void TestAlarmWatcher::rings()
     QCOMPARE(a.boxes.calls().first().style, style);
     QCOMPARE(a.boxes.calls().first().title, title);
     QCOMPARE(a.sound.stops, devices > 0 ? 1 : 0);
-    QCOMPARE(a.sound.played, devices > 0 ? QStringList{Alarm::wave(a.dir.path())} : QStringList());
+    QCOMPARE(a.sound.played, devices > 0 ? QStringList{Alarm::wave(a.s.folder())} : QStringList());
 
     a.tickAfter(61.1); // the next minute: not again
     QCOMPARE(a.rings(), 1);
@@ -149,10 +140,13 @@ void TestAlarmWatcher::followsWorkingDirectory()
     a.tickAfter(0);
     QTemporaryDir elsewhere;
     a.directory = elsewhere.path();
-    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 6));
+    // The day's time changed as the day editor changes it.
+    Day day = *a.s.store->days().find(kToday);
+    day.alarmTime = QTime(9, 6);
+    a.s.store->days().save(day);
     a.tickAfter(60);
     QCOMPARE(a.sound.played,
-             (QStringList{Alarm::wave(a.dir.path()), Alarm::wave(elsewhere.path())}));
+             (QStringList{Alarm::wave(a.s.folder()), Alarm::wave(elsewhere.path())}));
 }
 
 void TestAlarmWatcher::everyAlarmMinuteOnce_data()
@@ -182,6 +176,47 @@ void TestAlarmWatcher::everyAlarmMinuteOnce()
         QCOMPARE(a.rings(), a.clock.now() >= at(9, 5) ? 1 : 0);
     QCOMPARE(a.rings(), 1);
     QCOMPARE(a.sound.played.size(), 1);
+}
+
+void TestAlarmWatcher::leavesSearchPoint_data()
+{
+    QTest::addColumn<bool>("forwards");
+    QTest::addColumn<bool>("ringing");
+    QTest::addColumn<QDate>("begun"); // what the search found before the tick
+    QTest::addColumn<QDate>("next");  // and found after it
+
+    const QDate first = kToday.addDays(-4);
+    const QDate before = kToday.addDays(-2);
+    const QDate after = kToday.addDays(2);
+    const QDate last = kToday.addDays(4);
+    QTest::newRow("on, silent tick") << true << false << first << before;
+    QTest::newRow("on, ringing tick") << true << true << first << before;
+    QTest::newRow("back, silent tick") << false << false << last << after;
+    QTest::newRow("back, ringing tick") << false << true << last << after;
+}
+
+void TestAlarmWatcher::leavesSearchPoint()
+{
+    QFETCH(bool, forwards);
+    QFETCH(bool, ringing);
+    QFETCH(QDate, begun);
+    QFETCH(QDate, next);
+
+    Alarm a(ringing ? at(9, 5, 30) : at(9, 4, 30));
+    for (int offset : {-4, -2, 2, 4})
+        a.s.addNote(kToday.addDays(offset), QStringLiteral("cita"));
+    a.setAlarm(kToday, 1, DatePattern::fromTime(9, 5)); // today's note is not looked for
+    SearchPoint& point = a.s.store->searchPoint();
+    const auto direction =
+        forwards ? SearchPoint::Direction::Forwards : SearchPoint::Direction::Backwards;
+    const NoteMatch match(NoteMatch::prepare(QStringLiteral("cita"), false), false);
+
+    QCOMPARE(point.begin(direction, match).date, begun);
+    a.tickAfter(0);
+    QCOMPARE(a.rings(), ringing ? 1 : 0);
+    const SearchPoint::Result found = point.next(direction, match);
+    QCOMPARE(found.kind, SearchPoint::Result::Found);
+    QCOMPARE(found.date, next);
 }
 
 QTEST_MAIN(TestAlarmWatcher)

@@ -1,19 +1,21 @@
+#include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "TestStore.h"
 #include "month/DayButton.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
-
 #include "month/Spinner.h"
+#include "store/StoreGuard.h"
+
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -21,37 +23,46 @@ namespace {
 const QDate kMarch5(1997, 3, 5); // a Wednesday; March 1997 starts on Saturday and takes six rows
 const QDate kMarch2(1997, 3, 2); // a Sunday
 const QDate kMarch20(1997, 3, 20);
+const QDate kMarch3(1997, 3, 3);
+const QDate kMarch10(1997, 3, 10);
+const QDate kMarch31(1997, 3, 31);
+const QDate kApril2(1997, 4, 2);
 
 int indexOf(const QDate& day)
 {
     return QDate(day.year(), day.month(), 1).dayOfWeek() - 1 + day.day() - 1;
 }
 
-// A month view with its day editor on a bare client area, over an empty store of its own; the
-// clock says 14:37. Every height asked for becomes the window's height, as in the main window.
+// A month view with its day editor on a bare client area, over an empty store of its own,
+// wired as the main window wires them; the clock says 14:37. Every height asked for becomes the
+// window's height, as in the main window.
 struct Editor
 {
     explicit Editor(const QDate& shown = kMarch5)
-        : clock(QDateTime(kMarch5, QTime(14, 37))), view(clock, &client),
-          editor(view, clock, boxes, &client)
+        : clock(QDateTime(kMarch5, QTime(14, 37))),
+          view(s.store->days(), s.store->searchPoint(), clock, guard, &client),
+          editor(s.store->days(), s.store->searchPoint(), clock, boxes, guard, &client)
     {
-        Database::create(CalendarStore::pathIn(dir.path()));
-        store = CalendarStore::open(dir.path());
-        view.setStore(store.get());
-        editor.setStore(store.get());
         QObject::connect(&view, &MonthView::windowHeightRequested, &editor,
                          &DayEditor::setWindowHeight);
         QObject::connect(&editor, &DayEditor::windowHeightRequested, &editor,
                          &DayEditor::setWindowHeight);
+        QObject::connect(&view, &MonthView::dayClicked, &editor, &DayEditor::SScmdDia_Click);
+        QObject::connect(&editor, &DayEditor::saved, &view, &MonthView::MostrarMes);
         show(shown);
     }
 
     void show(const QDate& day)
     {
-        view.FechaActual = day.toString(QStringLiteral("dd/MM/yyyy"));
+        view.setFechaActual(day);
         view.MostrarMes();
     }
-    void press(const QDate& day) { view.SScmdDia(indexOf(day))->click(); }
+    DayButton* button(int index) const
+    {
+        const QByteArray name = "SScmdDia_" + QByteArray::number(index);
+        return child<DayButton>(&view, name.constData());
+    }
+    void press(const QDate& day) { button(indexOf(day))->click(); }
     bool showWindow()
     {
         client.resize(300, 480);
@@ -63,59 +74,49 @@ struct Editor
     // festivo, alarma, hora, Color, nota
     void addDay(const QDate& day, const QVariantList& values)
     {
-        Statement insert = store->dbCalendar->prepare(
-            QStringLiteral("INSERT INTO calendar (fecha, festivo, alarma, hora, Color, nota) "
-                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
-        insert.bind(1, DatePattern::fromDate(day));
-        for (int k = 0; k < values.size(); ++k)
-            insert.bind(k + 2, values[k]);
-        insert.execute();
-        store->dbCalendar->noteWrite();
+        s.addDay(day, {.nota = values[4],
+                       .festivo = values[0],
+                       .alarma = values[1],
+                       .hora = values[2],
+                       .color = values[3]});
     }
-    int rowCount() const
-    {
-        return Listing::run(*store->dbCalendar, "SELECT * FROM calendar").recordCount();
-    }
-    // festivo, alarma, hora, Color, nota and the SQL type of nota; empty without a row
-    QVariantList row(const QDate& day) const
-    {
-        Listing l = Listing::run(*store->dbCalendar,
-                                 QStringLiteral("SELECT festivo, alarma, hora, Color, nota, "
-                                                "typeof(nota) FROM calendar WHERE fecha = %1")
-                                     .arg(DatePattern::fromDate(day)));
-        QVariantList values;
-        for (int c = 0; l.recordCount() == 1 && c < l.columnCount(); ++c)
-            values << l.at(0, c);
-        return values;
-    }
+
+    QLineEdit* txtHora() const { return child<QLineEdit>(&editor, "txtHora"); }
+    QLineEdit* txtMinuto() const { return child<QLineEdit>(&editor, "txtMinuto"); }
+    QCheckBox* ssCheckAlarma() const { return child<QCheckBox>(&editor, "ssCheckAlarma"); }
+    QCheckBox* SSCheckFestivo() const { return child<QCheckBox>(&editor, "SSCheckFestivo"); }
+    QPlainTextEdit* txtNota1() const { return child<QPlainTextEdit>(&editor, "txtNota1"); }
+    Spinner* VScrollHora() const { return child<Spinner>(&editor, "VScrollHora"); }
+    Spinner* VScrollMinuto() const { return child<Spinner>(&editor, "VScrollMinuto"); }
 
     QString option() const
     {
-        for (const QRadioButton* b : client.findChildren<QRadioButton*>())
+        for (const QRadioButton* b : editor.findChildren<QRadioButton*>())
             if (b->isChecked())
                 return b->text();
         return QString();
     }
     void choose(const QString& option)
     {
-        for (QRadioButton* b : client.findChildren<QRadioButton*>())
+        for (QRadioButton* b : editor.findChildren<QRadioButton*>())
             b->setChecked(b->text() == option);
     }
     // What the editor shows, e.g. "14:37 alarma festivo Gris [nota]".
     QString shown() const
     {
         return QStringLiteral("%1:%2 %3 %4 %5 [%6]")
-            .arg(editor.txtHora->text().toInt())
-            .arg(editor.txtMinuto->text().toInt(), 2, 10, QLatin1Char('0'))
-            .arg(editor.ssCheckAlarma->isChecked() ? "alarma" : "-")
-            .arg(editor.SSCheckFestivo->isChecked() ? "festivo" : "-")
-            .arg(option(), editor.txtNota1->toPlainText());
+            .arg(txtHora()->text().toInt())
+            .arg(txtMinuto()->text().toInt(), 2, 10, QLatin1Char('0'))
+            .arg(ssCheckAlarma()->isChecked() ? "alarma" : "-")
+            .arg(SSCheckFestivo()->isChecked() ? "festivo" : "-")
+            .arg(option(), txtNota1()->toPlainText());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarStore> store;
+    TestStore s;
     FakeClock clock;
     FakeMessageBoxes boxes;
+    StoreGuard guard{
+        [](const StoreError& error, const QString&) { QFAIL(qPrintable(error.message())); }};
     QWidget client;
     MonthView view;
     DayEditor editor;
@@ -148,7 +149,10 @@ private slots:
     void rangeCheck_data();
     void rangeCheck();
     void spinners();
+    void noteLimit_data();
     void noteLimit();
+    void movesSearchPoint_data();
+    void movesSearchPoint();
 };
 
 void TestDayEditor::openAndClose_data()
@@ -157,25 +161,21 @@ void TestDayEditor::openAndClose_data()
     QTest::addColumn<QList<int>>("windowHeights");
     QTest::addColumn<QList<int>>("gridHeights");
     QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QDate>("selected"); // invalid: none
 
     const int d5 = indexOf(kMarch5);
+    const QDate march6 = kMarch5.addDays(1);
     QTest::newRow("a day opens the editor")
-        << QList<int>{d5} << QList<int>{6450} << QList<int>{5775} << "5/03/97"
-        << "5/marzo/1997";
-    QTest::newRow("the same day again closes it")
-        << QList<int>{d5, d5} << QList<int>{6450, 4020} << QList<int>{5775, 3370} << "5/03/97"
-        << "5/marzo/1997";
+        << QList<int>{d5} << QList<int>{6450} << QList<int>{5775} << "5/03/97" << kMarch5;
+    QTest::newRow("the same day again closes it") << QList<int>{d5, d5} << QList<int>{6450, 4020}
+                                                  << QList<int>{5775, 3370} << "5/03/97" << kMarch5;
     QTest::newRow("a third press opens it again")
         << QList<int>{d5, d5, d5} << QList<int>{6450, 4020, 6450} << QList<int>{5775, 3370, 5775}
-        << "5/03/97"
-        << "5/marzo/1997";
-    QTest::newRow("another day keeps it open")
-        << QList<int>{d5, d5 + 1} << QList<int>{6450, 6450} << QList<int>{5775, 5775} << "6/03/97"
-        << "6/marzo/1997";
+        << "5/03/97" << kMarch5;
+    QTest::newRow("another day keeps it open") << QList<int>{d5, d5 + 1} << QList<int>{6450, 6450}
+                                               << QList<int>{5775, 5775} << "6/03/97" << march6;
     QTest::newRow("a blank leading button does nothing")
-        << QList<int>{0} << QList<int>{} << QList<int>{} << ""
-        << "";
+        << QList<int>{0} << QList<int>{} << QList<int>{} << "" << QDate();
 }
 
 void TestDayEditor::openAndClose()
@@ -184,17 +184,17 @@ void TestDayEditor::openAndClose()
     QFETCH(QList<int>, windowHeights);
     QFETCH(QList<int>, gridHeights);
     QFETCH(QString, label);
-    QFETCH(QString, selected);
+    QFETCH(QDate, selected);
 
     Editor e;
     QSignalSpy windowSpy(&e.editor, &DayEditor::windowHeightRequested);
     QSignalSpy gridSpy(&e.editor, &DayEditor::gridHeightRequested);
     for (int index : presses)
-        e.view.SScmdDia(index)->click();
+        e.button(index)->click();
     QCOMPARE(heights(windowSpy), windowHeights);
     QCOMPARE(heights(gridSpy), gridHeights);
-    QCOMPARE(e.editor.lblFecha->text(), label);
-    QCOMPARE(e.editor.FechaSeleccionada, selected);
+    QCOMPARE(child<QLabel>(&e.editor, "lblFecha")->text(), label);
+    QCOMPARE(e.editor.FechaSeleccionada().value_or(QDate()), selected);
 }
 
 void TestDayEditor::load_data()
@@ -239,7 +239,7 @@ void TestDayEditor::load()
         e.addDay(day, row);
     e.show(kMarch5);
     if (redButton)
-        e.view.SScmdDia(indexOf(day))->setBackColor(QColor(255, 0, 0));
+        e.button(indexOf(day))->setBackColor(QColor(255, 0, 0));
     e.press(kMarch20);
     QCOMPARE(e.shown(), QStringLiteral("20:20 alarma festivo Azul [antes]"));
     e.press(day);
@@ -286,11 +286,11 @@ void TestDayEditor::save()
     if (existing)
         e.addDay(kMarch5, {0, 1, 0.5, 1, "vieja"});
     e.press(kMarch5);
-    e.editor.txtHora->setText(typed[0]);
-    e.editor.txtMinuto->setText(typed[1]);
-    e.editor.txtNota1->setPlainText(typed[2]);
-    e.editor.ssCheckAlarma->setChecked(alarm);
-    e.editor.SSCheckFestivo->setChecked(holiday);
+    e.txtHora()->setText(typed[0]);
+    e.txtMinuto()->setText(typed[1]);
+    e.txtNota1()->setPlainText(typed[2]);
+    e.ssCheckAlarma()->setChecked(alarm);
+    e.SSCheckFestivo()->setChecked(holiday);
     e.choose(option);
 
     QSignalSpy windowSpy(&e.editor, &DayEditor::windowHeightRequested);
@@ -299,8 +299,8 @@ void TestDayEditor::save()
     for (int i = 0; i < saves; ++i)
         QVERIFY(e.editor.SSCmdAplicar_Click());
 
-    QCOMPARE(e.rowCount(), 1);
-    const QVariantList stored = e.row(kMarch5);
+    QCOMPARE(e.s.dayCount(), 1);
+    const QVariantList stored = e.s.dayRow(kMarch5);
     QCOMPARE(stored.size(), row.size());
     for (int c = 0; c < row.size(); ++c) {
         if (c == 2) // the alarm time, to well within a second
@@ -320,10 +320,10 @@ void TestDayEditor::keepsEachYearApart()
     const QDate in1930(1930, 5, 14);
     Editor e(in2030);
     e.press(in2030);
-    QCOMPARE(e.editor.FechaSeleccionada, QStringLiteral("14/mayo/2030"));
-    e.editor.txtNota1->setPlainText(QStringLiteral("en 2030"));
+    QCOMPARE(e.editor.FechaSeleccionada(), in2030);
+    e.txtNota1()->setPlainText(QStringLiteral("en 2030"));
     QVERIFY(e.editor.SSCmdAplicar_Click());
-    QCOMPARE(e.row(in2030).value(4).toString(), QStringLiteral("en 2030"));
+    QCOMPARE(e.s.dayRow(in2030).value(4).toString(), QStringLiteral("en 2030"));
 
     e.show(in1930);
     e.press(in1930);
@@ -360,20 +360,20 @@ void TestDayEditor::refusesBadAlarmTime()
     Editor e;
     if (existing)
         e.addDay(kMarch5, {0, 1, 0.5, 1, "vieja"});
-    const QVariantList before = e.row(kMarch5);
+    const QVariantList before = e.s.dayRow(kMarch5);
     e.press(kMarch5);
-    e.editor.ssCheckAlarma->setChecked(true);
-    e.editor.txtHora->setText(hour);
-    e.editor.txtMinuto->setText(minute);
-    e.editor.txtNota1->setPlainText(QStringLiteral("nueva"));
+    e.ssCheckAlarma()->setChecked(true);
+    e.txtHora()->setText(hour);
+    e.txtMinuto()->setText(minute);
+    e.txtNota1()->setPlainText(QStringLiteral("nueva"));
 
     QSignalSpy windowSpy(&e.editor, &DayEditor::windowHeightRequested);
     QSignalSpy savedSpy(&e.editor, &DayEditor::saved);
     QVERIFY(!e.editor.SSCmdAplicar_Click());
     QCOMPARE(e.boxes.calls().size(), 1);
     QCOMPARE(e.boxes.calls().first().style, int(MessageBoxes::Exclamation));
-    QCOMPARE(e.rowCount(), existing ? 1 : 0);
-    QCOMPARE(e.row(kMarch5), before);
+    QCOMPARE(e.s.dayCount(), existing ? 1 : 0);
+    QCOMPARE(e.s.dayRow(kMarch5), before);
     QVERIFY(windowSpy.isEmpty() && savedSpy.isEmpty());
 }
 
@@ -399,8 +399,8 @@ void TestDayEditor::rangeCheck()
     Editor e;
     QVERIFY(e.showWindow());
     e.press(kMarch5);
-    QLineEdit* box = hourBox ? e.editor.txtHora : e.editor.txtMinuto;
-    QLineEdit* other = hourBox ? e.editor.txtMinuto : e.editor.txtHora;
+    QLineEdit* box = hourBox ? e.txtHora() : e.txtMinuto();
+    QLineEdit* other = hourBox ? e.txtMinuto() : e.txtHora();
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
     box->clear();
@@ -421,29 +421,119 @@ void TestDayEditor::spinners()
     Editor e;
     QVERIFY(e.showWindow());
     e.press(kMarch5);
-    DayEditor& d = e.editor;
-    d.txtHora->setFocus();
-    QTRY_VERIFY(d.VScrollHora->isVisible());
-    QVERIFY(!d.VScrollMinuto->isVisible());
-    d.txtMinuto->setFocus();
-    QTRY_VERIFY(d.VScrollMinuto->isVisible());
-    QVERIFY(!d.VScrollHora->isVisible());
+    e.txtHora()->setFocus();
+    QTRY_VERIFY(e.VScrollHora()->isVisible());
+    QVERIFY(!e.VScrollMinuto()->isVisible());
+    e.txtMinuto()->setFocus();
+    QTRY_VERIFY(e.VScrollMinuto()->isVisible());
+    QVERIFY(!e.VScrollHora()->isVisible());
 
-    d.VScrollHora->setNumber(7);
-    QCOMPARE(d.txtHora->text(), QStringLiteral("7"));
-    d.VScrollMinuto->setNumber(3);
-    QCOMPARE(d.txtMinuto->text(), QStringLiteral("3"));
+    e.VScrollHora()->setNumber(7);
+    QCOMPARE(e.txtHora()->text(), QStringLiteral("7"));
+    e.VScrollMinuto()->setNumber(3);
+    QCOMPARE(e.txtMinuto()->text(), QStringLiteral("3"));
 
-    QVERIFY(d.SSCmdAplicar_Click());
-    QVERIFY(!d.VScrollHora->isVisible() && !d.VScrollMinuto->isVisible());
+    QVERIFY(e.editor.SSCmdAplicar_Click());
+    QVERIFY(!e.VScrollHora()->isVisible() && !e.VScrollMinuto()->isVisible());
+}
+
+void TestDayEditor::noteLimit_data()
+{
+    QTest::addColumn<QString>("stored"); // the day's note as another program left it
+    QTest::addColumn<int>("backspaces"); // pressed at the note's end before the input
+    QTest::addColumn<bool>("paste");     // the input pasted from the clipboard, else typed
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected"); // shown after the input, and saved by "Aplicar"
+
+    const QString n255(255, QLatin1Char('n'));
+    const QString n250(250, QLatin1Char('n'));
+    const QString n300(300, QLatin1Char('n'));
+    const QString lines = QStringLiteral("una línea\r\n").repeated(25);
+    const QString megabyte = QStringLiteral("nota larga ").repeated(100000);
+    QTest::newRow("typing 300 characters into an empty note keeps 255")
+        << QString() << 0 << false << n300 << n255;
+    QTest::newRow("300 characters: shown whole, saved unchanged")
+        << n300 << 0 << false << QString() << n300;
+    QTest::newRow("CR LF line breaks: saved unchanged")
+        << lines << 0 << false << QString() << lines;
+    QTest::newRow("a megabyte: shown whole, saved unchanged")
+        << megabyte << 0 << false << QString() << megabyte;
+    QTest::newRow("typing into 255 adds nothing") << n255 << 0 << false << "xyz" << n255;
+    QTest::newRow("typing into 300 adds nothing") << n300 << 0 << false << "xyz" << n300;
+    QTest::newRow("typing fills the room left")
+        << n250 << 0 << false << "abcdefg" << n250 + "abcde";
+    QTest::newRow("pasting fills the room left")
+        << n250 << 0 << true << "abcdefg" << n250 + "abcde";
+    QTest::newRow("pasting into 255 adds nothing") << n255 << 0 << true << "abc" << n255;
+    QTest::newRow("deleting from 300") << n300 << 3 << false << QString() << n300.chopped(3);
+    QTest::newRow("deleting from 300 below 255, then typing")
+        << n300 << 50 << false << "xyzuvw" << n250 + "xyzuv";
 }
 
 void TestDayEditor::noteLimit()
 {
+    QFETCH(QString, stored);
+    QFETCH(int, backspaces);
+    QFETCH(bool, paste);
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+
     Editor e;
+    e.s.addNote(kMarch5, stored);
     e.press(kMarch5);
-    e.editor.txtNota1->setPlainText(QString(300, QLatin1Char('n')));
-    QCOMPARE(e.editor.txtNota1->toPlainText(), QString(255, QLatin1Char('n')));
+    QPlainTextEdit* box = e.txtNota1();
+    // The box shows a stored CR LF as the one line break the user types.
+    const auto asShown = [](QString note) { return note.replace("\r\n", "\n"); };
+    QVERIFY(box->toPlainText() == asShown(stored));
+    box->moveCursor(QTextCursor::End);
+    for (int k = 0; k < backspaces; ++k)
+        QTest::keyClick(box, Qt::Key_Backspace);
+    if (paste) {
+        QGuiApplication::clipboard()->setText(input);
+        box->paste();
+    } else {
+        QTest::keyClicks(box, input);
+    }
+    QCOMPARE(box->toPlainText().size(), asShown(expected).size());
+    QVERIFY(box->toPlainText() == asShown(expected));
+
+    QVERIFY(e.editor.SSCmdAplicar_Click());
+    const QString saved = e.s.storedNote(kMarch5);
+    QCOMPARE(saved.size(), expected.size());
+    QVERIFY(saved == expected); // compared whole, not printed: it may be a megabyte
+}
+
+void TestDayEditor::movesSearchPoint_data()
+{
+    QTest::addColumn<QDate>("opened"); // invalid: the month only laid out
+    QTest::addColumn<bool>("forwards");
+    QTest::addColumn<QDate>("next");
+
+    QTest::newRow("opening a stored day, on") << kMarch10 << true << kMarch31;
+    QTest::newRow("opening a stored day, back") << kMarch10 << false << kMarch3;
+    QTest::newRow("opening a day without a row, on") << kMarch5 << true << kMarch10;
+    QTest::newRow("opening a day without a row, back") << kMarch5 << false << kMarch3;
+    QTest::newRow("laying out the month, on from its last day") << QDate() << true << kApril2;
+    QTest::newRow("laying out the month, back from its last day") << QDate() << false << kMarch10;
+}
+
+void TestDayEditor::movesSearchPoint()
+{
+    QFETCH(QDate, opened);
+    QFETCH(bool, forwards);
+    QFETCH(QDate, next);
+
+    Editor e;
+    for (const QDate& day : {QDate(1997, 2, 27), kMarch3, kMarch10, kMarch31, kApril2})
+        e.s.addNote(day, QStringLiteral("cita"));
+    e.show(kMarch5);
+    if (opened.isValid())
+        e.press(opened);
+    const SearchPoint::Result found = e.s.store->searchPoint().next(
+        forwards ? SearchPoint::Direction::Forwards : SearchPoint::Direction::Backwards,
+        NoteMatch(NoteMatch::prepare(QStringLiteral("cita"), false), false));
+    QCOMPARE(found.kind, SearchPoint::Result::Found);
+    QCOMPARE(found.date, next);
 }
 
 QTEST_MAIN(TestDayEditor)

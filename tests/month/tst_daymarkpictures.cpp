@@ -111,9 +111,9 @@ void TestDayMarkPictures::doubledPixmapKeepsSharpPixels()
 
 void TestDayMarkPictures::pictureForAddsMarks()
 {
-    QCOMPARE(DayMarkPictures::pictureFor(9, true, true), 12);
-    QCOMPARE(DayMarkPictures::pictureFor(13, false, true), 15);
-    QCOMPARE(DayMarkPictures::pictureFor(5, true, false), 6);
+    QCOMPARE(DayMarkPictures::pictureFor(DayColour::Negro, true, true), 12);
+    QCOMPARE(DayMarkPictures::pictureFor(DayColour::Verde, false, true), 15);
+    QCOMPARE(DayMarkPictures::pictureFor(DayColour::Gris, true, false), 6);
 }
 
 QTEST_MAIN(TestDayMarkPictures)

@@ -1,25 +1,19 @@
+#include "Controls.h"
 #include "FakeClock.h"
+#include "TestStore.h"
 #include "month/DayButton.h"
 #include "month/MonthPanel.h"
 #include "month/MonthView.h"
 #include "platform/Twips.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/StoreGuard.h"
 
 #include <QLabel>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 const QColor kRed(255, 0, 0);
-
-std::unique_ptr<CalendarStore> newStore(const QTemporaryDir& dir)
-{
-    Database::create(CalendarStore::pathIn(dir.path()));
-    return CalendarStore::open(dir.path());
-}
 
 // The button a day of its month is drawn on: Monday first, the 1st on its own weekday.
 int indexOf(const QDate& day)
@@ -31,33 +25,34 @@ int indexOf(const QDate& day)
 struct Month
 {
     explicit Month(const QDate& today = QDate(1997, 3, 5))
-        : store(newStore(dir)), clock(QDateTime(today, QTime(9, 0))), view(clock, &client)
+        : clock(QDateTime(today, QTime(9, 0))),
+          view(s.store->days(), s.store->searchPoint(), clock, guard, &client)
     {
-        view.setStore(store.get());
     }
 
+    // What the program writes: 1 for yes.
     void addDay(const QDate& day, int colour, bool alarm, const QString& note, bool holiday = false)
     {
-        Statement insert = store->dbCalendar->prepare(
-            QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (?1, "
-                           "?2, ?3, ?4, ?5)"));
-        const QVariantList values{DatePattern::fromDate(day), note, holiday ? -1 : 0,
-                                  alarm ? -1 : 0, colour};
-        for (int k = 0; k < values.size(); ++k)
-            insert.bind(k + 1, values[k]);
-        insert.execute();
-        store->dbCalendar->noteWrite();
+        s.addDay(
+            day,
+            {.nota = note, .festivo = holiday ? 1 : 0, .alarma = alarm ? 1 : 0, .color = colour});
     }
 
     void show(const QDate& day)
     {
-        view.FechaActual = day.toString(QStringLiteral("dd/MM/yyyy"));
+        view.setFechaActual(day);
         view.MostrarMes();
     }
+    DayButton* button(int index) const
+    {
+        const QByteArray name = "SScmdDia_" + QByteArray::number(index);
+        return child<DayButton>(&view, name.constData());
+    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarStore> store;
+    TestStore s;
     FakeClock clock;
+    StoreGuard guard{
+        [](const StoreError& error, const QString&) { QFAIL(qPrintable(error.message())); }};
     QWidget client;
     MonthView view;
 };
@@ -76,6 +71,8 @@ private slots:
     void pictures_data();
     void pictures();
     void holidayBackground();
+    void olderStoresYes_data();
+    void olderStoresYes();
     void navigation_data();
     void navigation();
     void clicks();
@@ -116,7 +113,7 @@ void TestMonthView::layout()
     m.show(month.addDays(14));
 
     for (int i = 0; i < MonthView::kButtons; ++i) {
-        const DayButton* button = m.view.SScmdDia(i);
+        const DayButton* button = m.button(i);
         if (i < first) {
             QVERIFY(button->text().isEmpty());
         } else if (i <= last) {
@@ -131,10 +128,12 @@ void TestMonthView::layout()
     QCOMPARE(gridSpy.first().first().toInt(), 2920);
     QCOMPARE(gridSpy.last().first().toInt(), sixRows ? 3370 : 2920);
     QCOMPARE(windowSpy.last().first().toInt(), sixRows ? 4000 : 3550);
-    QCOMPARE(m.view.panelHeight(), sixRows ? 3000 : 2610);
+    QCOMPARE(child<MonthPanel>(&m.view, "SSPanel1")->height(),
+             Twips::toPixels(sixRows ? 3000 : 2610));
 
-    QCOMPARE(m.view.lblMes()->text(), caption);
-    QCOMPARE(m.view.lblMesLeft(), (3555 - Twips::fromPixels(m.view.lblMes()->width())) / 2);
+    const QLabel* lblMes = child<QLabel>(&m.view, "lblMes");
+    QCOMPARE(lblMes->text(), caption);
+    QCOMPARE(lblMes->x(), Twips::toPixels((3555 - Twips::fromPixels(lblMes->width())) / 2));
     QCOMPARE(menuSpy.size(), 1);
     QCOMPARE(menuSpy.first().at(0).toString() + ' ' + menuSpy.first().at(1).toString(), caption);
 }
@@ -160,16 +159,16 @@ void TestMonthView::todayMark()
     for (int step = 0; step <= months; ++step) {
         if (step > 0)
             m.view.SSCmdMasMes_Click();
-        const QDate shown = DatePattern::toDate(m.view.dFechaActual);
+        const QDate shown = m.view.dFechaActual();
         const QDate mark(shown.year(), shown.month(), today.day());
         const bool marked = mark.isValid();
         if (marked)
             expected = indexOf(mark);
-        QCOMPARE(int(m.view.IndiceHoy), expected);
+        QCOMPARE(int(m.view.IndiceHoy()), expected);
         for (int i = 0; i < MonthView::kButtons; ++i)
-            QCOMPARE(m.view.SScmdDia(i)->isBold(), marked && i == expected);
+            QCOMPARE(m.button(i)->isBold(), marked && i == expected);
         if (marked)
-            QCOMPARE(m.view.SScmdDia(expected)->fontSize(), 11.5);
+            QCOMPARE(m.button(expected)->fontSize(), 11.5);
     }
 }
 
@@ -209,11 +208,11 @@ void TestMonthView::pictures()
         m.addDay(rowDay, colour, alarm, note);
     m.show(shown);
     for (int i = 0; i < MonthView::kButtons; ++i)
-        QCOMPARE(m.view.SScmdDia(i)->picture(), i == indexOf(shown) ? expected : 5);
+        QCOMPARE(m.button(i)->picture(), i == indexOf(shown) ? expected : 5);
 
     m.view.SSCmdMasMes_Click();
     for (int i = 0; i < MonthView::kButtons; ++i)
-        QCOMPARE(m.view.SScmdDia(i)->picture(), 5);
+        QCOMPARE(m.button(i)->picture(), 5);
 }
 
 void TestMonthView::holidayBackground()
@@ -222,15 +221,42 @@ void TestMonthView::holidayBackground()
     m.addDay(QDate(1997, 9, 2), 5, false, QString(), true);
     m.addDay(QDate(1997, 9, 3), 5, false, QString(), true);
     m.show(QDate(1997, 9, 15)); // the 1st on button 0
-    QCOMPARE(m.view.SScmdDia(1)->backColor(), kRed);
-    QCOMPARE(m.view.SScmdDia(2)->backColor(), kRed);
-    QCOMPARE(m.view.SScmdDia(3)->backColor(), DayButton::buttonFace());
+    QCOMPARE(m.button(1)->backColor(), kRed);
+    QCOMPARE(m.button(2)->backColor(), kRed);
+    QCOMPARE(m.button(3)->backColor(), DayButton::buttonFace());
 
     m.view.SSCmdMasMes_Click(); // October 1997: the 1st, an ordinary Wednesday, on button 2
-    QCOMPARE(m.view.SScmdDia(2)->text(), QStringLiteral("1"));
-    QCOMPARE(m.view.SScmdDia(2)->backColor(), DayButton::buttonFace());
-    QVERIFY(m.view.SScmdDia(1)->text().isEmpty());
-    QCOMPARE(m.view.SScmdDia(1)->backColor(), kRed);
+    QCOMPARE(m.button(2)->text(), QStringLiteral("1"));
+    QCOMPARE(m.button(2)->backColor(), DayButton::buttonFace());
+    QVERIFY(m.button(1)->text().isEmpty());
+    QCOMPARE(m.button(1)->backColor(), kRed);
+}
+
+void TestMonthView::olderStoresYes_data()
+{
+    QTest::addColumn<int>("festivo");
+    QTest::addColumn<int>("alarma");
+    QTest::addColumn<bool>("red");
+    QTest::addColumn<int>("picture");
+
+    QTest::newRow("holiday stored as -1: red") << -1 << 0 << true << 5;
+    QTest::newRow("alarm stored as -1: the bell") << 0 << -1 << false << 6;
+    QTest::newRow("both stored as -1") << -1 << -1 << true << 6;
+}
+
+void TestMonthView::olderStoresYes()
+{
+    QFETCH(int, festivo);
+    QFETCH(int, alarma);
+    QFETCH(bool, red);
+    QFETCH(int, picture);
+
+    const QDate wednesday(1997, 9, 17);
+    Month m;
+    m.s.addDay(wednesday, {.festivo = festivo, .alarma = alarma});
+    m.show(wednesday);
+    QCOMPARE(m.button(indexOf(wednesday))->backColor(), red ? kRed : DayButton::buttonFace());
+    QCOMPARE(m.button(indexOf(wednesday))->picture(), picture);
 }
 
 void TestMonthView::navigation_data()
@@ -265,7 +291,7 @@ void TestMonthView::navigation()
     QFETCH(QDate, expected);
     const int steps = std::abs(months) + std::abs(years);
 
-    std::optional<double> target = DatePattern::fromDate(from);
+    std::optional<QDate> target = from;
     for (int step = 0; step < steps && target; ++step)
         target = MonthView::moved(*target,
                                   months > 0   ? 1
@@ -276,7 +302,7 @@ void TestMonthView::navigation()
                                               : 0);
     QCOMPARE(target.has_value(), expected.isValid());
     if (target)
-        QCOMPARE(*target, DatePattern::fromDate(expected));
+        QCOMPARE(*target, expected);
 
     Month m;
     m.show(from);
@@ -287,9 +313,7 @@ void TestMonthView::navigation()
         else
             years > 0 ? m.view.SSCmdMasAnyo_Click() : m.view.SSCmdMenosAnyo_Click();
     }
-    const QDate now = expected.isValid() ? expected : from;
-    QCOMPARE(m.view.FechaActual, now.toString(QStringLiteral("dd/MM/yyyy")));
-    QCOMPARE(m.view.dFechaActual, DatePattern::fromDate(now));
+    QCOMPARE(m.view.dFechaActual(), expected.isValid() ? expected : from);
     QCOMPARE(menuSpy.size(), expected.isValid() ? steps : 0); // no layout when nothing moves
 }
 
@@ -299,25 +323,26 @@ void TestMonthView::clicks()
     m.client.resize(240, 240);
     m.client.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m.client));
+    m.s.addDay(QDate(1997, 9, 11), {.festivo = 1});
     m.show(QDate(1997, 9, 15)); // five rows: buttons 30 to 36 hidden
     QSignalSpy daySpy(&m.view, &MonthView::dayClicked);
     QSignalSpy panelSpy(&m.view, &MonthView::panelClicked);
-    MonthPanel* grid = m.view.SSPanel1();
+    MonthPanel* grid = child<MonthPanel>(&m.view, "SSPanel1");
 
-    QTest::mouseClick(m.view.SScmdDia(10), Qt::LeftButton);
+    QTest::mouseClick(m.button(10), Qt::LeftButton);
     QCOMPARE(daySpy.size(), 1);
-    QCOMPARE(daySpy.first().first().toInt(), 10);
+    QCOMPARE(daySpy.first().at(0).toDate(), QDate(1997, 9, 11));
+    QCOMPARE(daySpy.first().at(1).toBool(), true); // drawn red: a holiday
     QCOMPARE(panelSpy.size(), 0);
 
     // Where hidden button 36 sits the panel is free.
-    const QRect hidden = m.view.SScmdDia(36)->geometry();
+    const QRect hidden = m.button(36)->geometry();
     const QPoint free(hidden.center().x(), hidden.top() + 2);
-    QVERIFY(m.view.SScmdDia(36)->isHidden() && grid->rect().contains(free));
+    QVERIFY(m.button(36)->isHidden() && grid->rect().contains(free));
     QTest::mouseClick(grid, Qt::LeftButton, {}, free);
     QCOMPARE(panelSpy.size(), 1);
 
-    const auto* header = grid->findChild<QLabel*>(QStringLiteral("Label4"));
-    QVERIFY(header);
+    const auto* header = child<QLabel>(grid, "Label4");
     QTest::mouseClick(grid, Qt::LeftButton, {}, header->geometry().center());
     QCOMPARE(panelSpy.size(), 1);
     QCOMPARE(daySpy.size(), 1);

@@ -1,10 +1,10 @@
+#include "Controls.h"
 #include "FakeMessageBoxes.h"
-#include "NotitaTable.h"
+#include "TestStore.h"
 #include "notitas/NotitaSlots.h"
 #include "notitas/frmNota.h"
+#include "store/StoreGuard.h"
 
-#include <QAction>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QThread>
 #include <QtTest>
@@ -23,20 +23,21 @@ private slots:
 
 void TestNotitaLock::keystrokeWaitsForOtherWriter()
 {
-    NotitaTable table;
-    const qint64 indice = table.add(QStringLiteral("pan"), 600, 900);
+    TestStore table;
+    const qint64 indice = table.addNotita(QStringLiteral("pan"), 600, 900);
     FakeMessageBoxes boxes;
-    QAction abrir;
-    QAction cerrar;
-    NotitaSlots notitas(*table.store, boxes, &abrir, &cerrar);
+    QStringList failures;
+    StoreGuard guard([&](const StoreError& error, const QString&) { failures << error.message(); });
+    NotitaSlots notitas(table.store->notitas(), boxes, guard);
     notitas.MostrarNotitas();
     frmNota* nota = notitas.window(1);
-    QCOMPARE(nota->txtIndice->text(), QString::number(indice));
+    QCOMPARE(nota->boundRow().value_or(0), indice);
+    QPlainTextEdit* txtNota = child<QPlainTextEdit>(nota, "txtNota");
 
     constexpr int kHoldMs = 700;
     std::atomic<bool> locked = false;
     std::atomic<bool> released = false;
-    const QByteArray path = QFile::encodeName(CalendarStore::pathIn(table.dir.path()));
+    const QByteArray path = QFile::encodeName(table.path());
     std::unique_ptr<QThread> other(QThread::create([&] {
         sqlite3* db = nullptr;
         sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -51,13 +52,15 @@ void TestNotitaLock::keystrokeWaitsForOtherWriter()
     other->start();
     QTRY_VERIFY(locked);
 
-    nota->txtNota->moveCursor(QTextCursor::End);
-    nota->txtNota->insertPlainText(QStringLiteral(" y leche"));
+    txtNota->moveCursor(QTextCursor::End);
+    txtNota->insertPlainText(QStringLiteral(" y leche"));
     QVERIFY(released); // the save could only be written once the other writer let go
     other->wait();
 
-    QCOMPARE(table.row(indice).section(QLatin1Char('|'), 1, 1), QStringLiteral("pan y leche"));
+    QCOMPARE(table.notitaRow(indice).section(QLatin1Char('|'), 1, 1),
+             QStringLiteral("pan y leche"));
     QVERIFY(boxes.calls().isEmpty());
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestNotitaLock)

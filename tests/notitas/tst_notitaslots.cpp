@@ -1,28 +1,59 @@
+#include "Controls.h"
 #include "FakeMessageBoxes.h"
-#include "NotitaTable.h"
+#include "TestStore.h"
 #include "notitas/NotitaSlots.h"
 #include "notitas/frmNota.h"
 #include "platform/Twips.h"
+#include "store/StoreGuard.h"
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 namespace {
 
+QPlainTextEdit* txtNota(const frmNota* window)
+{
+    return child<QPlainTextEdit>(window, "txtNota");
+}
+
+// The row a window is bound to; 0, which no row has, for none.
+qint64 boundOf(const frmNota* window)
+{
+    return window->boundRow().value_or(0);
+}
+
 // The ten notita slots over a store of their own, with the two menu items as the main window
-// starts them: the notitas shown, so "Ocultar notitas" is the one in the menu.
+// starts them (the notitas shown, so "Ocultar notitas" is the one in the menu) and follows the
+// slots' signals with them.
 struct Slots
 {
     explicit Slots(int rows = 0)
-        : abrir(QStringLiteral("Ver notitas")), cerrar(QStringLiteral("Ocultar notitas"))
+        : abrir(QStringLiteral("Ver notitas")), cerrar(QStringLiteral("Ocultar notitas")),
+          guard([this](const StoreError& error, const QString& unsaved) {
+              failures << error.message() + QLatin1Char('/') + unsaved;
+          })
     {
         abrir.setVisible(false);
-        table.addMany(rows);
-        notitas = std::make_unique<NotitaSlots>(*table.store, boxes, &abrir, &cerrar);
+        table.addNotitas(rows);
+        notitas = std::make_unique<NotitaSlots>(table.store->notitas(), boxes, guard);
+        QObject::connect(notitas.get(), &NotitaSlots::notitasShown, &cerrar, [this] {
+            cerrar.setVisible(true);
+            abrir.setVisible(false);
+        });
+        QObject::connect(notitas.get(), &NotitaSlots::notitasHidden, &cerrar, [this] {
+            cerrar.setVisible(false);
+            abrir.setVisible(true);
+        });
+        QObject::connect(notitas.get(), &NotitaSlots::tableEmptied, &cerrar,
+                         [this] { cerrar.setEnabled(false); });
+        QObject::connect(notitas.get(), &NotitaSlots::notitaAdded, &cerrar,
+                         [this] { cerrar.setEnabled(true); });
     }
 
     QList<int> created() const
@@ -54,9 +85,10 @@ struct Slots
             const frmNota* w = notitas->existingWindow(k);
             if (!w)
                 continue;
+            const QString indice = w->boundRow() ? QString::number(*w->boundRow()) : QString();
             result << QStringLiteral("%1:%2:%3:%4:%5:%6")
                           .arg(k)
-                          .arg(w->txtIndice->text(), w->txtNota->toPlainText())
+                          .arg(indice, w->text())
                           .arg(w->isVisible() ? 1 : 0)
                           .arg(w->Top())
                           .arg(w->Left());
@@ -70,7 +102,7 @@ struct Slots
         QList<frmNota*> result;
         for (int k = 1; k <= NotitaSlots::kSlots; ++k) {
             frmNota* w = notitas->existingWindow(k);
-            if (w && w->isVisible() && w->txtIndice->text() == QString::number(indice))
+            if (w && w->isVisible() && w->boundRow() == indice)
                 result << w;
         }
         return result;
@@ -84,10 +116,12 @@ struct Slots
         return result;
     }
 
-    NotitaTable table;
+    TestStore table;
     FakeMessageBoxes boxes;
     QAction abrir;
     QAction cerrar;
+    QStringList failures; // what the store guard was told
+    StoreGuard guard;
     std::unique_ptr<NotitaSlots> notitas; // made last, gone first: its windows need the store
 };
 
@@ -103,7 +137,30 @@ bool enabledWhenShown(QAction& action)
 
 QString storedLine(int k, const QString& nota)
 {
-    return NotitaTable::line(k, nota, NotitaTable::topOf(k), NotitaTable::leftOf(k));
+    return TestStore::notitaLine(k, nota, TestStore::topOf(k), TestStore::leftOf(k));
+}
+
+// Every stored notita exactly as another program reads it from the file:
+// "indice|type of nota|nota's bytes in hex|Top|Left".
+QStringList rawNotitas(const TestStore& table)
+{
+    QStringList result;
+    sqlite3* reader = nullptr;
+    const QByteArray file = QFile::encodeName(table.path());
+    if (sqlite3_open_v2(file.constData(), &reader, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* select = nullptr;
+        sqlite3_prepare_v2(reader,
+                           "SELECT indice || '|' || typeof(nota) || '|' || hex(nota) || '|' || "
+                           "quote(\"Top\") || '|' || quote(\"Left\") FROM Nota ORDER BY rowid",
+                           -1, &select, nullptr);
+        while (select && sqlite3_step(select) == SQLITE_ROW) {
+            result << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+        }
+        sqlite3_finalize(select);
+    }
+    sqlite3_close(reader);
+    return result;
 }
 
 const QString kAdd = QStringLiteral("¿Desea añadir una notita?");
@@ -116,6 +173,8 @@ class TestNotitaSlots : public QObject
     Q_OBJECT
 
 private slots:
+    void contarNotitas_data();
+    void contarNotitas();
     void restore_data();
     void restore();
     void restoreBeyondEveryScreen();
@@ -130,7 +189,35 @@ private slots:
     void addAfterDelete();
     void refusalAfterReshuffle();
     void verAfterDeleteShowsEachRowOnce();
+    void bindingWritesNothing_data();
+    void bindingWritesNothing();
+    void signalsDriveTheMenuPair_data();
+    void signalsDriveTheMenuPair();
 };
+
+void TestNotitaSlots::contarNotitas_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("counted");
+
+    QTest::newRow("empty table") << 0 << 0;
+    QTest::newRow("one row") << 1 << 1;
+    QTest::newRow("ten rows") << 10 << 10;
+    QTest::newRow("three hundred rows count as the byte's highest") << 300 << 255;
+}
+
+void TestNotitaSlots::contarNotitas()
+{
+    QFETCH(int, rows);
+    QFETCH(int, counted);
+
+    Slots s(rows);
+    const int changes = s.table.changes();
+    QCOMPARE(s.notitas->ContarNotitas(), counted);
+    QCOMPARE(s.table.store->notitas().count(), counted);
+    QCOMPARE(s.table.changes(), changes); // counting writes nothing
+    QVERIFY(s.failures.isEmpty());
+}
 
 void TestNotitaSlots::restore_data()
 {
@@ -139,13 +226,12 @@ void TestNotitaSlots::restore_data()
 
     QVariantList ten, twelve;
     for (int k = 1; k <= 12; ++k)
-        (k <= 10 ? ten : twelve) << NotitaTable::textOf(k);
+        (k <= 10 ? ten : twelve) << TestStore::textOf(k);
     twelve = ten + twelve;
 
     QTest::newRow("empty table: no window, Ocultar notitas disabled") << QVariantList{} << false;
     QTest::newRow("three rows: windows 1 to 3, no others made")
-        << QVariantList{NotitaTable::textOf(1), NotitaTable::textOf(2), NotitaTable::textOf(3)}
-        << true;
+        << QVariantList{TestStore::textOf(1), TestStore::textOf(2), TestStore::textOf(3)} << true;
     QTest::newRow("a NULL nota shows as an empty box")
         << QVariantList{QStringLiteral("uno"), QVariant(), QStringLiteral("tres")} << true;
     QTest::newRow("exactly ten rows") << ten << true;
@@ -159,7 +245,7 @@ void TestNotitaSlots::restore()
 
     Slots s;
     for (int k = 1; k <= notas.size(); ++k)
-        s.table.add(notas[k - 1], NotitaTable::topOf(k), NotitaTable::leftOf(k));
+        s.table.addNotita(notas[k - 1], TestStore::topOf(k), TestStore::leftOf(k));
     const int changes = s.table.changes();
 
     s.notitas->MostrarNotitas();
@@ -174,18 +260,17 @@ void TestNotitaSlots::restore()
             windows << QStringLiteral("%1:%1:%2:1:%3:%4")
                            .arg(k)
                            .arg(text)
-                           .arg(NotitaTable::topOf(k))
-                           .arg(NotitaTable::leftOf(k));
-            rows << storedLine(k, text); // bound by setting the text, which saves it
-        } else {
-            rows << storedLine(k, text);
+                           .arg(TestStore::topOf(k))
+                           .arg(TestStore::leftOf(k));
         }
+        // Binding writes nothing: every row stays as it was stored, a Null nota included.
+        rows << storedLine(k, notas[k - 1].isNull() ? QStringLiteral("NULL") : text);
     }
     QCOMPARE(s.created(), slotsShown);
     QCOMPARE(s.visible(), slotsShown);
     QCOMPARE(s.windows(), windows);
-    QCOMPARE(s.table.rows(), rows);
-    QCOMPARE(s.table.changes(), changes + shown); // one save for each window bound
+    QCOMPARE(s.table.notitaRows(), rows);
+    QCOMPARE(s.table.changes(), changes); // no save for a window bound
     QCOMPARE(enabledWhenShown(s.cerrar), menuEnabled);
     QVERIFY(s.cerrar.isVisible());
     QVERIFY(!s.abrir.isVisible());
@@ -195,8 +280,8 @@ void TestNotitaSlots::restore()
 void TestNotitaSlots::restoreBeyondEveryScreen()
 {
     Slots s;
-    s.table.add(QStringLiteral("aquí"), 1500, 3000);
-    s.table.add(QStringLiteral("en la pantalla que ya no está"), 30000, 45000);
+    s.table.addNotita(QStringLiteral("aquí"), 1500, 3000);
+    s.table.addNotita(QStringLiteral("en la pantalla que ya no está"), 30000, 45000);
     s.notitas->MostrarNotitas();
 
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -208,15 +293,14 @@ void TestNotitaSlots::restoreBeyondEveryScreen()
 
     // The place in the store stays as it was until the notita is moved and saves itself.
     const QString kept =
-        NotitaTable::line(2, QStringLiteral("en la pantalla que ya no está"), 30000, 45000);
-    QCOMPARE(s.table.row(2), kept);
+        TestStore::notitaLine(2, QStringLiteral("en la pantalla que ya no está"), 30000, 45000);
+    QCOMPARE(s.table.notitaRow(2), kept);
     away->txtNota_LostFocus();
-    QCOMPARE(s.table.row(2), kept);
-    away->setLeft(600);
-    away->setTop(900);
+    QCOMPARE(s.table.notitaRow(2), kept);
+    away->move(Twips::toPixels(600), Twips::toPixels(900));
     away->txtNota_LostFocus();
-    QCOMPARE(s.table.row(2),
-             NotitaTable::line(2, QStringLiteral("en la pantalla que ya no está"), 900, 600));
+    QCOMPARE(s.table.notitaRow(2),
+             TestStore::notitaLine(2, QStringLiteral("en la pantalla que ya no está"), 900, 600));
 }
 
 void TestNotitaSlots::add_data()
@@ -240,7 +324,7 @@ void TestNotitaSlots::add_data()
     QTest::newRow("while hidden: shown, and Ver notitas stays in the menu")
         << 2 << true << ok << QStringList{kAdd} << 3 << 3 << "" << true;
     QTest::newRow("ten rows: refused, window 10 shown on the last row")
-        << 10 << true << ok << QStringList{kAdd, kTooMany} << 10 << 10 << NotitaTable::textOf(10)
+        << 10 << true << ok << QStringList{kAdd, kTooMany} << 10 << 10 << TestStore::textOf(10)
         << true;
     QTest::newRow("twelve rows: refused, no window changed")
         << 12 << false << ok << QStringList{kAdd, kTooMany} << 12 << 0 << "" << false;
@@ -261,7 +345,7 @@ void TestNotitaSlots::add()
     s.notitas->MostrarNotitas();
     if (hiddenFirst)
         s.notitas->mCerrarNotitas_Click();
-    const QStringList storedBefore = s.table.rows();
+    const QStringList storedBefore = s.table.notitaRows();
     const QStringList windowsBefore = s.windows();
     s.boxes.answerNext(answer);
 
@@ -281,8 +365,8 @@ void TestNotitaSlots::add()
     // until the notita saves itself.
     QStringList stored = storedBefore;
     if (rowsAfter > rows)
-        stored << NotitaTable::line(rowsAfter, QStringLiteral("NULL"), 0, 0);
-    QCOMPARE(s.table.rows(), stored);
+        stored << TestStore::notitaLine(rowsAfter, QStringLiteral("NULL"), 0, 0);
+    QCOMPARE(s.table.notitaRows(), stored);
 
     // Every other window is as it was.
     QStringList others = s.windows();
@@ -291,8 +375,8 @@ void TestNotitaSlots::add()
         frmNota* bound = s.notitas->existingWindow(boundSlot);
         QVERIFY(bound);
         QVERIFY(bound->isVisible());
-        QCOMPARE(bound->txtIndice->text(), QString::number(rowsAfter));
-        QCOMPARE(bound->txtNota->toPlainText(), boundText);
+        QCOMPARE(boundOf(bound), qint64(rowsAfter));
+        QCOMPARE(bound->text(), boundText);
         const QString prefix = QString::number(boundSlot) + QLatin1Char(':');
         others.removeIf([&](const QString& w) { return w.startsWith(prefix); });
         othersBefore.removeIf([&](const QString& w) { return w.startsWith(prefix); });
@@ -326,9 +410,9 @@ void TestNotitaSlots::addPlacesNewOnesApart()
 
     // The place reaches the store when the notita first saves itself.
     frmNota* second = s.notitas->existingWindow(2);
-    QTest::keyClick(second->txtNota, 'x');
-    QCOMPARE(s.table.row(2),
-             NotitaTable::line(2, QStringLiteral("x"), second->Top(), second->Left()));
+    QTest::keyClick(txtNota(second), 'x');
+    QCOMPARE(s.table.notitaRow(2),
+             TestStore::notitaLine(2, QStringLiteral("x"), second->Top(), second->Left()));
     QVERIFY(second->Top() > 0 || second->Left() > 0);
 }
 
@@ -363,7 +447,7 @@ void TestNotitaSlots::showAndHide()
 
     Slots s(rows);
     s.notitas->MostrarNotitas();
-    const QStringList stored = s.table.rows();
+    const QStringList stored = s.table.notitaRows();
     for (const QString& command : commands) {
         if (command == QLatin1String("ocultar"))
             s.notitas->mCerrarNotitas_Click();
@@ -377,10 +461,10 @@ void TestNotitaSlots::showAndHide()
     QCOMPARE(s.abrir.isVisible(), verVisible);
     QCOMPARE(s.cerrar.isVisible(), !verVisible);
     QCOMPARE(enabledWhenShown(s.cerrar), ocultarEnabled);
-    QCOMPARE(s.table.rows(), stored);
+    QCOMPARE(s.table.notitaRows(), stored);
     for (int k = rows + 1; k <= NotitaSlots::kSlots; ++k) {
         if (const frmNota* w = s.notitas->existingWindow(k))
-            QCOMPARE(w->txtIndice->text(), QString()); // made, but bound to nothing
+            QVERIFY(!w->boundRow()); // made, but bound to nothing
     }
 }
 
@@ -413,15 +497,15 @@ void TestNotitaSlots::deleteThroughWindow()
     frmNota* w = s.notitas->existingWindow(slot);
     QVERIFY(QTest::qWaitForWindowExposed(w));
     s.boxes.answerNext(answer);
-    QTest::mouseDClick(w->txtNota->viewport(), Qt::LeftButton);
+    QTest::mouseDClick(txtNota(w)->viewport(), Qt::LeftButton);
 
     QStringList stored;
     for (int k : remaining)
-        stored << storedLine(k, NotitaTable::textOf(k));
-    QCOMPARE(s.table.rows(), stored);
+        stored << storedLine(k, TestStore::textOf(k));
+    QCOMPARE(s.table.notitaRows(), stored);
     for (int k : remaining) {
         QCOMPARE(s.showing(k).size(), 1);
-        QCOMPARE(s.showing(k).first()->txtNota->toPlainText(), NotitaTable::textOf(k));
+        QCOMPARE(s.showing(k).first()->text(), TestStore::textOf(k));
     }
     QCOMPARE(w->isVisible(), remaining.contains(slot));
     QCOMPARE(enabledWhenShown(s.cerrar), ocultarEnabled);
@@ -461,7 +545,7 @@ void TestNotitaSlots::addAfterDelete()
         remaining << k;
     for (int slot : deleted) {
         frmNota* w = s.notitas->existingWindow(slot);
-        remaining.removeOne(w->txtIndice->text().toInt());
+        remaining.removeOne(int(boundOf(w)));
         QVERIFY(w->txtNota_DblClick());
     }
     if (verBetween)
@@ -473,24 +557,25 @@ void TestNotitaSlots::addAfterDelete()
     frmNota* fresh = s.notitas->existingWindow(newSlot);
     QVERIFY(fresh);
     QVERIFY(fresh->isVisible());
-    QCOMPARE(fresh->txtIndice->text(), QString::number(added));
-    QCOMPARE(fresh->txtNota->toPlainText(), QString());
+    QCOMPARE(boundOf(fresh), qint64(added));
+    QCOMPARE(fresh->text(), QString());
     QCOMPARE(s.showing(added).size(), 1);
 
     // Every stored row keeps its text and is shown once, by a window that shows that text.
     QStringList stored;
     for (int k : remaining) {
-        stored << storedLine(k, NotitaTable::textOf(k));
+        stored << storedLine(k, TestStore::textOf(k));
         const QList<frmNota*> windows = s.showing(k);
         QCOMPARE(windows.size(), 1);
-        QCOMPARE(windows.first()->txtNota->toPlainText(), NotitaTable::textOf(k));
+        QCOMPARE(windows.first()->text(), TestStore::textOf(k));
     }
-    QCOMPARE(s.table.rows(), stored + QStringList{NotitaTable::line(added, "NULL", 0, 0)});
+    QCOMPARE(s.table.notitaRows(),
+             stored + QStringList{TestStore::notitaLine(added, "NULL", 0, 0)});
 
     // What is typed into the new notita reaches its row only.
-    QTest::keyClick(fresh->txtNota, 'z');
-    QCOMPARE(s.table.rows(),
-             stored + QStringList{NotitaTable::line(added, "z", fresh->Top(), fresh->Left())});
+    QTest::keyClick(txtNota(fresh), 'z');
+    QCOMPARE(s.table.notitaRows(),
+             stored + QStringList{TestStore::notitaLine(added, "z", fresh->Top(), fresh->Left())});
 }
 
 void TestNotitaSlots::refusalAfterReshuffle()
@@ -502,11 +587,11 @@ void TestNotitaSlots::refusalAfterReshuffle()
     QVERIFY(s.notitas->existingWindow(3)->txtNota_DblClick());
     s.notitas->SSPanel1_Click();
     frmNota* third = s.notitas->existingWindow(3);
-    QCOMPARE(third->txtIndice->text(), QStringLiteral("11"));
-    QTest::keyClicks(third->txtNota, QStringLiteral("once"));
+    QCOMPARE(boundOf(third), qint64(11));
+    QTest::keyClicks(txtNota(third), QStringLiteral("once"));
     const double top = third->Top();
     const double left = third->Left();
-    const QString eleventh = NotitaTable::line(11, QStringLiteral("once"), top, left);
+    const QString eleventh = TestStore::notitaLine(11, QStringLiteral("once"), top, left);
     s.boxes.clear();
 
     s.notitas->SSPanel1_Click();
@@ -514,21 +599,21 @@ void TestNotitaSlots::refusalAfterReshuffle()
     QCOMPARE(s.prompts(), (QStringList{kAdd, kTooMany}));
     frmNota* tenth = s.notitas->existingWindow(10);
     QVERIFY(tenth->isVisible());
-    QCOMPARE(tenth->txtIndice->text(), QStringLiteral("11"));
-    QCOMPARE(tenth->txtNota->toPlainText(), QStringLiteral("once"));
+    QCOMPARE(boundOf(tenth), qint64(11));
+    QCOMPARE(tenth->text(), QStringLiteral("once"));
     QStringList stored;
     for (int k : {1, 2, 4, 5, 6, 7, 8, 9, 10}) {
-        stored << storedLine(k, NotitaTable::textOf(k));
+        stored << storedLine(k, TestStore::textOf(k));
         QCOMPARE(s.showing(k).size(), 1);
-        QCOMPARE(s.showing(k).first()->txtNota->toPlainText(), NotitaTable::textOf(k));
+        QCOMPARE(s.showing(k).first()->text(), TestStore::textOf(k));
     }
     QCOMPARE(s.showing(11).size(), 1);
-    QCOMPARE(s.table.rows(), stored + QStringList{eleventh});
+    QCOMPARE(s.table.notitaRows(), stored + QStringList{eleventh});
 
-    QTest::keyClick(tenth->txtNota, Qt::Key_End);
-    QTest::keyClick(tenth->txtNota, 's');
-    QCOMPARE(s.table.rows(),
-             stored + QStringList{NotitaTable::line(11, QStringLiteral("onces"), top, left)});
+    QTest::keyClick(txtNota(tenth), Qt::Key_End);
+    QTest::keyClick(txtNota(tenth), 's');
+    QCOMPARE(s.table.notitaRows(),
+             stored + QStringList{TestStore::notitaLine(11, QStringLiteral("onces"), top, left)});
 }
 
 void TestNotitaSlots::verAfterDeleteShowsEachRowOnce()
@@ -544,14 +629,165 @@ void TestNotitaSlots::verAfterDeleteShowsEachRowOnce()
     for (int k = 2; k <= 4; ++k) {
         QCOMPARE(s.showing(k).size(), 1);
         QCOMPARE(s.showing(k).first(), s.notitas->existingWindow(k - 1));
-        QCOMPARE(s.showing(k).first()->txtNota->toPlainText(), NotitaTable::textOf(k));
+        QCOMPARE(s.showing(k).first()->text(), TestStore::textOf(k));
     }
     frmNota* fourth = s.notitas->existingWindow(4);
-    QCOMPARE(fourth->txtIndice->text(), QString());
-    QCOMPARE(fourth->txtNota->toPlainText(), QString());
-    QCOMPARE(s.table.rows(), (QStringList{storedLine(2, NotitaTable::textOf(2)),
-                                          storedLine(3, NotitaTable::textOf(3)),
-                                          storedLine(4, NotitaTable::textOf(4))}));
+    QVERIFY(!fourth->boundRow());
+    QCOMPARE(fourth->text(), QString());
+    QCOMPARE(s.table.notitaRows(),
+             (QStringList{storedLine(2, TestStore::textOf(2)), storedLine(3, TestStore::textOf(3)),
+                          storedLine(4, TestStore::textOf(4))}));
+}
+
+void TestNotitaSlots::bindingWritesNothing_data()
+{
+    QTest::addColumn<QVariant>("nota"); // the first notita's; two ordinary ones follow
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("movedText"); // what a save of the moved notita writes
+
+    QString big;
+    for (int line = 1; big.size() < (1 << 20); ++line)
+        big +=
+            QStringLiteral("línea %1 de una notita muy larga, que se muestra entera\n").arg(line);
+
+    QTest::newRow("a CR LF text keeps its CR LF")
+        << QVariant(QStringLiteral("pan\r\nleche")) << QStringLiteral("pan\nleche")
+        << QStringLiteral("pan\r\nleche");
+    // Moved, it is written as the store writes any text it is given: empty, not Null.
+    QTest::newRow("a Null text stays Null") << QVariant() << QString() << QString();
+    QTest::newRow("a 1 MB text, shown whole") << QVariant(big) << big << big;
+}
+
+void TestNotitaSlots::bindingWritesNothing()
+{
+    QFETCH(QVariant, nota);
+    QFETCH(QString, shown);
+    QFETCH(QString, movedText);
+
+    Slots s;
+    s.table.addNotita(nota, TestStore::topOf(1), TestStore::leftOf(1));
+    for (int k = 2; k <= 3; ++k)
+        s.table.addNotita(TestStore::textOf(k), TestStore::topOf(k), TestStore::leftOf(k));
+    const QStringList stored = rawNotitas(s.table);
+    const int changes = s.table.changes();
+
+    // The start-up, then "Ocultar notitas" and "Ver notitas", which binds them all again.
+    s.notitas->MostrarNotitas();
+    frmNota* first = s.notitas->existingWindow(1);
+    QVERIFY(first && first->isVisible());
+    QCOMPARE(first->text(), shown);
+    QCOMPARE(rawNotitas(s.table), stored);
+    QCOMPARE(s.table.changes(), changes);
+    s.notitas->mCerrarNotitas_Click();
+    s.notitas->mabrirnotitas_Click();
+    QCOMPARE(first->text(), shown);
+    QCOMPARE(rawNotitas(s.table), stored);
+    QCOMPARE(s.table.changes(), changes);
+    // Nor does the focus going in and out again, the notita neither typed in nor moved.
+    first->txtNota_LostFocus();
+    QCOMPARE(rawNotitas(s.table), stored);
+    QCOMPARE(s.table.changes(), changes);
+
+    // Moved, its new place is written with the text as it was stored.
+    first->move(first->frameGeometry().topLeft() + QPoint(15, 30));
+    first->txtNota_LostFocus();
+    const double top = TestStore::topOf(1) + 450;
+    const double left = TestStore::leftOf(1) + 225;
+    QCOMPARE(s.table.changes(), changes + 1);
+    QCOMPARE(s.table.notitaRow(1), TestStore::notitaLine(1, movedText, top, left));
+
+    // A keystroke is the user's change: it writes the row, as the window holds it.
+    QTest::keyClick(txtNota(first), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(s.table.changes(), changes + 1);
+    QTest::keyClick(txtNota(first), 'x');
+    QCOMPARE(s.table.changes(), changes + 2);
+    QCOMPARE(s.table.notitaRow(1), TestStore::notitaLine(1, shown + QLatin1Char('x'), top, left));
+    QCOMPARE(rawNotitas(s.table).mid(1), stored.mid(1));
+    QVERIFY(s.failures.isEmpty());
+}
+
+void TestNotitaSlots::signalsDriveTheMenuPair_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("before"); // commands run before the signals are watched
+    QTest::addColumn<QString>("command");
+    // How often each signal came: notitasShown, notitasHidden, tableEmptied, notitaAdded.
+    QTest::addColumn<QList<int>>("signalled");
+    QTest::addColumn<bool>("verVisible");
+    QTest::addColumn<bool>("ocultarEnabled");
+
+    const QStringList started{"inicio"};
+    const QStringList hidden{"inicio", "ocultar"};
+    QTest::newRow("start-up on an empty table: tableEmptied")
+        << 0 << QStringList{} << "inicio" << QList<int>{0, 0, 1, 0} << false << false;
+    QTest::newRow("start-up with notitas: no signal")
+        << 2 << QStringList{} << "inicio" << QList<int>{0, 0, 0, 0} << false << true;
+    QTest::newRow("Ver notitas: notitasShown")
+        << 2 << hidden << "ver" << QList<int>{1, 0, 0, 0} << false << true;
+    QTest::newRow("Ver notitas on an empty table: notitasShown and tableEmptied")
+        << 0 << hidden << "ver" << QList<int>{1, 0, 1, 0} << false << false;
+    QTest::newRow("Ocultar notitas: notitasHidden")
+        << 2 << started << "ocultar" << QList<int>{0, 1, 0, 0} << true << true;
+    QTest::newRow("deleting the last notita: tableEmptied")
+        << 1 << started << "borrar" << QList<int>{0, 0, 1, 0} << false << false;
+    QTest::newRow("deleting one of two: no signal")
+        << 2 << started << "borrar" << QList<int>{0, 0, 0, 0} << false << true;
+    QTest::newRow("an add to an empty table: notitaAdded")
+        << 0 << started << "añadir" << QList<int>{0, 0, 0, 1} << false << true;
+    QTest::newRow("an add while hidden: notitaAdded, the menu pair stays")
+        << 1 << hidden << "añadir" << QList<int>{0, 0, 0, 1} << true << true;
+    QTest::newRow("an add cancelled: no signal")
+        << 0 << started << "cancelar" << QList<int>{0, 0, 0, 0} << false << false;
+    QTest::newRow("an add refused at ten: no signal")
+        << 10 << started << "añadir" << QList<int>{0, 0, 0, 0} << false << true;
+}
+
+void TestNotitaSlots::signalsDriveTheMenuPair()
+{
+    QFETCH(int, rows);
+    QFETCH(QStringList, before);
+    QFETCH(QString, command);
+    QFETCH(QList<int>, signalled);
+    QFETCH(bool, verVisible);
+    QFETCH(bool, ocultarEnabled);
+
+    Slots s(rows);
+    const auto run = [&](const QString& name) {
+        if (name == QLatin1String("inicio")) {
+            s.notitas->MostrarNotitas();
+        } else if (name == QLatin1String("ver")) {
+            s.notitas->mabrirnotitas_Click();
+        } else if (name == QLatin1String("ocultar")) {
+            s.notitas->mCerrarNotitas_Click();
+        } else if (name == QLatin1String("borrar")) {
+            s.boxes.answerNext(MessageBoxes::Ok);
+            QVERIFY(s.notitas->existingWindow(1)->txtNota_DblClick());
+        } else {
+            s.boxes.answerNext(name == QLatin1String("cancelar") ? MessageBoxes::Cancel
+                                                                 : MessageBoxes::Ok);
+            s.notitas->mAnyadirNotita_Click();
+        }
+    };
+    for (const QString& name : before)
+        run(name);
+    if (QTest::currentTestFailed())
+        return;
+    QSignalSpy shown(s.notitas.get(), &NotitaSlots::notitasShown);
+    QSignalSpy hidden(s.notitas.get(), &NotitaSlots::notitasHidden);
+    QSignalSpy emptied(s.notitas.get(), &NotitaSlots::tableEmptied);
+    QSignalSpy added(s.notitas.get(), &NotitaSlots::notitaAdded);
+
+    run(command);
+    if (QTest::currentTestFailed())
+        return;
+
+    QCOMPARE(
+        (QList<int>{int(shown.size()), int(hidden.size()), int(emptied.size()), int(added.size())}),
+        signalled);
+    QCOMPARE(s.abrir.isVisible(), verVisible);
+    QCOMPARE(s.cerrar.isVisible(), !verVisible);
+    QCOMPARE(enabledWhenShown(s.cerrar), ocultarEnabled);
+    QVERIFY(s.failures.isEmpty());
 }
 
 QTEST_MAIN(TestNotitaSlots)

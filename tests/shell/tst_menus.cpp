@@ -1,15 +1,15 @@
+#include "Controls.h"
 #include "TestSeams.h"
+#include "TestStore.h"
 #include "listings/NotesPanel.h"
 #include "listings/frmBuscar.h"
 #include "listings/frmSeleccion.h"
 #include "notitas/NotitaSlots.h"
+#include "shell/Session.h"
 #include "shell/frmCalendar.h"
-#include "store/CalendarStore.h"
-#include "store/DatePattern.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // Every menu item of the main window reaches the command it names.
@@ -27,36 +27,39 @@ private slots:
     void notitaItems();
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    QAction* item(const QString& name) const
+    {
+        return child<QAction>(window_, name.toUtf8().constData());
+    }
+
+    std::unique_ptr<TestStore> store_;
     std::unique_ptr<TestSeams> doubles_;
-    std::unique_ptr<frmCalendar> window_;
+    std::unique_ptr<Session> session_;
+    frmCalendar* window_ = nullptr;
 };
 
 void TestMenus::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    Database::create(CalendarStore::pathIn(dir_->path()));
+    store_ = std::make_unique<TestStore>();
+    store_->addNote(QDate(1997, 3, 20), QStringLiteral("en marzo"));
+    store_->addNote(QDate(1997, 6, 2), QStringLiteral("en junio"));
     doubles_ = std::make_unique<TestSeams>(); // 5 March 1997
-    window_ = std::make_unique<frmCalendar>(doubles_->seams(), dir_->path());
-    QVERIFY(window_->Form_Load());
-    window_->store()->dbCalendar->execute(
-        QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES "
-                       "(%1, 'en marzo', 0, 0, 5), (%2, 'en junio', 0, 0, 5)")
-            .arg(DatePattern::fromDate(QDate(1997, 3, 20)))
-            .arg(DatePattern::fromDate(QDate(1997, 6, 2))));
-    window_->store()->dbCalendar->noteWrite();
+    session_ = Session::start(doubles_->seams(), store_->folder());
+    QVERIFY(session_);
+    window_ = &session_->window();
 }
 
 void TestMenus::cleanup()
 {
-    window_.reset();
+    window_ = nullptr;
+    session_.reset();
     doubles_.reset();
-    dir_.reset();
+    store_.reset();
 }
 
 void TestMenus::listingsCoverTheShownMonthAndYear_data()
 {
-    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("printedLines");
     QTest::newRow("month on screen") << "mPantallaMes"
@@ -71,11 +74,11 @@ void TestMenus::listingsCoverTheShownMonthAndYear_data()
 
 void TestMenus::listingsCoverTheShownMonthAndYear()
 {
-    QFETCH(QString, item);
+    QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(int, printedLines);
-    window_->menuItem(item)->trigger();
-    QCOMPARE(window_->notesPanel()->caption->text(), caption);
+    item(name)->trigger();
+    QCOMPARE(child<QLabel>(window_->notesPanel(), "caption")->text(), caption);
     QCOMPARE(window_->outerWidth(), frmCalendar::kWideWidth);
     QCOMPARE(doubles_->printer.lines.size(), printedLines);
     if (printedLines > 0)
@@ -85,31 +88,32 @@ void TestMenus::listingsCoverTheShownMonthAndYear()
 void TestMenus::dialogsOpenOnFirstUse()
 {
     QVERIFY(!window_->seleccion());
-    window_->menuItem(QStringLiteral("mSelección"))->trigger();
+    item(QStringLiteral("mSelección"))->trigger();
     QVERIFY(window_->seleccion() && window_->seleccion()->isVisible());
 
     QVERIFY(!window_->buscar());
-    window_->menuItem(QStringLiteral("mBucar"))->trigger();
+    item(QStringLiteral("mBucar"))->trigger();
     QVERIFY(window_->buscar() && window_->buscar()->isVisible());
 }
 
 void TestMenus::bothHelpItemsOpenTheHelp()
 {
-    window_->menuItem(QStringLiteral("mInstrucciones"))->trigger();
-    window_->menuItem(QStringLiteral("mAcerca"))->trigger();
+    item(QStringLiteral("mInstrucciones"))->trigger();
+    item(QStringLiteral("mAcerca"))->trigger();
     QCOMPARE(doubles_->help.requested,
              QStringList({QStringLiteral("Tarvelo.HLP"), QStringLiteral("Tarvelo.HLP")}));
 }
 
 void TestMenus::notitaItems()
 {
-    QAction* add = window_->menuItem(QStringLiteral("mAnyadirNotita"));
-    QAction* hide = window_->menuItem(QStringLiteral("mCerrarNotitas"));
-    QAction* show = window_->menuItem(QStringLiteral("mAbrirNotitas"));
+    QAction* add = item(QStringLiteral("mAnyadirNotita"));
+    QAction* hide = item(QStringLiteral("mCerrarNotitas"));
+    QAction* show = item(QStringLiteral("mAbrirNotitas"));
     QVERIFY(!hide->isEnabled()); // no notita yet
 
     add->trigger(); // the question is answered "Aceptar" by the test's boxes
     QCOMPARE(window_->notitas()->ContarNotitas(), 1);
+    QCOMPARE(store_->notitaCount(), 1);
     QVERIFY(hide->isEnabled());
 
     hide->trigger();

@@ -1,16 +1,21 @@
+#include "Controls.h"
 #include "TestSeams.h"
-#include "listings/NotesPanel.h"
+#include "TestStore.h"
+#include "month/DayButton.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
-#include "shell/StoreFailure.h"
+#include "notitas/NotitaSlots.h"
+#include "notitas/frmNota.h"
+#include "shell/Session.h"
 #include "shell/TarveloApplication.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/StoreGuard.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -32,21 +37,13 @@ private slots:
 
 namespace {
 
-QString noteOf(const QString& folder, const QDate& day)
-{
-    auto store = CalendarStore::open(folder);
-    TableCursor& days = store->rsCalendar;
-    days.seek(DatePattern::fromDate(day));
-    return days.noMatch() ? QStringLiteral("<sin fila>")
-                          : days.value(QStringLiteral("nota")).toString();
-}
-
 // Presses day `day` of the shown month (March 1997, whose 1st is a Saturday) and saves `note`.
 void saveDay(frmCalendar& window, int day, const QString& note)
 {
-    window.dayEditor()->SScmdDia_Click(5 + day - 1);
-    window.dayEditor()->txtNota1->setPlainText(note);
-    window.dayEditor()->SSCmdAplicar_Click();
+    const QByteArray button = "SScmdDia_" + QByteArray::number(5 + day - 1);
+    child<DayButton>(window.monthView(), button.constData())->click();
+    child<QPlainTextEdit>(window.dayEditor(), "txtNota1")->setPlainText(note);
+    child<QPushButton>(window.dayEditor(), "SScmdAplicar")->click();
 }
 
 } // namespace
@@ -55,39 +52,59 @@ void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved_data()
 {
     QTest::addColumn<QString>("pragma");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("inNotita"); // else "Aplicar" on another day
+    QTest::addColumn<QString>("unsaved");
     // The store stops taking writes the way a file made read-only under the program would.
-    QTest::newRow("store turned read-only")
-        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly");
+    QTest::newRow("store turned read-only, then Aplicar on another day")
+        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly") << false
+        << QStringLiteral("el día 06/03/1997");
+    QTest::newRow("store turned read-only, then typing into a notita")
+        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly") << true
+        << QStringLiteral("el texto de la notita");
 }
 
 void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved()
 {
     QFETCH(QString, pragma);
     QFETCH(QString, expected);
+    QFETCH(bool, inNotita);
+    QFETCH(QString, unsaved);
 
-    QTemporaryDir dir;
-    Database::create(CalendarStore::pathIn(dir.path()));
+    TestStore store;
+    const qint64 notita = store.addNotita(QStringLiteral("notita guardada"), 150, 450);
     TestSeams doubles;
-    StoreFailure::setMessageBoxes(&doubles.boxes);
     {
-        frmCalendar window(doubles.seams(), dir.path());
-        QVERIFY(window.Form_Load());
+        const std::unique_ptr<Session> session = Session::start(doubles.seams(), store.folder());
+        QVERIFY(session);
+        frmCalendar& window = session->window();
         saveDay(window, 5, QStringLiteral("guardada antes"));
+        QCOMPARE(store.storedNote(QDate(1997, 3, 5)), QStringLiteral("guardada antes"));
 
+        // The timers go with the session, so that none is left to fire in a later test.
         QTimer::singleShot(0, &window, [&] {
-            window.store()->dbCalendar->execute(pragma);
-            saveDay(window, 6, QStringLiteral("no llega a guardarse"));
+            session->store().database().execute(pragma);
+            if (inNotita) {
+                QTest::keyClicks(child<QPlainTextEdit>(window.notitas()->window(1), "txtNota"),
+                                 QStringLiteral(" y mas"));
+            } else {
+                saveDay(window, 6, QStringLiteral("no llega a guardarse"));
+            }
         });
-        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
-        QCOMPARE(QCoreApplication::exec(), StoreFailure::kExitCode);
+        QTimer::singleShot(5000, &window, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), Session::kStoreFailureExit);
+        QVERIFY(session->guard().failed());
     }
-    StoreFailure::setMessageBoxes(nullptr);
 
     QCOMPARE(doubles.boxes.calls().size(), 1);
-    QVERIFY2(doubles.boxes.calls().first().prompt.contains(expected, Qt::CaseInsensitive),
-             qPrintable(doubles.boxes.calls().first().prompt));
-    QCOMPARE(noteOf(dir.path(), QDate(1997, 3, 5)), QStringLiteral("guardada antes"));
-    QCOMPARE(noteOf(dir.path(), QDate(1997, 3, 6)), QStringLiteral("<sin fila>"));
+    const FakeMessageBoxes::Call& call = doubles.boxes.calls().first();
+    QVERIFY2(call.prompt.contains(expected, Qt::CaseInsensitive), qPrintable(call.prompt));
+    QVERIFY2(call.prompt.contains(QStringLiteral("No se ha podido guardar %1.").arg(unsaved)),
+             qPrintable(call.prompt));
+    QCOMPARE(call.style & 0x70, int(MessageBoxes::Critical));
+    QCOMPARE(store.storedNote(QDate(1997, 3, 5)), QStringLiteral("guardada antes"));
+    QCOMPARE(store.storedNote(QDate(1997, 3, 6)), QStringLiteral("<no row>"));
+    QCOMPARE(store.notitaRow(notita),
+             TestStore::notitaLine(notita, QStringLiteral("notita guardada"), 150, 450));
 }
 
 void TestRobustness::readOnlyStoreIsRefusedAtStart()
@@ -99,8 +116,8 @@ void TestRobustness::readOnlyStoreIsRefusedAtStart()
     Database::create(path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     TestSeams doubles;
-    frmCalendar window(doubles.seams(), dir.path());
-    QVERIFY(!window.Form_Load());
+    const std::unique_ptr<Session> session = Session::start(doubles.seams(), dir.path());
+    QVERIFY(!session);
     QVERIFY(doubles.boxes.calls().first().prompt.contains(QStringLiteral("solo lectura")));
 }
 

@@ -1,15 +1,22 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
 #include "TestSeams.h"
+#include "TestStore.h"
 #include "month/MonthView.h"
+#include "shell/Session.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -26,6 +33,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+bool anyWindowShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); });
 }
 
 } // namespace
@@ -67,16 +80,16 @@ void TestStartup::refusesUnusableStore()
         writeFile(path, contents);
 
     Doubles d;
-    frmCalendar window(d.seams(), dir.path());
-    QVERIFY(!window.Form_Load());
+    const std::unique_ptr<Session> session = Session::start(d.seams(), dir.path());
+    // No session: neither a store nor a window is left behind.
+    QVERIFY(!session);
 
     QCOMPARE(d.boxes.calls().size(), 1);
     const auto& call = d.boxes.calls().first();
     QVERIFY2(call.prompt.contains(expected), qPrintable(call.prompt));
     QVERIFY2(call.prompt.contains(QStringLiteral("calendar.mdb")), qPrintable(call.prompt));
     QCOMPARE(call.style & 0x70, int(MessageBoxes::Critical));
-    QVERIFY(!window.isVisible());
-    QVERIFY(window.store() == nullptr);
+    QVERIFY(!anyWindowShown());
 
     if (contents.isEmpty()) {
         QVERIFY(!QFile::exists(path));
@@ -88,69 +101,64 @@ void TestStartup::refusesUnusableStore()
 
 void TestStartup::setsTodayAsReferenceDay()
 {
-    QTemporaryDir dir;
-    Database::create(CalendarStore::pathIn(dir.path()));
+    TestStore store;
     Doubles d;
     d.clock.set(QDateTime(QDate(2031, 7, 9), QTime(23, 59, 30)));
-    frmCalendar window(d.seams(), dir.path());
-    QVERIFY(window.Form_Load());
+    const std::unique_ptr<Session> session = Session::start(d.seams(), store.folder());
+    QVERIFY(session);
     QVERIFY(d.boxes.calls().isEmpty());
-    QCOMPARE(window.monthView()->FechaActual, QStringLiteral("09/07/2031"));
-    QCOMPARE(window.monthView()->dFechaActual, DatePattern::fromDate(QDate(2031, 7, 9)));
-    QCOMPARE(window.outerWidth(), 3555);
+    const QDate reference = session->window().monthView()->dFechaActual();
+    QCOMPARE(reference.toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("09/07/2031"));
+    QCOMPARE(DatePattern::fromDate(reference), DatePattern::fromDate(QDate(2031, 7, 9)));
+    QCOMPARE(session->window().outerWidth(), 3555);
 }
 
 void TestStartup::prunesEmptyLatestDays()
 {
-    QTemporaryDir dir;
-    const QString path = CalendarStore::pathIn(dir.path());
-    Database::create(path);
-    {
-        const auto db = Database::open(path);
-        Statement insert = db->prepare(QStringLiteral(
-            "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (?1, ?2, 0, 0, 5)"));
-        for (int i = 0; i < 100; ++i) {
-            insert.bind(1, DatePattern::fromDate(QDate(2020, 1, 1).addDays(i)));
-            // Every fifth day carries nothing; the rest have a note.
-            insert.bind(2, i % 5 == 0 ? QString() : QStringLiteral("nota %1").arg(i));
-            insert.execute();
-            insert.reset();
-        }
+    TestStore store;
+    std::vector<std::pair<QDate, TestDayRow>> rows;
+    for (int i = 0; i < 100; ++i) {
+        // Every fifth day carries nothing; the rest have a note.
+        rows.emplace_back(
+            QDate(2020, 1, 1).addDays(i),
+            TestDayRow{.nota = i % 5 == 0 ? QString() : QStringLiteral("nota %1").arg(i)});
     }
-    Doubles d;
-    frmCalendar window(d.seams(), dir.path());
-    QVERIFY(window.Form_Load());
+    store.addDays(rows);
 
-    Listing all = Listing::run(*window.store()->dbCalendar,
-                               QStringLiteral("SELECT fecha FROM calendar ORDER BY fecha"));
+    Doubles d;
+    const std::unique_ptr<Session> session = Session::start(d.seams(), store.folder());
+    QVERIFY(session);
+
     // 20 empty days, 8 of them among the first 40: only the 12 among the latest 60 go.
-    QCOMPARE(all.recordCount(), 88);
-    Listing kept = Listing::run(*window.store()->dbCalendar,
-                                QStringLiteral("SELECT fecha FROM calendar WHERE len(nota) = 0"));
-    QCOMPARE(kept.recordCount(), 8);
+    QCOMPARE(store.dayCount(), 88);
+    int kept = 0;
+    for (const auto& [date, row] : rows) {
+        const QVariantList stored = store.dayRow(date);
+        if (!stored.isEmpty() && stored[4].toString().isEmpty())
+            ++kept;
+    }
+    QCOMPARE(kept, 8);
 }
 
 void TestStartup::looksOnlyInItsOwnFolder()
 {
-    QTemporaryDir withStore;
+    TestStore withStore;
     QTemporaryDir without;
-    Database::create(CalendarStore::pathIn(withStore.path()));
     Doubles d;
-    frmCalendar window(d.seams(), without.path());
-    QVERIFY(!window.Form_Load());
+    const std::unique_ptr<Session> session = Session::start(d.seams(), without.path());
+    QVERIFY(!session);
     QVERIFY(d.boxes.calls().first().prompt.contains(QDir::toNativeSeparators(without.path())));
     QVERIFY(!QFile::exists(CalendarStore::pathIn(without.path())));
 }
 
 void TestStartup::salirEnds()
 {
-    QTemporaryDir dir;
-    Database::create(CalendarStore::pathIn(dir.path()));
+    TestStore store;
     Doubles d;
-    frmCalendar window(d.seams(), dir.path());
-    QVERIFY(window.Form_Load());
-    QSignalSpy ended(&window, &frmCalendar::ended);
-    window.mSalir_Click();
+    const std::unique_ptr<Session> session = Session::start(d.seams(), store.folder());
+    QVERIFY(session);
+    QSignalSpy ended(&session->window(), &frmCalendar::ended);
+    session->window().mSalir_Click();
     QCOMPARE(ended.size(), 1);
     QCOMPARE(ended.first().first().toInt(), 0);
 }

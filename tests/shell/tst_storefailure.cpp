@@ -1,7 +1,10 @@
 #include "FakeMessageBoxes.h"
-#include "shell/StoreFailure.h"
+#include "TestSeams.h"
+#include "TestStore.h"
+#include "shell/Session.h"
 #include "shell/TarveloApplication.h"
 #include "store/StoreError.h"
+#include "store/StoreGuard.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -13,28 +16,61 @@ class TestStoreFailure : public QObject
     Q_OBJECT
 
 private slots:
+    void failureInHandlerEndsProgram_data();
     void failureInHandlerEndsProgram();
 };
 
+void TestStoreFailure::failureInHandlerEndsProgram_data()
+{
+    QTest::addColumn<QString>("unsaved"); // what the handler was writing
+    QTest::addColumn<QString>("expected");
+
+    const QString cause = QStringLiteral("disk I/O error en calendar.mdb");
+    const QString ending =
+        QStringLiteral("\n\nTarvelo se cerrará. Lo guardado antes sigue guardado.");
+    QTest::newRow("nothing being written: the cause and the ending") << QString() << cause + ending;
+    QTest::newRow("a day being written: also what was not saved")
+        << QStringLiteral("el día 05/03/1997")
+        << cause + QStringLiteral("\n\nNo se ha podido guardar el día 05/03/1997.") + ending;
+}
+
 void TestStoreFailure::failureInHandlerEndsProgram()
 {
-    FakeMessageBoxes boxes;
-    StoreFailure::setMessageBoxes(&boxes);
+    QFETCH(QString, unsaved);
+    QFETCH(QString, expected);
+
+    TestStore store;
+    TestSeams doubles;
+    const std::unique_ptr<Session> session = Session::start(doubles.seams(), store.folder());
+    QVERIFY(session);
+    const StoreGuard& guard = session->guard();
+
+    // The timers go with the test, so that none is left to fire in a later one.
+    QObject scope;
     bool ranAfter = false;
-    QTimer::singleShot(
-        0, qApp, [] { throw StoreError(QStringLiteral("disk I/O error en calendar.mdb"), 10); });
-    QTimer::singleShot(5000, qApp, [&ranAfter] {
+    QTimer::singleShot(0, &scope, [&] {
+        guard.run([] { throw StoreError(QStringLiteral("disk I/O error en calendar.mdb"), 10); },
+                  unsaved);
+    });
+    QTimer::singleShot(5000, &scope, [&ranAfter] {
         ranAfter = true;
         QCoreApplication::exit(0);
     });
 
     const int code = QCoreApplication::exec();
-    QCOMPARE(code, StoreFailure::kExitCode);
+    QCOMPARE(code, Session::kStoreFailureExit);
+    QCOMPARE(code, 2);
     QVERIFY(!ranAfter);
-    QCOMPARE(boxes.calls().size(), 1);
-    QCOMPARE(boxes.calls().first().prompt, QStringLiteral("disk I/O error en calendar.mdb"));
-    QCOMPARE(boxes.calls().first().style & 0x70, int(MessageBoxes::Critical));
-    StoreFailure::setMessageBoxes(nullptr);
+    QVERIFY(guard.failed());
+    QCOMPARE(doubles.boxes.calls().size(), 1);
+    QCOMPARE(doubles.boxes.calls().first().prompt, expected);
+    QCOMPARE(doubles.boxes.calls().first().style & 0x70, int(MessageBoxes::Critical));
+
+    // The program is ending: no later command touches the store or tells the user again.
+    bool ranLater = false;
+    QVERIFY(!guard.run([&ranLater] { ranLater = true; }));
+    QVERIFY(!ranLater);
+    QCOMPARE(doubles.boxes.calls().size(), 1);
 }
 
 int main(int argc, char** argv)

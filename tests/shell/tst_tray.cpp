@@ -1,12 +1,12 @@
 #include "TestSeams.h"
+#include "TestStore.h"
+#include "shell/Session.h"
 #include "shell/TrayIcon.h"
 #include "shell/frmCalendar.h"
-#include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 
 #include <QAction>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // "Cerrar calendario" hides the main window; where the desktop has a tray, an icon there is the
@@ -24,26 +24,32 @@ private slots:
 
 namespace {
 
+// A session started and its main window shown, as the program starts; the store is seeded
+// before start().
 struct Started
 {
-    Started(bool tray)
+    bool start(bool tray)
     {
-        Database::create(CalendarStore::pathIn(dir.path()));
-        window = std::make_unique<frmCalendar>(doubles.seams(), dir.path());
+        session = Session::start(doubles.seams(), store.folder());
+        if (!session)
+            return false;
+        window = &session->window();
         window->setTrayAvailable(tray);
-        window->Form_Load();
         window->show();
+        return true;
     }
-    QTemporaryDir dir;
+    TestStore store;
     TestSeams doubles;
-    std::unique_ptr<frmCalendar> window;
+    std::unique_ptr<Session> session;
+    frmCalendar* window = nullptr;
 };
 
 } // namespace
 
 void TestTray::hiddenWindowComesBackFromTray()
 {
-    Started s(true);
+    Started s;
+    QVERIFY(s.start(true));
     s.window->mCerrarCalendario_Click();
     QVERIFY(!s.window->isVisible());
     QVERIFY(s.window->trayIcon()->isShown());
@@ -55,16 +61,18 @@ void TestTray::hiddenWindowComesBackFromTray()
 
 void TestTray::salirFromTrayEndsProgram()
 {
-    Started s(true);
+    Started s;
+    QVERIFY(s.start(true));
     s.window->mCerrarCalendario_Click();
-    QSignalSpy ended(s.window.get(), &frmCalendar::ended);
+    QSignalSpy ended(s.window, &frmCalendar::ended);
     s.window->trayIcon()->salir()->trigger();
     QCOMPARE(ended.size(), 1);
 }
 
 void TestTray::withoutTrayOnlyHides()
 {
-    Started s(false);
+    Started s;
+    QVERIFY(s.start(false));
     s.window->mCerrarCalendario_Click();
     QVERIFY(!s.window->isVisible());
     QVERIFY(!s.window->trayIcon()->isShown());
@@ -72,14 +80,12 @@ void TestTray::withoutTrayOnlyHides()
 
 void TestTray::alarmRingsWhileHidden()
 {
-    Started s(false);
+    Started s;
+    s.store.addDay(QDate(1997, 3, 5), TestDayRow{.nota = QStringLiteral("dentista"),
+                                                 .alarma = 1,
+                                                 .hora = DatePattern::fromTime(9, 5)});
+    QVERIFY(s.start(false));
     s.doubles.clock.set(QDateTime(QDate(1997, 3, 5), QTime(9, 5, 30)));
-    s.window->store()->dbCalendar->execute(
-        QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
-                       "VALUES (%1, 'dentista', 0, 1, %2, 5)")
-            .arg(DatePattern::fromDate(QDate(1997, 3, 5)))
-            .arg(DatePattern::fromTime(9, 5)));
-    s.window->store()->dbCalendar->noteWrite();
     s.window->mCerrarCalendario_Click();
     QVERIFY(!s.window->isVisible());
 
