@@ -31,7 +31,23 @@ int ListingModel::columnCount(const QModelIndex& parent) const
 
 QVariant ListingModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return {};
+    if (role == Qt::AccessibleTextRole) {
+        // Read aloud, a row says its whole date and its note.
+        const QDate date = listing_.dateAt(index.row());
+        if (index.column() == 0) {
+            return date.isValid()
+                       ? QVariant(DatePattern::weekdayName(date.dayOfWeek() % 7 + 1) +
+                                  QLatin1Char(' ') + QString::number(date.day()) +
+                                  QStringLiteral(" de ") + DatePattern::monthName(date.month()) +
+                                  QStringLiteral(" de ") + QString::number(date.year()))
+                       : QVariant();
+        }
+        const QString note = data(index, Qt::DisplayRole).toString();
+        return note.isEmpty() ? QStringLiteral("sin nota") : note;
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (index.column() == 0) {
         const QDate date = listing_.dateAt(index.row());

@@ -37,6 +37,7 @@ NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* p
     model_ = new ListingModel(store_.listing(), store_.days(), this);
     table_ = new NotesGrid(this);
     table_->setObjectName(QStringLiteral("table"));
+    table_->setAccessibleName(QStringLiteral("Lista de notas"));
     table_->setModel(model_);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);

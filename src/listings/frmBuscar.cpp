@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextCursor>
 
 namespace {
@@ -90,6 +91,15 @@ frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* paren
     setTabOrder(SSOptionAtras_, SSOptionDelante);
     setTabOrder(SSOptionDelante, txtHallado_);
     setTabOrder(txtHallado_, SSCheckMm_);
+
+    // Escape closes the window as "&Cancelar" does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &frmBuscar::cmdCancelar_Click);
+    txtBuscar_->setAccessibleName(QStringLiteral("Texto que se busca"));
+    SSCheckMm_->setAccessibleDescription(
+        QStringLiteral("Distingue mayúsculas de minúsculas al buscar"));
+    SSFrameHallado_->setAccessibleName(QStringLiteral("Día hallado"));
+    txtHallado_->setAccessibleName(QStringLiteral("Nota hallada"));
 
     connect(cmdComenzar, &QPushButton::clicked, this, &frmBuscar::cmdComenzar_Click);
     connect(cmdSiguiente, &QPushButton::clicked, this, &frmBuscar::cmdSiguiente_Click);

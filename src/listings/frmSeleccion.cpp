@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstddef>
@@ -116,6 +117,16 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& print
                               CheckFestivo_, CheckLaboral_, Command3};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+
+    // Escape closes the window as "&Cerrar" does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &frmSeleccion::Command1_Click);
+    MaskDesde_->setAccessibleName(QStringLiteral("Desde"));
+    MaskDesde_->setAccessibleDescription(QStringLiteral("Primer día, dd/mm/aaaa"));
+    MaskHasta_->setAccessibleName(QStringLiteral("Hasta"));
+    MaskHasta_->setAccessibleDescription(QStringLiteral("Último día, dd/mm/aaaa"));
+    txtNota_->setAccessibleName(QStringLiteral("Palabra en nota"));
+    Command3->setAccessibleDescription(QStringLiteral("Elige los días con cualquier nota"));
 
     connect(cmdPantalla, &QPushButton::clicked, this, &frmSeleccion::cmdPantalla_Click);
     connect(Command2, &QPushButton::clicked, this, &frmSeleccion::Command2_Click);

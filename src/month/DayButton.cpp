@@ -4,6 +4,7 @@
 #include "platform/Fonts.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
 
@@ -41,6 +42,35 @@ void DayButton::setFontSizeAndWeight(qreal points, bool bold)
     f.setPointSizeF(points);
     f.setBold(bold);
     setFont(f);
+}
+
+void DayButton::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit stepRequested(-1);
+        return;
+    case Qt::Key_Right:
+        emit stepRequested(1);
+        return;
+    case Qt::Key_Up:
+        emit stepRequested(-7);
+        return;
+    case Qt::Key_Down:
+        emit stepRequested(7);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter opens the day as space does.
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            animateClick();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 QSize DayButton::sizeHint() const

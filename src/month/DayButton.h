@@ -26,8 +26,13 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // An arrow key asks for the day this many days away (-1, +1, -7, +7).
+    void stepRequested(int days);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int index_;

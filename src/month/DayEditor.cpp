@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -136,6 +137,9 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
 
     txtNota1_ = placeOnClient(new NoteBox(Day::kMaxNote, this), "txtNota1", 0, 4260, 3435, 1095);
     txtNota1_->setToolTip(QStringLiteral("Aqui puede escribir su nota del dia"));
+    // Tab goes on to the next control, as in every other box of the editor; a tab character
+    // in a note is pasted, not typed.
+    txtNota1_->setTabChangesFocus(true);
 
     auto* SScmdAplicar = placeOnClient(new QPushButton(QStringLiteral("Aplicar"), this),
                                        "SScmdAplicar", 60, 5400, 855, 375);
@@ -143,6 +147,37 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
     auto* SScmdCerrar = placeOnClient(new QPushButton(QStringLiteral("Cerrar"), this),
                                       "SScmdCerrar", 2580, 5400, 855, 375);
     SScmdCerrar->setToolTip(QStringLiteral("Cierra sin guardar modificaciones"));
+
+    // The editor from the keyboard: the note first, then the marks, the alarm, and the buttons.
+    QWidget* const order[] = {txtNota1_,
+                              SSCheckFestivo_,
+                              colourOptions_[0].second,
+                              colourOptions_[1].second,
+                              colourOptions_[2].second,
+                              colourOptions_[3].second,
+                              ssCheckAlarma_,
+                              txtHora_,
+                              txtMinuto_,
+                              SScmdAplicar,
+                              SScmdCerrar};
+    for (std::size_t k = 0; k + 1 < std::size(order); ++k)
+        setTabOrder(order[k], order[k + 1]);
+    // Escape closes the editor as "Cerrar" does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &DayEditor::SScmdCerrar_Click);
+
+    SSCheckFestivo_->setAccessibleName(QStringLiteral("Festivo"));
+    ssCheckAlarma_->setAccessibleName(QStringLiteral("Alarma"));
+    txtHora_->setAccessibleName(QStringLiteral("Hora de la alarma"));
+    txtMinuto_->setAccessibleName(QStringLiteral("Minuto de la alarma"));
+    VScrollHora_->setAccessibleName(QStringLiteral("Cambiar la hora de la alarma"));
+    VScrollMinuto_->setAccessibleName(QStringLiteral("Cambiar el minuto de la alarma"));
+    Image1_->setAccessibleName(QStringLiteral("Campana de la alarma"));
+    lblFecha_->setAccessibleDescription(QStringLiteral("El día abierto"));
+    txtNota1_->setAccessibleName(QStringLiteral("Nota del día"));
+    FrameColores->setAccessibleName(QStringLiteral("Color del día"));
+    FrameAlarma->setAccessibleName(QStringLiteral("Alarma del día"));
 
     connect(SScmdAplicar, &QPushButton::clicked, this, &DayEditor::SSCmdAplicar_Click);
     connect(SScmdCerrar, &QPushButton::clicked, this, &DayEditor::SScmdCerrar_Click);
@@ -168,6 +203,14 @@ bool DayEditor::eventFilter(QObject* watched, QEvent* event)
             txtMinuto_LostFocus();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void DayEditor::setWindowHeight(int twips)
+{
+    windowHeight_ = twips;
+    // Out of sight while closed: not even the top edge of a frame shows under the month, and
+    // the keyboard does not wander into it.
+    setVisible(isOpen());
 }
 
 void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)

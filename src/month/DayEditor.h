@@ -33,7 +33,7 @@ public:
               const StoreGuard& guard, QWidget* parent = nullptr);
 
     // The main window's outer height in twips: the editor is open exactly at kOpenHeight.
-    void setWindowHeight(int twips) { windowHeight_ = twips; }
+    void setWindowHeight(int twips);
     bool isOpen() const { return windowHeight_ == kOpenHeight; }
     void setImageHeight(int twips);
 

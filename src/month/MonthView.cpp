@@ -37,9 +37,42 @@ QPushButton* moveButton(QWidget* parent, const char* name, const QString& captio
 {
     auto* button = Controls::place(new QPushButton(caption, parent), name, left, 0, 375, 375);
     button->setToolTip(tip);
+    // "<<" says nothing aloud: the button is named by what it does.
+    button->setAccessibleName(tip);
     button->setFont(Fonts::sansSerif(8.25, true));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+// What a day button says to a screen reader: the full date, then what its picture and colour
+// show. A long note is cut: the name is read aloud at every move.
+QString spokenDay(const QDate& date, const Day* stored, bool today)
+{
+    constexpr int kSpokenNote = 160;
+    QString text = DatePattern::weekdayName(date.dayOfWeek() % 7 + 1) + QLatin1Char(' ') +
+                   QString::number(date.day()) + QStringLiteral(" de ") +
+                   DatePattern::monthName(date.month()) + QStringLiteral(" de ") +
+                   QString::number(date.year());
+    if (today)
+        text += QStringLiteral(", hoy");
+    if (!stored)
+        return text;
+    if (stored->holiday)
+        text += QStringLiteral(", festivo");
+    if (stored->colour && *stored->colour != DayColours::kNeutral)
+        text += QStringLiteral(", color ") + DayColours::name(*stored->colour).toLower();
+    if (stored->alarmOn) {
+        text += stored->alarmTime ? QStringLiteral(", alarma a las ") +
+                                        stored->alarmTime->toString(QStringLiteral("HH:mm"))
+                                  : QStringLiteral(", alarma");
+    }
+    if (!stored->note.isEmpty()) {
+        QString note = stored->note.simplified();
+        if (note.size() > kSpokenNote)
+            note = note.left(kSpokenNote) + QStringLiteral("…");
+        text += QStringLiteral(", con nota: ") + note;
+    }
+    return text;
 }
 
 QString monthAndYear(const QDate& day, const char* monthPattern)
@@ -80,6 +113,7 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
 
     panel_ = Controls::place(new MonthPanel(this), "SSPanel1", 0, 360, 3460, 3015);
     panel_->setToolTip(QStringLiteral("Pulsando aqui añade una notita"));
+    panel_->setAccessibleName(QStringLiteral("Días del mes"));
     connect(panel_, &MonthPanel::clicked, this, &MonthView::panelClicked);
 
     // The weekday headers, Monday ("Label4") to Sunday ("Label5").
@@ -104,6 +138,7 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
         button->setGeometry(Twips::rect(60 + 480 * column, 420 + 420 * row, 495, 435));
         button->setBackColor(column == 6 ? kRed : DayButton::buttonFace());
         connect(button, &DayButton::clicked, this, [this, i] { dayButton_Click(i); });
+        connect(button, &DayButton::stepRequested, this, [this, i](int by) { step(i, by); });
         buttons_[std::size_t(i)] = button;
     }
 }
@@ -113,6 +148,14 @@ void MonthView::dayButton_Click(int index)
     // A blank button before the month's first day does nothing.
     if (const std::optional<QDate> day = shownDays_[std::size_t(index)])
         emit dayClicked(*day, buttons_[std::size_t(index)]->backColor() == kRed);
+}
+
+void MonthView::step(int from, int days)
+{
+    // The arrows move within the month shown: past its first or last day they stay.
+    const int to = from + days;
+    if (to >= 0 && to < kButtons && shownDays_[std::size_t(to)])
+        buttons_[std::size_t(to)]->setFocus(Qt::OtherFocusReason);
 }
 
 void MonthView::setPanelHeight(int twips)
@@ -144,6 +187,9 @@ void MonthView::MostrarMes()
             if (i >= 28)
                 buttons_[std::size_t(i)]->hide();
             buttons_[std::size_t(i)]->setPicture(DayMarkPictures::neutralPicture());
+            // A button without a day is no stop for the keyboard and says nothing.
+            buttons_[std::size_t(i)]->setFocusPolicy(Qt::NoFocus);
+            buttons_[std::size_t(i)]->setAccessibleName(QString());
         }
         emit windowHeightRequested(kFiveRowWindow);
         setPanelHeight(kFiveRowPanel);
@@ -151,7 +197,8 @@ void MonthView::MostrarMes()
         // The days with rows, read at once; a day without one keeps the neutral picture.
         const std::vector<Day> stored = days_.between(first, last);
         auto next = stored.begin();
-        const int today = clock_.now().date().day();
+        const QDate todaysDate = clock_.now().date();
+        const int today = todaysDate.day();
         const int start = first.dayOfWeek() - 1; // Monday first
         for (QDate day = first; day <= last; day = day.addDays(1)) {
             const int i = start + day.day() - 1;
@@ -162,11 +209,14 @@ void MonthView::MostrarMes()
             button->setText(QString::number(day.day()));
             while (next != stored.end() && next->date < day)
                 ++next;
-            if (next != stored.end() && next->date == day) {
-                if (next->holiday)
+            const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            if (dayStored) {
+                if (dayStored->holiday)
                     button->setBackColor(kRed);
-                button->setPicture(DayMarkPictures::pictureFor(*next));
+                button->setPicture(DayMarkPictures::pictureFor(*dayStored));
             }
+            button->setFocusPolicy(Qt::StrongFocus);
+            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
             // Today's day number is bold in every month shown.
             if (day.day() == today) {
                 button->setFontSizeAndWeight(11.5, true);

@@ -57,6 +57,7 @@ private:
     void move(int months, int years);
     void setPanelHeight(int twips);
     void dayButton_Click(int index);
+    void step(int from, int days);
 
     DayBook& days_;
     SearchPoint& point_;

@@ -11,14 +11,27 @@
 
 namespace {
 
-// New notitas step down and to the right by a caption's height, so that none hides another.
-constexpr int kCascadeStepTwips = 360;
+// The gap left between the calendar and a notita, and between two notitas.
+constexpr int kGap = 8;
+
+bool isFree(const QRect& place, const QRect& screen, const QRect& calendar,
+            const QList<QRect>& taken)
+{
+    if (!screen.contains(place) || place.intersects(calendar))
+        return false;
+    for (const QRect& other : taken) {
+        if (place.intersects(other.adjusted(-kGap / 2, -kGap / 2, kGap / 2, kGap / 2)))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
 NotitaSlots::NotitaSlots(NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
-                         QObject* parent)
-    : QObject(parent), notitas_(notitas), boxes_(boxes), guard_(guard)
+                         std::function<QRect()> calendarArea, QObject* parent)
+    : QObject(parent), notitas_(notitas), boxes_(boxes), guard_(guard),
+      calendarArea_(std::move(calendarArea))
 {
 }
 
@@ -124,12 +137,60 @@ void NotitaSlots::rebindLastToWindow10()
     tenth->show();
 }
 
+QPoint NotitaSlots::freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
+                                    const QList<QRect>& taken)
+{
+    const int stepX = size.width() + kGap;
+    const int stepY = size.height() + kGap;
+    // Rows from the calendar's top down, then from the screen's top down to it.
+    QList<int> rows;
+    for (int y = std::max(calendar.top(), screen.top()); y + size.height() <= screen.bottom() + 1;
+         y += stepY)
+        rows << y;
+    for (int y = screen.top(); y < calendar.top() && y + size.height() <= screen.bottom() + 1;
+         y += stepY)
+        rows << y;
+    // Columns to the right of the calendar, then to its left, nearest first.
+    QList<int> columns;
+    for (int x = calendar.right() + 1 + kGap; x + size.width() <= screen.right() + 1; x += stepX)
+        columns << x;
+    for (int x = calendar.left() - kGap - size.width(); x >= screen.left(); x -= stepX)
+        columns << x;
+    for (const int x : columns) {
+        for (const int y : rows) {
+            const QRect place(QPoint(x, y), size);
+            if (isFree(place, screen, calendar, taken))
+                return place.topLeft();
+        }
+    }
+    // Below the calendar, left to right.
+    for (int y = calendar.bottom() + 1 + kGap; y + size.height() <= screen.bottom() + 1;
+         y += stepY) {
+        for (int x = screen.left(); x + size.width() <= screen.right() + 1; x += stepX) {
+            const QRect place(QPoint(x, y), size);
+            if (isFree(place, screen, calendar, taken))
+                return place.topLeft();
+        }
+    }
+    // Every place is taken: beside the calendar all the same, on the screen where it fits.
+    if (!columns.isEmpty())
+        return QPoint(columns.first(), rows.value(0, screen.top()));
+    return QPoint(std::max(screen.left(), calendar.right() + 1 + kGap), screen.top());
+}
+
 QPoint NotitaSlots::placeForNew(const frmNota& notita) const
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QPoint corner = screen ? screen->availableGeometry().topLeft() : QPoint();
-    const int step = Twips::toPixels(kCascadeStepTwips) * (notita.slot() - 1);
-    return corner + QPoint(step, step);
+    const QRect calendar = calendarArea_ ? calendarArea_() : QRect();
+    const QScreen* screen = QGuiApplication::screenAt(calendar.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    QList<QRect> taken;
+    for (const std::unique_ptr<frmNota>& other : windows_) {
+        if (other && other.get() != &notita && other->isVisible())
+            taken << other->frameGeometry();
+    }
+    return freePlaceBeside(calendar, notita.outerSize(), area, taken);
 }
 
 void NotitaSlots::SSPanel1_Click()

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,8 +22,10 @@ class NotitaSlots : public QObject
 public:
     static constexpr int kSlots = 10;
 
+    // calendarArea: where the main window stands on the desktop (frame included); a new
+    // notita is placed beside it, never over it.
     NotitaSlots(NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
-                QObject* parent = nullptr);
+                std::function<QRect()> calendarArea = {}, QObject* parent = nullptr);
     // Deletes the windows without a save: hideAll(), run before, saves the last edit.
     ~NotitaSlots() override;
 
@@ -56,8 +60,17 @@ private:
     frmNota* firstUnbound();
     QPoint placeForNew(const frmNota& notita) const;
 
+public:
+    // Where a window of outer size `size` goes: the first free place beside `calendar` (to
+    // its right, then to its left, then below it) inside `screen`, clear of `taken`; beside
+    // the calendar on its right, clear of the calendar, when every place is taken.
+    static QPoint freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
+                                  const QList<QRect>& taken);
+
+private:
     NotitaBook& notitas_;
     MessageBoxes& boxes_;
     const StoreGuard& guard_;
+    std::function<QRect()> calendarArea_;
     std::array<std::unique_ptr<frmNota>, kSlots> windows_;
 };

@@ -85,6 +85,8 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
 
     txtNota_ = new QPlainTextEdit(this);
     txtNota_->setObjectName(QStringLiteral("txtNota"));
+    // Its value, read aloud, is the notita's text.
+    txtNota_->setAccessibleName(QStringLiteral("Notita %1").arg(slot_));
     txtNota_->setFont(Fonts::sansSerif(8.25, true));
     QPalette palette = txtNota_->palette();
     palette.setColor(QPalette::Base, QColor(255, 255, 0));
@@ -238,13 +240,16 @@ double frmNota::Left() const
     return Twips::fromPixels(frameGeometry().left());
 }
 
+QSize frmNota::outerSize() const
+{
+    const QSize outer = frameGeometry().size();
+    return outer == size() ? outer + kFrameAllowance : outer;
+}
+
 void frmNota::restorePlace(double top, double left)
 {
     // A window's position counts its frame, as the stored places do.
-    QSize outer = frameGeometry().size();
-    if (outer == size())
-        outer += kFrameAllowance;
-    const QRect stored(QPoint(pixelsOf(left), pixelsOf(top)), outer);
+    const QRect stored(QPoint(pixelsOf(left), pixelsOf(top)), outerSize());
     move(reachablePlace(stored));
     storedPlace_ = QPointF(left, top);
     placedAt_ = frameGeometry().topLeft();

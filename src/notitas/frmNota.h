@@ -58,6 +58,9 @@ public:
     // True while the saves write back the place as the store holds it (which may lie off every
     // screen now), until the user moves the window.
     bool keepsStoredPlace() const { return storedPlace_.has_value(); }
+    // The window's size with its frame; before the window manager has framed it, an allowance
+    // for a frame and caption.
+    QSize outerSize() const;
 
 signals:
     // A delete left no notita in the store: there is nothing left to hide.

@@ -1,5 +1,7 @@
 #include "shell/TarveloApplication.h"
 
+#include "platform/MnemonicStyle.h"
+
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -9,6 +11,7 @@ TarveloApplication::TarveloApplication(int& argc, char** argv) : QApplication(ar
     setApplicationName(QStringLiteral("Tarvelo"));
     setOrganizationName(QStringLiteral("Tarvelo"));
     setQuitOnLastWindowClosed(false); // the main window may be hidden while notitas live
+    setStyle(new MnemonicStyle);
     installSpanish(*this);
 }
 

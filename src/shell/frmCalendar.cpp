@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Fonts.h"
 #include "platform/HelpViewer.h"
+#include "platform/MnemonicStyle.h"
 #include "platform/Twips.h"
 #include "shell/ClipboardCommands.h"
 #include "shell/TrayIcon.h"
@@ -18,10 +19,12 @@
 #include "store/CalendarStore.h"
 #include "store/StoreGuard.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -33,6 +36,13 @@ constexpr int kFrameHeightTwips = 615;
 // Step 5 of start-up: the bell beside the alarm box shows as a strip this high.
 constexpr int kBellHeight = 150;
 
+// Menus are top-level windows of their own: they take the menu bar's font explicitly.
+QMenu* styled(QMenu* menu)
+{
+    menu->setFont(Fonts::sansSerif(8.25, true));
+    return menu;
+}
+
 QAction* addItem(QMenu* menu, const char* name, const QString& caption)
 {
     QAction* action = menu->addAction(caption);
@@ -42,7 +52,7 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption)
 
 QMenu* addSubmenu(QMenu* parent, const char* name, const QString& caption)
 {
-    QMenu* menu = parent->addMenu(caption);
+    QMenu* menu = styled(parent->addMenu(caption));
     menu->setObjectName(QString::fromUtf8(name));
     menu->menuAction()->setObjectName(QString::fromUtf8(name) + QStringLiteral("_item"));
     return menu;
@@ -74,7 +84,8 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     alarm_ = new AlarmWatcher(
         store_.days(), *seams_.clock, *seams_.sound, *seams_.boxes, guard_,
         [] { return QDir::currentPath(); }, this);
-    notitas_ = new NotitaSlots(store_.notitas(), *seams_.boxes, guard_, this);
+    notitas_ = new NotitaSlots(
+        store_.notitas(), *seams_.boxes, guard_, [this] { return frameGeometry(); }, this);
     periods_ = std::make_unique<PeriodListings>(*notes_, *seams_.printer, *seams_.boxes);
     clipboard_ = new ClipboardCommands(this);
     tray_ = new TrayIcon(this);
@@ -95,59 +106,64 @@ frmCalendar::~frmCalendar() = default;
 
 void frmCalendar::buildMenus()
 {
-    QMenu* archivo = menuBar()->addMenu(QStringLiteral("Archivo"));
+    // The underlined letters open the menus and their items from the keyboard with Alt; a
+    // menu pair shares its letter, as only one of the two shows at a time.
+    menuBar()->setFont(Fonts::sansSerif(8.25, true));
+    QMenu* archivo = styled(menuBar()->addMenu(QStringLiteral("&Archivo")));
     archivo->setObjectName(QStringLiteral("mnuSalir"));
-    mAbrirNotitas_ = addItem(archivo, "mAbrirNotitas", QStringLiteral("Ver notitas"));
+    mAbrirNotitas_ = addItem(archivo, "mAbrirNotitas", QStringLiteral("Ver no&titas"));
     connect(mAbrirNotitas_, &QAction::triggered, notitas_, &NotitaSlots::mabrirnotitas_Click);
-    mCerrarNotitas_ = addItem(archivo, "mCerrarNotitas", QStringLiteral("Ocultar notitas"));
+    mCerrarNotitas_ = addItem(archivo, "mCerrarNotitas", QStringLiteral("Ocultar no&titas"));
     connect(mCerrarNotitas_, &QAction::triggered, notitas_, &NotitaSlots::mCerrarNotitas_Click);
-    mOcultarNotas_ = addItem(archivo, "mOcultarNotas", QStringLiteral("Ocultar notas"));
+    mOcultarNotas_ = addItem(archivo, "mOcultarNotas", QStringLiteral("Ocultar &notas"));
     connect(mOcultarNotas_, &QAction::triggered, this, &frmCalendar::mOcultarNotas_Click);
-    mVerNotas_ = addItem(archivo, "mVerNotas", QStringLiteral("Ver notas"));
+    mVerNotas_ = addItem(archivo, "mVerNotas", QStringLiteral("Ver &notas"));
     connect(mVerNotas_, &QAction::triggered, this, &frmCalendar::mVerNotas_Click);
-    connect(addItem(archivo, "mCerrarCalendario", QStringLiteral("Cerrar calendario")),
+    connect(addItem(archivo, "mCerrarCalendario", QStringLiteral("&Cerrar calendario")),
             &QAction::triggered, this, &frmCalendar::mCerrarCalendario_Click);
-    connect(addItem(archivo, "mAnyadirNotita", QStringLiteral("Añadir notita")),
+    connect(addItem(archivo, "mAnyadirNotita", QStringLiteral("&Añadir notita")),
             &QAction::triggered, notitas_, &NotitaSlots::mAnyadirNotita_Click);
 
     QMenu* seleccionar =
-        addSubmenu(archivo, "mSeleccionarNotas", QStringLiteral("Seleccionar notas"));
+        addSubmenu(archivo, "mSeleccionarNotas", QStringLiteral("&Seleccionar notas"));
     // The listings cover the month and year that the grid shows now.
-    mMesactual_ = addSubmenu(seleccionar, "mMesactual", QStringLiteral("Mes actual"));
-    connect(addItem(mMesactual_, "mPantallaMes", QStringLiteral("Pantalla")), &QAction::triggered,
+    mMesactual_ = addSubmenu(seleccionar, "mMesactual", QStringLiteral("&Mes actual"));
+    connect(addItem(mMesactual_, "mPantallaMes", QStringLiteral("&Pantalla")), &QAction::triggered,
             this, [this] { periods_->mPantallaMes_Click(month_->dFechaActual()); });
-    connect(addItem(mMesactual_, "mImpresoraMes", QStringLiteral("Impresora")), &QAction::triggered,
-            this, [this] { periods_->mImpresoraMes_Click(month_->dFechaActual()); });
-    manyoactual_ = addSubmenu(seleccionar, "manyoactual", QStringLiteral("Año actual"));
-    connect(addItem(manyoactual_, "mPantallaAnyo", QStringLiteral("Pantalla")), &QAction::triggered,
-            this, [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual()); });
-    connect(addItem(manyoactual_, "mImpresoraAnyo", QStringLiteral("Impresora")),
+    connect(addItem(mMesactual_, "mImpresoraMes", QStringLiteral("&Impresora")),
+            &QAction::triggered, this,
+            [this] { periods_->mImpresoraMes_Click(month_->dFechaActual()); });
+    manyoactual_ = addSubmenu(seleccionar, "manyoactual", QStringLiteral("&Año actual"));
+    connect(addItem(manyoactual_, "mPantallaAnyo", QStringLiteral("&Pantalla")),
+            &QAction::triggered, this,
+            [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual()); });
+    connect(addItem(manyoactual_, "mImpresoraAnyo", QStringLiteral("&Impresora")),
             &QAction::triggered, this,
             [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual()); });
-    connect(addItem(seleccionar, "mSelección", QStringLiteral("Selección")), &QAction::triggered,
+    connect(addItem(seleccionar, "mSelección", QStringLiteral("Se&lección")), &QAction::triggered,
             this, &frmCalendar::mSeleccion_Click);
-    connect(addItem(archivo, "mSalir", QStringLiteral("Salir")), &QAction::triggered, this,
+    connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
             &frmCalendar::mSalir_Click);
 
-    QMenu* editar = menuBar()->addMenu(QStringLiteral("Editar"));
+    QMenu* editar = styled(menuBar()->addMenu(QStringLiteral("&Editar")));
     editar->setObjectName(QStringLiteral("mnuEditar"));
-    QAction* cortar = addItem(editar, "mCortar", QStringLiteral("Cortar"));
+    QAction* cortar = addItem(editar, "mCortar", QStringLiteral("Cor&tar"));
     cortar->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     connect(cortar, &QAction::triggered, clipboard_, &ClipboardCommands::mCortar_Click);
-    QAction* copiar = addItem(editar, "mCopiar", QStringLiteral("Copiar"));
+    QAction* copiar = addItem(editar, "mCopiar", QStringLiteral("&Copiar"));
     copiar->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     connect(copiar, &QAction::triggered, clipboard_, &ClipboardCommands::mCopiar_Click);
-    QAction* pegar = addItem(editar, "mPegar", QStringLiteral("Pegar"));
+    QAction* pegar = addItem(editar, "mPegar", QStringLiteral("&Pegar"));
     pegar->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
     connect(pegar, &QAction::triggered, clipboard_, &ClipboardCommands::mPegar_Click);
-    connect(addItem(editar, "mBucar", QStringLiteral("Buscar")), &QAction::triggered, this,
+    connect(addItem(editar, "mBucar", QStringLiteral("&Buscar")), &QAction::triggered, this,
             &frmCalendar::mBucar_Click);
 
-    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("Ayuda"));
+    QMenu* ayuda = styled(menuBar()->addMenu(QStringLiteral("A&yuda")));
     ayuda->setObjectName(QStringLiteral("mnuAyuda"));
-    connect(addItem(ayuda, "mInstrucciones", QStringLiteral("Ayuda")), &QAction::triggered, this,
+    connect(addItem(ayuda, "mInstrucciones", QStringLiteral("A&yuda")), &QAction::triggered, this,
             &frmCalendar::mInstrucciones_Click);
-    connect(addItem(ayuda, "mAcerca", QStringLiteral("Acerca de...")), &QAction::triggered, this,
+    connect(addItem(ayuda, "mAcerca", QStringLiteral("&Acerca de...")), &QAction::triggered, this,
             &frmCalendar::mAcerca_Click);
 }
 
@@ -157,8 +173,8 @@ void frmCalendar::wire()
     connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
     connect(month_, &MonthView::menuCaptionsChanged, this,
             [this](const QString& monthName, const QString& year) {
-                mMesactual_->setTitle(monthName);
-                manyoactual_->setTitle(year);
+                mMesactual_->setTitle(QLatin1Char('&') + monthName);
+                manyoactual_->setTitle(QLatin1Char('&') + year);
             });
     connect(month_, &MonthView::dayClicked, editor_, &DayEditor::SScmdDia_Click);
     // A click on the free area of the day panel adds a notita.
@@ -171,12 +187,16 @@ void frmCalendar::wire()
     connect(editor_, &DayEditor::saved, notes_, &NotesPanel::mVerNotas_Click);
     connect(editor_, &DayEditor::saved, month_, &MonthView::MostrarMes);
 
+    // The notes list is only there while the window is wide: even its edge never shows beside
+    // the calendar, and the keyboard never reaches it while it is out of sight.
     connect(notes_, &NotesPanel::shown, this, [this] {
+        notes_->show();
         setOuterWidth(kWideWidth);
         mVerNotas_->setVisible(false);
         mOcultarNotas_->setVisible(true);
     });
     connect(notes_, &NotesPanel::hidden, this, [this] {
+        notes_->hide();
         setOuterWidth(kNarrowWidth);
         mVerNotas_->setVisible(true);
         mOcultarNotas_->setVisible(false);
@@ -195,6 +215,13 @@ void frmCalendar::wire()
     connect(notitas_, &NotitaSlots::notitaAdded, mCerrarNotitas_,
             [this] { mCerrarNotitas_->setEnabled(true); });
 
+    // F10 opens the first menu, as on other desktop programs.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, [this] {
+        if (auto* style = qobject_cast<MnemonicStyle*>(QApplication::style()))
+            style->menuOpenedFromKeyboard();
+        menuBar()->setActiveAction(menuBar()->actions().value(0));
+    });
+
     connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
     connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
     connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
@@ -206,6 +233,7 @@ void frmCalendar::setInitialState()
     mCerrarNotitas_->setVisible(true);
     mOcultarNotas_->setVisible(false);
     mVerNotas_->setVisible(true);
+    notes_->hide();
     Timer1_->start(alarm_->msToNextTick());
     applyOuterSize();
 }

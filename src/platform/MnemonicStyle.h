@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QProxyStyle>
+
+// The program's look, with one change that desktop programs share: the underlined letters of
+// menus and buttons show only while Alt is held, or while a menu opened from the keyboard is
+// open, so that captions read plainly the rest of the time.
+class MnemonicStyle : public QProxyStyle
+{
+    Q_OBJECT
+public:
+    explicit MnemonicStyle(QStyle* base = nullptr);
+
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr,
+                  const QWidget* widget = nullptr,
+                  QStyleHintReturn* returnData = nullptr) const override;
+
+    bool cuesShown() const { return altHeld_ || keyboardMenu_; }
+    // A menu was opened from the keyboard (F10): its letters show until the menus close.
+    void menuOpenedFromKeyboard();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setCues(bool altHeld, bool keyboardMenu);
+
+    bool altHeld_ = false;
+    bool keyboardMenu_ = false;
+};
