@@ -63,7 +63,8 @@ private:
     static std::unique_ptr<Database> connect(const QString& path, const char* options, int flags);
     // The store read and verified on a connection that can neither write the file nor make a
     // file beside it.
-    static std::unique_ptr<Database> verified(const QString& path, bool walJournal);
+    // wholeFile: every page is read as well, not only the tables' descriptions.
+    static std::unique_ptr<Database> verified(const QString& path, bool walJournal, bool wholeFile);
 
     sqlite3* db_;
     QString path_;

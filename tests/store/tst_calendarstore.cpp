@@ -43,7 +43,8 @@ enum Setup
     ReadOnlyShm,
     Folder, // calendar.mdb is a folder
     Fifo,
-    Device, // calendar.mdb leads to /dev/null
+    Device,  // calendar.mdb leads to /dev/null
+    Damaged, // a whole store in SQLite's default journal, its days' page overwritten
 };
 
 void writeBytes(const QString& path, const QByteArray& bytes)
@@ -229,6 +230,8 @@ void TestCalendarStore::refusedStoreIsLeftAsItWas_data()
     QTest::newRow("a named pipe") << int(Fifo) << QByteArray()
                                   << QStringList{"es una tubería con nombre (FIFO)"};
     QTest::newRow("a device") << int(Device) << QByteArray() << QStringList{"es un dispositivo"};
+    QTest::newRow("a damaged page among the days")
+        << int(Damaged) << QByteArray() << QStringList{"está dañado", "tarvelo-db check"};
 }
 
 void TestCalendarStore::refusedStoreIsLeftAsItWas()
@@ -272,6 +275,14 @@ void TestCalendarStore::refusedStoreIsLeftAsItWas()
     case Device:
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
         break;
+    case Damaged: {
+        makeRawDatabase(path, QByteArray("PRAGMA page_size=512;") + kWholeStore);
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        damaged.seek(512); // page 2, the days': the tables' descriptions on page 1 read well
+        damaged.write(QByteArray(16, '\xff'));
+        break;
+    }
     }
     if (QTest::currentTestFailed())
         return;
