@@ -27,8 +27,13 @@ bool KeyGuard::guards(QObject* watched) const
 bool KeyGuard::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Show && watched == window_ && !shown_.isValid())
+    // The moment counts from the first paint, when the user can see the window (long after
+    // it was shown, on a slow display); from the showing only where nothing is ever painted.
+    if (watched == window_ &&
+        ((type == QEvent::Show && !shown_.isValid()) || (type == QEvent::Paint && !painted_))) {
+        painted_ = type == QEvent::Paint;
         shown_.start();
+    }
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return false;
     if (!guards(watched))

@@ -24,5 +24,6 @@ private:
     QWidget* window_;
     int milliseconds_;
     QElapsedTimer shown_; // since the window appeared; not started before
-    QSet<int> held_;      // keys pressed while the guard stood and not let go since
+    bool painted_ = false;
+    QSet<int> held_; // keys pressed while the guard stood and not let go since
 };

@@ -19,7 +19,7 @@ struct Stroke
     bool autoRepeat = false;
 };
 
-// What became of a box: the answer, and how long it stood.
+// What became of a box: the answer, and how long it stood once it was up.
 struct Outcome
 {
     int answer = 0;
@@ -27,26 +27,42 @@ struct Outcome
     bool forced = false; // nothing answered it: the test closed it
 };
 
-// Shows a box and types at it as the user would, through the window system as far as it goes
-// (an automatic repeat goes straight to the focused widget, as the window system would send it).
+// Shows a box and types at it as the user would, from the moment the box is up, through the
+// window system as far as it goes (an automatic repeat goes straight to the focused widget, as
+// the window system would send it).
 Outcome typeAt(int style, const QList<Stroke>& strokes)
 {
     Outcome outcome;
     QObject strokesOfThisBox; // takes its pending strokes away with it
-    for (const Stroke& stroke : strokes) {
-        QTimer::singleShot(stroke.at, &strokesOfThisBox, [stroke] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!box)
-                return;
-            if (stroke.autoRepeat) {
-                QKeyEvent event(stroke.type, stroke.key, Qt::NoModifier, QString(), true);
-                QApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &event);
-            } else {
-                QTest::sendKeyEvent(stroke.type == QEvent::KeyPress ? QTest::Press : QTest::Release,
-                                    box->windowHandle(), stroke.key, QChar(), Qt::NoModifier);
-            }
-        });
-    }
+    QElapsedTimer clock;
+    clock.start();
+    qint64 appeared = 0;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, &strokesOfThisBox, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || !box->isVisible())
+            return;
+        watch.stop();
+        appeared = clock.elapsed();
+        for (const Stroke& stroke : strokes) {
+            QTimer::singleShot(stroke.at, &strokesOfThisBox, [stroke] {
+                QWidget* shown = QApplication::activeModalWidget();
+                if (!shown)
+                    return;
+                if (stroke.autoRepeat) {
+                    QKeyEvent event(stroke.type, stroke.key, Qt::NoModifier, QString(), true);
+                    QApplication::sendEvent(shown->focusWidget() ? shown->focusWidget() : shown,
+                                            &event);
+                } else {
+                    QTest::sendKeyEvent(stroke.type == QEvent::KeyPress ? QTest::Press
+                                                                        : QTest::Release,
+                                        shown->windowHandle(), stroke.key, QChar(), Qt::NoModifier);
+                }
+            });
+        }
+    });
+    watch.start();
     QTimer::singleShot(5000, &strokesOfThisBox, [&outcome] {
         if (QWidget* box = QApplication::activeModalWidget()) {
             outcome.forced = true;
@@ -54,10 +70,8 @@ Outcome typeAt(int style, const QList<Stroke>& strokes)
         }
     });
     QtMessageBoxes boxes;
-    QElapsedTimer clock;
-    clock.start();
     outcome.answer = boxes.show(QStringLiteral("No se pudo guardar."), style);
-    outcome.stood = clock.elapsed();
+    outcome.stood = clock.elapsed() - appeared;
     return outcome;
 }
 
