@@ -1,14 +1,15 @@
 // The selection's query from any dialog contents: every query it builds is one statement that
 // parses, only reads, and reads nothing but the table calendar.
 
-#include "listings/SelectionQuery.h"
 #include "store/JetFunctions.h"
+#include "store/SelectionQuery.h"
 
 #include <QString>
 
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,7 +34,8 @@ sqlite3* database()
                      "alarma INTEGER, hora REAL, Color INTEGER);"
                      "CREATE TABLE Nota (indice INTEGER PRIMARY KEY, nota TEXT);"
                      "INSERT INTO calendar VALUES (35494, 'Reunión con O''Brien', 1, 0, 0, 1),"
-                     "(35495, '[50%] *aviso*', 0, 1, 0.5, 13), (35496, NULL, 0, 0, NULL, 5);",
+                     "(35495, '[50%] *aviso*', 0, 1, 0.5, 13), (35496, NULL, 0, 0, NULL, 5), "
+                     "(35497, 'festivo antiguo', -1, -1, 0, 9);",
                      nullptr, nullptr, nullptr);
         JetFunctions::registerOn(d);
         sqlite3_set_authorizer(d, onlyCalendar, nullptr);
@@ -53,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&selection.hasta, data + 8, 8);
     selection.festivo = data[16] & 1;
     selection.laboral = data[16] & 2;
-    selection.colour = SelectionQuery::Colour((data[16] >> 2) % 4);
+    // Four colours and "Todos".
+    const std::size_t colour = std::size_t(data[16] >> 2) % (DayColours::kAll.size() + 1);
+    if (colour < DayColours::kAll.size())
+        selection.colour = DayColours::kAll[colour];
     selection.word =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 17), qsizetype(size - 17));
 

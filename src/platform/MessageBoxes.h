@@ -17,12 +17,20 @@ public:
         Exclamation = 48,
         Information = 64,
         DefaultButton2 = 256,
+        // A message the program ends after (the store failed while the user was typing): it
+        // ignores the keyboard for kFatalKeyDelayMs after it appears, so that a space or an
+        // Enter typed before the user could see it does not answer it unread.
+        Fatal = 8192,
     };
     enum Answer : int
     {
         Ok = 1,
         Cancel = 2
     };
+
+    // Long enough for keys already on their way to arrive and be dropped, short enough that a
+    // user who has read the message is not kept waiting.
+    static constexpr int kFatalKeyDelayMs = 1000;
 
     static QString applicationTitle() { return QStringLiteral("Tarvelo"); }
 

@@ -1,8 +1,12 @@
 #include "platform/QtMessageBoxes.h"
 
+#include "platform/KeyGuard.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <memory>
 
 int QtMessageBoxes::show(const QString& prompt, int style, const QString& title)
 {
@@ -33,6 +37,9 @@ int QtMessageBoxes::show(const QString& prompt, int style, const QString& title)
         box.setEscapeButton(cancel);
     }
     box.setDefaultButton(cancel && (style & DefaultButton2) ? cancel : ok);
+    std::unique_ptr<KeyGuard> guard;
+    if (style & Fatal)
+        guard = std::make_unique<KeyGuard>(&box, kFatalKeyDelayMs);
     box.exec();
     return box.clickedButton() == ok ? Ok : Cancel;
 }

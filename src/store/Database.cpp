@@ -1,88 +1,183 @@
 #include "store/Database.h"
 
+#include "store/FailureCause.h"
 #include "store/JetFunctions.h"
+#include "store/LockHolder.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "store/StoreFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 namespace {
 
-// How long a write waits for another copy of the program that holds the file's lock.
-constexpr int kBusyTimeoutMs = 10000;
+using Doing = FailureCause::Doing;
 
-QString shown(const QString& path)
+bool isBusy(int code)
 {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const int primary = code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_PROTOCOL;
 }
 
-sqlite3* openConnection(const QString& path, int flags)
+StoreError inUse(const QString& path, const QString& detail)
+{
+    const QString holder = LockHolder::of(path);
+    const QString cause = FailureCause::of(SQLITE_BUSY, 0, holder) +
+                          QStringLiteral(". Cierre ese programa y vuelva a abrir Tarvelo");
+    return FailureCause::failure(path, Doing::Opening, cause, SQLITE_BUSY, detail);
+}
+
+sqlite3* openConnection(const QString& uri, const QString& path, int flags, Doing doing)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(uri).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString why =
+        const int systemError = db ? sqlite3_system_errno(db) : 0;
+        const QString detail =
             db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw StoreError(
-            QStringLiteral("No se puede abrir el archivo de datos «%1»: %2").arg(shown(path), why),
-            rc);
+        throw FailureCause::failure(path, doing, FailureCause::of(rc, systemError), rc, detail);
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, Database::kOpenWaitMs);
     return db;
 }
 
+// A file URI for SQLite, so that options can follow the path.
+QString uriOf(const QString& path, const char* options)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+           QLatin1Char('?') + QLatin1String(options);
+}
+
+// The files SQLite may make beside the store while it reads and writes it.
+QStringList companionsOf(const QString& path)
+{
+    return {StoreFile::walPath(path), StoreFile::shmPath(path), StoreFile::journalPath(path)};
+}
+
+// The folder as it was before the store was opened: the companions that were there.
+struct Beside
+{
+    explicit Beside(const QString& path) : path_(path)
+    {
+        for (const QString& companion : companionsOf(path))
+            there_ << QFileInfo::exists(companion);
+    }
+    // After a refusal, with every connection closed: takes away what opening made, so that the
+    // refused store is left as it was found. Nothing made them but this attempt, for another
+    // program that uses the file would have had them already.
+    void restore() const
+    {
+        const QStringList companions = companionsOf(path_);
+        for (qsizetype i = 0; i < companions.size(); ++i) {
+            if (!there_[i] && QFileInfo::exists(companions[i]))
+                QFile::remove(companions[i]);
+        }
+    }
+
+private:
+    QString path_;
+    QList<bool> there_;
+};
+
 } // namespace
+
+std::unique_ptr<Database> Database::connect(const QString& path, const char* options, int flags)
+{
+    return std::unique_ptr<Database>(new Database(
+        openConnection(uriOf(path, options), path, flags | SQLITE_OPEN_URI, Doing::Opening), path));
+}
+
+std::unique_ptr<Database> Database::verified(const QString& path, bool walJournal, bool wholeFile)
+{
+    // A file in the write-ahead journal with nothing in its journal file is read as it lies:
+    // SQLite would otherwise make the journal and shared memory files just to read it.
+    const QFileInfo wal(StoreFile::walPath(path));
+    const bool asItLies = walJournal && (!wal.exists() || wal.size() == 0);
+    std::unique_ptr<Database> db =
+        connect(path, asItLies ? "mode=ro&immutable=1" : "mode=ro", SQLITE_OPEN_READONLY);
+    Schema::verify(*db);
+    if (wholeFile) {
+        // A damaged page met later, after the first write, would leave a refused file changed;
+        // the whole file is read now (some 50 ms for a hundred thousand days, every index checked
+        // against its table).
+        Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check(1)"));
+        const QString verdict = check.step() ? check.column(0).toString() : QString();
+        check.reset();
+        if (verdict != QLatin1String("ok")) {
+            throw StoreError(QStringLiteral("El archivo de datos «%1» está dañado: Tarvelo no lo "
+                                            "abre, para no estropearlo más. «tarvelo-db check» "
+                                            "dice qué le pasa.")
+                                 .arg(FailureCause::shown(path)),
+                             SQLITE_CORRUPT, verdict);
+        }
+    }
+    return db;
+}
 
 std::unique_ptr<Database> Database::open(const QString& path, Access access)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        throw StoreError(
-            QStringLiteral("No se encuentra el archivo de datos «%1».\n\n"
-                           "Tarvelo busca calendar.mdb en la carpeta de trabajo. Para crear uno "
-                           "vacío, ejecute:\n    tarvelo-db create \"%2\"")
-                .arg(shown(path), QDir::toNativeSeparators(info.absolutePath())),
-            SQLITE_CANTOPEN);
-    }
-    if (!info.isFile()) {
-        throw StoreError(
-            QStringLiteral("«%1» no es un archivo de datos: es una carpeta.").arg(shown(path)),
-            SQLITE_CANTOPEN);
-    }
+    const StoreFile::Journal journal = StoreFile::check(path, access == Access::ReadWrite);
+    const Beside beside(path);
 
-    const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    sqlite3* raw = openConnection(path, flags | SQLITE_OPEN_FULLMUTEX);
-    std::unique_ptr<Database> db(new Database(raw, path));
-
-    // Reading the schema is the first access to the file: a file that is not a database fails
-    // here, before anything could be written to it.
-    Schema::verify(*db);
-
-    const int rc = JetFunctions::registerOn(raw);
-    if (rc != SQLITE_OK)
-        throw StoreError(QStringLiteral("No se pueden preparar las funciones del almacén: %1")
-                             .arg(QString::fromUtf8(sqlite3_errstr(rc))),
-                         rc);
-
-    if (access == Access::ReadWrite) {
-        // SQLite quietly opens a file it may not write for reading only; every save would then
-        // fail, so the user is told now, before anything is typed.
-        if (sqlite3_db_readonly(raw, "main") == 1) {
-            throw StoreError(
-                QStringLiteral("El archivo de datos «%1» es de solo lectura: Tarvelo no podría "
-                               "guardar ningún cambio. Compruebe los permisos del archivo y de "
-                               "su carpeta.")
-                    .arg(shown(path)),
-                SQLITE_READONLY);
+    std::unique_ptr<Database> db;
+    try {
+        // Reading the schema is the first access to the file: a file that is not a database, or
+        // not one of Tarvelo, fails here, before anything could be written to it.
+        db = verified(path, journal == StoreFile::Journal::Wal, access == Access::ReadWrite);
+        if (access == Access::ReadWrite) {
+            db.reset();
+            db = connect(path, "mode=rw", SQLITE_OPEN_READWRITE);
+            Schema::verify(*db); // the file may have changed in between
+            // SQLite quietly opens a file it may not write for reading only; every save would
+            // then fail, so the user is told now, before anything is typed.
+            if (sqlite3_db_readonly(db->handle(), "main") == 1) {
+                throw StoreError(
+                    QStringLiteral("El archivo de datos «%1» es de solo lectura: Tarvelo no "
+                                   "podría guardar ningún cambio. Compruebe los permisos del "
+                                   "archivo y de su carpeta.")
+                        .arg(FailureCause::shown(path)),
+                    SQLITE_READONLY);
+            }
+            // Another program in the middle of writing is met now, not at the first save.
+            db->execute(QStringLiteral("BEGIN IMMEDIATE"));
+            db->execute(QStringLiteral("ROLLBACK"));
+            Statement mode = db->prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
+            const QString switched = mode.step() ? mode.column(0).toString() : QString();
+            mode.reset();
+            if (switched.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+                throw FailureCause::failure(
+                    path, Doing::Opening,
+                    QStringLiteral("su disco no admite la forma de guardar que Tarvelo necesita "
+                                   "(diario de escritura anticipada)"),
+                    SQLITE_CANTOPEN, QStringLiteral("journal_mode stays ") + switched);
+            }
+            db->execute(QStringLiteral("PRAGMA synchronous=FULL"));
         }
-        db->execute(QStringLiteral("PRAGMA journal_mode=WAL"));
-        db->execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    } catch (const StoreError& error) {
+        db.reset();
+        beside.restore();
+        if (isBusy(error.code()))
+            throw inUse(path, error.detail());
+        // A read or write of SQLite's that failed while opening is told as opening that failed;
+        // a file refused for what it lacks keeps the message that says so.
+        if (!error.cause().isEmpty()) {
+            throw FailureCause::failure(path, Doing::Opening, error.cause(), error.code(),
+                                        error.detail());
+        }
+        throw;
     }
+
+    const int rc = JetFunctions::registerOn(db->handle());
+    if (rc != SQLITE_OK)
+        throw FailureCause::failure(db->handle(), rc, Doing::Opening);
+    db->setBusyTimeout(kSaveWaitMs);
     return db;
 }
 
@@ -90,19 +185,22 @@ void Database::create(const QString& path)
 {
     if (QFileInfo::exists(path)) {
         throw StoreError(QStringLiteral("Ya existe «%1»: no se sobrescribe un archivo de datos.")
-                             .arg(shown(path)),
+                             .arg(FailureCause::shown(path)),
                          SQLITE_CANTOPEN);
     }
-    sqlite3* raw = openConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite3* raw =
+        openConnection(path, path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Doing::Creating);
     std::unique_ptr<Database> db(new Database(raw, path));
     try {
         db->execute(QStringLiteral("PRAGMA journal_mode=WAL"));
         db->execute(QStringLiteral("BEGIN"));
         Schema::create(*db);
         db->execute(QStringLiteral("COMMIT"));
-    } catch (...) {
+    } catch (const StoreError&) {
+        // A half-made store would be taken for a real one at the next start.
         db.reset();
-        QFile::remove(path);
+        for (const QString& file : QStringList{path} + companionsOf(path))
+            QFile::remove(file);
         throw;
     }
 }
@@ -116,4 +214,18 @@ void Database::execute(const QString& sql) const
 {
     Statement statement(db_, sql);
     statement.execute();
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
+QString Database::rowidName(const QString& table) const
+{
+    const QString key = table.toLower();
+    auto it = rowidNames_.constFind(key);
+    if (it == rowidNames_.constEnd())
+        it = rowidNames_.insert(key, Schema::rowidName(*this, table));
+    return it.value();
 }

@@ -2,6 +2,7 @@
 
 #include "store/Statement.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -13,8 +14,16 @@ struct sqlite3;
 class Database
 {
 public:
+    // How long a save waits for another program that holds the file, such as the store tool
+    // importing: longer than any of its writes takes.
+    static constexpr int kSaveWaitMs = 10000;
+    // How long opening waits for it: the window is not on the screen yet, and a program that
+    // keeps the file longer than this is reported as having it in use.
+    static constexpr int kOpenWaitMs = 1500;
+
     // Opens an existing store, verifies its tables and index, and only then switches it to a
-    // write-ahead journal; never creates the file and never writes to a file it refuses.
+    // write-ahead journal; never creates the file and never writes to a file it refuses: a
+    // refused file is left as it was, and no file is left beside it that was not there.
     // Throws StoreError with a message that names the file and what is wrong.
     // ReadOnly skips the journal switch as well: the file is only read (the store tool's check).
     enum class Access
@@ -36,6 +45,13 @@ public:
     Statement prepare(const QString& sql) const { return Statement(db_, sql); }
     void execute(const QString& sql) const;
 
+    // How long a write waits for another program's lock before it fails as "in use".
+    void setBusyTimeout(int milliseconds);
+
+    // The name by which a table's own row number is reached in a query: "rowid", unless
+    // another program gave the table a field of that name (Schema::rowidName).
+    QString rowidName(const QString& table) const;
+
     // Bumped on every write through any handle, so that cursors holding a copy of a row
     // know to read it again: rows edited through one handle are seen at once by the others.
     quint64 generation() const { return generation_; }
@@ -43,8 +59,15 @@ public:
 
 private:
     Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}
+    // A connection to path with SQLite's URI options ("mode=ro").
+    static std::unique_ptr<Database> connect(const QString& path, const char* options, int flags);
+    // The store read and verified on a connection that can neither write the file nor make a
+    // file beside it.
+    // wholeFile: every page is read as well, not only the tables' descriptions.
+    static std::unique_ptr<Database> verified(const QString& path, bool walJournal, bool wholeFile);
 
     sqlite3* db_;
     QString path_;
     quint64 generation_ = 0;
+    mutable QHash<QString, QString> rowidNames_;
 };

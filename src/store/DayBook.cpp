@@ -3,6 +3,8 @@
 #include "store/Database.h"
 #include "store/DatePattern.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -51,8 +53,14 @@ DayBook::DayBook(Database& db) : db_(db) {}
 Statement& DayBook::statement(const QString& sql)
 {
     auto it = statements_.find(sql);
-    if (it == statements_.end())
-        it = statements_.emplace(sql, db_.prepare(sql)).first;
+    if (it == statements_.end()) {
+        // Another program may have given the table a field called rowid; the row number is
+        // then reached by another of its names.
+        QString text = sql;
+        text.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
+                     db_.rowidName(QStringLiteral("calendar")));
+        it = statements_.emplace(sql, db_.prepare(text)).first;
+    }
     return it->second;
 }
 
@@ -180,10 +188,11 @@ std::optional<QDate> DayBook::last()
 int DayBook::pruneEmpty()
 {
     commitAllStaged();
-    // A Null in any of the four fields is not "empty": such a row is kept.
+    // A Null in any of the four fields is not "empty": such a row is kept. A row without a
+    // date is no day, and not one of the latest.
     Statement& prune = statement(
         QStringLiteral("DELETE FROM calendar WHERE rowid IN (SELECT rowid FROM calendar "
-                       "ORDER BY fecha DESC, rowid DESC LIMIT ?1) "
+                       "WHERE fecha IS NOT NULL ORDER BY fecha DESC, rowid DESC LIMIT ?1) "
                        "AND length(nota) = 0 AND alarma = 0 AND festivo = 0 AND Color = ?2"));
     prune.bind(1, kPruneWindow);
     prune.bind(2, DayColours::code(DayColours::kNeutral));

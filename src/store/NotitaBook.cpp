@@ -3,6 +3,8 @@
 #include "store/Database.h"
 #include "store/Transaction.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -19,8 +21,14 @@ NotitaBook::NotitaBook(Database& db) : db_(db) {}
 Statement& NotitaBook::statement(const QString& sql)
 {
     auto it = statements_.find(sql);
-    if (it == statements_.end())
-        it = statements_.emplace(sql, db_.prepare(sql)).first;
+    if (it == statements_.end()) {
+        // Another program may have given the table a field called rowid; the row number is
+        // then reached by another of its names.
+        QString text = sql;
+        text.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
+                     db_.rowidName(QStringLiteral("Nota")));
+        it = statements_.emplace(sql, db_.prepare(text)).first;
+    }
     return it->second;
 }
 
@@ -43,8 +51,40 @@ int NotitaBook::count()
     return int(std::min<qint64>(rows, kMaxCount));
 }
 
+void NotitaBook::numberUnnumbered()
+{
+    // Rows that another program added without a number, or with the number of an earlier row,
+    // would be shown but never found again to be saved: each gets a number of its own.
+    Statement& odd = statement(
+        QStringLiteral("SELECT rowid FROM Nota AS n WHERE typeof(indice) <> 'integer' OR EXISTS "
+                       "(SELECT 1 FROM Nota AS m WHERE m.indice = n.indice AND m.rowid < n.rowid) "
+                       "ORDER BY rowid"));
+    std::vector<qint64> rows;
+    while (odd.step())
+        rows.push_back(odd.columnInt64(0));
+    if (rows.empty())
+        return;
+    Transaction transaction(db_);
+    for (const qint64 rowid : rows)
+        giveNumber(rowid);
+    transaction.commit();
+}
+
+qint64 NotitaBook::giveNumber(qint64 rowid)
+{
+    Statement& number = statement(
+        QStringLiteral("UPDATE Nota SET indice = (SELECT coalesce(max(indice), 0) + 1 FROM Nota "
+                       "WHERE typeof(indice) = 'integer') WHERE rowid = ?1 RETURNING indice"));
+    number.bind(1, rowid);
+    number.step();
+    const qint64 row = number.columnInt64(0);
+    number.reset();
+    return row;
+}
+
 std::vector<Notita> NotitaBook::first(int limit)
 {
+    numberUnnumbered();
     std::vector<Notita> notitas;
     Statement& select =
         statement(QStringLiteral("SELECT %1 FROM Nota ORDER BY rowid LIMIT ?1").arg(kFields));
@@ -89,15 +129,8 @@ qint64 NotitaBook::add()
     const bool numbered = !counter.columnIsNull(0);
     qint64 row = counter.columnInt64(0);
     counter.reset();
-    if (!numbered) {
-        Statement& number = statement(QStringLiteral(
-            "UPDATE Nota SET indice = (SELECT coalesce(max(indice), 0) + 1 FROM Nota) "
-            "WHERE rowid = ?1 RETURNING indice"));
-        number.bind(1, rowid);
-        number.step();
-        row = number.columnInt64(0);
-        number.reset();
-    }
+    if (!numbered)
+        row = giveNumber(rowid);
     transaction.commit();
     return row;
 }
@@ -105,7 +138,8 @@ qint64 NotitaBook::add()
 bool NotitaBook::save(const Notita& notita)
 {
     Statement& update = statement(
-        QStringLiteral("UPDATE Nota SET nota = ?2, \"Top\" = ?3, \"Left\" = ?4 WHERE indice = ?1"));
+        QStringLiteral("UPDATE Nota SET nota = ?2, \"Top\" = ?3, \"Left\" = ?4 WHERE rowid = "
+                       "(SELECT rowid FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1)"));
     update.bind(1, notita.row);
     update.bind(2, notita.text);
     update.bind(3, notita.top);

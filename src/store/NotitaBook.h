@@ -20,7 +20,8 @@ public:
     explicit NotitaBook(Database& db);
 
     int count();
-    // The first rows in table order, at most limit of them.
+    // The first rows in table order, at most limit of them. Rows another program left without
+    // a number of their own are numbered first, so that every notita shown can be saved.
     std::vector<Notita> first(int limit);
     std::optional<Notita> last();
     std::optional<Notita> read(qint64 row);
@@ -34,6 +35,8 @@ public:
 
 private:
     Statement& statement(const QString& sql);
+    void numberUnnumbered();
+    qint64 giveNumber(qint64 rowid); // the next free number, given to the row; returns it
     static Notita notitaOf(const Statement& row);
 
     Database& db_;

@@ -46,6 +46,75 @@ bool hasNumericAffinity(const QString& declaredType)
     return true;
 }
 
+// The table as the program reads and writes it: a real table with its own row numbers, every
+// field there, the numeric ones numeric.
+void verifyTable(const Database& db, const Table& table)
+{
+    const QString name = QString::fromLatin1(table.name);
+    Statement kind = db.prepare(
+        QStringLiteral("SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND "
+                       "name = ?1 COLLATE NOCASE"));
+    kind.bind(1, name);
+    if (!kind.step()) {
+        throw StoreError(QStringLiteral("Al archivo de datos «%1» le falta la tabla «%2»."
+                                        " No es un archivo de Tarvelo o está dañado.")
+                             .arg(shown(db), name),
+                         SQLITE_CORRUPT);
+    }
+    const QString type = kind.column(0).toString();
+    const bool withoutRowid = kind.columnInt64(1) != 0;
+    kind.reset();
+    if (type == QLatin1String("view")) {
+        throw StoreError(QStringLiteral("En el archivo de datos «%1», «%2» es una vista y no una "
+                                        "tabla: Tarvelo no puede guardar en ella.")
+                             .arg(shown(db), name),
+                         SQLITE_CORRUPT);
+    }
+    if (type != QLatin1String("table")) {
+        throw StoreError(QStringLiteral("En el archivo de datos «%1», «%2» es una tabla de una "
+                                        "clase que Tarvelo no admite (%3).")
+                             .arg(shown(db), name, type),
+                         SQLITE_CORRUPT);
+    }
+    // Every row is found again by its row number; such a table has none.
+    if (withoutRowid) {
+        throw StoreError(QStringLiteral("En el archivo de datos «%1», la tabla «%2» se creó sin "
+                                        "números de fila (WITHOUT ROWID), una forma que Tarvelo "
+                                        "no admite.")
+                             .arg(shown(db), name),
+                         SQLITE_CORRUPT);
+    }
+    if (Schema::rowidName(db, name).isEmpty()) {
+        throw StoreError(QStringLiteral("En el archivo de datos «%1», la tabla «%2» tiene campos "
+                                        "llamados rowid, _rowid_ y oid: Tarvelo no tiene cómo "
+                                        "distinguir sus filas.")
+                             .arg(shown(db), name),
+                         SQLITE_CORRUPT);
+    }
+
+    Statement info = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    info.bind(1, name);
+    QHash<QString, QString> columns;
+    while (info.step())
+        columns.insert(info.column(0).toString().toLower(), info.column(1).toString());
+    for (const Field& field : table.fields) {
+        const QString fieldName = QString::fromLatin1(field.name);
+        const auto it = columns.constFind(fieldName.toLower());
+        if (it == columns.constEnd()) {
+            throw StoreError(QStringLiteral("En el archivo de datos «%1», a la tabla «%2» le falta "
+                                            "el campo «%3».")
+                                 .arg(shown(db), name, fieldName),
+                             SQLITE_CORRUPT);
+        }
+        if (field.numeric && !hasNumericAffinity(it.value())) {
+            throw StoreError(QStringLiteral("En el archivo de datos «%1», el campo «%2» de la "
+                                            "tabla «%3» no es numérico (%4).")
+                                 .arg(shown(db), fieldName, name, it.value()),
+                             SQLITE_CORRUPT);
+        }
+    }
+}
+
 } // namespace
 
 void Schema::create(const Database& db)
@@ -59,41 +128,25 @@ void Schema::create(const Database& db)
                        "\"Top\" REAL NOT NULL DEFAULT 0, \"Left\" REAL NOT NULL DEFAULT 0)"));
 }
 
+QString Schema::rowidName(const Database& db, const QString& table)
+{
+    Statement info = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    info.bind(1, table);
+    QStringList fields;
+    while (info.step())
+        fields << info.column(0).toString().toLower();
+    for (const char* name : {"rowid", "_rowid_", "oid"}) {
+        if (!fields.contains(QLatin1String(name)))
+            return QString::fromLatin1(name);
+    }
+    return {};
+}
+
 void Schema::verify(const Database& db)
 {
     try {
-        for (const Table* table : {&kCalendar, &kNota}) {
-            Statement info =
-                db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
-            info.bind(1, QString::fromLatin1(table->name));
-            QHash<QString, QString> columns;
-            while (info.step())
-                columns.insert(info.column(0).toString().toLower(), info.column(1).toString());
-            if (columns.isEmpty()) {
-                throw StoreError(QStringLiteral("Al archivo de datos «%1» le falta la tabla «%2»."
-                                                " No es un archivo de Tarvelo o está dañado.")
-                                     .arg(shown(db), QString::fromLatin1(table->name)),
-                                 SQLITE_CORRUPT);
-            }
-            for (const Field& field : table->fields) {
-                const QString name = QString::fromLatin1(field.name);
-                const auto it = columns.constFind(name.toLower());
-                if (it == columns.constEnd()) {
-                    throw StoreError(
-                        QStringLiteral("En el archivo de datos «%1», a la tabla «%2» le falta el "
-                                       "campo «%3».")
-                            .arg(shown(db), QString::fromLatin1(table->name), name),
-                        SQLITE_CORRUPT);
-                }
-                if (field.numeric && !hasNumericAffinity(it.value())) {
-                    throw StoreError(
-                        QStringLiteral("En el archivo de datos «%1», el campo «%2» de la tabla "
-                                       "«%3» no es numérico (%4).")
-                            .arg(shown(db), name, QString::fromLatin1(table->name), it.value()),
-                        SQLITE_CORRUPT);
-                }
-            }
-        }
+        for (const Table* table : {&kCalendar, &kNota})
+            verifyTable(db, *table);
 
         // The index must lead with fecha: every day lookup and the day order depend on it.
         Statement index =
@@ -110,13 +163,15 @@ void Schema::verify(const Database& db)
                              SQLITE_CORRUPT);
         }
     } catch (const StoreError& error) {
+        // SQLite failing to read the file (its errors carry SQLite's own words as detail), as
+        // against a file read well that lacks something.
         const int base = error.code() & 0xff;
-        if (base == SQLITE_NOTADB ||
-            (base == SQLITE_CORRUPT && !error.message().contains(shown(db))))
+        if ((base == SQLITE_NOTADB || base == SQLITE_CORRUPT) && !error.detail().isEmpty()) {
             throw StoreError(QStringLiteral("El archivo «%1» no es un archivo de datos de Tarvelo "
-                                            "o está dañado (%2).")
-                                 .arg(shown(db), error.message()),
-                             error.code());
+                                            "o está dañado.")
+                                 .arg(shown(db)),
+                             error.code(), error.detail());
+        }
         throw;
     }
 }

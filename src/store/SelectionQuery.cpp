@@ -6,11 +6,13 @@ QString SelectionQuery::rangePiece() const
            QStringLiteral(" AND ") + QString::number(hasta);
 }
 
-// Both boxes or neither ask for every day: a filter only when exactly one is ticked.
+// Both boxes or neither ask for every day: a filter only when exactly one is ticked. A holiday
+// is any value but 0, as everywhere else: older stores keep yes as -1, which "Festivo = True"
+// (that is, = 1) would leave out.
 QString SelectionQuery::holidayPiece() const
 {
     if (festivo && !laboral)
-        return QStringLiteral(" and Festivo = True");
+        return QStringLiteral(" and Festivo <> False");
     if (laboral && !festivo)
         return QStringLiteral(" and Festivo = False");
     return {};

@@ -1,5 +1,6 @@
 #include "store/Statement.h"
 
+#include "store/FailureCause.h"
 #include "store/StoreError.h"
 
 #include <sqlite3.h>
@@ -7,10 +8,23 @@
 #include <utility>
 
 namespace {
-QString errorText(sqlite3* db)
+
+// Whether a failing statement was meant to read: what the user is told depends on it.
+FailureCause::Doing doingOf(sqlite3_stmt* stmt)
 {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    return !stmt || sqlite3_stmt_readonly(stmt) ? FailureCause::Doing::Reading
+                                                : FailureCause::Doing::Saving;
 }
+
+FailureCause::Doing doingOf(const QString& sql)
+{
+    const QString first = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    return first == QLatin1String("SELECT") || first == QLatin1String("WITH") ||
+                   first == QLatin1String("PRAGMA")
+               ? FailureCause::Doing::Reading
+               : FailureCause::Doing::Saving;
+}
+
 } // namespace
 
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
@@ -21,9 +35,11 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
     if (rc != SQLITE_OK || stmt_ == nullptr) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
-        throw StoreError(
-            QStringLiteral("Error del almacén en la consulta «%1»: %2").arg(sql, errorText(db)),
-            rc == SQLITE_OK ? SQLITE_ERROR : rc);
+        const StoreError error =
+            FailureCause::failure(db, rc == SQLITE_OK ? SQLITE_ERROR : rc, doingOf(sql));
+        throw StoreError(error.message(), error.code(),
+                         error.detail() + QStringLiteral(" [") + sql + QLatin1Char(']'),
+                         error.cause());
     }
     // A second statement after the first would be silently ignored by SQLite; a query text is
     // one statement, so anything more than blanks and a semicolon is refused.
@@ -94,7 +110,7 @@ void Statement::bind(int index, const QVariant& value)
         }
     }
     if (rc != SQLITE_OK)
-        throw StoreError(QStringLiteral("Error del almacén: %1").arg(errorText(db_)), rc);
+        throw FailureCause::failure(db_, rc, doingOf(stmt_));
 }
 
 bool Statement::step()
@@ -106,9 +122,10 @@ bool Statement::step()
         sqlite3_reset(stmt_);
         return false;
     }
-    const QString message = errorText(db_);
+    // Read before the reset, which may clear what SQLite says went wrong.
+    const StoreError error = FailureCause::failure(db_, rc, doingOf(stmt_));
     sqlite3_reset(stmt_);
-    throw StoreError(QStringLiteral("Error del almacén: %1").arg(message), rc);
+    throw error;
 }
 
 void Statement::reset()

@@ -9,12 +9,19 @@
 class StoreError : public std::runtime_error
 {
 public:
-    explicit StoreError(const QString& message, int code = 1);
+    // detail: what SQLite itself said, for the program's log; never shown to the user.
+    // cause: the part of the message that says why, when SQLite failed ("el disco está lleno").
+    explicit StoreError(const QString& message, int code = 1, const QString& detail = {},
+                        const QString& cause = {});
 
     QString message() const { return message_; }
     int code() const { return code_; }
+    QString detail() const { return detail_; }
+    QString cause() const { return cause_; }
 
 private:
     QString message_;
     int code_;
+    QString detail_;
+    QString cause_;
 };

@@ -3,6 +3,8 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 namespace {
@@ -28,7 +30,8 @@ QString quoted(const QString& name)
 
 } // namespace
 
-TableCursor::TableCursor(Database& db, const QString& table) : db_(db), table_(table)
+TableCursor::TableCursor(Database& db, const QString& table)
+    : db_(db), table_(table), rowidName_(db.rowidName(table))
 {
     Statement probe = db_.prepare(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoted(table_)));
     for (int c = 0; c < probe.columnCount(); ++c)
@@ -66,27 +69,39 @@ void TableCursor::prepare()
     const QString select = QStringLiteral("SELECT rowid, %1, * FROM %2 ").arg(k, t);
     const QString up = QStringLiteral(" ORDER BY %1, rowid LIMIT 1").arg(k);
     const QString down = QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT 1").arg(k);
-    first_ = db_.prepare(select + up);
-    last_ = db_.prepare(select + down);
+    // A row whose key is Null belongs to no place in the index's order (a day without a date):
+    // the walks pass it by, as a comparison with Null would stop them there.
+    const QString keyed = QStringLiteral("WHERE %1 IS NOT NULL").arg(k);
+    first_ = prepareSql(select + keyed + up);
+    last_ = prepareSql(select + keyed + down);
 
     // The walks read as many rows as ?9 says.
     const QString walkUp = QStringLiteral(" ORDER BY %1, rowid LIMIT ?9").arg(k);
     const QString walkDown = QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT ?9").arg(k);
     const bool tableOrder = indexName_.isEmpty();
     if (tableOrder) {
-        next_ = db_.prepare(select + QStringLiteral("WHERE rowid > ?2") + walkUp);
-        previous_ = db_.prepare(select + QStringLiteral("WHERE rowid < ?2") + walkDown);
+        next_ = prepareSql(select + QStringLiteral("WHERE rowid > ?2") + walkUp);
+        previous_ = prepareSql(select + QStringLiteral("WHERE rowid < ?2") + walkDown);
     } else {
         // Row values keep the walk on the index even where two rows share a key.
-        next_ =
-            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + walkUp);
+        next_ = prepareSql(select + QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(k) + walkUp);
         previous_ =
-            db_.prepare(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) + walkDown);
+            prepareSql(select + QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(k) + walkDown);
     }
-    nextFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 > ?1").arg(k) + walkUp);
-    previousFromKey_ = db_.prepare(select + QStringLiteral("WHERE %1 < ?1").arg(k) + walkDown);
-    seek_ = db_.prepare(select + QStringLiteral("WHERE %1 = ?1 ORDER BY rowid LIMIT 1").arg(k));
-    reload_ = db_.prepare(select + QStringLiteral("WHERE rowid = ?1"));
+    nextFromKey_ = prepareSql(select + QStringLiteral("WHERE %1 > ?1").arg(k) + walkUp);
+    previousFromKey_ = prepareSql(select + QStringLiteral("WHERE %1 < ?1").arg(k) + walkDown);
+    seek_ = prepareSql(select + QStringLiteral("WHERE %1 = ?1 ORDER BY rowid LIMIT 1").arg(k));
+    reload_ = prepareSql(select + QStringLiteral("WHERE rowid = ?1"));
+}
+
+Statement TableCursor::prepareSql(const QString& sql) const
+{
+    // Another program may have given the table a field called rowid (always quoted here when
+    // it is meant); the row number is then reached by another of its names.
+    static const QRegularExpression kRowid(QStringLiteral("(?<!\")\\browid\\b(?!\")"));
+    QString text = sql;
+    text.replace(kRowid, rowidName_);
+    return db_.prepare(text);
 }
 
 TableCursor::Row TableCursor::rowOf(const Statement& statement) const
@@ -368,7 +383,7 @@ qint64 TableCursor::update()
 
     auto it = writes_.find(sql);
     if (it == writes_.end())
-        it = writes_.emplace(sql, db_.prepare(sql)).first;
+        it = writes_.emplace(sql, prepareSql(sql)).first;
     Statement& statement = it->second;
     int n = 1;
     for (const auto& entry : pending_)
@@ -412,7 +427,7 @@ void TableCursor::deleteCurrent()
     const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(quoted(table_));
     auto it = writes_.find(sql);
     if (it == writes_.end())
-        it = writes_.emplace(sql, db_.prepare(sql)).first;
+        it = writes_.emplace(sql, prepareSql(sql)).first;
     Statement& statement = it->second;
     statement.bind(1, rowid_);
     statement.execute();

@@ -81,6 +81,7 @@ private:
     };
 
     void prepare();
+    Statement prepareSql(const QString& sql) const;
     bool positionFrom(Statement& statement); // loads the row the statement yields, if any
     // Walks: the row the statement yields becomes current and the rows after it are kept for
     // the next moves in the same direction, while nothing is written.
@@ -101,6 +102,7 @@ private:
 
     Database& db_;
     QString table_;
+    QString rowidName_; // how a query names the row number: "rowid" unless a field has the name
     QString indexName_;
     QString orderColumn_; // "rowid" in table order
 

@@ -14,6 +14,9 @@ public:
         QString prompt;
         int style;
         QString title;
+
+        // Shown as the message the program ends after, deaf to early keys.
+        bool isFatal() const { return (style & Fatal) != 0; }
     };
 
     int show(const QString& prompt, int style = OkOnly, const QString& title = {}) override;

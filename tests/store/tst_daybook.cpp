@@ -43,6 +43,9 @@ private slots:
     void stagedNoteThenSaveKeepsTheSave();
     void stagedNoteOfAnotherDayWaits();
     void stagedNoteOfAVanishedDay();
+    void fieldNamedLikeTheRowNumber_data();
+    void fieldNamedLikeTheRowNumber();
+    void dayWithoutDateIsNoDay();
 };
 
 void TestDayBook::readsWhatAnyProgramStored_data()
@@ -305,6 +308,69 @@ void TestDayBook::stagedNoteOfAVanishedDay()
     QVERIFY(!days.commitStaged(kMarch5));
     QCOMPARE(t.dayCount(), 0); // a note of the list never makes a day
     QVERIFY(!days.hasStagedNotes());
+}
+
+void TestDayBook::fieldNamedLikeTheRowNumber_data()
+{
+    QTest::addColumn<QString>("fields"); // what another program added to calendar, all set to 7
+    QTest::newRow("rowid") << "rowid INTEGER DEFAULT 7";
+    QTest::newRow("oid") << "oid INTEGER DEFAULT 7";
+    QTest::newRow("_rowid_") << "_rowid_ INTEGER DEFAULT 7";
+    QTest::newRow("rowid and _rowid_") << "rowid INTEGER DEFAULT 7, _rowid_ INTEGER DEFAULT 7";
+}
+
+// A field of that name hides the row number from a query; saving one day must still touch that
+// day only, and every other walk and tidy-up must still see each day once.
+void TestDayBook::fieldNamedLikeTheRowNumber()
+{
+    QFETCH(QString, fields);
+    TestStore t;
+    t.remake({QStringLiteral("DROP TABLE calendar"),
+              QStringLiteral("CREATE TABLE calendar (fecha REAL NOT NULL, nota TEXT, festivo "
+                             "INTEGER, alarma INTEGER, hora REAL, Color INTEGER, %1)")
+                  .arg(fields),
+              QStringLiteral("CREATE UNIQUE INDEX Fecha ON calendar (fecha)")});
+    for (int d = 1; d <= 4; ++d)
+        t.addNote(QDate(1997, 3, d), d == 4 ? QString() : QStringLiteral("día %1").arg(d));
+
+    DayBook& days = t.store->days();
+    Day second = *days.find(QDate(1997, 3, 2));
+    second.note = QStringLiteral("cambiado");
+    days.save(second);
+    QCOMPARE(t.storedNote(QDate(1997, 3, 1)), QStringLiteral("día 1"));
+    QCOMPARE(t.storedNote(QDate(1997, 3, 2)), QStringLiteral("cambiado"));
+    QCOMPARE(t.storedNote(QDate(1997, 3, 3)), QStringLiteral("día 3"));
+
+    days.stageNote(QDate(1997, 3, 3), QStringLiteral("de la lista"));
+    QVERIFY(days.commitStaged(QDate(1997, 3, 3)));
+    QCOMPARE(t.storedNote(QDate(1997, 3, 1)), QStringLiteral("día 1"));
+    QCOMPARE(t.storedNote(QDate(1997, 3, 3)), QStringLiteral("de la lista"));
+
+    QCOMPARE(days.between(QDate(1997, 3, 1), QDate(1997, 3, 31)).size(), std::size_t(4));
+    QCOMPARE(days.pruneEmpty(), 1);
+    QCOMPARE(t.dayCount(), 3);
+}
+
+// Another program may leave a row without a date: it is no day, and nothing stops at it.
+void TestDayBook::dayWithoutDateIsNoDay()
+{
+    TestStore t;
+    t.remake({QStringLiteral("DROP TABLE calendar"),
+              QStringLiteral("CREATE TABLE calendar (fecha REAL, nota TEXT, festivo INTEGER, "
+                             "alarma INTEGER, hora REAL, Color INTEGER)"),
+              QStringLiteral("CREATE INDEX Fecha ON calendar (fecha)")});
+    t.addNote(QDate(1997, 3, 1), QStringLiteral("primero"));
+    t.db().execute(QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, Color) "
+                                  "VALUES (NULL, '', 0, 0, 5)"));
+    for (int d = 2; d <= 5; ++d)
+        t.addNote(QDate(1997, 3, d), d % 2 ? QStringLiteral("día %1").arg(d) : QString());
+
+    DayBook& days = t.store->days();
+    QCOMPARE(*days.first(), QDate(1997, 3, 1));
+    QCOMPARE(*days.last(), QDate(1997, 3, 5));
+    QCOMPARE(days.between(QDate(1899, 1, 1), QDate(2100, 1, 1)).size(), std::size_t(5));
+    QCOMPARE(days.pruneEmpty(), 2); // the 2nd and the 4th; the row without a date stays
+    QCOMPARE(t.dayCount(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestDayBook)

@@ -1,4 +1,5 @@
 #include "store/CalendarStore.h"
+#include "store/NoteQueries.h"
 #include "store/StoreError.h"
 
 #include <QTemporaryDir>
@@ -42,7 +43,7 @@ struct Store
         store = CalendarStore::open(dir.path());
         if (!withDays)
             return;
-        Statement insert = store->dbCalendar->prepare(
+        Statement insert = store->database().prepare(
             QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
                            "VALUES (?1, ?2, ?3, 0, 0, ?4)"));
         for (const Day& day : kDays) {
@@ -52,9 +53,9 @@ struct Store
             insert.bind(4, day.color);
             insert.execute();
         }
-        store->dbCalendar->noteWrite();
+        store->database().noteWrite();
     }
-    Listing run(const QString& query) { return Listing::run(*store->dbCalendar, query); }
+    Listing run(const QString& query) { return Listing::run(store->database(), query); }
 };
 
 // The fecha column of every row, walked from the first.
@@ -85,7 +86,7 @@ private slots:
 void TestListing::allNotes()
 {
     Store s;
-    Listing listing = s.run(CalendarStore::allNotesQuery());
+    Listing listing = s.run(NoteQueries::allNotes());
     const QList<double> noted{35431, 35550, 35551, 35570, 35581, 35582, 35600, 35601, 35796};
     QCOMPARE(listing.recordCount(), noted.size());
     QCOMPARE(fechas(listing), noted);
@@ -96,7 +97,7 @@ void TestListing::allNotes()
 void TestListing::emptyResult()
 {
     Store s(false);
-    Listing listing = s.run(CalendarStore::allNotesQuery());
+    Listing listing = s.run(NoteQueries::allNotes());
     QCOMPARE(listing.recordCount(), 0);
     QVERIFY(listing.bof() && listing.eof());
     QVERIFY_THROWS_EXCEPTION(StoreError, listing.value(QStringLiteral("nota")));
@@ -162,7 +163,7 @@ void TestListing::refusals()
 void TestListing::walking()
 {
     Store s;
-    Listing listing = s.run(CalendarStore::allNotesQuery());
+    Listing listing = s.run(NoteQueries::allNotes());
     int rows = 0;
     for (listing.moveFirst(); !listing.eof(); listing.moveNext()) {
         QCOMPARE(listing.value(QStringLiteral("FECHA")), listing.value(QStringLiteral("fecha")));
@@ -174,11 +175,11 @@ void TestListing::walking()
     QVERIFY_THROWS_EXCEPTION(StoreError, listing.moveNext());
     QVERIFY_THROWS_EXCEPTION(StoreError, listing.value(QStringLiteral("nota")));
 
-    const int nota = listing.columnIndex(QStringLiteral("NOTA"));
-    listing.setAt(0, nota, QStringLiteral("cambiado"));
+    QVERIFY(listing.columnIndex(QStringLiteral("NOTA")) >= 0);
+    listing.noteWritten(0, QStringLiteral("cambiado"));
     listing.moveFirst();
     QCOMPARE(listing.value(QStringLiteral("nota")).toString(), QStringLiteral("cambiado"));
-    Listing fresh = s.run(CalendarStore::allNotesQuery());
+    Listing fresh = s.run(NoteQueries::allNotes());
     QCOMPARE(fresh.value(QStringLiteral("nota")).toString(), QStringLiteral("Año nuevo"));
 }
 

@@ -16,6 +16,7 @@ private slots:
     void addNumbersTheRow();
     void saveAndRemoveAMissingRow();
     void saveWritesTextAndPlace();
+    void rowsWithoutANumberOfTheirOwn();
 };
 
 void TestNotitaBook::readsInTableOrder()
@@ -100,6 +101,28 @@ void TestNotitaBook::saveWritesTextAndPlace()
              QStringList({TestStore::notitaLine(1, TestStore::textOf(1), 150, 450),
                           TestStore::notitaLine(2, QStringLiteral("línea\r\notra"), 1470, -300),
                           TestStore::notitaLine(3, TestStore::textOf(3), 450, 1350)}));
+}
+
+// Another program's rows in a plain indice field: without a number, sharing one, or with text
+// there. Each notita shown is saved into its own row.
+void TestNotitaBook::rowsWithoutANumberOfTheirOwn()
+{
+    TestStore t;
+    t.remake({QStringLiteral("DROP TABLE Nota"),
+              QStringLiteral("CREATE TABLE Nota (indice INTEGER, nota TEXT, \"Top\" REAL, "
+                             "\"Left\" REAL)"),
+              QStringLiteral("INSERT INTO Nota VALUES (NULL, 'a', 0, 0), (5, 'b', 0, 0), "
+                             "(5, 'c', 0, 0), ('x', 'd', 0, 0), (2, 'e', 0, 0)")});
+    NotitaBook& notitas = t.store->notitas();
+    const std::vector<Notita> shown = notitas.first(10);
+    QStringList rows;
+    for (const Notita& notita : shown)
+        rows << QStringLiteral("%1=%2").arg(notita.row).arg(notita.text);
+    QCOMPARE(rows, QStringList({"6=a", "5=b", "7=c", "8=d", "2=e"}));
+    for (const Notita& notita : shown)
+        QVERIFY(notitas.save(Notita{notita.row, notita.text + QStringLiteral("!"), 1, 2}));
+    QCOMPARE(t.notitaRows(),
+             QStringList({"6|a!|1|2", "5|b!|1|2", "7|c!|1|2", "8|d!|1|2", "2|e!|1|2"}));
 }
 
 QTEST_GUILESS_MAIN(TestNotitaBook)

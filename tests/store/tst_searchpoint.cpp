@@ -48,6 +48,8 @@ private slots:
     void readingADayNeverMovesIt();
     void findsNotesWaitingInTheList();
     void emptyStore();
+    void dayWithoutDateStopsNoWalk_data();
+    void dayWithoutDateStopsNoWalk();
 };
 
 void TestSearchPoint::walksBothWays()
@@ -116,6 +118,40 @@ void TestSearchPoint::emptyStore()
              SearchPoint::Result::NoDays);
     QVERIFY(!t.store->searchPoint().toFirst());
     QVERIFY(t.store->searchPoint().atEnd());
+}
+
+void TestSearchPoint::dayWithoutDateStopsNoWalk_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("forwards") << int(Direction::Forwards)
+                              << QStringList{"1:a1", "2:a2", "4:a4", "5:a5", "fin"};
+    QTest::newRow("backwards") << int(Direction::Backwards)
+                               << QStringList{"5:a5", "4:a4", "2:a2", "1:a1", "fin"};
+}
+
+// Another program's row without a date (with a note that matches) sorts before every day; a
+// walk that compared with its Null stopped there, so that the forward search found nothing.
+void TestSearchPoint::dayWithoutDateStopsNoWalk()
+{
+    QFETCH(int, direction);
+    QFETCH(QStringList, found);
+    Point p;
+    p.t.remake({QStringLiteral("DROP INDEX Fecha"),
+                QStringLiteral("CREATE INDEX Fecha ON calendar (fecha)"),
+                QStringLiteral("CREATE TABLE sin (fecha REAL, nota TEXT, festivo INTEGER, "
+                               "alarma INTEGER, hora REAL, Color INTEGER)"),
+                QStringLiteral("INSERT INTO sin SELECT * FROM calendar"),
+                QStringLiteral("INSERT INTO sin (fecha, nota) VALUES (NULL, 'a sin fecha')"),
+                QStringLiteral("DROP TABLE calendar"),
+                QStringLiteral("ALTER TABLE sin RENAME TO "
+                               "calendar"),
+                QStringLiteral("CREATE INDEX Fecha ON calendar (fecha)")});
+    QStringList steps;
+    steps << p.step(Direction(direction), true);
+    while (steps.size() < found.size())
+        steps << p.step(Direction(direction));
+    QCOMPARE(steps, found);
 }
 
 QTEST_GUILESS_MAIN(TestSearchPoint)

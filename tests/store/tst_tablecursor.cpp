@@ -21,7 +21,7 @@ struct Store
         Database::create(CalendarStore::pathIn(dir.path()));
         store = CalendarStore::open(dir.path());
     }
-    Database& db() { return *store->dbCalendar; }
+    Database& db() { return store->database(); }
 
     void addDay(double fecha, const QString& nota)
     {
@@ -409,7 +409,7 @@ void TestTableCursor::seekFullDates()
 void TestTableCursor::notaInTableOrder()
 {
     Store s;
-    TableCursor& notes = s.store->rsNota;
+    TableCursor notes(s.db(), QStringLiteral("Nota"));
     QList<qint64> ids;
     for (const char* text : {"primera", "segunda", "tercera"}) {
         notes.addNew();

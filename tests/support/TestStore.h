@@ -40,6 +40,16 @@ struct TestStore
         store = CalendarStore::open(dir.path());
     }
 
+    // Changes the tables as another program would (statements run as they are), then opens the
+    // store again, as the program would at its next start.
+    void remake(const QStringList& statements)
+    {
+        for (const QString& statement : statements)
+            db().execute(statement);
+        store.reset();
+        store = CalendarStore::open(dir.path());
+    }
+
     QString folder() const { return dir.path(); }
     QString path() const { return CalendarStore::pathIn(dir.path()); }
     Database& db() const { return store->database(); }
