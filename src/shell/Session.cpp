@@ -13,7 +13,8 @@ namespace {
 void tell(MessageBoxes& boxes, const QString& message)
 {
     std::fprintf(stderr, "tarvelo: %s\n", message.toLocal8Bit().constData());
-    boxes.show(message, MessageBoxes::Critical);
+    // Fatal: keys typed before the box was seen cannot answer it.
+    boxes.show(message, MessageBoxes::Critical | MessageBoxes::Fatal);
 }
 
 } // namespace

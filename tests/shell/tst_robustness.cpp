@@ -56,10 +56,10 @@ void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved_data()
     QTest::addColumn<QString>("unsaved");
     // The store stops taking writes the way a file made read-only under the program would.
     QTest::newRow("store turned read-only, then Aplicar on another day")
-        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly") << false
+        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("solo lectura") << false
         << QStringLiteral("el día 06/03/1997");
     QTest::newRow("store turned read-only, then typing into a notita")
-        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("readonly") << true
+        << QStringLiteral("PRAGMA query_only = 1") << QStringLiteral("solo lectura") << true
         << QStringLiteral("el texto de la notita");
 }
 
