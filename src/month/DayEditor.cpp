@@ -99,6 +99,9 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
         Controls::setTextColor(option, o.text);
         colourOptions_[k] = {o.colour, option};
     }
+    for (const auto& [colour, option] : colourOptions_)
+        connect(option, &QRadioButton::toggled, this, &DayEditor::keepOneColourStop);
+    keepOneColourStop();
 
     SSCheckFestivo_ = placeOnClient(new QCheckBox(QStringLiteral("Festivo"), this),
                                     "SSCheckFestivo", 2520, 3450, 975, 255);
@@ -279,6 +282,17 @@ void DayEditor::setHourAndMinute(int hour, int minute)
     VScrollHora_->setNumber(hour);
     txtMinuto_->setText(twoDigits(minute));
     VScrollMinuto_->setNumber(minute);
+}
+
+void DayEditor::keepOneColourStop()
+{
+    // Tab stops once on the colours, at the chosen one (the first while none is chosen); the
+    // arrows move the choice among them.
+    const std::optional<DayColour> chosen = selectedColour();
+    for (const auto& [colour, option] : colourOptions_) {
+        const bool stop = chosen ? colour == *chosen : option == colourOptions_[0].second;
+        option->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 std::optional<DayColour> DayEditor::selectedColour() const

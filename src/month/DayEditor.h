@@ -70,6 +70,7 @@ private:
     void setHourAndMinute(int hour, int minute);
     void keepFocusIfOutOfRange(QLineEdit* box, int highest);
     std::optional<DayColour> selectedColour() const;
+    void keepOneColourStop();
 
     DayBook& days_;
     SearchPoint& point_;

@@ -1,6 +1,7 @@
 #include "store/JetFunctions.h"
 
 #include "store/JetPattern.h"
+#include "store/NoteMatch.h"
 
 #include <QList>
 #include <QString>
@@ -150,5 +151,6 @@ int JetFunctions::registerOn(sqlite3* db)
         if (rc != SQLITE_OK)
             return rc;
     }
-    return SQLITE_OK;
+    // The search compares notes inside its queries, by the same rules as on screen.
+    return NoteMatch::registerOn(db);
 }

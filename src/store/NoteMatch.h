@@ -1,18 +1,26 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <utility>
+#include <vector>
+
+struct sqlite3;
 
 // How the search compares a note with the text looked for: both in upper case unless letter
 // case is to match, one character for one, so that a position found in the compared note is
-// the same in the stored one; accented letters stay distinct from plain ones.
+// the same in the stored one; accented letters stay distinct from plain ones. The store runs
+// the same comparison inside its queries, as the function tarvelo_posicion(nota, text, case).
 class NoteMatch
 {
 public:
+    // The SQL function's name, registered on every connection by registerOn().
+    static constexpr const char* kSqlFunction = "tarvelo_posicion";
+
     // text: the text looked for as it was prepared when the search began; matchCase: whether
     // letter case counts for this comparison.
-    NoteMatch(QString text, bool matchCase) : text_(std::move(text)), matchCase_(matchCase) {}
+    NoteMatch(QString text, bool matchCase);
 
     // The typed text as a search keeps it: in upper case unless case is to match.
     static QString prepare(const QString& typed, bool matchCase);
@@ -23,11 +31,19 @@ public:
     bool matchCase() const { return matchCase_; }
     // The note as it is compared.
     QString compared(const QString& note) const;
-    // 1-based position of the text in the compared note; 0 when it does not occur. An empty
-    // note gives 0; an empty text gives 1 in any other note.
+    // 1-based position of the text in the compared note, counted in UTF-16 units as the text
+    // boxes count; 0 when it does not occur. An empty note gives 0; an empty text gives 1 in
+    // any other note.
     int positionIn(const QString& note) const;
+    // The same for a note kept as UTF-8, as the store keeps it, without making a QString of it.
+    int positionInUtf8(const char* note, qsizetype bytes) const;
+
+    // Registers tarvelo_posicion(nota, text, matchCase) on a connection; an SQLite result code.
+    static int registerOn(sqlite3* db);
 
 private:
     QString text_;
     bool matchCase_;
+    QByteArray utf8_;              // the text as UTF-8, for the comparison with case
+    std::vector<char32_t> points_; // the text as code points, for the one without case
 };

@@ -1,87 +1,156 @@
 #include "store/SearchPoint.h"
 
+#include "store/Database.h"
 #include "store/DatePattern.h"
 #include "store/DayBook.h"
 
-SearchPoint::SearchPoint(Database& db, DayBook& days)
-    : days_(days), cursor_(db, QStringLiteral("calendar"))
+#include <QRegularExpression>
+
+namespace {
+
+// Every query reads the row's day, its note and its row number, in this order; rows without a
+// date are no days and are passed by.
+const QString kSelect = QStringLiteral("SELECT fecha, nota, rowid FROM calendar "
+                                       "WHERE fecha IS NOT NULL ");
+
+QString ordered(SearchPoint::Direction direction)
 {
-    cursor_.setIndex(QStringLiteral("Fecha"));
+    return direction == SearchPoint::Direction::Forwards
+               ? QStringLiteral(" ORDER BY fecha, rowid LIMIT 1")
+               : QStringLiteral(" ORDER BY fecha DESC, rowid DESC LIMIT 1");
+}
+
+} // namespace
+
+SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days)
+{
+    toFirst(); // the point starts on the first day, as a cursor opened on the days does
+}
+
+Statement& SearchPoint::statement(const QString& sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+        // Another program may have given the table a field called rowid; the row number is
+        // then reached by another of its names.
+        QString text = sql;
+        text.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
+                     db_.rowidName(QStringLiteral("calendar")));
+        it = statements_.emplace(sql, db_.prepare(text)).first;
+    }
+    return it->second;
+}
+
+void SearchPoint::standOn(double key, qint64 rowid)
+{
+    onRow_ = true;
+    key_ = key;
+    rowid_ = rowid;
+    start_ = end_ = false;
 }
 
 void SearchPoint::placeAt(const QDate& day)
 {
-    cursor_.seek(DatePattern::fromDate(day));
+    const double key = DatePattern::fromDate(day);
+    Statement& seek =
+        statement(QStringLiteral("SELECT rowid FROM calendar WHERE fecha = ?1 ORDER BY rowid "
+                                 "LIMIT 1"));
+    seek.bind(1, key);
+    if (seek.step()) {
+        const qint64 rowid = seek.columnInt64(0);
+        seek.reset();
+        standOn(key, rowid);
+        return;
+    }
+    // A day without a row: the next step goes to its neighbour in the step's direction.
+    onRow_ = false;
+    key_ = key;
+    start_ = end_ = false;
 }
 
-std::optional<QDate> SearchPoint::currentDate() const
+std::optional<QDate> SearchPoint::toEnd(Direction direction)
 {
-    if (!cursor_.hasCurrent())
+    Statement& select = statement(kSelect + ordered(direction));
+    if (!select.step()) {
+        onRow_ = false;
+        start_ = end_ = true;
         return std::nullopt;
-    return DatePattern::toDate(cursor_.value(QStringLiteral("fecha")).toDouble());
+    }
+    const double key = select.columnDouble(0);
+    const qint64 rowid = select.columnInt64(2);
+    select.reset();
+    standOn(key, rowid);
+    return DatePattern::toDate(key);
 }
 
 std::optional<QDate> SearchPoint::toFirst()
 {
-    cursor_.moveFirst();
-    return currentDate();
+    return toEnd(Direction::Forwards);
 }
 
 std::optional<QDate> SearchPoint::toLast()
 {
-    cursor_.moveLast();
-    return currentDate();
+    return toEnd(Direction::Backwards);
 }
 
-bool SearchPoint::ranOff(Direction direction) const
+SearchPoint::Result SearchPoint::search(Direction direction, From from, const NoteMatch& match)
 {
-    return direction == Direction::Backwards ? cursor_.bof() : cursor_.eof();
-}
-
-SearchPoint::Result SearchPoint::searchFromCurrent(Direction direction, const NoteMatch& match)
-{
-    while (!ranOff(direction)) {
-        const QString note = cursor_.value(QStringLiteral("nota")).toString();
-        if (const int position = match.positionIn(note); position > 0) {
-            Result found;
-            found.kind = Result::Found;
-            found.date = currentDate().value_or(QDate());
-            found.note = note;
-            found.position = position;
-            return found;
-        }
-        if (direction == Direction::Backwards)
-            cursor_.movePrevious();
-        else
-            cursor_.moveNext();
+    const bool forwards = direction == Direction::Forwards;
+    QString where;
+    if (from == From::Row)
+        where = forwards ? QStringLiteral("AND (fecha, rowid) > (?1, ?2) ")
+                         : QStringLiteral("AND (fecha, rowid) < (?1, ?2) ");
+    else if (from == From::Key)
+        where = forwards ? QStringLiteral("AND fecha > ?1 ") : QStringLiteral("AND fecha < ?1 ");
+    // One query finds the next day whose note holds the text, compared inside the store by
+    // the same rules as on screen.
+    Statement& find = statement(
+        kSelect + where +
+        QStringLiteral("AND %1(nota, ?3, ?4) > 0").arg(QLatin1String(NoteMatch::kSqlFunction)) +
+        ordered(direction));
+    if (from != From::Anywhere)
+        find.bind(1, key_);
+    if (from == From::Row)
+        find.bind(2, rowid_);
+    find.bind(3, match.text());
+    find.bind(4, match.matchCase() ? 1 : 0);
+    if (!find.step()) {
+        onRow_ = false;
+        (forwards ? end_ : start_) = true;
+        return Result{};
     }
-    return Result{};
+    Result found;
+    found.kind = Result::Found;
+    const double key = find.columnDouble(0);
+    found.date = DatePattern::toDate(key);
+    found.note = find.column(1).toString();
+    const qint64 rowid = find.columnInt64(2);
+    find.reset();
+    found.position = match.positionIn(found.note);
+    standOn(key, rowid);
+    return found;
 }
 
 SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& match)
 {
     // Notes typed into the notes list are part of what is searched.
     days_.commitAllStaged();
-    if (direction == Direction::Backwards)
-        cursor_.moveLast();
-    else
-        cursor_.moveFirst();
-    if (ranOff(direction)) {
+    if (!toEnd(direction)) {
         Result none;
         none.kind = Result::NoDays;
         return none;
     }
-    return searchFromCurrent(direction, match);
+    return search(direction, From::Anywhere, match);
 }
 
 SearchPoint::Result SearchPoint::next(Direction direction, const NoteMatch& match)
 {
     days_.commitAllStaged();
-    if (ranOff(direction))
+    const bool forwards = direction == Direction::Forwards;
+    if (forwards ? end_ : start_)
         return Result{};
-    if (direction == Direction::Backwards)
-        cursor_.movePrevious();
-    else
-        cursor_.moveNext();
-    return searchFromCurrent(direction, match);
+    // Before the first day a step forwards goes to the first; past the last, a step back to
+    // the last.
+    const From from = (start_ || end_) ? From::Anywhere : onRow_ ? From::Row : From::Key;
+    return search(direction, from, match);
 }
