@@ -1,0 +1,307 @@
+#include "ical/IcsReader.h"
+
+#include "ical/EventDates.h"
+#include "ical/IcalPtr.h"
+#include "ical/IcsError.h"
+#include "ical/IcsNames.h"
+
+#include <QStringDecoder>
+
+#include <map>
+
+namespace {
+
+[[noreturn]] void refuse(const QString& file, const QString& cause)
+{
+    throw IcsError(QStringLiteral("No se puede importar «%1»: %2").arg(file, cause));
+}
+
+QString fromIcal(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+// Where the text first breaks the rules of a text file, or empty.
+QString textFault(const QByteArray& text)
+{
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0) {
+        return QStringLiteral("no es un archivo de texto (tiene un byte nulo en la línea %1)")
+            .arg(text.left(nul).count('\n') + 1);
+    }
+    QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)whole.decode(text);
+    if (!whole.hasError())
+        return {};
+    // Only a faulty text is decoded again, line by line, to name the line.
+    qsizetype lineStart = 0;
+    for (qsizetype line = 1;; ++line) {
+        qsizetype end = text.indexOf('\n', lineStart);
+        if (end < 0)
+            end = text.size();
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)decoder.decode(QByteArrayView(text).sliced(lineStart, end - lineStart));
+        if (decoder.hasError() || end == text.size()) {
+            return QStringLiteral("el texto no está en UTF-8, como pide iCalendar (línea %1)")
+                .arg(line);
+        }
+        lineStart = end + 1;
+    }
+}
+
+// The text begins, after blank space, with BEGIN:VCALENDAR in any case.
+bool beginsAsCalendar(const QByteArray& text)
+{
+    qsizetype at = 0;
+    while (at < text.size() && QChar::isSpace(uchar(text[at])))
+        ++at;
+    const QByteArray begin("BEGIN:VCALENDAR");
+    return text.size() - at >= begin.size() &&
+           qstrnicmp(text.constData() + at, begin.constData(), size_t(begin.size())) == 0;
+}
+
+// libical's names for its faults, in the user's words.
+QString faultKind(icalproperty* error)
+{
+    icalparameter* type = icalproperty_get_first_parameter(error, ICAL_XLICERRORTYPE_PARAMETER);
+    switch (type ? icalparameter_get_xlicerrortype(type) : ICAL_XLICERRORTYPE_NONE) {
+    case ICAL_XLICERRORTYPE_COMPONENTPARSEERROR:
+        return QStringLiteral("una línea que no es ni propiedad ni componente");
+    case ICAL_XLICERRORTYPE_PROPERTYPARSEERROR:
+        return QStringLiteral("una propiedad ilegible");
+    case ICAL_XLICERRORTYPE_PARAMETERNAMEPARSEERROR:
+    case ICAL_XLICERRORTYPE_PARAMETERVALUEPARSEERROR:
+        return QStringLiteral("un parámetro ilegible");
+    case ICAL_XLICERRORTYPE_VALUEPARSEERROR:
+        return QStringLiteral("un valor ilegible");
+    default:
+        return QStringLiteral("un defecto");
+    }
+}
+
+// The first fault libical found anywhere in the tree, as "a fault in a VEVENT (detail)".
+QString treeFault(icalcomponent* component)
+{
+    if (icalproperty* error =
+            icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY)) {
+        return QStringLiteral("tiene %1 en un %2 (%3)")
+            .arg(faultKind(error),
+                 fromIcal(icalcomponent_kind_to_string(icalcomponent_isa(component))),
+                 fromIcal(icalproperty_get_xlicerror(error)).trimmed());
+    }
+    for (icalcomponent* child = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT);
+         child; child = icalcomponent_get_next_component(component, ICAL_ANY_COMPONENT)) {
+        const QString fault = treeFault(child);
+        if (!fault.isEmpty())
+            return fault;
+    }
+    return {};
+}
+
+QString xValue(icalcomponent* event, const char* name)
+{
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
+        const char* x = icalproperty_get_x_name(p);
+        if (x && qstricmp(x, name) == 0)
+            return fromIcal(icalproperty_get_x(p));
+    }
+    return QString();
+}
+
+bool hasX(icalcomponent* event, const char* name)
+{
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
+        const char* x = icalproperty_get_x_name(p);
+        if (x && qstricmp(x, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool inHolidayCategory(icalcomponent* event)
+{
+    const QString holiday = QString::fromLatin1(IcsNames::kHoliday);
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
+        // One property may list several categories.
+        for (const QString& category : fromIcal(icalproperty_get_categories(p)).split(u',')) {
+            if (category.trimmed().compare(holiday, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// How an event is named in the summary: one line, not too long to read.
+QString nameOf(const QString& summary, icalcomponent* event)
+{
+    QString name = summary.simplified();
+    if (name.isEmpty())
+        name = fromIcal(icalcomponent_get_uid(event)).simplified();
+    if (name.isEmpty())
+        name = QStringLiteral("sin título");
+    constexpr int kShown = 60;
+    if (name.size() > kShown)
+        name = name.left(kShown - 1) + QChar(0x2026);
+    return name;
+}
+
+struct Reading
+{
+    const ImportOptions& options;
+    ImportSummary& summary;
+    std::vector<EventDay> days;
+    // By UID: the instances of a recurring event that another component replaces.
+    std::map<QString, std::vector<icaltimetype>> replaced;
+
+    void reject(const QString& event, const QDate& date, const QString& reason)
+    {
+        summary.rejected.push_back({event, date, reason});
+    }
+
+    void collectReplacements(icalcomponent* calendar)
+    {
+        for (icalcomponent* event =
+                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+             event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+            if (!icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
+                continue;
+            icalproperty* id = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+            icaltimetype instance = icalcomponent_get_recurrenceid(event);
+            if (!instance.is_date && !icaltime_is_utc(instance) && !instance.zone) {
+                if (icalparameter* tzid = icalproperty_get_first_parameter(id, ICAL_TZID_PARAMETER))
+                    instance.zone =
+                        icalcomponent_get_timezone(calendar, icalparameter_get_tzid(tzid));
+            }
+            replaced[fromIcal(icalcomponent_get_uid(event))].push_back(instance);
+        }
+    }
+
+    void readEvent(icalcomponent* event)
+    {
+        ++summary.events;
+        const QString summaryText = fromIcal(icalcomponent_get_summary(event));
+        const QString name = nameOf(summaryText, event);
+        if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
+            reject(name, QDate(), QStringLiteral("está cancelado (STATUS:CANCELLED)"));
+            return;
+        }
+
+        EventDay brought;
+        brought.name = name;
+        brought.text = hasX(event, IcsNames::kNoNote) ? QString() : summaryText;
+        brought.holiday = options.everyEventIsHoliday || inHolidayCategory(event);
+        if (hasX(event, IcsNames::kColour)) {
+            const QString colour = xValue(event, IcsNames::kColour);
+            brought.colour = DayColours::fromName(colour);
+            if (!brought.colour) {
+                reject(name, QDate(),
+                       QStringLiteral("su color (%1) no es de Tarvelo: «%2»")
+                           .arg(QString::fromLatin1(IcsNames::kColour), colour));
+                return;
+            }
+        }
+        if (hasX(event, IcsNames::kAlarm)) {
+            const QString alarm = xValue(event, IcsNames::kAlarm);
+            const QTime time = QTime::fromString(alarm, QStringLiteral("HH:mm"));
+            if (!time.isValid()) {
+                reject(name, QDate(),
+                       QStringLiteral("su hora de alarma (%1) no es HH:MM: «%2»")
+                           .arg(QString::fromLatin1(IcsNames::kAlarm), alarm));
+                return;
+            }
+            brought.alarm = time;
+        }
+        if (brought.text.isEmpty() && !brought.holiday && !brought.colour && !brought.alarm) {
+            reject(name, QDate(),
+                   QStringLiteral("no tiene texto (SUMMARY) ni nada más que guardar"));
+            return;
+        }
+
+        const auto found = replaced.find(fromIcal(icalcomponent_get_uid(event)));
+        const bool replacement =
+            icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+        const std::vector<icaltimetype> none;
+        const EventDates::Result dates = EventDates::of(
+            event, options, found == replaced.end() || replacement ? none : found->second);
+        if (!dates.refusal.isEmpty()) {
+            reject(name, QDate(), dates.refusal);
+            return;
+        }
+        if (dates.outsideRange) {
+            ++summary.outsideRange;
+            return;
+        }
+        for (const QDate& date : dates.dates) {
+            brought.date = date;
+            days.push_back(brought);
+        }
+    }
+
+    void readCalendar(icalcomponent* calendar)
+    {
+        collectReplacements(calendar);
+        for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+             c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+            switch (icalcomponent_isa(c)) {
+            case ICAL_VEVENT_COMPONENT:
+                readEvent(c);
+                break;
+            case ICAL_VTIMEZONE_COMPONENT:
+                break;
+            default:
+                ++summary.otherEntries;
+                break;
+            }
+        }
+    }
+};
+
+} // namespace
+
+std::vector<EventDay> IcsReader::read(const QByteArray& text, const QString& file,
+                                      const ImportOptions& options, ImportSummary& summary)
+{
+    icalerror_set_errors_are_fatal(0);
+    QByteArray body = text;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body.remove(0, 3);
+    const QString fault = textFault(body);
+    if (!fault.isEmpty())
+        refuse(file, fault);
+    if (!beginsAsCalendar(body))
+        refuse(file, QStringLiteral("no es un archivo iCalendar (no empieza por BEGIN:VCALENDAR)"));
+
+    IcalComponentPtr root(icalparser_parse_string(body.constData()));
+    if (!root) {
+        refuse(file, QStringLiteral("está incompleto o dañado: algún componente no se cierra "
+                                    "(falta su END:)"));
+    }
+    std::vector<icalcomponent*> calendars;
+    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.push_back(root.get());
+    } else {
+        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT);
+             c; c = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT)) {
+            if (icalcomponent_isa(c) != ICAL_VCALENDAR_COMPONENT) {
+                refuse(file,
+                       QStringLiteral("tiene un %1 fuera de todo VCALENDAR")
+                           .arg(fromIcal(icalcomponent_kind_to_string(icalcomponent_isa(c)))));
+            }
+            calendars.push_back(c);
+        }
+    }
+    const QString damage = treeFault(root.get());
+    if (!damage.isEmpty())
+        refuse(file, QStringLiteral("está dañado: ") + damage);
+
+    summary.from = options.firstDay();
+    summary.to = options.lastDay();
+    summary.limitedToRange = options.hasRange();
+    Reading reading{options, summary, {}, {}};
+    for (icalcomponent* calendar : calendars)
+        reading.readCalendar(calendar);
+    return std::move(reading.days);
+}
