@@ -29,8 +29,9 @@ QString textFault(const QByteArray& text)
         return QStringLiteral("no es un archivo de texto (tiene un byte nulo en la línea %1)")
             .arg(text.left(nul).count('\n') + 1);
     }
-    QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)whole.decode(text);
+    QStringDecoder whole(QStringDecoder::Utf8);
+    // The decoder works only when its result is taken.
+    const QString decoded = whole.decode(text);
     if (!whole.hasError())
         return {};
     // Only a faulty text is decoded again, line by line, to name the line.
@@ -39,8 +40,9 @@ QString textFault(const QByteArray& text)
         qsizetype end = text.indexOf('\n', lineStart);
         if (end < 0)
             end = text.size();
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)decoder.decode(QByteArrayView(text).sliced(lineStart, end - lineStart));
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString decodedLine =
+            decoder.decode(QByteArrayView(text).sliced(lineStart, end - lineStart));
         if (decoder.hasError() || end == text.size()) {
             return QStringLiteral("el texto no está en UTF-8, como pide iCalendar (línea %1)")
                 .arg(line);
@@ -82,12 +84,15 @@ QString faultKind(icalproperty* error)
 // The first fault libical found anywhere in the tree, as "a fault in a VEVENT (detail)".
 QString treeFault(icalcomponent* component)
 {
-    if (icalproperty* error =
-            icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY)) {
+    for (icalproperty* error = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY);
+         error; error = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+        const QString detail = fromIcal(icalproperty_get_xlicerror(error)).trimmed();
+        // An empty text ("LOCATION:") is valid iCalendar and common; libical only drops it.
+        if (detail.startsWith(QLatin1String("No value for ")))
+            continue;
         return QStringLiteral("tiene %1 en un %2 (%3)")
             .arg(faultKind(error),
-                 fromIcal(icalcomponent_kind_to_string(icalcomponent_isa(component))),
-                 fromIcal(icalproperty_get_xlicerror(error)).trimmed());
+                 fromIcal(icalcomponent_kind_to_string(icalcomponent_isa(component))), detail);
     }
     for (icalcomponent* child = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT);
          child; child = icalcomponent_get_next_component(component, ICAL_ANY_COMPONENT)) {
