@@ -70,7 +70,7 @@ QDate EventDates::localDate(icaltimetype time, const QTimeZone& zone)
 }
 
 EventDates::Result EventDates::of(icalcomponent* event, const ImportOptions& options,
-                                  const std::vector<icaltimetype>& replaced)
+                                  const std::vector<icaltimetype>& replaced, int& stepsLeft)
 {
     Result result;
     if (!icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)) {
@@ -144,6 +144,12 @@ EventDates::Result EventDates::of(icalcomponent* event, const ImportOptions& opt
         int steps = 0;
         for (icaltimetype instance = icalrecur_iterator_next(iterator.get());
              !icaltime_is_null_time(instance); instance = icalrecur_iterator_next(iterator.get())) {
+            if (--stepsLeft < 0) {
+                result.refusal = QStringLiteral("el archivo pide más de %1 repeticiones en total "
+                                                "y no se siguen más")
+                                     .arg(kFileSteps);
+                return result;
+            }
             if (++steps > kMaxSteps) {
                 result.refusal = QStringLiteral("se repite más de %1 veces antes del %2")
                                      .arg(kMaxSteps)

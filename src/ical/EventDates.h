@@ -18,8 +18,11 @@ class EventDates
 public:
     EventDates() = delete;
 
-    // A hostile rule could ask for billions of repetitions before the first day wanted.
-    static constexpr int kMaxSteps = 200000;
+    // A hostile rule could ask for billions of repetitions before the first day wanted: one
+    // event may take this many steps of its rules, and a whole file kFileSteps (each step
+    // costs libical some microseconds).
+    static constexpr int kMaxSteps = 50000;
+    static constexpr int kFileSteps = 500000;
 
     struct Result
     {
@@ -28,9 +31,10 @@ public:
         bool outsideRange = false; // readable, but none of its days is among those wanted
     };
 
-    // replaced: the RECURRENCE-ID values of the components that replace some of its instances.
+    // replaced: the RECURRENCE-ID values of the components that replace some of its instances;
+    // stepsLeft: what is left of the file's steps, lowered by those this event takes.
     static Result of(icalcomponent* event, const ImportOptions& options,
-                     const std::vector<icaltimetype>& replaced);
+                     const std::vector<icaltimetype>& replaced, int& stepsLeft);
 
     // The day a start falls on in zone: a date is its own day, a time in UTC or in a named
     // zone is turned into zone, and a floating time is already the user's own.

@@ -160,6 +160,7 @@ struct Reading
     std::vector<EventDay> days;
     // By UID: the instances of a recurring event that another component replaces.
     std::map<QString, std::vector<icaltimetype>> replaced;
+    int stepsLeft = EventDates::kFileSteps;
 
     void reject(const QString& event, const QDate& date, const QString& reason)
     {
@@ -230,7 +231,8 @@ struct Reading
             icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
         const std::vector<icaltimetype> none;
         const EventDates::Result dates = EventDates::of(
-            event, options, found == replaced.end() || replacement ? none : found->second);
+            event, options, found == replaced.end() || replacement ? none : found->second,
+            stepsLeft);
         if (!dates.refusal.isEmpty()) {
             reject(name, QDate(), dates.refusal);
             return;
@@ -305,7 +307,7 @@ std::vector<EventDay> IcsReader::read(const QByteArray& text, const QString& fil
     summary.from = options.firstDay();
     summary.to = options.lastDay();
     summary.limitedToRange = options.hasRange();
-    Reading reading{options, summary, {}, {}};
+    Reading reading{options, summary, {}, {}, EventDates::kFileSteps};
     for (icalcomponent* calendar : calendars)
         reading.readCalendar(calendar);
     return std::move(reading.days);
