@@ -99,7 +99,10 @@ ImportSummary IcsImporter::importFile(CalendarStore& store, const QString& file,
             }
             if (day == before)
                 continue;
-            days.save(day);
+            if (existed)
+                days.save(day);
+            else
+                days.add(day);
             ++summary.daysWritten;
             if (!existed)
                 ++summary.daysAdded;
