@@ -14,7 +14,7 @@ struct EventDay
 {
     QDate date;
     QString text; // empty when the event brings no text (a summary that only stood in)
-    QString name; // how the user knows the event: its summary, else its UID
+    QString name; // how the user knows the event: its summary, else its UID, as written
     bool holiday = false;
     std::optional<DayColour> colour;
     std::optional<QTime> alarm;

@@ -139,18 +139,13 @@ bool inHolidayCategory(icalcomponent* event)
     return false;
 }
 
-// How an event is named in the summary: one line, not too long to read.
+// How the user knows an event: its summary, else its UID (made readable only if it is shown).
 QString nameOf(const QString& summary, icalcomponent* event)
 {
-    QString name = summary.simplified();
-    if (name.isEmpty())
-        name = fromIcal(icalcomponent_get_uid(event)).simplified();
-    if (name.isEmpty())
-        name = QStringLiteral("sin título");
-    constexpr int kShown = 60;
-    if (name.size() > kShown)
-        name = name.left(kShown - 1) + QChar(0x2026);
-    return name;
+    if (!summary.trimmed().isEmpty())
+        return summary;
+    const QString uid = fromIcal(icalcomponent_get_uid(event));
+    return uid.trimmed().isEmpty() ? QStringLiteral("sin título") : uid;
 }
 
 struct Reading

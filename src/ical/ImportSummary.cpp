@@ -7,6 +7,16 @@ QString shown(const QDate& date)
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
+// An event's name on one line, not too long to read.
+QString shown(const QString& event)
+{
+    constexpr int kShown = 60;
+    QString name = event.simplified();
+    if (name.size() > kShown)
+        name = name.left(kShown - 1) + QChar(0x2026);
+    return name;
+}
+
 } // namespace
 
 QString ImportSummary::text(int listed) const
@@ -36,7 +46,7 @@ QString ImportSummary::text(int listed) const
         const Rejection& r = rejected[i];
         const QString when =
             r.date.isValid() ? QStringLiteral(" el %1").arg(shown(r.date)) : QString();
-        out += QStringLiteral("    «%1»%2: %3\n").arg(r.event, when, r.reason);
+        out += QStringLiteral("    «%1»%2: %3\n").arg(shown(r.event), when, r.reason);
     }
     if (shownCount < rejected.size())
         out += QStringLiteral("    … y %1 más\n").arg(rejected.size() - shownCount);

@@ -11,7 +11,7 @@ struct ImportSummary
     // One event on one day (or, with no date, the whole event) that was not imported.
     struct Rejection
     {
-        QString event; // its summary, or its UID
+        QString event; // its summary, or its UID, as written (text() shortens it)
         QDate date;    // invalid when the event has no usable day at all
         QString reason;
     };

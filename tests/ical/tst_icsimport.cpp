@@ -45,6 +45,7 @@ private slots:
     void ownExportIntoItsStoreChangesNothing();
     void mergesIntoTheDay_data();
     void mergesIntoTheDay();
+    void summaryNamesEachEventLeftOut();
     void refusesDamagedFilesLeavingTheStoreAlone_data();
     void refusesDamagedFilesLeavingTheStoreAlone();
     void namesAFileItCannotRead();
@@ -166,6 +167,27 @@ void TestIcsImport::mergesIntoTheDay()
     QCOMPARE(int(summary.rejected.size()), rejected);
     if (rejected > 0)
         QVERIFY(summary.text().contains(QStringLiteral("eventos no importados: 1")));
+}
+
+void TestIcsImport::summaryNamesEachEventLeftOut()
+{
+    TestStore t;
+    const QString longText = QStringLiteral("Primera línea\\n") + QString(300, QLatin1Char('z'));
+    const QByteArray events =
+        allDay(kDay, longText) +
+        vevent({"UID:sin-fecha@example.org", "DTSTAMP:20240101T000000Z", "CATEGORIES:Festivo"});
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("resumen.ics"), calendar(events)), madrid());
+    const QString text = summary.text();
+    QVERIFY2(text.contains(QStringLiteral("eventos no importados: 2\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("«Primera línea ") + QString(45, QLatin1Char('z')) +
+                           QStringLiteral("…» el 05/03/2025: no cabe en la nota del día "
+                                          "(quedaría de 314 caracteres; caben 255)\n")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("«sin-fecha@example.org»: no tiene fecha de inicio")),
+             qPrintable(text));
+    QCOMPARE(summary.text(1).count(QStringLiteral("\n    «")), 1);
+    QVERIFY(summary.text(1).contains(QStringLiteral("… y 1 más")));
 }
 
 void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone_data()
