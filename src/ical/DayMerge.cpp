@@ -4,9 +4,15 @@ const QString DayMerge::kSeparator = QStringLiteral(" · ");
 
 bool DayMerge::holds(const QString& note, const QString& text)
 {
-    if (note == text)
+    // libical reads a text without the blanks around it, so those make no difference.
+    const QString wanted = text.trimmed();
+    if (note.trimmed() == wanted)
         return true;
     // Whole parts only: "Ana" is not held by "Mañana".
+    for (const QString& part : note.split(kSeparator)) {
+        if (part.trimmed() == wanted)
+            return true;
+    }
     return (kSeparator + note + kSeparator).contains(kSeparator + text + kSeparator);
 }
 

@@ -28,6 +28,7 @@ public:
     };
 
     static Result apply(Day& day, const EventDay& event);
-    // The note holds text as itself or as one of its parts between separators.
+    // The note holds text as itself, as one of its parts between separators or as a run of
+    // them, blanks around it aside.
     static bool holds(const QString& note, const QString& text);
 };

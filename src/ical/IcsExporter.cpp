@@ -73,6 +73,12 @@ QString standIn(const Day& day)
     return QString::fromLatin1(IcsNames::kAlarmOnly);
 }
 
+// A note of blanks only is no note to other calendars: libical itself reads it as none.
+bool hasNote(const Day& day)
+{
+    return !day.note.trimmed().isEmpty();
+}
+
 QByteArray eventOf(const Day& day)
 {
     const IcalComponentPtr event(icalcomponent_new_vevent());
@@ -82,7 +88,7 @@ QByteArray eventOf(const Day& day)
     add(e, icalproperty_new_uid(IcsNames::dayUid(day.date).toLatin1().constData()));
     add(e, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE, IcsNames::dayStamp(day.date)));
     add(e, valued(ICAL_DTSTART_PROPERTY, ICAL_DATE_VALUE, IcsNames::dateValue(day.date)));
-    const QString summary = day.note.isEmpty() ? standIn(day) : day.note;
+    const QString summary = hasNote(day) ? day.note : standIn(day);
     add(e, icalproperty_new_summary(summary.toUtf8().constData()));
     if (day.holiday)
         add(e, icalproperty_new_categories(IcsNames::kHoliday));
@@ -92,7 +98,7 @@ QByteArray eventOf(const Day& day)
         add(e, icalproperty_new_categories(name.toLatin1().constData()));
         add(e, xProperty(IcsNames::kColour, name));
     }
-    if (day.note.isEmpty())
+    if (!hasNote(day))
         add(e, xProperty(IcsNames::kNoNote, QStringLiteral("TRUE")));
     // A note on a day is no appointment: it leaves the day free for others to book.
     add(e, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
@@ -131,7 +137,7 @@ QByteArray journalOf(const Notita& notita)
 
 bool IcsExporter::isExported(const Day& day)
 {
-    return !day.note.isEmpty() || day.holiday || day.alarmOn ||
+    return hasNote(day) || day.holiday || day.alarmOn ||
            (day.colour && *day.colour != DayColours::kNeutral);
 }
 
@@ -157,7 +163,7 @@ QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<N
             out += eventOf(day);
     }
     for (const Notita& notita : notitas) {
-        if (!notita.text.isEmpty())
+        if (!notita.text.trimmed().isEmpty())
             out += journalOf(notita);
     }
     out += end;
@@ -191,7 +197,7 @@ ExportSummary IcsExporter::exportFile(CalendarStore& store, const QString& file)
     for (const Day& day : days)
         summary.days += IcsExporter::isExported(day) ? 1 : 0;
     for (const Notita& notita : notitas)
-        summary.notitas += notita.text.isEmpty() ? 0 : 1;
+        summary.notitas += notita.text.trimmed().isEmpty() ? 0 : 1;
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {

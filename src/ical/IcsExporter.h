@@ -18,9 +18,11 @@ class CalendarStore;
 //
 //     try {
 //         const ExportSummary summary = IcsExporter::exportFile(store, path);
-//         boxes.information(summary.text());
+//         boxes.show(summary.text(), MessageBoxes::Information,
+//            QStringLiteral("Exportar a iCalendar"));
 //     } catch (const IcsError& error) {
-//         boxes.warning(error.message()); // names the file and the cause
+//         boxes.show(error.message(), MessageBoxes::Exclamation,
+//            QStringLiteral("Exportar a iCalendar"));
 //     }
 //
 // The file is replaced only once all of it is written; a failure leaves any earlier file
@@ -34,9 +36,9 @@ public:
     static ExportSummary exportFile(CalendarStore& store, const QString& file);
 
     // The file's text for these days and notitas, as exportFile writes it (days that carry
-    // nothing and empty notitas are left out).
+    // nothing and notitas of blanks only are left out).
     static QByteArray render(const std::vector<Day>& days, const std::vector<Notita>& notitas);
-    // Whether a day is written: it has a note, a holiday mark, a colour other than the neutral
-    // one, or its alarm on.
+    // Whether a day is written: it has a note (more than blanks), a holiday mark, a colour other
+    // than the neutral one, or its alarm on.
     static bool isExported(const Day& day);
 };

@@ -16,9 +16,11 @@ class CalendarStore;
 //     // options.from / options.to: the days asked for, both or neither
 //     try {
 //         const ImportSummary summary = IcsImporter::importFile(store, path, options);
-//         boxes.information(summary.text()); // what was written and what was left out
+//         boxes.show(summary.text(), MessageBoxes::Information,
+//            QStringLiteral("Importar de iCalendar"));
 //     } catch (const IcsError& error) {
-//         boxes.warning(error.message());    // names the file and the cause
+//         boxes.show(error.message(), MessageBoxes::Exclamation,
+//            QStringLiteral("Importar de iCalendar"));
 //     }
 //
 // The whole file is read and checked before the store is touched; then every day is written
