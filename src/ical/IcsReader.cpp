@@ -51,15 +51,60 @@ QString textFault(const QByteArray& text)
     }
 }
 
-// The text begins, after blank space, with BEGIN:VCALENDAR in any case.
+// The text begins, after blank space, with the line BEGIN:VCALENDAR in any case.
 bool beginsAsCalendar(const QByteArray& text)
 {
     qsizetype at = 0;
     while (at < text.size() && QChar::isSpace(uchar(text[at])))
         ++at;
     const QByteArray begin("BEGIN:VCALENDAR");
-    return text.size() - at >= begin.size() &&
-           qstrnicmp(text.constData() + at, begin.constData(), size_t(begin.size())) == 0;
+    if (text.size() - at < begin.size() ||
+        qstrnicmp(text.constData() + at, begin.constData(), size_t(begin.size())) != 0)
+        return false;
+    // The whole line: libical would take "BEGIN:VCALENDARIO" for a calendar too.
+    const qsizetype after = at + begin.size();
+    return after == text.size() || text[after] == '\r' || text[after] == '\n';
+}
+
+// Where the nesting of BEGIN and END lines breaks, or a line stands outside every component,
+// or empty. libical passes over such lines without a word, dropping what they hold.
+QString structureFault(const QByteArray& text)
+{
+    std::vector<QByteArray> open;
+    qsizetype lineNumber = 0;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        ++lineNumber;
+        // A line that begins with a blank goes on the line before it (folding).
+        const bool continued = start < end && (text[start] == ' ' || text[start] == '\t');
+        const QByteArray line = text.mid(start, end - start).trimmed();
+        start = end + 1;
+        if (continued || line.isEmpty())
+            continue;
+        const QByteArray upper = line.toUpper();
+        if (upper.startsWith("BEGIN:")) {
+            open.push_back(upper.mid(6));
+        } else if (upper.startsWith("END:")) {
+            if (open.empty())
+                return QStringLiteral("está dañado: la línea %1 cierra %2 sin haberlo abierto")
+                    .arg(lineNumber)
+                    .arg(QString::fromUtf8(line));
+            if (open.back() != upper.mid(4))
+                return QStringLiteral("está dañado: la línea %1 (%2) no cierra BEGIN:%3")
+                    .arg(lineNumber)
+                    .arg(QString::fromUtf8(line), QString::fromUtf8(open.back()));
+            open.pop_back();
+        } else if (open.empty()) {
+            return QStringLiteral("está dañado: la línea %1 está fuera de todo componente: «%2»")
+                .arg(lineNumber)
+                .arg(QString::fromUtf8(line.left(60)));
+        }
+    }
+    if (!open.empty())
+        return QStringLiteral("está incompleto: falta END:%1").arg(QString::fromUtf8(open.back()));
+    return {};
 }
 
 // libical's names for its faults, in the user's words.
@@ -276,15 +321,24 @@ std::vector<EventDay> IcsReader::read(const QByteArray& text, const QString& fil
     if (!beginsAsCalendar(body))
         refuse(file, QStringLiteral("no es un archivo iCalendar (no empieza por BEGIN:VCALENDAR)"));
 
+    const QString broken = structureFault(body);
+    if (!broken.isEmpty())
+        refuse(file, broken);
+
     IcalComponentPtr root(icalparser_parse_string(body.constData()));
     if (!root) {
         refuse(file, QStringLiteral("está incompleto o dañado: algún componente no se cierra "
                                     "(falta su END:)"));
     }
     std::vector<icalcomponent*> calendars;
-    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+    const icalcomponent_kind kind = icalcomponent_isa(root.get());
+    if (kind == ICAL_VCALENDAR_COMPONENT) {
         calendars.push_back(root.get());
+    } else if (kind != ICAL_XROOT_COMPONENT) {
+        // Whatever else libical may make of a text that begins as a calendar.
+        refuse(file, QStringLiteral("no es un archivo iCalendar (no empieza por BEGIN:VCALENDAR)"));
     } else {
+        // Several calendars one after another: libical gathers them under a root of its own.
         for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT);
              c; c = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT)) {
             if (icalcomponent_isa(c) != ICAL_VCALENDAR_COMPONENT) {

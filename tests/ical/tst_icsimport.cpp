@@ -207,12 +207,26 @@ void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone_data()
     QTest::newRow("empty file") << QByteArray() << "no empieza por BEGIN:VCALENDAR";
     QTest::newRow("plain text") << QByteArray("Lista de la compra\n")
                                 << "no es un archivo iCalendar";
+    QTest::newRow("another kind of component")
+        << QByteArray("BEGIN:VCALENDARIO\r\nEND:VCALENDARIO\r\n") << "no es un archivo iCalendar";
     QTest::newRow("binary") << QByteArray("SQLite format 3\0\x10\x00", 18)
                             << "no es un archivo de texto";
-    QTest::newRow("cut short") << calendar(good).chopped(30) << "algún componente no se cierra";
+    QTest::newRow("cut short") << calendar(good).chopped(30) << "está incompleto: falta END:VEVENT";
     QTest::newRow("latin-1 text")
         << calendar(good + allDay(kDay, QStringLiteral("Año")).replace("A\xC3\xB1o", "A\xF1o"))
         << "no está en UTF-8";
+    QTest::newRow("a line after the end")
+        << calendar(good) + "basura\r\n"
+        << "está dañado: la línea 17 está fuera de todo componente: «basura»";
+    QTest::newRow("an event begun after the end")
+        << calendar(good) + "BEGIN:VEVENT\r\nSUMMARY:perdido\r\n"
+        << "falta END:VEVENT";
+    QTest::newRow("an end that closes nothing")
+        << calendar(good) + "END:VEVENT\r\n"
+        << "la línea 17 cierra END:VEVENT sin haberlo abierto";
+    QTest::newRow("ends crossed") << calendar(good).replace("END:VEVENT\r\nEND:VCALENDAR",
+                                                            "END:VCALENDAR\r\nEND:VEVENT")
+                                  << "(END:VCALENDAR) no cierra BEGIN:VEVENT";
     QTest::newRow("unreadable date")
         << calendar(good + allDay(kDay, "x").replace("20250305", "2025AB05"))
         << "tiene un valor ilegible en un VEVENT";
