@@ -355,7 +355,6 @@ std::vector<EventDay> IcsReader::read(const QByteArray& text, const QString& fil
 
     summary.from = options.firstDay();
     summary.to = options.lastDay();
-    summary.limitedToRange = options.hasRange();
     Reading reading{options, summary, {}, {}, EventDates::kFileSteps};
     for (icalcomponent* calendar : calendars)
         reading.readCalendar(calendar);

@@ -19,14 +19,13 @@ struct ImportSummary
     QString file; // as the user should see it: absolute, native separators
     QDate from;   // the days recurring events were repeated over
     QDate to;
-    bool limitedToRange = false; // the user gave the days: events outside them were skipped
-    int events = 0;              // VEVENT components read
-    int daysWritten = 0;         // days added or changed
-    int daysAdded = 0;           // of those, days that had no row
-    int daysMarked = 0;          // days that became holidays
-    int alreadyHeld = 0;         // events on a day that already held all they bring
-    int outsideRange = 0;        // events with no day among the days asked for
-    int otherEntries = 0;        // VJOURNAL, VTODO and the like: never imported
+    int events = 0;       // VEVENT components read
+    int daysWritten = 0;  // days added or changed
+    int daysAdded = 0;    // of those, days that had no row
+    int daysMarked = 0;   // days that became holidays
+    int alreadyHeld = 0;  // events on a day that already held all they bring
+    int outsideRange = 0; // events with no day among the days asked for
+    int otherEntries = 0; // VJOURNAL, VTODO and the like: never imported
     std::vector<Rejection> rejected;
 
     // The counts, one a line, then at most `listed` of the rejections (and how many more).
