@@ -70,6 +70,11 @@ bool beginsAsCalendar(const QByteArray& text)
 // or empty. libical passes over such lines without a word, dropping what they hold.
 QString structureFault(const QByteArray& text)
 {
+    // Only the BEGIN and END lines are copied: the others, most of the file, are only looked at.
+    const auto startsWith = [](QByteArrayView line, QByteArrayView word) {
+        return line.size() >= word.size() &&
+               qstrnicmp(line.data(), word.data(), size_t(word.size())) == 0;
+    };
     std::vector<QByteArray> open;
     qsizetype lineNumber = 0;
     for (qsizetype start = 0; start < text.size();) {
@@ -79,27 +84,29 @@ QString structureFault(const QByteArray& text)
         ++lineNumber;
         // A line that begins with a blank goes on the line before it (folding).
         const bool continued = start < end && (text[start] == ' ' || text[start] == '\t');
-        const QByteArray line = text.mid(start, end - start).trimmed();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start).trimmed();
         start = end + 1;
         if (continued || line.isEmpty())
             continue;
-        const QByteArray upper = line.toUpper();
-        if (upper.startsWith("BEGIN:")) {
-            open.push_back(upper.mid(6));
-        } else if (upper.startsWith("END:")) {
-            if (open.empty())
+        if (startsWith(line, "BEGIN:")) {
+            open.push_back(line.sliced(6).toByteArray().toUpper());
+        } else if (startsWith(line, "END:")) {
+            const QString shown = QString::fromUtf8(line);
+            if (open.empty()) {
                 return QStringLiteral("está dañado: la línea %1 cierra %2 sin haberlo abierto")
                     .arg(lineNumber)
-                    .arg(QString::fromUtf8(line));
-            if (open.back() != upper.mid(4))
+                    .arg(shown);
+            }
+            if (open.back() != line.sliced(4).toByteArray().toUpper()) {
                 return QStringLiteral("está dañado: la línea %1 (%2) no cierra BEGIN:%3")
                     .arg(lineNumber)
-                    .arg(QString::fromUtf8(line), QString::fromUtf8(open.back()));
+                    .arg(shown, QString::fromUtf8(open.back()));
+            }
             open.pop_back();
         } else if (open.empty()) {
             return QStringLiteral("está dañado: la línea %1 está fuera de todo componente: «%2»")
                 .arg(lineNumber)
-                .arg(QString::fromUtf8(line.left(60)));
+                .arg(QString::fromUtf8(line.first(std::min<qsizetype>(line.size(), 60))));
         }
     }
     if (!open.empty())
