@@ -1,16 +1,23 @@
-// tarvelo-db: the store tool. Makes an empty calendar.mdb and checks an existing one; the
-// program itself never creates its store.
+// tarvelo-db: the store tool. Makes an empty calendar.mdb and checks an existing one (the
+// program itself never creates its store), and takes a store's days to and from iCalendar.
 
+#include "ical/IcsError.h"
+#include "ical/IcsExporter.h"
+#include "ical/IcsImporter.h"
 #include "store/CalendarStore.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
 #include <sqlite3.h>
+
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -20,8 +27,32 @@ int usage(QTextStream& err)
            "  tarvelo-db create [CARPETA]   crea un calendar.mdb vacío en CARPETA "
            "(por omisión, la actual)\n"
            "  tarvelo-db check [ARCHIVO]    comprueba un archivo de datos "
-           "(por omisión, ./calendar.mdb)\n";
+           "(por omisión, ./calendar.mdb)\n"
+           "  tarvelo-db export-ics CARPETA ARCHIVO\n"
+           "                                escribe los días y las notitas en un archivo "
+           "iCalendar\n"
+           "  tarvelo-db import-ics CARPETA ARCHIVO [--festivos] [--desde FECHA --hasta FECHA]\n"
+           "                                trae los eventos de un archivo iCalendar; "
+           "--festivos marca\n"
+           "                                todos como festivos; FECHA es dd/mm/aaaa (por "
+           "omisión, los\n"
+           "                                eventos repetidos se toman en el año actual)\n";
     return 2;
+}
+
+// A usage mistake: said, then the usage.
+int misused(QTextStream& err, const QString& why)
+{
+    err << "tarvelo-db: " << why << "\n";
+    return usage(err);
+}
+
+std::optional<QDate> dayOf(const QString& text)
+{
+    const QDate date = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
+    if (!date.isValid() || text.section(u'/', 2).size() != 4)
+        return std::nullopt;
+    return date;
 }
 
 qint64 count(const Database& db, const char* sql)
@@ -64,6 +95,45 @@ int check(const QString& path, QTextStream& out)
     return 0;
 }
 
+int exportIcs(const QString& folder, const QString& file, QTextStream& out)
+{
+    const auto store = CalendarStore::open(folder);
+    out << IcsExporter::exportFile(*store, file).text();
+    return 0;
+}
+
+int importIcs(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    // args: FOLDER FILE and the options, in any order after the two.
+    if (args.size() < 2)
+        return misused(err, QStringLiteral("import-ics necesita CARPETA y ARCHIVO."));
+    ImportOptions options;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        const QString& option = args[i];
+        if (option == QLatin1String("--festivos")) {
+            options.everyEventIsHoliday = true;
+        } else if (option == QLatin1String("--desde") || option == QLatin1String("--hasta")) {
+            if (i + 1 >= args.size())
+                return misused(err, QStringLiteral("Falta la fecha tras %1.").arg(option));
+            const std::optional<QDate> date = dayOf(args[++i]);
+            if (!date) {
+                return misused(err,
+                               QStringLiteral("«%1» no es una fecha dd/mm/aaaa.").arg(args[i]));
+            }
+            (option == QLatin1String("--desde") ? options.from : options.to) = *date;
+        } else {
+            return misused(err, QStringLiteral("Opción desconocida: «%1».").arg(option));
+        }
+    }
+    if (options.from.isValid() != options.to.isValid())
+        return misused(err, QStringLiteral("--desde y --hasta van juntas."));
+    if (options.hasRange() && options.from > options.to)
+        return misused(err, QStringLiteral("--desde es posterior a --hasta."));
+    const auto store = CalendarStore::open(args[0]);
+    out << IcsImporter::importFile(*store, args[1], options).text(std::numeric_limits<int>::max());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,14 +142,26 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.size() > 2)
+    if (args.isEmpty())
         return usage(err);
     try {
+        if (args[0] == QLatin1String("export-ics")) {
+            if (args.size() != 3)
+                return misused(err, QStringLiteral("export-ics necesita CARPETA y ARCHIVO."));
+            return exportIcs(args[1], args[2], out);
+        }
+        if (args[0] == QLatin1String("import-ics"))
+            return importIcs(args.mid(1), out, err);
+        if (args.size() > 2)
+            return usage(err);
         if (args[0] == QLatin1String("create"))
             return create(args.value(1, QStringLiteral(".")), out);
         if (args[0] == QLatin1String("check"))
             return check(args.value(1, QString::fromLatin1(CalendarStore::kFileName)), out);
     } catch (const StoreError& error) {
+        err << "tarvelo-db: " << error.message() << "\n";
+        return 1;
+    } catch (const IcsError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     }

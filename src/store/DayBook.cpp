@@ -163,6 +163,27 @@ void DayBook::save(const Day& day)
     db_.noteWrite();
 }
 
+void DayBook::add(const Day& day)
+{
+    if (!day.date.isValid())
+        return;
+    commitStaged(day.date);
+    Statement& insert =
+        statement(QStringLiteral("INSERT INTO calendar (fecha, festivo, alarma, nota, hora, Color) "
+                                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
+    insert.bind(1, keyOf(day.date));
+    insert.bind(2, day.holiday ? 1 : 0);
+    insert.bind(3, day.alarmOn ? 1 : 0);
+    insert.bind(4, day.note);
+    insert.bind(
+        5, day.alarmOn && day.alarmTime
+               ? QVariant(DatePattern::fromTime(day.alarmTime->hour(), day.alarmTime->minute()))
+               : QVariant());
+    insert.bind(6, day.colour ? QVariant(DayColours::code(*day.colour)) : QVariant());
+    insert.execute();
+    db_.noteWrite();
+}
+
 std::optional<QDate> DayBook::first()
 {
     Statement& select = statement(QStringLiteral(

@@ -30,6 +30,11 @@ public:
     // Writes the day, adding it when it has no row. Its alarm time is written only while its
     // alarm is on, and its colour only when it has one; otherwise the stored ones stay.
     void save(const Day& day);
+    // Adds a day the caller knows has no row (an import that has read the days around it),
+    // written as save() would write it, without first looking for its row: many new days at
+    // once cost one INSERT each. A day that has a row would get a second one (a store made by
+    // tarvelo-db refuses it: its index is unique).
+    void add(const Day& day);
     std::optional<QDate> first();
     std::optional<QDate> last();
     // Deletes, among the latest kPruneWindow days, those that carry nothing; returns how many.

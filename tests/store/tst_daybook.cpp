@@ -1,5 +1,6 @@
 #include "TestStore.h"
 #include "store/DayBook.h"
+#include "store/StoreError.h"
 
 #include <QTest>
 
@@ -34,6 +35,8 @@ private slots:
     void saveWrites_data();
     void saveWrites();
     void saveTwiceKeepsOneRow();
+    void addWritesANewDayAsSaveWould_data();
+    void addWritesANewDayAsSaveWould();
     void betweenIsInclusiveAndSkipsNoDays();
     void firstAndLast();
     void pruneLooksAtTheLatestDaysOnly();
@@ -180,6 +183,39 @@ void TestDayBook::saveTwiceKeepsOneRow()
     t.store->days().save(day);
     QCOMPARE(t.dayCount(), 1);
     QCOMPARE(t.storedNote(kMarch5), QStringLiteral("dos"));
+}
+
+void TestDayBook::addWritesANewDayAsSaveWould_data()
+{
+    QTest::addColumn<bool>("alarmOn");
+    QTest::addColumn<bool>("withColour");
+
+    QTest::newRow("alarm and colour") << true << true;
+    QTest::newRow("alarm off keeps no time") << false << true;
+    QTest::newRow("no colour") << true << false;
+}
+
+void TestDayBook::addWritesANewDayAsSaveWould()
+{
+    QFETCH(bool, alarmOn);
+    QFETCH(bool, withColour);
+
+    Day day;
+    day.date = kMarch5;
+    day.note = QStringLiteral("nueva");
+    day.holiday = true;
+    day.alarmOn = alarmOn;
+    day.alarmTime = QTime(23, 59);
+    if (withColour)
+        day.colour = DayColour::Azul;
+    TestStore saved;
+    saved.store->days().save(day);
+    TestStore added;
+    added.store->days().add(day);
+    QCOMPARE(added.dayRow(kMarch5), saved.dayRow(kMarch5));
+    QCOMPARE(added.dayCount(), 1);
+    // Where the index is unique, as tarvelo-db makes it, a second row is refused.
+    QVERIFY_THROWS_EXCEPTION(StoreError, added.store->days().add(day));
 }
 
 void TestDayBook::betweenIsInclusiveAndSkipsNoDays()

@@ -1,0 +1,6 @@
+#include "ical/IcsError.h"
+
+IcsError::IcsError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message)
+{
+}

@@ -1,0 +1,208 @@
+#include "ical/IcsExporter.h"
+
+#include "ical/IcalPtr.h"
+#include "ical/IcsError.h"
+#include "ical/IcsNames.h"
+#include "store/CalendarStore.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <limits>
+
+namespace {
+
+QString shown(const QString& file)
+{
+    return QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+}
+
+[[noreturn]] void failed(const QString& what)
+{
+    throw IcsError(QStringLiteral("No se ha podido preparar el archivo iCalendar: %1").arg(what));
+}
+
+void add(icalcomponent* component, icalproperty* property)
+{
+    if (!property)
+        failed(QStringLiteral("libical no ha creado una propiedad"));
+    icalcomponent_add_property(component, property);
+}
+
+icalproperty* xProperty(const char* name, const QString& value)
+{
+    icalproperty* property = icalproperty_new_x(value.toUtf8().constData());
+    if (property)
+        icalproperty_set_x_name(property, name);
+    return property;
+}
+
+// A property with a value read from its iCalendar text: libical's own constructors refuse
+// years after 3000, and the calendar goes to 9999.
+icalproperty* valued(icalproperty_kind kind, icalvalue_kind type, const QString& text)
+{
+    icalvalue* value = icalvalue_new_from_string(type, text.toLatin1().constData());
+    if (!value)
+        failed(QStringLiteral("libical no acepta el valor «%1»").arg(text));
+    icalproperty* property = icalproperty_new(kind);
+    if (!property) {
+        icalvalue_free(value);
+        failed(QStringLiteral("libical no ha creado una propiedad"));
+    }
+    icalproperty_set_value(property, value);
+    return property;
+}
+
+QByteArray text(icalcomponent* component)
+{
+    const IcalTextPtr text(icalcomponent_as_ical_string_r(component));
+    if (!text)
+        failed(QStringLiteral("libical no ha escrito un componente"));
+    return QByteArray(text.get());
+}
+
+// What stands for a day without a note in calendars that show only the summary.
+QString standIn(const Day& day)
+{
+    if (day.holiday)
+        return QString::fromLatin1(IcsNames::kHoliday);
+    if (day.colour && *day.colour != DayColours::kNeutral)
+        return DayColours::name(*day.colour);
+    return QString::fromLatin1(IcsNames::kAlarmOnly);
+}
+
+// A note of blanks only is no note to other calendars: libical itself reads it as none.
+bool hasNote(const Day& day)
+{
+    return !day.note.trimmed().isEmpty();
+}
+
+QByteArray eventOf(const Day& day)
+{
+    const IcalComponentPtr event(icalcomponent_new_vevent());
+    if (!event)
+        failed(QStringLiteral("libical no ha creado un evento"));
+    icalcomponent* e = event.get();
+    add(e, icalproperty_new_uid(IcsNames::dayUid(day.date).toLatin1().constData()));
+    add(e, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE, IcsNames::dayStamp(day.date)));
+    add(e, valued(ICAL_DTSTART_PROPERTY, ICAL_DATE_VALUE, IcsNames::dateValue(day.date)));
+    const QString summary = hasNote(day) ? day.note : standIn(day);
+    add(e, icalproperty_new_summary(summary.toUtf8().constData()));
+    if (day.holiday)
+        add(e, icalproperty_new_categories(IcsNames::kHoliday));
+    const bool coloured = day.colour && *day.colour != DayColours::kNeutral;
+    if (coloured) {
+        const QString name = DayColours::name(*day.colour);
+        add(e, icalproperty_new_categories(name.toLatin1().constData()));
+        add(e, xProperty(IcsNames::kColour, name));
+    }
+    if (!hasNote(day))
+        add(e, xProperty(IcsNames::kNoNote, QStringLiteral("TRUE")));
+    // A note on a day is no appointment: it leaves the day free for others to book.
+    add(e, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    if (day.alarmOn) {
+        const QTime time = day.alarmTime.value_or(QTime(0, 0));
+        add(e, xProperty(IcsNames::kAlarm, IcsNames::alarmValue(time)));
+        // Relative to the start of an all-day event, which is the day's midnight where the
+        // user is: the form every client reads for "on the day, at this time".
+        icalcomponent* alarm = icalcomponent_new_valarm();
+        if (!alarm)
+            failed(QStringLiteral("libical no ha creado una alarma"));
+        icalcomponent_add_component(e, alarm);
+        add(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        add(alarm, icalproperty_new_description(summary.toUtf8().constData()));
+        add(alarm,
+            icalproperty_new_trigger(icaltriggertype_from_int(time.msecsSinceStartOfDay() / 1000)));
+    }
+    return text(e);
+}
+
+QByteArray journalOf(const Notita& notita)
+{
+    const IcalComponentPtr journal(icalcomponent_new_vjournal());
+    if (!journal)
+        failed(QStringLiteral("libical no ha creado una entrada de diario"));
+    icalcomponent* j = journal.get();
+    add(j, icalproperty_new_uid(IcsNames::notitaUid(notita.row).toLatin1().constData()));
+    add(j, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE,
+                  QString::fromLatin1(IcsNames::kNotitaStamp)));
+    add(j, icalproperty_new_summary(notita.text.section(u'\n', 0, 0).toUtf8().constData()));
+    add(j, icalproperty_new_description(notita.text.toUtf8().constData()));
+    return text(j);
+}
+
+} // namespace
+
+bool IcsExporter::isExported(const Day& day)
+{
+    return hasNote(day) || day.holiday || day.alarmOn ||
+           (day.colour && *day.colour != DayColours::kNeutral);
+}
+
+QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<Notita>& notitas)
+{
+    icalerror_set_errors_are_fatal(0);
+    const IcalComponentPtr calendar(icalcomponent_new_vcalendar());
+    if (!calendar)
+        failed(QStringLiteral("libical no ha creado el calendario"));
+    add(calendar.get(), icalproperty_new_version("2.0"));
+    add(calendar.get(), icalproperty_new_prodid(IcsNames::kProductId));
+    add(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    // Each entry is written on its own rather than as one tree of every day: the same text,
+    // without holding a hundred thousand events in memory at once.
+    const QByteArray frame = text(calendar.get());
+    const QByteArray end("END:VCALENDAR\r\n");
+    if (!frame.endsWith(end))
+        failed(QStringLiteral("libical no ha cerrado el calendario"));
+
+    QByteArray out = frame.left(frame.size() - end.size());
+    for (const Day& day : days) {
+        if (isExported(day))
+            out += eventOf(day);
+    }
+    for (const Notita& notita : notitas) {
+        if (!notita.text.trimmed().isEmpty())
+            out += journalOf(notita);
+    }
+    out += end;
+    return out;
+}
+
+ExportSummary IcsExporter::exportFile(CalendarStore& store, const QString& file)
+{
+    ExportSummary summary;
+    summary.file = shown(file);
+    std::vector<Day> days;
+    std::vector<Notita> notitas;
+    try {
+        DayBook& book = store.days();
+        const std::optional<QDate> first = book.first();
+        const std::optional<QDate> last = book.last();
+        if (first && last)
+            days = book.between(*first, *last);
+        notitas = store.notitas().first(std::numeric_limits<int>::max());
+    } catch (const StoreError& error) {
+        throw IcsError(QStringLiteral("No se ha exportado a «%1»: el almacén ha fallado: %2")
+                           .arg(summary.file, error.message()));
+    }
+    QByteArray bytes;
+    try {
+        bytes = render(days, notitas);
+    } catch (const IcsError& error) {
+        throw IcsError(
+            QStringLiteral("No se ha exportado a «%1»: %2").arg(summary.file, error.message()));
+    }
+    for (const Day& day : days)
+        summary.days += IcsExporter::isExported(day) ? 1 : 0;
+    for (const Notita& notita : notitas)
+        summary.notitas += notita.text.trimmed().isEmpty() ? 0 : 1;
+
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        throw IcsError(
+            QStringLiteral("No se puede escribir «%1»: %2").arg(summary.file, out.errorString()));
+    }
+    return summary;
+}

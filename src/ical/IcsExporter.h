@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ical/ExportSummary.h"
+#include "store/Day.h"
+#include "store/Notita.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class CalendarStore;
+
+// Writes the calendar as an iCalendar file that any calendar program reads: every day that
+// carries something as an all-day event, every notita as a journal entry.
+//
+// How to call it (the menu "Exportar a iCalendar…" and `tarvelo-db export-ics`):
+//
+//     try {
+//         const ExportSummary summary = IcsExporter::exportFile(store, path);
+//         boxes.show(summary.text(), MessageBoxes::Information,
+//            QStringLiteral("Exportar a iCalendar"));
+//     } catch (const IcsError& error) {
+//         boxes.show(error.message(), MessageBoxes::Exclamation,
+//            QStringLiteral("Exportar a iCalendar"));
+//     }
+//
+// The file is replaced only once all of it is written; a failure leaves any earlier file
+// there as it was. Two exports of an unchanged store give the same bytes. No StoreError leaves
+// this function.
+class IcsExporter
+{
+public:
+    IcsExporter() = delete;
+
+    static ExportSummary exportFile(CalendarStore& store, const QString& file);
+
+    // The file's text for these days and notitas, as exportFile writes it (days that carry
+    // nothing and notitas of blanks only are left out).
+    static QByteArray render(const std::vector<Day>& days, const std::vector<Notita>& notitas);
+    // Whether a day is written: it has a note (more than blanks), a holiday mark, a colour other
+    // than the neutral one, or its alarm on.
+    static bool isExported(const Day& day);
+};

@@ -1,0 +1,369 @@
+#include "IcsFixture.h"
+#include "ical/IcsError.h"
+#include "ical/IcsExporter.h"
+#include "ical/IcsImporter.h"
+
+#include <QTest>
+
+#include <future>
+#include <thread>
+
+using namespace IcsFixture;
+
+namespace {
+
+const QDate kDay(2025, 3, 5);
+
+ImportOptions madrid()
+{
+    ImportOptions options;
+    options.recurringYear = 2025;
+    options.localZone = QTimeZone("Europe/Madrid");
+    return options;
+}
+
+// The committed store, byte for byte: the file and its write-ahead log.
+QByteArray storeBytes(const TestStore& t)
+{
+    return read(t.path()) + read(t.path() + QStringLiteral("-wal"));
+}
+
+QString describeOrNone(TestStore& t, const QDate& date)
+{
+    const std::optional<Day> day = t.store->days().find(date);
+    return day ? describe(*day) : QStringLiteral("<no row>");
+}
+
+} // namespace
+
+class TestIcsImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripGivesBackEveryDay();
+    void ownExportIntoItsStoreChangesNothing();
+    void mergesIntoTheDay_data();
+    void mergesIntoTheDay();
+    void summaryNamesEachEventLeftOut();
+    void refusesDamagedFilesLeavingTheStoreAlone_data();
+    void refusesDamagedFilesLeavingTheStoreAlone();
+    void namesAFileItCannotRead();
+    void timedEventsLandOnTheirLocalDay_data();
+    void timedEventsLandOnTheirLocalDay();
+    void holidayCalendarMarksExactlyItsDays();
+    void waitsForAnotherCopyHoldingTheStore();
+
+private:
+    QTemporaryDir files_;
+};
+
+void TestIcsImport::roundTripGivesBackEveryDay()
+{
+    TestStore from;
+    addEveryKindOfDay(from);
+    const QString file = files_.filePath(QStringLiteral("ida-y-vuelta.ics"));
+    IcsExporter::exportFile(*from.store, file);
+
+    TestStore to;
+    const ImportSummary summary = IcsImporter::importFile(*to.store, file, madrid());
+    QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
+    QStringList expected = storedDays(from);
+    expected.removeAll(QStringLiteral("13/03/1997 [] - - --:-- Gris")); // carries nothing
+    QCOMPARE(storedDays(to), expected);
+    QCOMPARE(summary.daysAdded, expected.size());
+}
+
+void TestIcsImport::ownExportIntoItsStoreChangesNothing()
+{
+    TestStore t;
+    addEveryKindOfDay(t);
+    // libical reads texts without the blanks around them.
+    t.addNote(QDate(2001, 1, 1), QStringLiteral(" Con blancos alrededor "));
+    t.addDay(QDate(2001, 1, 2), {.nota = QStringLiteral("  "), .festivo = 1});
+    t.addNote(QDate(2001, 1, 3), QStringLiteral("   "));
+    const QString file = files_.filePath(QStringLiteral("propio.ics"));
+    IcsExporter::exportFile(*t.store, file);
+    const QStringList before = storedDays(t);
+    const int changes = t.changes();
+
+    const ImportSummary summary = IcsImporter::importFile(*t.store, file, madrid());
+    QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
+    QCOMPARE(summary.daysWritten, 0);
+    QCOMPARE(summary.alreadyHeld, 14);
+    QCOMPARE(t.changes(), changes);
+    QCOMPARE(storedDays(t), before);
+}
+
+void TestIcsImport::mergesIntoTheDay_data()
+{
+    QTest::addColumn<QString>("stored"); // the day's note before; "<none>": no row
+    QTest::addColumn<QByteArray>("events");
+    QTest::addColumn<bool>("everyEventIsHoliday");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("rejected");
+
+    const QString none = QStringLiteral("<none>");
+    const QString x250(250, QLatin1Char('x'));
+    const QString at = QStringLiteral("05/03/2025 ");
+    QTest::newRow("a new day takes the summary")
+        << none << allDay(kDay, "Dentista") << false << at + "[Dentista] - - --:-- Gris" << 0;
+    QTest::newRow("the text joins the note after a dot")
+        << "Comida" << allDay(kDay, "Dentista") << false
+        << at + "[Comida · Dentista] - - --:-- Gris" << 0;
+    QTest::newRow("a note that holds the text as a part")
+        << "Comida · Dentista · Cine" << allDay(kDay, "Dentista") << false
+        << at + "[Comida · Dentista · Cine] - - --:-- Gris" << 0;
+    QTest::newRow("blanks around the text make no difference")
+        << "Cena  · Cine" << allDay(kDay, "Cena") << false << at + "[Cena  · Cine] - - --:-- Gris"
+        << 0;
+    QTest::newRow("a word inside another is not the text")
+        << "Mañana" << allDay(kDay, "Ana") << false << at + "[Mañana · Ana] - - --:-- Gris" << 0;
+    QTest::newRow("filling the note to the last character")
+        << x250 << allDay(kDay, "ab") << false << at + "[" + x250 + " · ab] - - --:-- Gris" << 0;
+    QTest::newRow("one character too many")
+        << x250 << allDay(kDay, "abc") << false << at + "[" + x250 + "] - - --:-- Gris" << 1;
+    QTest::newRow("a summary longer than any note")
+        << none << allDay(kDay, QString(256, QLatin1Char('y'))) << false << "<no row>" << 1;
+    QTest::newRow("an overflowing event marks no holiday either")
+        << x250 << allDay(kDay, "abc", {"CATEGORIES:Festivo"}) << false
+        << at + "[" + x250 + "] - - --:-- Gris" << 1;
+    QTest::newRow("two events of a day in the order of the file")
+        << none << allDay(kDay, "Primero") + allDay(kDay, "Segundo") << false
+        << at + "[Primero · Segundo] - - --:-- Gris" << 0;
+    QTest::newRow("the holiday category in a list, any case")
+        << none << allDay(kDay, "San José", {"CATEGORIES:Fiestas,FESTIVO"}) << false
+        << at + "[San José] festivo - --:-- Gris" << 0;
+    QTest::newRow("every event a holiday when asked")
+        << "Comida" << allDay(kDay, "Comida") << true << at + "[Comida] festivo - --:-- Gris" << 0;
+    QTest::newRow("our colour and alarm come back")
+        << none
+        << allDay(kDay, "Verde",
+                  {"X-TARVELO-COLOR:Verde", "X-TARVELO-ALARMA:07:30", "X-TARVELO-SIN-NOTA:TRUE"})
+        << false << at + "[] - alarma 07:30 Verde" << 0;
+    QTest::newRow("a colour Tarvelo has not")
+        << none << allDay(kDay, "Rosa", {"X-TARVELO-COLOR:Rosa"}) << false << "<no row>" << 1;
+    QTest::newRow("an alarm that is no time")
+        << none << allDay(kDay, "Tarde", {"X-TARVELO-ALARMA:25:00"}) << false << "<no row>" << 1;
+    QTest::newRow("a cancelled event")
+        << none << allDay(kDay, "Anulada", {"STATUS:CANCELLED"}) << false << "<no row>" << 1;
+    QTest::newRow("an event with nothing to keep")
+        << none << allDay(kDay, "") << false << "<no row>" << 1;
+    QTest::newRow("an event without a start")
+        << none << vevent({"UID:sin-fecha", "DTSTAMP:20240101T000000Z", "SUMMARY:Sin fecha"})
+        << false << "<no row>" << 1;
+    QTest::newRow("a day past February's end")
+        << none << allDay(kDay, "x").replace("20250305", "20250230") << false << "<no row>" << 1;
+}
+
+void TestIcsImport::mergesIntoTheDay()
+{
+    QFETCH(QString, stored);
+    QFETCH(QByteArray, events);
+    QFETCH(bool, everyEventIsHoliday);
+    QFETCH(QString, expected);
+    QFETCH(int, rejected);
+
+    TestStore t;
+    if (stored != QLatin1String("<none>"))
+        t.addNote(kDay, stored);
+    ImportOptions options = madrid();
+    options.everyEventIsHoliday = everyEventIsHoliday;
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("fusion.ics"), calendar(events)), options);
+    QCOMPARE(describeOrNone(t, kDay), expected);
+    QCOMPARE(int(summary.rejected.size()), rejected);
+    if (rejected > 0)
+        QVERIFY(summary.text().contains(QStringLiteral("eventos no importados: 1")));
+}
+
+void TestIcsImport::summaryNamesEachEventLeftOut()
+{
+    TestStore t;
+    const QString longText = QStringLiteral("Primera línea\\n") + QString(300, QLatin1Char('z'));
+    const QByteArray events =
+        allDay(kDay, longText) +
+        vevent({"UID:sin-fecha@example.org", "DTSTAMP:20240101T000000Z", "CATEGORIES:Festivo"});
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("resumen.ics"), calendar(events)), madrid());
+    const QString text = summary.text();
+    QVERIFY2(text.contains(QStringLiteral("eventos no importados: 2\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("«Primera línea ") + QString(45, QLatin1Char('z')) +
+                           QStringLiteral("…» el 05/03/2025: no cabe en la nota del día "
+                                          "(quedaría de 314 caracteres; caben 255)\n")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("«sin-fecha@example.org»: no tiene fecha de inicio")),
+             qPrintable(text));
+    QCOMPARE(summary.text(1).count(QStringLiteral("\n    «")), 1);
+    QVERIFY(summary.text(1).contains(QStringLiteral("… y 1 más")));
+}
+
+void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("cause");
+
+    const QByteArray good = allDay(kDay, "Buena") + allDay(kDay.addDays(1), "Otra");
+    QTest::newRow("empty file") << QByteArray() << "no empieza por BEGIN:VCALENDAR";
+    QTest::newRow("plain text") << QByteArray("Lista de la compra\n")
+                                << "no es un archivo iCalendar";
+    QTest::newRow("another kind of component")
+        << QByteArray("BEGIN:VCALENDARIO\r\nEND:VCALENDARIO\r\n") << "no es un archivo iCalendar";
+    QTest::newRow("binary") << QByteArray("SQLite format 3\0\x10\x00", 18)
+                            << "no es un archivo de texto";
+    QTest::newRow("cut short") << calendar(good).chopped(30) << "está incompleto: falta END:VEVENT";
+    QTest::newRow("latin-1 text")
+        << calendar(good + allDay(kDay, QStringLiteral("Año")).replace("A\xC3\xB1o", "A\xF1o"))
+        << "no está en UTF-8";
+    QTest::newRow("a line after the end")
+        << calendar(good) + "basura\r\n"
+        << "está dañado: la línea 17 está fuera de todo componente: «basura»";
+    QTest::newRow("an event begun after the end")
+        << calendar(good) + "BEGIN:VEVENT\r\nSUMMARY:perdido\r\n"
+        << "falta END:VEVENT";
+    QTest::newRow("an end that closes nothing")
+        << calendar(good) + "END:VEVENT\r\n"
+        << "la línea 17 cierra END:VEVENT sin haberlo abierto";
+    QTest::newRow("ends crossed") << calendar(good).replace("END:VEVENT\r\nEND:VCALENDAR",
+                                                            "END:VCALENDAR\r\nEND:VEVENT")
+                                  << "(END:VCALENDAR) no cierra BEGIN:VEVENT";
+    QTest::newRow("unreadable date")
+        << calendar(good + allDay(kDay, "x").replace("20250305", "2025AB05"))
+        << "tiene un valor ilegible en un VEVENT";
+    QTest::newRow("a line that is no property")
+        << calendar(good + vevent({"DTSTART;VALUE=DATE:20250101", "esto no es nada", "SUMMARY:x"}))
+        << "no es ni propiedad ni componente";
+    QTest::newRow("unreadable rule")
+        << calendar(good + allDay(kDay, "x", {"RRULE:FREQ=CADA-POCO"})) << "valor ilegible";
+    QTest::newRow("an event outside any calendar")
+        << calendar(good) + allDay(kDay, "suelto") << "fuera de todo VCALENDAR";
+}
+
+void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, cause);
+
+    TestStore t;
+    t.addNote(kDay, QStringLiteral("Antes"));
+    const QByteArray before = storeBytes(t);
+    const QString file = write(files_, QStringLiteral("dañado.ics"), bytes);
+    try {
+        IcsImporter::importFile(*t.store, file, madrid());
+        QFAIL("the file should be refused");
+    } catch (const IcsError& error) {
+        QVERIFY2(error.message().contains(file), qPrintable(error.message()));
+        QVERIFY2(error.message().contains(cause), qPrintable(error.message()));
+    }
+    QCOMPARE(storeBytes(t), before);
+    QCOMPARE(storedDays(t), QStringList{"05/03/2025 [Antes] - - --:-- Gris"});
+}
+
+void TestIcsImport::namesAFileItCannotRead()
+{
+    TestStore t;
+    const QString missing = files_.filePath(QStringLiteral("no-está.ics"));
+    QVERIFY_THROWS_EXCEPTION(IcsError, IcsImporter::importFile(*t.store, missing, madrid()));
+    try {
+        IcsImporter::importFile(*t.store, files_.path(), madrid());
+    } catch (const IcsError& error) {
+        QVERIFY2(error.message().contains(files_.path()), qPrintable(error.message()));
+        QVERIFY2(error.message().contains(QStringLiteral("carpeta")), qPrintable(error.message()));
+    }
+}
+
+void TestIcsImport::timedEventsLandOnTheirLocalDay_data()
+{
+    QTest::addColumn<QByteArray>("events");
+    QTest::addColumn<QDate>("expected");
+
+    const QByteArray canary =
+        "BEGIN:VTIMEZONE\r\nTZID:Hora de Canarias\r\nBEGIN:DAYLIGHT\r\n"
+        "TZOFFSETFROM:+0000\r\nTZOFFSETTO:+0100\r\nDTSTART:19810329T010000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\n"
+        "BEGIN:STANDARD\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0000\r\n"
+        "DTSTART:19961027T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\n"
+        "END:STANDARD\r\nEND:VTIMEZONE\r\n";
+    const auto timed = [](const QString& start) {
+        return vevent({"UID:hora", "DTSTAMP:20240101T000000Z", "DTSTART" + start, "SUMMARY:Cita"});
+    };
+    QTest::newRow("UTC late on new year's eve") << timed(":20241231T233000Z") << QDate(2025, 1, 1);
+    QTest::newRow("UTC early in the day") << timed(":20241231T080000Z") << QDate(2024, 12, 31);
+    QTest::newRow("a zone the system knows")
+        << timed(";TZID=America/New_York:20250310T200000") << QDate(2025, 3, 11);
+    QTest::newRow("a zone the file describes")
+        << canary + timed(";TZID=Hora de Canarias:20250615T233000") << QDate(2025, 6, 16);
+    QTest::newRow("a floating time is the user's own")
+        << timed(":20241231T233000") << QDate(2024, 12, 31);
+}
+
+void TestIcsImport::timedEventsLandOnTheirLocalDay()
+{
+    QFETCH(QByteArray, events);
+    QFETCH(QDate, expected);
+
+    TestStore t;
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("hora.ics"), calendar(events)), madrid());
+    QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
+    QCOMPARE(storedDays(t), QStringList{expected.toString(QStringLiteral("dd/MM/yyyy")) +
+                                        QStringLiteral(" [Cita] - - --:-- Gris")});
+}
+
+void TestIcsImport::holidayCalendarMarksExactlyItsDays()
+{
+    TestStore t;
+    t.addNote(QDate(2025, 12, 25), QStringLiteral("Comida en casa"));
+    t.addNote(QDate(2025, 12, 24), QStringLiteral("Nochebuena"));
+    ImportOptions options = madrid();
+    options.everyEventIsHoliday = true;
+    options.from = QDate(2025, 1, 1);
+    options.to = QDate(2025, 12, 31);
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, QStringLiteral(ICAL_TEST_DATA "/festivos-madrid.ics"), options);
+    QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
+    QCOMPARE(summary.daysMarked, 12);
+    QCOMPARE(summary.outsideRange, 3); // San José until 2012, Holy Week of 2026
+
+    QStringList holidays;
+    for (const Day& day : t.store->days().between(QDate(1900, 1, 1), QDate(9999, 12, 31))) {
+        if (day.holiday)
+            holidays << day.date.toString(QStringLiteral("dd/MM"));
+    }
+    QCOMPARE(holidays, QStringList({"01/01", "06/01", "17/04", "18/04", "01/05", "02/05", "25/07",
+                                    "15/08", "01/11", "06/12", "08/12", "25/12"}));
+    QCOMPARE(t.storedNote(QDate(2025, 12, 25)),
+             QStringLiteral("Comida en casa · Natividad del Señor"));
+    QCOMPARE(t.storedNote(QDate(2025, 12, 24)), QStringLiteral("Nochebuena"));
+}
+
+void TestIcsImport::waitsForAnotherCopyHoldingTheStore()
+{
+    TestStore t;
+    const QString file =
+        write(files_, QStringLiteral("espera.ics"), calendar(allDay(kDay, "Importada")));
+    std::promise<void> locked;
+    std::thread otherCopy([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(t.path()).constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr);
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) "
+                     "VALUES (45000, 'La otra copia', 0, 0, 5)",
+                     nullptr, nullptr, nullptr);
+        locked.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    });
+    locked.get_future().wait();
+    const ImportSummary summary = IcsImporter::importFile(*t.store, file, madrid());
+    otherCopy.join();
+    QCOMPARE(summary.daysWritten, 1);
+    QCOMPARE(t.storedNote(kDay), QStringLiteral("Importada"));
+    QCOMPARE(t.dayCount(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestIcsImport)
+#include "tst_icsimport.moc"
