@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -64,6 +65,35 @@ qint64 count(const Database& db, const char* sql)
     return n;
 }
 
+#ifndef TARVELO_DATA_DIR
+#error "TARVELO_DATA_DIR names the installed data folder; the tool's CMakeLists defines it"
+#endif
+
+// The files a data folder keeps beside its store: the help and the alarm's sound. They are
+// looked for beside the tool (a build tree) and in the installed data folder.
+void copyDataFiles(const QDir& folder, QTextStream& out)
+{
+    const QStringList sources{QCoreApplication::applicationDirPath(),
+                              QStringLiteral(TARVELO_DATA_DIR)};
+    for (const char* file : {"Tarvelo.HLP", "alarma.wav"}) {
+        const QString name = QString::fromLatin1(file);
+        const QString target = folder.filePath(name);
+        if (QFileInfo::exists(target))
+            continue; // a file the user put there is kept
+        for (const QString& source : sources) {
+            const QString from = QDir(source).filePath(name);
+            if (!QFileInfo(from).isFile())
+                continue;
+            if (QFile::copy(from, target))
+                out << "Copiado " << QDir::toNativeSeparators(target) << "\n";
+            else
+                out << "No se ha podido copiar " << name << " en "
+                    << QDir::toNativeSeparators(folder.absolutePath()) << "\n";
+            break;
+        }
+    }
+}
+
 int create(const QString& folder, QTextStream& out)
 {
     const QDir dir(folder);
@@ -73,6 +103,7 @@ int create(const QString& folder, QTextStream& out)
     const QString path = CalendarStore::pathIn(dir.absolutePath());
     Database::create(path);
     out << "Creado " << QDir::toNativeSeparators(path) << "\n";
+    copyDataFiles(dir, out);
     return 0;
 }
 

@@ -92,6 +92,8 @@ bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
     if (!guard_.run([&] { store_.runListing(query); }))
         return false;
     model_->reload();
+    query_ = query;
+    suffix_ = suffix;
     caption_->setText(QString::number(store_.listing().recordCount()) + suffix);
     emit shown();
     return true;
@@ -100,6 +102,12 @@ bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
 void NotesPanel::mVerNotas_Click()
 {
     MostrarListado(NoteQueries::allNotes(), QStringLiteral(" Notas halladas"));
+}
+
+void NotesPanel::refresh()
+{
+    if (!query_.isEmpty() && isVisible())
+        MostrarListado(query_, suffix_);
 }
 
 void NotesPanel::mOcultarNotas_Click()

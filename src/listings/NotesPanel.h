@@ -25,6 +25,8 @@ public:
     // false when the store failed.
     bool MostrarListado(const QString& query, const QString& suffix);
     void mVerNotas_Click();
+    // The days changed under the listing shown (an import): it is run again, if one is shown.
+    void refresh();
     void mOcultarNotas_Click();
     // Writes a note typed into the grid and not yet written; run before the program ends.
     void commitPendingEdit();
@@ -41,6 +43,8 @@ signals:
 private:
     CalendarStore& store_;
     const StoreGuard& guard_;
+    QString query_; // the listing shown, to run again on refresh()
+    QString suffix_;
     QLabel* caption_ = nullptr;
     NotesGrid* table_ = nullptr;
     ListingModel* model_ = nullptr;

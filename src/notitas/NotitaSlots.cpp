@@ -142,40 +142,49 @@ QPoint NotitaSlots::freePlaceBeside(const QRect& calendar, const QSize& size, co
 {
     const int stepX = size.width() + kGap;
     const int stepY = size.height() + kGap;
-    // Rows from the calendar's top down, then from the screen's top down to it.
+    const auto fitsDown = [&](int y) { return y + size.height() <= screen.bottom() + 1; };
+    const auto fitsAcross = [&](int x) { return x + size.width() <= screen.right() + 1; };
+    // The places clear of the calendar, in the order they are offered: beside it (to its right,
+    // then to its left, nearest first; rows from its top down, then from the screen's top down
+    // to it), then below it, then above it (nearest first), each row left to right.
     QList<int> rows;
-    for (int y = std::max(calendar.top(), screen.top()); y + size.height() <= screen.bottom() + 1;
-         y += stepY)
+    for (int y = std::max(calendar.top(), screen.top()); fitsDown(y); y += stepY)
         rows << y;
-    for (int y = screen.top(); y < calendar.top() && y + size.height() <= screen.bottom() + 1;
-         y += stepY)
+    for (int y = screen.top(); y < calendar.top() && fitsDown(y); y += stepY)
         rows << y;
-    // Columns to the right of the calendar, then to its left, nearest first.
     QList<int> columns;
-    for (int x = calendar.right() + 1 + kGap; x + size.width() <= screen.right() + 1; x += stepX)
+    for (int x = calendar.right() + 1 + kGap; fitsAcross(x); x += stepX)
         columns << x;
     for (int x = calendar.left() - kGap - size.width(); x >= screen.left(); x -= stepX)
         columns << x;
+    QList<QPoint> places;
     for (const int x : columns) {
-        for (const int y : rows) {
-            const QRect place(QPoint(x, y), size);
-            if (isFree(place, screen, calendar, taken))
-                return place.topLeft();
-        }
+        for (const int y : rows)
+            places << QPoint(x, y);
     }
-    // Below the calendar, left to right.
-    for (int y = calendar.bottom() + 1 + kGap; y + size.height() <= screen.bottom() + 1;
-         y += stepY) {
-        for (int x = screen.left(); x + size.width() <= screen.right() + 1; x += stepX) {
-            const QRect place(QPoint(x, y), size);
-            if (isFree(place, screen, calendar, taken))
-                return place.topLeft();
-        }
+    QList<int> across;
+    for (int x = screen.left(); fitsAcross(x); x += stepX)
+        across << x;
+    for (int y = std::max(calendar.bottom() + 1 + kGap, screen.top()); fitsDown(y); y += stepY) {
+        for (const int x : across)
+            places << QPoint(x, y);
     }
-    // Every place is taken: beside the calendar all the same, on the screen where it fits.
-    if (!columns.isEmpty())
-        return QPoint(columns.first(), rows.value(0, screen.top()));
-    return QPoint(std::max(screen.left(), calendar.right() + 1 + kGap), screen.top());
+    for (int y = calendar.top() - kGap - size.height(); y >= screen.top(); y -= stepY) {
+        for (const int x : across)
+            places << QPoint(x, y);
+    }
+
+    for (const QPoint& place : places) {
+        if (isFree(QRect(place, size), screen, calendar, taken))
+            return place;
+    }
+    // Every place is taken: the first of them all the same, clear of the calendar.
+    if (!places.isEmpty())
+        return places.first();
+    // The calendar leaves no room on its screen: on the screen all the same, where the user can
+    // see the notita and take hold of it.
+    const int x = std::min(calendar.right() + 1 + kGap, screen.right() + 1 - size.width());
+    return QPoint(std::max(screen.left(), x), screen.top());
 }
 
 QPoint NotitaSlots::placeForNew(const frmNota& notita) const

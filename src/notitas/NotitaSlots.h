@@ -62,8 +62,9 @@ private:
 
 public:
     // Where a window of outer size `size` goes: the first free place beside `calendar` (to
-    // its right, then to its left, then below it) inside `screen`, clear of `taken`; beside
-    // the calendar on its right, clear of the calendar, when every place is taken.
+    // its right, then to its left, then below it, then above it) inside `screen`, clear of
+    // `taken`; the first of those places when every one is taken; and when the calendar leaves
+    // no room at all, a place on the screen all the same.
     static QPoint freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
                                   const QList<QRect>& taken);
 

@@ -3,7 +3,20 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
+
+namespace {
+
+// A menu bar takes the keyboard focus only while it is worked from the keyboard: after Alt
+// pressed and let go on its own, or Escape out of one of its menus. A letter then opens a menu
+// without Alt, so the letters must be in sight.
+bool menuBarFromKeyboard()
+{
+    return qobject_cast<const QMenuBar*>(QApplication::focusWidget()) != nullptr;
+}
+
+} // namespace
 
 MnemonicStyle::MnemonicStyle(QStyle* base) : QProxyStyle(base)
 {
@@ -23,13 +36,24 @@ void MnemonicStyle::menuOpenedFromKeyboard()
     setCues(altHeld_, true);
 }
 
+bool MnemonicStyle::cuesShown() const
+{
+    return altHeld_ || keyboardMenu_ || menuBarFromKeyboard();
+}
+
 void MnemonicStyle::setCues(bool altHeld, bool keyboardMenu)
 {
-    const bool before = cuesShown();
     altHeld_ = altHeld;
     keyboardMenu_ = keyboardMenu;
-    if (before == cuesShown())
+    refresh();
+}
+
+void MnemonicStyle::refresh()
+{
+    const bool shown = cuesShown();
+    if (shown == shown_)
         return;
+    shown_ = shown;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isVisible())
             window->update();
@@ -61,6 +85,12 @@ bool MnemonicStyle::eventFilter(QObject* watched, QEvent* event)
             if (!popup || popup == watched)
                 setCues(altHeld_, false);
         }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // The menu bar taken up or left from the keyboard.
+        if (qobject_cast<QMenuBar*>(watched))
+            refresh();
         break;
     case QEvent::ApplicationDeactivate:
         setCues(false, false);

@@ -3,8 +3,9 @@
 #include <QProxyStyle>
 
 // The program's look, with one change that desktop programs share: the underlined letters of
-// menus and buttons show only while Alt is held, or while a menu opened from the keyboard is
-// open, so that captions read plainly the rest of the time.
+// menus and buttons show only while Alt is held, while a menu opened from the keyboard is open,
+// or while the menu bar is worked from the keyboard, so that captions read plainly the rest of
+// the time.
 class MnemonicStyle : public QProxyStyle
 {
     Q_OBJECT
@@ -15,7 +16,7 @@ public:
                   const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
 
-    bool cuesShown() const { return altHeld_ || keyboardMenu_; }
+    bool cuesShown() const;
     // A menu was opened from the keyboard (F10): its letters show until the menus close.
     void menuOpenedFromKeyboard();
 
@@ -24,7 +25,9 @@ protected:
 
 private:
     void setCues(bool altHeld, bool keyboardMenu);
+    void refresh();
 
     bool altHeld_ = false;
     bool keyboardMenu_ = false;
+    bool shown_ = false; // what the windows were last drawn with
 };

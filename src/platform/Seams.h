@@ -1,6 +1,7 @@
 #pragma once
 
 class Clock;
+class FileDialogs;
 class HelpViewer;
 class MessageBoxes;
 class Printer;
@@ -15,4 +16,5 @@ struct Seams
     Sound* sound = nullptr;
     Printer* printer = nullptr;
     HelpViewer* help = nullptr;
+    FileDialogs* files = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "shell/frmCalendar.h"
 
+#include "ical/IcsError.h"
+#include "ical/IcsExporter.h"
+#include "ical/IcsImporter.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
 #include "listings/frmBuscar.h"
@@ -9,8 +12,10 @@
 #include "month/MonthView.h"
 #include "notitas/NotitaSlots.h"
 #include "platform/Clock.h"
+#include "platform/FileDialogs.h"
 #include "platform/Fonts.h"
 #include "platform/HelpViewer.h"
+#include "platform/MessageBoxes.h"
 #include "platform/MnemonicStyle.h"
 #include "platform/Twips.h"
 #include "shell/ClipboardCommands.h"
@@ -23,6 +28,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
@@ -144,6 +150,10 @@ void frmCalendar::buildMenus()
             this, &frmCalendar::mSeleccion_Click);
     connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
             &frmCalendar::mSalir_Click);
+    connect(addItem(archivo, "mExportarICalendar", QStringLiteral("&Exportar a iCalendar…")),
+            &QAction::triggered, this, &frmCalendar::mExportarICalendar_Click);
+    connect(addItem(archivo, "mImportarICalendar", QStringLiteral("&Importar de iCalendar…")),
+            &QAction::triggered, this, &frmCalendar::mImportarICalendar_Click);
 
     QMenu* editar = styled(menuBar()->addMenu(QStringLiteral("&Editar")));
     editar->setObjectName(QStringLiteral("mnuEditar"));
@@ -297,6 +307,71 @@ void frmCalendar::mInstrucciones_Click()
 void frmCalendar::mAcerca_Click()
 {
     mInstrucciones_Click();
+}
+
+namespace {
+
+const QString kIcsFilter = QStringLiteral("Calendarios iCalendar (*.ics);;Todos los archivos (*)");
+
+} // namespace
+
+void frmCalendar::mExportarICalendar_Click()
+{
+    const QString title = QStringLiteral("Exportar a iCalendar");
+    if (!seams_.files)
+        return;
+    QString path = seams_.files->saveFile(
+        title, QDir::home().filePath(QStringLiteral("tarvelo.ics")), kIcsFilter);
+    if (path.isEmpty())
+        return;
+    // A name typed without an extension would make a file other calendars do not offer.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".ics");
+    QString said;
+    int style = MessageBoxes::Information;
+    guard_.run([&] {
+        try {
+            said = IcsExporter::exportFile(store_, path).text();
+        } catch (const IcsError& error) {
+            said = error.message();
+            style = MessageBoxes::Exclamation;
+        }
+    });
+    if (!said.isEmpty())
+        seams_.boxes->show(said, style, title);
+}
+
+void frmCalendar::mImportarICalendar_Click()
+{
+    const QString title = QStringLiteral("Importar de iCalendar");
+    if (!seams_.files)
+        return;
+    const QString path = seams_.files->openFile(title, kIcsFilter);
+    if (path.isEmpty())
+        return;
+    // Recurring events are repeated over the year the calendar shows.
+    ImportOptions options;
+    options.recurringYear = month_->dFechaActual().year();
+    QString said;
+    int style = MessageBoxes::Information;
+    bool imported = false;
+    guard_.run([&] {
+        try {
+            said = IcsImporter::importFile(store_, path, options).text();
+            imported = true;
+        } catch (const IcsError& error) {
+            said = error.message();
+            style = MessageBoxes::Exclamation;
+        }
+    });
+    if (said.isEmpty())
+        return;
+    if (imported) {
+        // The days changed under the month and the notes list: both are drawn again.
+        month_->MostrarMes();
+        notes_->refresh();
+    }
+    seams_.boxes->show(said, style, title);
 }
 
 void frmCalendar::bringForward()

@@ -53,6 +53,8 @@ public:
     void mBucar_Click();
     void mInstrucciones_Click();
     void mAcerca_Click();
+    void mExportarICalendar_Click();
+    void mImportarICalendar_Click();
 
     // A later start of the program on the same folder asks for the windows to come forward.
     void bringForward();

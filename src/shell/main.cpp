@@ -1,3 +1,4 @@
+#include "platform/QtFileDialogs.h"
 #include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtPrinter.h"
@@ -20,12 +21,14 @@ int main(int argc, char** argv)
     QtSound sound;
     QtHelpViewer help(boxes);
     QtPrinter printer(boxes);
+    QtFileDialogs files;
     Seams seams;
     seams.boxes = &boxes;
     seams.clock = &clock;
     seams.sound = &sound;
     seams.help = &help;
     seams.printer = &printer;
+    seams.files = &files;
 
     // One copy per data folder: a second start hands over to the first and ends at once,
     // without touching the store.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeClock.h"
+#include "FakeFileDialogs.h"
 #include "FakeHelpViewer.h"
 #include "FakeMessageBoxes.h"
 #include "FakePrinter.h"
@@ -15,6 +16,7 @@ struct TestSeams
     FakeSound sound;
     FakePrinter printer;
     FakeHelpViewer help;
+    FakeFileDialogs files;
 
     Seams seams()
     {
@@ -24,6 +26,7 @@ struct TestSeams
         s.sound = &sound;
         s.printer = &printer;
         s.help = &help;
+        s.files = &files;
         return s;
     }
 };

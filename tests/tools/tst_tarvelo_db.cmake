@@ -62,3 +62,16 @@ run(2 import-ics "${WORK}" "${WORK}/calendario.ics" --desde 31/02/2025 --hasta 0
 run(2 import-ics "${WORK}" "${WORK}/calendario.ics" --desde 01/01/25 --hasta 01/03/2025)
 run(2 import-ics "${WORK}" "${WORK}/calendario.ics" --todo)
 run(2 export-ics "${WORK}")
+
+# A new data folder gets the help and the alarm's sound beside its store (from beside the tool
+# in a build tree); a file of the user's own already there is kept.
+file(MAKE_DIRECTORY "${WORK}/nueva")
+file(WRITE "${WORK}/nueva/alarma.wav" "mi sonido")
+run(0 create "${WORK}/nueva")
+if(NOT EXISTS "${WORK}/nueva/Tarvelo.HLP")
+    message(FATAL_ERROR "create did not put the help beside the store: ${last_output}")
+endif()
+file(READ "${WORK}/nueva/alarma.wav" kept)
+if(NOT kept STREQUAL "mi sonido")
+    message(FATAL_ERROR "create overwrote the user's alarma.wav")
+endif()
