@@ -117,7 +117,7 @@ void BM_SaveYearPdf(benchmark::State& state)
     const QString path = f.dir.filePath(QStringLiteral("anyo.pdf"));
     SilentBoxes boxes;
     QtPrinter pdf(boxes, {}, [] { return QPrinterInfo(); });
-    const Listing& rsLista = f.store->listing();
+    const NoteListing& rsLista = f.store->listing();
     for (auto _ : state) {
         state.PauseTiming();
         for (int row = 0; row < rsLista.recordCount(); ++row)

@@ -3,11 +3,11 @@
 #include "store/DatePattern.h"
 #include "store/Day.h"
 #include "store/DayBook.h"
-#include "store/Listing.h"
+#include "store/NoteListing.h"
 
 #include <algorithm>
 
-ListingModel::ListingModel(Listing& listing, DayBook& days, QObject* parent)
+ListingModel::ListingModel(NoteListing& listing, DayBook& days, QObject* parent)
     : QAbstractTableModel(parent), listing_(listing), days_(days)
 {
 }

@@ -5,7 +5,7 @@
 #include <map>
 
 class DayBook;
-class Listing;
+class NoteListing;
 
 // The rows of the latest listing as the notes grid shows them: "Fecha" as dd/mm/yy and "Nota",
 // only the note editable. An edited note waits in the day book until the user leaves its row,
@@ -14,7 +14,7 @@ class ListingModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    ListingModel(Listing& listing, DayBook& days, QObject* parent = nullptr);
+    ListingModel(NoteListing& listing, DayBook& days, QObject* parent = nullptr);
 
     // The listing was replaced: show it.
     void reload();
@@ -32,7 +32,7 @@ public:
     void commitRow(int row);
 
 private:
-    Listing& listing_;
+    NoteListing& listing_;
     DayBook& days_;
     std::map<int, QString> edited_; // row -> note typed and not yet written by this grid
 };

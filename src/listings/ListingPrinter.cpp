@@ -2,7 +2,7 @@
 
 #include "platform/Printer.h"
 #include "store/DatePattern.h"
-#include "store/Listing.h"
+#include "store/NoteListing.h"
 
 ListingPrinter::ListingPrinter(Printer& printer) : printer_(printer) {}
 
@@ -12,7 +12,7 @@ QString ListingPrinter::line(const QDate& fecha, const QString& nota)
            QStringLiteral("  ") + nota;
 }
 
-void ListingPrinter::ImprimirListado(const Listing& rsLista, const QString& title) const
+void ListingPrinter::ImprimirListado(const NoteListing& rsLista, const QString& title) const
 {
     if (rsLista.recordCount() == 0)
         return;

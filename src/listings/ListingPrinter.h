@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QString>
 
-class Listing;
+class NoteListing;
 class Printer;
 
 // The printed form of every listing of notes: a title, a rule, the column heading, then one
@@ -22,7 +22,7 @@ public:
 
     // Prints every row of rsLista, from the first. An empty listing prints nothing and makes
     // no document.
-    void ImprimirListado(const Listing& rsLista, const QString& title) const;
+    void ImprimirListado(const NoteListing& rsLista, const QString& title) const;
 
 private:
     Printer& printer_;

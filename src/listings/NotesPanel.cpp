@@ -75,7 +75,7 @@ int NotesPanel::recordCount() const
     return store_.listing().recordCount();
 }
 
-const Listing& NotesPanel::listing() const
+const NoteListing& NotesPanel::listing() const
 {
     return store_.listing();
 }

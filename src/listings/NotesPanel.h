@@ -4,7 +4,7 @@
 #include <QString>
 
 class CalendarStore;
-class Listing;
+class NoteListing;
 class ListingModel;
 class NotesGrid;
 class QLabel;
@@ -33,7 +33,7 @@ public:
 
     void setGridHeight(int twips);
     int recordCount() const; // of the listing shown
-    const Listing& listing() const;
+    const NoteListing& listing() const;
 
 signals:
     // The main window widens (7500) and offers "Ocultar notas", or narrows and offers "Ver notas".

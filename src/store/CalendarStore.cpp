@@ -1,5 +1,7 @@
 #include "store/CalendarStore.h"
 
+#include "store/NoteQueries.h"
+
 #include <QDir>
 
 QString CalendarStore::pathIn(const QString& folder)
@@ -20,5 +22,7 @@ CalendarStore::CalendarStore(std::unique_ptr<Database> db)
 void CalendarStore::runListing(const QString& query)
 {
     days_.commitAllStaged();
-    listing_ = Listing::run(*db_, query);
+    // Every note is what "Ver notas" and every saved day list: the day book keeps those days.
+    listing_ = NoteListing::run(
+        *db_, query, query == NoteQueries::allNotes() ? days_.noteDays() : NoteListing::Days());
 }

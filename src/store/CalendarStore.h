@@ -2,7 +2,7 @@
 
 #include "store/Database.h"
 #include "store/DayBook.h"
-#include "store/Listing.h"
+#include "store/NoteListing.h"
 #include "store/NotitaBook.h"
 #include "store/SearchPoint.h"
 
@@ -28,8 +28,8 @@ public:
     SearchPoint& searchPoint() { return point_; }
 
     // rsLista: the result of the latest listing.
-    const Listing& listing() const { return listing_; }
-    Listing& listing() { return listing_; }
+    const NoteListing& listing() const { return listing_; }
+    NoteListing& listing() { return listing_; }
     // Replaces the listing by the result of a query text; notes still waiting in the notes
     // list are written first, so that the listing shows them.
     void runListing(const QString& query);
@@ -41,5 +41,5 @@ private:
     DayBook days_;
     NotitaBook notitas_;
     SearchPoint point_;
-    Listing listing_;
+    NoteListing listing_;
 };

@@ -52,8 +52,9 @@ public:
     // another program gave the table a field of that name (Schema::rowidName).
     QString rowidName(const QString& table) const;
 
-    // Bumped on every write through any handle, so that cursors holding a copy of a row
-    // know to read it again: rows edited through one handle are seen at once by the others.
+    // Bumped by every write of the days made on this connection outside the day book (a test
+    // that seeds days, a transaction committed), so that what the day book keeps of the days
+    // is read again.
     quint64 generation() const { return generation_; }
     void noteWrite() { ++generation_; }
 

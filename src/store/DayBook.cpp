@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -146,9 +147,10 @@ void DayBook::save(const Day& day)
     for (qsizetype c = 0; c < values.size(); ++c)
         update.bind(int(c) + 2, values[c]);
     update.execute();
-    db_.noteWrite();
-    if (sqlite3_changes(db_.handle()) > 0)
+    if (sqlite3_changes(db_.handle()) > 0) {
+        noteWritten(keyOf(day.date), isNote(day.note));
         return;
+    }
 
     QStringList marks;
     for (qsizetype c = 0; c < columns.size(); ++c)
@@ -160,7 +162,7 @@ void DayBook::save(const Day& day)
     for (qsizetype c = 0; c < values.size(); ++c)
         insert.bind(int(c) + 2, values[c]);
     insert.execute();
-    db_.noteWrite();
+    noteWritten(keyOf(day.date), isNote(day.note));
 }
 
 void DayBook::add(const Day& day)
@@ -181,7 +183,63 @@ void DayBook::add(const Day& day)
                : QVariant());
     insert.bind(6, day.colour ? QVariant(DayColours::code(*day.colour)) : QVariant());
     insert.execute();
-    db_.noteWrite();
+    noteWritten(keyOf(day.date), isNote(day.note));
+}
+
+qint64 DayBook::dataVersion()
+{
+    Statement& version = statement(QStringLiteral("PRAGMA data_version"));
+    version.step();
+    const qint64 value = version.columnInt64(0);
+    version.reset();
+    return value;
+}
+
+std::shared_ptr<const std::vector<double>> DayBook::noteDays()
+{
+    commitAllStaged();
+    const qint64 version = dataVersion();
+    if (noteDays_ && noteDaysGeneration_ == db_.generation() && noteDaysVersion_ == version)
+        return noteDays_;
+
+    // Read in the table's order and sorted here: cheaper than walking the day index with a look
+    // at every row.
+    auto days = std::make_shared<std::vector<double>>();
+    Statement& read = statement(
+        QStringLiteral("SELECT fecha FROM calendar WHERE fecha IS NOT NULL AND len(nota) > 0"));
+    while (read.step())
+        days->push_back(read.columnDouble(0));
+    if (!std::is_sorted(days->begin(), days->end()))
+        std::sort(days->begin(), days->end());
+    noteDays_ = std::move(days);
+    noteDaysGeneration_ = db_.generation();
+    noteDaysVersion_ = version;
+    return noteDays_;
+}
+
+void DayBook::noteWritten(double key, bool isNote)
+{
+    if (!noteDays_)
+        return;
+    // Inside a transaction the write may still be undone: the days are read again after it.
+    // So they are when a day is stored twice (another program's store): which of the two
+    // rows was written is not known here.
+    const auto at = std::lower_bound(noteDays_->begin(), noteDays_->end(), key);
+    const bool listed = at != noteDays_->end() && *at == key;
+    const bool twice = listed && at + 1 != noteDays_->end() && *(at + 1) == key;
+    if (!sqlite3_get_autocommit(db_.handle()) || twice) {
+        noteDays_.reset();
+        return;
+    }
+    if (listed == isNote)
+        return;
+    const std::size_t index = std::size_t(at - noteDays_->begin());
+    if (noteDays_.use_count() > 1) // a listing shows these days: it keeps them as they were
+        noteDays_ = std::make_shared<std::vector<double>>(*noteDays_);
+    if (isNote)
+        noteDays_->insert(noteDays_->begin() + std::ptrdiff_t(index), key);
+    else
+        noteDays_->erase(noteDays_->begin() + std::ptrdiff_t(index));
 }
 
 std::optional<QDate> DayBook::first()
@@ -218,10 +276,8 @@ int DayBook::pruneEmpty()
     prune.bind(1, kPruneWindow);
     prune.bind(2, DayColours::code(DayColours::kNeutral));
     prune.execute();
-    const int deleted = sqlite3_changes(db_.handle());
-    if (deleted > 0)
-        db_.noteWrite();
-    return deleted;
+    // Only days without a note go: the days with a note stay as they are.
+    return sqlite3_changes(db_.handle());
 }
 
 void DayBook::stageNote(const QDate& date, const QString& note)
@@ -252,8 +308,10 @@ bool DayBook::commitStaged(const QDate& date)
     update.bind(1, keyOf(day));
     update.bind(2, note);
     update.execute();
-    db_.noteWrite();
-    return sqlite3_changes(db_.handle()) > 0;
+    const bool written = sqlite3_changes(db_.handle()) > 0;
+    if (written)
+        noteWritten(keyOf(day), isNote(note));
+    return written;
 }
 
 void DayBook::commitStagedBetween(const QDate& first, const QDate& last)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,12 @@ public:
     // once cost one INSERT each. A day that has a row would get a second one (a store made by
     // tarvelo-db refuses it: its index is unique).
     void add(const Day& day);
+    // The days that have a note, earliest first: the days of "Ver notas". Read once and then
+    // kept in step with the book's own writes; read again when anything else wrote the days.
+    std::shared_ptr<const std::vector<double>> noteDays();
+    // A note counts as one when the store's len() of it is more than 0.
+    static bool isNote(const QString& note) { return !note.isEmpty() && note.at(0) != QChar(0); }
+
     std::optional<QDate> first();
     std::optional<QDate> last();
     // Deletes, among the latest kPruneWindow days, those that carry nothing; returns how many.
@@ -52,8 +59,14 @@ private:
     Day dayOf(const Statement& row) const;
     void commitStagedBetween(const QDate& first, const QDate& last);
     Statement& statement(const QString& sql);
+    // A day's note was written by the book: the days with a note follow.
+    void noteWritten(double key, bool isNote);
+    qint64 dataVersion();
 
     Database& db_;
     std::map<QString, Statement> statements_; // by SQL text: each compiles once
     std::map<QDate, QString> staged_;
+    std::shared_ptr<std::vector<double>> noteDays_; // shared with listings: copied to change
+    quint64 noteDaysGeneration_ = 0;                // the database's count of outside writes
+    qint64 noteDaysVersion_ = 0;                    // SQLite's count of other connections' ones
 };

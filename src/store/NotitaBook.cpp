@@ -145,7 +145,6 @@ bool NotitaBook::save(const Notita& notita)
     update.bind(3, notita.top);
     update.bind(4, notita.left);
     update.execute();
-    db_.noteWrite();
     return sqlite3_changes(db_.handle()) > 0;
 }
 
@@ -156,6 +155,5 @@ bool NotitaBook::remove(qint64 row)
                        "ORDER BY rowid LIMIT 1)"));
     remove.bind(1, row);
     remove.execute();
-    db_.noteWrite();
     return sqlite3_changes(db_.handle()) > 0;
 }

@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -50,7 +51,7 @@ struct Listings
         }
     }
 
-    Listing& listing() const { return t.store->listing(); }
+    const NoteListing& listing() const { return t.store->listing(); }
     QString query() const { return listing().query(); }
     QString caption() const { return child<QLabel>(&panel, "caption")->text(); }
 
@@ -288,9 +289,9 @@ void TestPeriodListings::noDay()
 
 void TestPeriodListings::listingLeftAnywhere()
 {
-    // ImprimirListado prints from the first row wherever the listing was left, and leaves it
-    // where it was: printing reads the listing without walking it. The December edge and its
-    // last day are in.
+    // ImprimirListado prints from the first row whichever row of the grid is current, and
+    // leaves that row current: printing reads the listing without walking it. The December
+    // edge and its last day are in.
     Listings l;
     l.addDay(QDate(1997, 12, 1), QStringLiteral("primero"));
     l.addDay(QDate(1997, 12, 31), QStringLiteral("último"));
@@ -298,12 +299,13 @@ void TestPeriodListings::listingLeftAnywhere()
     QCOMPARE(l.caption(), QStringLiteral("2 Notas halladas de diciembre"));
     for (int position : {0, 1}) {
         l.printer.lines.clear();
-        l.listing().moveTo(position);
+        auto* table = child<QTableView>(&l.panel, "table");
+        table->setCurrentIndex(table->model()->index(position, 1));
         l.listings.ImprimirListado(QStringLiteral("título"));
         QCOMPARE(l.printer.lines,
                  (QStringList{"título", ListingPrinter::rule(), ListingPrinter::heading(),
                               "01/dic/97  primero", "31/dic/97  último"}));
-        QCOMPARE(l.listing().position(), position);
+        QCOMPARE(table->currentIndex().row(), position);
     }
     QCOMPARE(l.printer.endDocs, 2);
     QVERIFY(l.failures.isEmpty());

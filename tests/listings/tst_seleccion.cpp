@@ -75,7 +75,7 @@ struct Selection
     }
 
     SearchPoint& point() const { return t.store->searchPoint(); }
-    Listing& listing() const { return t.store->listing(); }
+    const NoteListing& listing() const { return t.store->listing(); }
     QString caption() const { return child<QLabel>(&panel, "caption")->text(); }
     // A search for a text no note holds, run off the end of the days in its direction.
     void searchRunOff(SearchPoint::Direction direction) const

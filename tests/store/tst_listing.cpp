@@ -1,4 +1,5 @@
 #include "store/CalendarStore.h"
+#include "store/Listing.h"
 #include "store/NoteQueries.h"
 #include "store/StoreError.h"
 

@@ -50,6 +50,8 @@ private slots:
     void emptyStore();
     void dayWithoutDateStopsNoWalk_data();
     void dayWithoutDateStopsNoWalk();
+    void goesOnAfterTheDaysChanged_data();
+    void goesOnAfterTheDaysChanged();
 };
 
 void TestSearchPoint::walksBothWays()
@@ -152,6 +154,59 @@ void TestSearchPoint::dayWithoutDateStopsNoWalk()
     while (steps.size() < found.size())
         steps << p.step(Direction(direction));
     QCOMPARE(steps, found);
+}
+
+void TestSearchPoint::goesOnAfterTheDaysChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("forwards");
+    QTest::addColumn<QString>("backwards");
+
+    // The search stands on 2 May ("a2"); between the two steps the days change.
+    QTest::newRow("nothing changed") << ""
+                                     << "4:a4"
+                                     << "1:a1";
+    QTest::newRow("the day found deleted") << "delete 2"
+                                           << "4:a4"
+                                           << "1:a1";
+    QTest::newRow("the next day deleted") << "delete 4"
+                                          << "5:a5"
+                                          << "1:a1";
+    QTest::newRow("a matching day saved just after") << "save 3 a3"
+                                                     << "3:a3"
+                                                     << "1:a1";
+    QTest::newRow("the day found saved without the text") << "save 2 b"
+                                                          << "4:a4"
+                                                          << "1:a1";
+    QTest::newRow("every day deleted") << "delete all"
+                                       << "fin"
+                                       << "fin";
+}
+
+void TestSearchPoint::goesOnAfterTheDaysChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, forwards);
+    QFETCH(QString, backwards);
+    for (const Direction direction : {Direction::Forwards, Direction::Backwards}) {
+        Point p;
+        QCOMPARE(p.step(Direction::Forwards, true), QStringLiteral("1:a1"));
+        QCOMPARE(p.step(Direction::Forwards), QStringLiteral("2:a2"));
+        const QStringList words = change.split(QLatin1Char(' '));
+        if (words[0] == QLatin1String("delete")) {
+            p.t.db().execute(
+                words[1] == QLatin1String("all")
+                    ? QStringLiteral("DELETE FROM calendar")
+                    : QStringLiteral("DELETE FROM calendar WHERE fecha = %1")
+                          .arg(DatePattern::fromDate(QDate(1997, 5, words[1].toInt()))));
+        } else if (words[0] == QLatin1String("save")) {
+            Day day;
+            day.date = QDate(1997, 5, words[1].toInt());
+            day.note = words[2];
+            p.t.store->days().save(day);
+        }
+        QCOMPARE(p.step(direction), direction == Direction::Forwards ? forwards : backwards);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSearchPoint)

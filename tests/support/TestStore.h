@@ -3,6 +3,7 @@
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
 #include "store/DayColour.h"
+#include "store/Listing.h"
 #include "store/Statement.h"
 
 #include <QDate>

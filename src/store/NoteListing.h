@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class Database;
+
+// The result of one notes listing (its days and notes in date order), as the notes panel
+// shows it: the days are counted and kept when the listing runs, but a note is read only when
+// its row is looked at, a page of rows at a time, so that a listing costs its count plus what
+// is on screen however many days it holds.
+class NoteListing
+{
+public:
+    // The days of a listing, earliest first; shared with the day book's days with a note.
+    using Days = std::shared_ptr<const std::vector<double>>;
+
+    NoteListing() = default; // no listing run yet: no rows
+
+    // Runs a listing query: a single statement that reads "fecha" (and "nota") of calendar in
+    // date order; a text that would change the store is refused with a StoreError and never
+    // runs. days: the listing's days when they are known already (every note, "Ver notas").
+    static NoteListing run(Database& db, const QString& query, Days days = {});
+
+    QString query() const { return query_; }
+    int recordCount() const { return days_ ? int(days_->size()) : 0; }
+
+    // The day and the note of a row (0-based); an invalid date and an empty note outside the
+    // listing. A row whose day has gone from the store since the listing ran shows no note.
+    QDate dateAt(int row) const;
+    QString noteAt(int row) const;
+    // Keeps the note shown in step after the note of a row's day has been written.
+    void noteWritten(int row, const QString& note);
+
+    // How many rows are read at once, and how many such pages are kept.
+    static constexpr int kPageRows = 128;
+    static constexpr std::size_t kPagesKept = 32;
+
+private:
+    struct Page
+    {
+        std::vector<QString> notes;
+        quint64 used = 0;
+    };
+    const Page& page(int number) const;
+
+    Database* db_ = nullptr;
+    QString query_;
+    Days days_;
+    mutable std::map<int, Page> pages_;
+    mutable quint64 uses_ = 0;
+};
