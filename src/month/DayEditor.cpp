@@ -15,6 +15,7 @@
 #include "store/StoreGuard.h"
 #include "store/Val.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
@@ -211,6 +212,10 @@ bool DayEditor::eventFilter(QObject* watched, QEvent* event)
 void DayEditor::setWindowHeight(int twips)
 {
     windowHeight_ = twips;
+    // Handed back before the editor goes, so that it does not land on whatever control
+    // follows in the window (a move to another year, say).
+    if (!isOpen() && isVisible() && FechaSeleccionada_ && isAncestorOf(QApplication::focusWidget()))
+        emit keyboardReturned(*FechaSeleccionada_);
     // Out of sight while closed: not even the top edge of a frame shows under the month, and
     // the keyboard does not wander into it.
     setVisible(isOpen());

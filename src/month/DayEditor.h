@@ -60,6 +60,8 @@ signals:
     void gridHeightRequested(int twips);
     // A day was written: the notes are to be listed again and the month redrawn.
     void saved();
+    // The editor is closing with the keyboard in it: the keyboard goes back to the open day.
+    void keyboardReturned(const QDate& day);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

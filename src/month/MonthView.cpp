@@ -12,6 +12,8 @@
 #include "store/SearchPoint.h"
 #include "store/StoreGuard.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -139,7 +141,39 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
         button->setBackColor(column == 6 ? kRed : DayButton::buttonFace());
         connect(button, &DayButton::clicked, this, [this, i] { dayButton_Click(i); });
         connect(button, &DayButton::stepRequested, this, [this, i](int by) { step(i, by); });
+        button->installEventFilter(this);
         buttons_[std::size_t(i)] = button;
+    }
+}
+
+bool MonthView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* button = qobject_cast<DayButton*>(watched))
+            setTabStop(button->index());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MonthView::setTabStop(int index)
+{
+    // The days are one stop for Tab, on the day last reached, as in any grid: the arrows move
+    // among them and the mouse reaches them all. A button without a day is no stop at all.
+    for (int i = 0; i < kButtons; ++i) {
+        Qt::FocusPolicy policy = Qt::NoFocus;
+        if (shownDays_[std::size_t(i)])
+            policy = i == index ? Qt::StrongFocus : Qt::ClickFocus;
+        buttons_[std::size_t(i)]->setFocusPolicy(policy);
+    }
+}
+
+void MonthView::focusDay(const QDate& day)
+{
+    for (int i = 0; i < kButtons; ++i) {
+        if (shownDays_[std::size_t(i)] == day) {
+            buttons_[std::size_t(i)]->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     }
 }
 
@@ -187,8 +221,7 @@ void MonthView::MostrarMes()
             if (i >= 28)
                 buttons_[std::size_t(i)]->hide();
             buttons_[std::size_t(i)]->setPicture(DayMarkPictures::neutralPicture());
-            // A button without a day is no stop for the keyboard and says nothing.
-            buttons_[std::size_t(i)]->setFocusPolicy(Qt::NoFocus);
+            // A button without a day says nothing.
             buttons_[std::size_t(i)]->setAccessibleName(QString());
         }
         emit windowHeightRequested(kFiveRowWindow);
@@ -215,7 +248,6 @@ void MonthView::MostrarMes()
                     button->setBackColor(kRed);
                 button->setPicture(DayMarkPictures::pictureFor(*dayStored));
             }
-            button->setFocusPolicy(Qt::StrongFocus);
             button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
             // Today's day number is bold in every month shown.
             if (day.day() == today) {
@@ -229,6 +261,11 @@ void MonthView::MostrarMes()
                 emit gridHeightRequested(kSixRowGrid);
             }
         }
+        // Tab reaches the days at the day the keyboard is on, or else at the reference day.
+        const auto* focused = qobject_cast<const DayButton*>(QApplication::focusWidget());
+        const bool onADay = focused && focused->parentWidget() == panel_ &&
+                            shownDays_[std::size_t(focused->index())];
+        setTabStop(onADay ? focused->index() : start + dFechaActual_.day() - 1);
         // The search goes on from the month's last day, where the user left it by looking.
         point_.placeAt(last);
     });

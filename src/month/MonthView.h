@@ -35,6 +35,8 @@ public:
 
     // Lays out the month of FechaActual from scratch.
     void MostrarMes();
+    // Gives the keyboard to the button that shows day, if the month shown has it.
+    void focusDay(const QDate& day);
 
     void SSCmdMenosAnyo_Click();
     void SSCmdMenosMes_Click();
@@ -53,8 +55,12 @@ signals:
     void dayClicked(const QDate& day, bool shownRed);
     void panelClicked();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void move(int months, int years);
+    void setTabStop(int index);
     void setPanelHeight(int twips);
     void dayButton_Click(int index);
     void step(int from, int days);

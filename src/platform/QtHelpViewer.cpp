@@ -17,13 +17,19 @@ QtHelpViewer::QtHelpViewer(MessageBoxes& boxes, QWidget* parent)
     setObjectName(QStringLiteral("QtHelpViewer"));
     setWindowTitle(QStringLiteral("Ayuda de Tarvelo"));
     resize(Twips::toPixels(9600), Twips::toPixels(8400));
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    browser_ = new QTextBrowser(this);
-    browser_->setObjectName(QStringLiteral("browser"));
-    browser_->setFont(Fonts::sansSerif(10, false));
-    layout->addWidget(browser_);
+QTextBrowser* QtHelpViewer::browser()
+{
+    if (!browser_) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        browser_ = new QTextBrowser(this);
+        browser_->setObjectName(QStringLiteral("browser"));
+        browser_->setFont(Fonts::sansSerif(10, false));
+        layout->addWidget(browser_);
+    }
+    return browser_;
 }
 
 QStringList QtHelpViewer::folders() const
@@ -48,6 +54,7 @@ void QtHelpViewer::showContents(const QString& helpFile)
 
     const QUrl url = QUrl::fromLocalFile(path);
     // The same file again is read again, so that an edited help file shows as it now is.
+    browser();
     if (browser_->source().adjusted(QUrl::RemoveFragment) == url)
         browser_->reload();
     else

@@ -24,7 +24,8 @@ public:
     void setFolders(const QStringList& folders) { folders_ = folders; }
     QStringList folders() const;
 
-    QTextBrowser* browser() const { return browser_; }
+    // The browser the help is shown in, made on first use: the program starts without it.
+    QTextBrowser* browser();
 
 private:
     MessageBoxes& boxes_;

@@ -41,6 +41,8 @@ constexpr int kFrameWidthTwips = 60;
 constexpr int kFrameHeightTwips = 615;
 // Step 5 of start-up: the bell beside the alarm box shows as a strip this high.
 constexpr int kBellHeight = 150;
+// How often start-up looks whether the store's whole file has been read, to prune after it.
+constexpr int kTidyUpPollMs = 20;
 
 // Menus are top-level windows of their own: they take the menu bar's font explicitly.
 QMenu* styled(QMenu* menu)
@@ -82,20 +84,17 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
 
-    // Made in this order, so that each lies over the one before where they touch.
+    // The month is what the first frame shows. The day editor and the notes list are out of
+    // sight until a day is opened or a listing runs, and are made then (dayEditor(),
+    // notesPanel()); where they touch, the notes list lies over the editor and both over the
+    // month.
     month_ = new MonthView(store_.days(), store_.searchPoint(), *seams_.clock, guard_, client_);
-    editor_ = new DayEditor(store_.days(), store_.searchPoint(), *seams_.clock, *seams_.boxes,
-                            guard_, client_);
-    notes_ = new NotesPanel(store_, guard_, client_);
     alarm_ = new AlarmWatcher(
         store_.days(), *seams_.clock, *seams_.sound, *seams_.boxes, guard_,
         [] { return QDir::currentPath(); }, this);
     notitas_ = new NotitaSlots(
         store_.notitas(), *seams_.boxes, guard_, [this] { return frameGeometry(); }, this);
-    periods_ = std::make_unique<PeriodListings>(*notes_, *seams_.printer, *seams_.boxes);
     clipboard_ = new ClipboardCommands(this);
-    tray_ = new TrayIcon(this);
-    trayAvailable_ = TrayIcon::desktopHasTray();
 
     // The alarm timer runs from the window's creation, also while the window is hidden. It
     // ticks just after each minute begins, so that an alarm sounds at its minute.
@@ -135,17 +134,17 @@ void frmCalendar::buildMenus()
     // The listings cover the month and year that the grid shows now.
     mMesactual_ = addSubmenu(seleccionar, "mMesactual", QStringLiteral("&Mes actual"));
     connect(addItem(mMesactual_, "mPantallaMes", QStringLiteral("&Pantalla")), &QAction::triggered,
-            this, [this] { periods_->mPantallaMes_Click(month_->dFechaActual()); });
+            this, [this] { periodListings()->mPantallaMes_Click(month_->dFechaActual()); });
     connect(addItem(mMesactual_, "mImpresoraMes", QStringLiteral("&Impresora")),
             &QAction::triggered, this,
-            [this] { periods_->mImpresoraMes_Click(month_->dFechaActual()); });
+            [this] { periodListings()->mImpresoraMes_Click(month_->dFechaActual()); });
     manyoactual_ = addSubmenu(seleccionar, "manyoactual", QStringLiteral("&Año actual"));
     connect(addItem(manyoactual_, "mPantallaAnyo", QStringLiteral("&Pantalla")),
             &QAction::triggered, this,
-            [this] { periods_->mPantallaAnyo_Click(month_->dFechaActual()); });
+            [this] { periodListings()->mPantallaAnyo_Click(month_->dFechaActual()); });
     connect(addItem(manyoactual_, "mImpresoraAnyo", QStringLiteral("&Impresora")),
             &QAction::triggered, this,
-            [this] { periods_->mImpresoraAnyo_Click(month_->dFechaActual()); });
+            [this] { periodListings()->mImpresoraAnyo_Click(month_->dFechaActual()); });
     connect(addItem(seleccionar, "mSelección", QStringLiteral("Se&lección")), &QAction::triggered,
             this, &frmCalendar::mSeleccion_Click);
     connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
@@ -180,37 +179,19 @@ void frmCalendar::buildMenus()
 void frmCalendar::wire()
 {
     connect(month_, &MonthView::windowHeightRequested, this, &frmCalendar::setOuterHeight);
-    connect(month_, &MonthView::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
+    connect(month_, &MonthView::gridHeightRequested, this, &frmCalendar::setGridHeight);
     connect(month_, &MonthView::menuCaptionsChanged, this,
             [this](const QString& monthName, const QString& year) {
                 mMesactual_->setTitle(QLatin1Char('&') + monthName);
                 manyoactual_->setTitle(QLatin1Char('&') + year);
             });
-    connect(month_, &MonthView::dayClicked, editor_, &DayEditor::SScmdDia_Click);
+    connect(month_, &MonthView::dayClicked, this, [this](const QDate& day, bool shownRed) {
+        dayEditor()->SScmdDia_Click(day, shownRed);
+    });
     // A click on the free area of the day panel adds a notita.
     connect(month_, &MonthView::panelClicked, notitas_, &NotitaSlots::SSPanel1_Click);
 
-    connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
-    connect(editor_, &DayEditor::gridHeightRequested, notes_, &NotesPanel::setGridHeight);
-    connect(this, &frmCalendar::outerHeightChanged, editor_, &DayEditor::setWindowHeight);
-    // A saved day lists every note, then the month is drawn again: in this order.
-    connect(editor_, &DayEditor::saved, notes_, &NotesPanel::mVerNotas_Click);
-    connect(editor_, &DayEditor::saved, month_, &MonthView::MostrarMes);
-
-    // The notes list is only there while the window is wide: even its edge never shows beside
-    // the calendar, and the keyboard never reaches it while it is out of sight.
-    connect(notes_, &NotesPanel::shown, this, [this] {
-        notes_->show();
-        setOuterWidth(kWideWidth);
-        mVerNotas_->setVisible(false);
-        mOcultarNotas_->setVisible(true);
-    });
-    connect(notes_, &NotesPanel::hidden, this, [this] {
-        notes_->hide();
-        setOuterWidth(kNarrowWidth);
-        mVerNotas_->setVisible(true);
-        mOcultarNotas_->setVisible(false);
-    });
+    connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
 
     connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
         mCerrarNotitas_->setVisible(true);
@@ -231,10 +212,6 @@ void frmCalendar::wire()
             style->menuOpenedFromKeyboard();
         menuBar()->setActiveAction(menuBar()->actions().value(0));
     });
-
-    connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
-    connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
-    connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
 }
 
 void frmCalendar::setInitialState()
@@ -243,7 +220,6 @@ void frmCalendar::setInitialState()
     mCerrarNotitas_->setVisible(true);
     mOcultarNotas_->setVisible(false);
     mVerNotas_->setVisible(true);
-    notes_->hide();
     Timer1_->start(alarm_->msToNextTick());
     applyOuterSize();
 }
@@ -251,11 +227,35 @@ void frmCalendar::setInitialState()
 bool frmCalendar::Form_Load()
 {
     setOuterWidth(kNarrowWidth);
-    notitas_->MostrarNotitas();
-    guard_.run([this] { store_.days().pruneEmpty(); });
-    editor_->setImageHeight(kBellHeight);
-    month_->setFechaActual(seams_.clock->now().date());
+    // The empty days are pruned once the whole file has been read (on a thread of its own,
+    // while the window comes up): the first write waits for that reading, and the window
+    // need not.
+    auto* tidyUp = new QTimer(this);
+    tidyUp->setObjectName(QStringLiteral("tidyUp"));
+    tidyUp->setInterval(kTidyUpPollMs);
+    connect(tidyUp, &QTimer::timeout, this, [this, tidyUp] {
+        store_.database().readWholeFileAside(); // once the window is up
+        if (!store_.database().wholeFileRead())
+            return;
+        tidyUp->stop();
+        tidyUp->deleteLater();
+        guard_.run([this] {
+            store_.database().awaitWholeFile();
+            store_.days().pruneEmpty();
+        });
+    });
+    tidyUp->start();
+    const QDate today = seams_.clock->now().date();
+    month_->setFechaActual(today);
     month_->MostrarMes();
+    if (guard_.failed())
+        return false;
+    // The window first, and at once the notitas: they come up together, and the window does
+    // not wait for the notitas' ten windows to be made.
+    show();
+    notitas_->MostrarNotitas();
+    // The keyboard starts on today, not on the year back.
+    month_->focusDay(today);
     return !guard_.failed();
 }
 
@@ -263,10 +263,70 @@ void frmCalendar::Form_Unload()
 {
     // Days and notitas were written as they were edited; only a note typed into the notes
     // list and not yet written is taken now, so that nothing typed is lost.
-    notes_->commitPendingEdit();
+    if (notes_)
+        notes_->commitPendingEdit();
     notitas_->hideAll();
     emit ended(0);
     QCoreApplication::exit(0);
+}
+
+NotesPanel* frmCalendar::notesPanel()
+{
+    if (notes_)
+        return notes_;
+    notes_ = new NotesPanel(store_, guard_, client_);
+    notes_->raise(); // over the month and the editor where they touch
+    notes_->hide();
+    notes_->setGridHeight(gridHeight_);
+    // The notes list is only there while the window is wide: even its edge never shows beside
+    // the calendar, and the keyboard never reaches it while it is out of sight.
+    connect(notes_, &NotesPanel::shown, this, [this] {
+        notes_->show();
+        setOuterWidth(kWideWidth);
+        mVerNotas_->setVisible(false);
+        mOcultarNotas_->setVisible(true);
+    });
+    connect(notes_, &NotesPanel::hidden, this, [this] {
+        notes_->hide();
+        setOuterWidth(kNarrowWidth);
+        mVerNotas_->setVisible(true);
+        mOcultarNotas_->setVisible(false);
+    });
+    return notes_;
+}
+
+PeriodListings* frmCalendar::periodListings()
+{
+    if (!periods_)
+        periods_ = std::make_unique<PeriodListings>(*notesPanel(), *seams_.printer, *seams_.boxes);
+    return periods_.get();
+}
+
+void frmCalendar::setGridHeight(int twips)
+{
+    gridHeight_ = twips;
+    if (notes_)
+        notes_->setGridHeight(twips);
+}
+
+DayEditor* frmCalendar::dayEditor()
+{
+    if (editor_)
+        return editor_;
+    editor_ = new DayEditor(store_.days(), store_.searchPoint(), *seams_.clock, *seams_.boxes,
+                            guard_, client_);
+    if (notes_)
+        editor_->stackUnder(notes_);
+    editor_->setImageHeight(kBellHeight);
+    editor_->setWindowHeight(outerHeight_);
+    connect(editor_, &DayEditor::windowHeightRequested, this, &frmCalendar::setOuterHeight);
+    connect(editor_, &DayEditor::gridHeightRequested, this, &frmCalendar::setGridHeight);
+    connect(this, &frmCalendar::outerHeightChanged, editor_, &DayEditor::setWindowHeight);
+    connect(editor_, &DayEditor::keyboardReturned, month_, &MonthView::focusDay);
+    // A saved day lists every note, then the month is drawn again: in this order.
+    connect(editor_, &DayEditor::saved, this, [this] { notesPanel()->mVerNotas_Click(); });
+    connect(editor_, &DayEditor::saved, month_, &MonthView::MostrarMes);
+    return editor_;
 }
 
 void frmCalendar::mSalir_Click()
@@ -274,18 +334,30 @@ void frmCalendar::mSalir_Click()
     Form_Unload();
 }
 
+TrayIcon* frmCalendar::trayIcon()
+{
+    if (!tray_) {
+        tray_ = new TrayIcon(this);
+        connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
+        connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
+    }
+    return tray_;
+}
+
 void frmCalendar::mCerrarCalendario_Click()
 {
     hide();
-    if (trayAvailable_)
-        tray_->show();
+    if (!trayAvailable_)
+        trayAvailable_ = TrayIcon::desktopHasTray();
+    if (*trayAvailable_)
+        trayIcon()->show();
 }
 
 void frmCalendar::mSeleccion_Click()
 {
     if (!seleccion_) {
-        seleccion_ = new frmSeleccion(*notes_, store_.searchPoint(), *seams_.printer, *seams_.boxes,
-                                      *seams_.clock, guard_, this);
+        seleccion_ = new frmSeleccion(*notesPanel(), store_.searchPoint(), *seams_.printer,
+                                      *seams_.boxes, *seams_.clock, guard_, this);
     }
     seleccion_->mSeleccion_Click();
 }
@@ -369,14 +441,16 @@ void frmCalendar::mImportarICalendar_Click()
     if (imported) {
         // The days changed under the month and the notes list: both are drawn again.
         month_->MostrarMes();
-        notes_->refresh();
+        if (notes_)
+            notes_->refresh();
     }
     seams_.boxes->show(said, style, title);
 }
 
 void frmCalendar::bringForward()
 {
-    tray_->hide();
+    if (tray_)
+        tray_->hide();
     showNormal();
     raise();
     notitas_->raiseShown();
@@ -391,12 +465,12 @@ void frmCalendar::Timer1_Timer()
 
 void frmCalendar::mVerNotas_Click()
 {
-    notes_->mVerNotas_Click();
+    notesPanel()->mVerNotas_Click();
 }
 
 void frmCalendar::mOcultarNotas_Click()
 {
-    notes_->mOcultarNotas_Click();
+    notesPanel()->mOcultarNotas_Click();
 }
 
 void frmCalendar::closeEvent(QCloseEvent* event)

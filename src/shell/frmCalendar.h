@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class AlarmWatcher;
 class CalendarStore;
@@ -37,8 +38,9 @@ public:
                 QWidget* parent = nullptr);
     ~frmCalendar() override;
 
-    // Start-up on the open store: the notitas come back, empty days are pruned and today's
-    // month is laid out. False when the store failed (the user has been told).
+    // Start-up on the open store: today's month is laid out, the window shown with the notitas
+    // back beside it, and the empty days pruned once the store's whole file has been read.
+    // False when the store failed (the user has been told).
     bool Form_Load();
     // "Salir" and closing the window: a note typed into the notes list is written, the
     // notitas are hidden and the program ends.
@@ -66,15 +68,20 @@ public:
     int outerHeight() const { return outerHeight_; }
     void setOuterWidth(int twips);
     void setOuterHeight(int twips);
+    // The notes grid's height in twips, which follows the window's.
+    void setGridHeight(int twips);
 
     MonthView* monthView() const { return month_; }
-    DayEditor* dayEditor() const { return editor_; }
-    NotesPanel* notesPanel() const { return notes_; }
+    // The day editor, made the first time a day is opened: start-up does without it.
+    DayEditor* dayEditor();
+    // The notes list, made the first time a listing runs: start-up does without it.
+    NotesPanel* notesPanel();
     AlarmWatcher* alarmWatcher() const { return alarm_; }
     NotitaSlots* notitas() const { return notitas_; }
-    PeriodListings* periodListings() const { return periods_.get(); }
+    PeriodListings* periodListings();
     ClipboardCommands* clipboard() const { return clipboard_; }
-    TrayIcon* trayIcon() const { return tray_; }
+    // The tray icon, made the first time the window is hidden: start-up does without it.
+    TrayIcon* trayIcon();
     QTimer* timer1() const { return Timer1_; }
     frmBuscar* buscar() const { return buscar_; }          // null until first used
     frmSeleccion* seleccion() const { return seleccion_; } // null until first used
@@ -99,6 +106,7 @@ private:
 
     int outerWidth_ = kWideWidth;
     int outerHeight_ = 6450;
+    int gridHeight_ = 5835;
     QWidget* client_ = nullptr;
     MonthView* month_ = nullptr;
     DayEditor* editor_ = nullptr;
@@ -111,7 +119,7 @@ private:
     QTimer* Timer1_ = nullptr;
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
-    bool trayAvailable_ = false;
+    std::optional<bool> trayAvailable_; // asked of the desktop when first needed
 
     QAction* mAbrirNotitas_ = nullptr;
     QAction* mCerrarNotitas_ = nullptr;

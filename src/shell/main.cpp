@@ -56,6 +56,5 @@ int main(int argc, char** argv)
                      &frmCalendar::Form_Unload);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.Form_Unload(); });
-    window.show();
     return app.exec();
 }

@@ -14,6 +14,10 @@
 
 #include <sqlite3.h>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 using Doing = FailureCause::Doing;
@@ -94,6 +98,74 @@ std::unique_ptr<Database> Database::connect(const QString& path, const char* opt
         openConnection(uriOf(path, options), path, flags | SQLITE_OPEN_URI, Doing::Opening), path));
 }
 
+namespace {
+
+StoreError damaged(const QString& path, const QString& verdict)
+{
+    return StoreError(QStringLiteral("El archivo de datos «%1» está dañado: Tarvelo no lo "
+                                     "abre, para no estropearlo más. «tarvelo-db check» "
+                                     "dice qué le pasa.")
+                          .arg(FailureCause::shown(path)),
+                      SQLITE_CORRUPT, verdict);
+}
+
+} // namespace
+
+QString Database::wholeFileVerdict(const QString& path)
+{
+    try {
+        const std::unique_ptr<Database> reader = connect(path, "mode=ro", SQLITE_OPEN_READONLY);
+        Statement check = reader->prepare(QStringLiteral("PRAGMA integrity_check(1)"));
+        const QString verdict = check.step() ? check.column(0).toString() : QString();
+        check.reset();
+        return verdict;
+    } catch (const StoreError& error) {
+        return error.detail().isEmpty() ? error.message() : error.detail();
+    }
+}
+
+void Database::readWholeFileAside()
+{
+    if (!wholeFileUnread_)
+        return;
+    wholeFileUnread_ = false;
+    wholeFile_ = std::async(std::launch::async, [path = path_] {
+#ifdef Q_OS_LINUX
+        // The reading gives way to the program's own thread (on Linux a thread has a priority
+        // of its own): the window is what the user is waiting for.
+        setpriority(PRIO_PROCESS, 0, 10);
+#endif
+        return wholeFileVerdict(path);
+    });
+}
+
+bool Database::wholeFileRead() const
+{
+    return !wholeFileUnread_ &&
+           (!wholeFile_.valid() ||
+            wholeFile_.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+}
+
+void Database::awaitWholeFile()
+{
+    if (wholeFileUnread_) {
+        wholeFileUnread_ = false;
+        std::promise<QString> now;
+        now.set_value(wholeFileVerdict(path_));
+        wholeFile_ = now.get_future();
+    }
+    if (!wholeFile_.valid())
+        return;
+    const QString verdict = wholeFile_.get();
+    if (verdict != QLatin1String("ok")) {
+        // Every write from now on is refused the same way: the program is ending.
+        std::promise<QString> again;
+        again.set_value(verdict);
+        wholeFile_ = again.get_future();
+        throw damaged(path_, verdict);
+    }
+}
+
 std::unique_ptr<Database> Database::verified(const QString& path, bool walJournal, bool wholeFile)
 {
     // A file in the write-ahead journal with nothing in its journal file is read as it lies:
@@ -110,13 +182,8 @@ std::unique_ptr<Database> Database::verified(const QString& path, bool walJourna
         Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check(1)"));
         const QString verdict = check.step() ? check.column(0).toString() : QString();
         check.reset();
-        if (verdict != QLatin1String("ok")) {
-            throw StoreError(QStringLiteral("El archivo de datos «%1» está dañado: Tarvelo no lo "
-                                            "abre, para no estropearlo más. «tarvelo-db check» "
-                                            "dice qué le pasa.")
-                                 .arg(FailureCause::shown(path)),
-                             SQLITE_CORRUPT, verdict);
-        }
+        if (verdict != QLatin1String("ok"))
+            throw damaged(path, verdict);
     }
     return db;
 }
@@ -125,12 +192,18 @@ std::unique_ptr<Database> Database::open(const QString& path, Access access)
 {
     const StoreFile::Journal journal = StoreFile::check(path, access == Access::ReadWrite);
     const Beside beside(path);
+    bool readAside = false;
 
     std::unique_ptr<Database> db;
     try {
         // Reading the schema is the first access to the file: a file that is not a database, or
         // not one of Tarvelo, fails here, before anything could be written to it.
-        db = verified(path, journal == StoreFile::Journal::Wal, access == Access::ReadWrite);
+        // A store already in the write-ahead journal is written nothing while it opens: its
+        // every page is read afterwards, on a thread of its own, and before the first write.
+        // Any other store is switched to that journal now, so it is read whole first.
+        const bool wal = journal == StoreFile::Journal::Wal;
+        db = verified(path, wal, access == Access::ReadWrite && !wal);
+        readAside = access == Access::ReadWrite && wal;
         if (access == Access::ReadWrite) {
             db.reset();
             db = connect(path, "mode=rw", SQLITE_OPEN_READWRITE);
@@ -178,6 +251,7 @@ std::unique_ptr<Database> Database::open(const QString& path, Access access)
     if (rc != SQLITE_OK)
         throw FailureCause::failure(db->handle(), rc, Doing::Opening);
     db->setBusyTimeout(kSaveWaitMs);
+    db->wholeFileUnread_ = readAside;
     return db;
 }
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <future>
 #include <memory>
 
 struct sqlite3;
@@ -45,6 +46,17 @@ public:
     Statement prepare(const QString& sql) const { return Statement(db_, sql); }
     void execute(const QString& sql) const;
 
+    // A store in the write-ahead journal is opened before its every page has been read: the
+    // whole file is read afterwards, on a thread of its own, begun by readWholeFileAside()
+    // (start-up calls it once its window is up). Every write waits for that reading first, and
+    // fails (writing nothing) when the file is damaged; a write before the reading has begun
+    // reads the file there and then. Returns at once when the file was read whole while
+    // opening, or has been since.
+    void awaitWholeFile();
+    void readWholeFileAside();
+    // True once the whole file has been read (or was never to be).
+    bool wholeFileRead() const;
+
     // How long a write waits for another program's lock before it fails as "in use".
     void setBusyTimeout(int milliseconds);
 
@@ -67,8 +79,12 @@ private:
     // wholeFile: every page is read as well, not only the tables' descriptions.
     static std::unique_ptr<Database> verified(const QString& path, bool walJournal, bool wholeFile);
 
+    static QString wholeFileVerdict(const QString& path);
+
     sqlite3* db_;
     QString path_;
+    std::future<QString> wholeFile_; // the verdict of the reading on its own thread
+    bool wholeFileUnread_ = false;   // still to be read, and not begun
     quint64 generation_ = 0;
     mutable QHash<QString, QString> rowidNames_;
 };

@@ -122,6 +122,7 @@ void DayBook::save(const Day& day)
 {
     if (!day.date.isValid())
         return;
+    db_.awaitWholeFile();
     commitStaged(day.date);
 
     QStringList columns{QStringLiteral("festivo"), QStringLiteral("alarma"),
@@ -169,6 +170,7 @@ void DayBook::add(const Day& day)
 {
     if (!day.date.isValid())
         return;
+    db_.awaitWholeFile();
     commitStaged(day.date);
     Statement& insert =
         statement(QStringLiteral("INSERT INTO calendar (fecha, festivo, alarma, nota, hora, Color) "
@@ -266,6 +268,7 @@ std::optional<QDate> DayBook::last()
 
 int DayBook::pruneEmpty()
 {
+    db_.awaitWholeFile();
     commitAllStaged();
     // A Null in any of the four fields is not "empty": such a row is kept. A row without a
     // date is no day, and not one of the latest.
@@ -302,6 +305,7 @@ bool DayBook::commitStaged(const QDate& date)
     const QString note = it->second;
     // Taken off first: a failing write is reported once, not again by every later read.
     staged_.erase(it);
+    db_.awaitWholeFile();
     Statement& update =
         statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
                                  "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));

@@ -137,6 +137,7 @@ qint64 NotitaBook::add()
 
 bool NotitaBook::save(const Notita& notita)
 {
+    db_.awaitWholeFile();
     Statement& update = statement(
         QStringLiteral("UPDATE Nota SET nota = ?2, \"Top\" = ?3, \"Left\" = ?4 WHERE rowid = "
                        "(SELECT rowid FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1)"));
@@ -150,6 +151,7 @@ bool NotitaBook::save(const Notita& notita)
 
 bool NotitaBook::remove(qint64 row)
 {
+    db_.awaitWholeFile();
     Statement& remove = statement(
         QStringLiteral("DELETE FROM Nota WHERE rowid = (SELECT rowid FROM Nota WHERE indice = ?1 "
                        "ORDER BY rowid LIMIT 1)"));

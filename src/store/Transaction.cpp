@@ -6,6 +6,7 @@
 
 Transaction::Transaction(Database& db) : db_(db)
 {
+    db_.awaitWholeFile();
     // IMMEDIATE: the lock is taken (or waited for) now, not halfway through the writes.
     db_.execute(QStringLiteral("BEGIN IMMEDIATE"));
 }

@@ -46,6 +46,7 @@ struct Calendar
                          &DayEditor::setWindowHeight);
         QObject::connect(&view, &MonthView::dayClicked, &editor, &DayEditor::SScmdDia_Click);
         QObject::connect(&editor, &DayEditor::saved, &view, &MonthView::MostrarMes);
+        QObject::connect(&editor, &DayEditor::keyboardReturned, &view, &MonthView::focusDay);
         client.resize(240, 400);
     }
 
@@ -105,13 +106,17 @@ private slots:
     void arrowsMoveAmongDays();
     void keysOpenFocusedDay_data();
     void keysOpenFocusedDay();
-    void blankButtonsTakeNoFocus();
+    void oneTabStopAmongDays_data();
+    void oneTabStopAmongDays();
+    void keyboardRoundTrip_data();
+    void keyboardRoundTrip();
     void spokenDays_data();
     void spokenDays();
     void spokenControls_data();
     void spokenControls();
     void panelTips_data();
     void panelTips();
+    void panelCoversBand();
 };
 
 void TestMonthAccess::editorTabOrder_data()
@@ -120,9 +125,8 @@ void TestMonthAccess::editorTabOrder_data()
     QTest::addColumn<bool>("backwards");
     QTest::addColumn<QStringList>("visited");
 
-    const QStringList forwards = {"SSCheckFestivo", "SSOptionGris5", "ssCheckAlarma",
-                                  "txtHora",        "txtMinuto",     "SScmdAplicar",
-                                  "SScmdCerrar"};
+    const QStringList forwards = {"SSCheckFestivo", "SSOptionGris5", "ssCheckAlarma", "txtHora",
+                                  "txtMinuto",      "SScmdAplicar",  "SScmdCerrar"};
     QTest::newRow("Tab from the note, a day without row: Gris is the colour stop")
         << 0 << false << forwards;
     QStringList green = forwards;
@@ -273,17 +277,16 @@ void TestMonthAccess::arrowsMoveAmongDays_data()
     QTest::addColumn<QDate>("to");
 
     const QDate march(1997, 3, 1); // Saturday: 1st on button 5, 31st on button 35
-    QTest::newRow("Right: the next day") << march.addDays(4) << int(Qt::Key_Right)
-                                         << march.addDays(5);
-    QTest::newRow("Left: the day before") << march.addDays(4) << int(Qt::Key_Left)
-                                          << march.addDays(3);
-    QTest::newRow("Down: a week on") << march.addDays(4) << int(Qt::Key_Down)
-                                     << march.addDays(11);
+    QTest::newRow("Right: the next day")
+        << march.addDays(4) << int(Qt::Key_Right) << march.addDays(5);
+    QTest::newRow("Left: the day before")
+        << march.addDays(4) << int(Qt::Key_Left) << march.addDays(3);
+    QTest::newRow("Down: a week on") << march.addDays(4) << int(Qt::Key_Down) << march.addDays(11);
     QTest::newRow("Up: a week back") << march.addDays(11) << int(Qt::Key_Up) << march.addDays(4);
     QTest::newRow("Right across the row's end, Sunday to Monday")
         << QDate(1997, 3, 2) << int(Qt::Key_Right) << QDate(1997, 3, 3);
-    QTest::newRow("Down into the sixth row") << QDate(1997, 3, 24) << int(Qt::Key_Down)
-                                             << QDate(1997, 3, 31);
+    QTest::newRow("Down into the sixth row")
+        << QDate(1997, 3, 24) << int(Qt::Key_Down) << QDate(1997, 3, 31);
     QTest::newRow("Left from the 1st: the blank button before it is no stop")
         << march << int(Qt::Key_Left) << march;
     QTest::newRow("Up from the first week: blank buttons above are no stop")
@@ -358,20 +361,115 @@ void TestMonthAccess::keysOpenFocusedDay()
     QCOMPARE(daySpy.size(), 1); // once
 }
 
-void TestMonthAccess::blankButtonsTakeNoFocus()
+void TestMonthAccess::oneTabStopAmongDays_data()
 {
+    QTest::addColumn<QDate>("reference"); // the month's reference day
+    QTest::addColumn<int>("first");       // the buttons that show a day
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("then"); // what moves the stop: "", "arrow", "click"
+    QTest::addColumn<QDate>("stop");
+
+    QTest::newRow("six rows: the reference day is the stop")
+        << QDate(1997, 3, 15) << 5 << 35 << QString() << QDate(1997, 3, 15);
+    QTest::newRow("four rows from Monday: the reference day is the stop")
+        << QDate(2027, 2, 10) << 0 << 27 << QString() << QDate(2027, 2, 10);
+    QTest::newRow("an arrow moves the stop with the focus")
+        << QDate(1997, 3, 15) << 5 << 35 << "arrow" << QDate(1997, 3, 16);
+    QTest::newRow("a click moves the stop with the focus")
+        << QDate(1997, 3, 15) << 5 << 35 << "click" << QDate(1997, 3, 3);
+}
+
+void TestMonthAccess::oneTabStopAmongDays()
+{
+    QFETCH(QDate, reference);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QString, then);
+    QFETCH(QDate, stop);
+
     Calendar c;
-    c.show(QDate(1997, 3, 15)); // 1st on button 5, 31st on button 35
-    for (int i = 0; i < MonthView::kButtons; ++i) {
-        const bool shown = i >= 5 && i <= 35;
-        QCOMPARE(c.button(i)->focusPolicy(), shown ? Qt::StrongFocus : Qt::NoFocus);
+    c.show(QDate(1997, 9, 1)); // another month's layout first: nothing of it stays
+    c.show(reference);
+    QVERIFY(c.showActive());
+    if (then == QLatin1String("arrow")) {
+        c.button(reference)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(c.button(reference), Qt::Key_Right);
+    } else if (then == QLatin1String("click")) {
+        QTest::mouseClick(c.button(stop), Qt::LeftButton);
+        QVERIFY(c.button(stop)->hasFocus());
     }
-    // A month laid out later on the same buttons follows it.
-    c.show(QDate(2027, 2, 10)); // 1st on button 0, 28th on button 27
+
+    // Buttons without a day take no focus; of the days, one is reached by Tab, and the mouse
+    // reaches every one.
     for (int i = 0; i < MonthView::kButtons; ++i) {
-        const bool shown = i <= 27;
-        QCOMPARE(c.button(i)->focusPolicy(), shown ? Qt::StrongFocus : Qt::NoFocus);
+        const Qt::FocusPolicy policy = c.button(i)->focusPolicy();
+        if (i < first || i > last)
+            QCOMPARE(policy, Qt::NoFocus);
+        else if (i == indexOf(stop))
+            QCOMPARE(policy, Qt::StrongFocus);
+        else
+            QCOMPARE(policy, Qt::ClickFocus);
     }
+    // The month laid out again (a day saved) keeps the stop on the day the keyboard is on.
+    c.view.MostrarMes();
+    QCOMPARE(c.button(stop)->focusPolicy(), Qt::StrongFocus);
+}
+
+void TestMonthAccess::keyboardRoundTrip_data()
+{
+    QTest::addColumn<QString>("closeWith");
+    QTest::addColumn<QString>("note"); // as stored after the round trip
+
+    QTest::newRow("Escape: nothing written") << "Escape"
+                                             << "<no row>";
+    QTest::newRow("space on Cerrar: nothing written") << "SScmdCerrar"
+                                                      << "<no row>";
+    QTest::newRow("space on Aplicar: written") << "SScmdAplicar"
+                                               << "Dentista";
+    QTest::newRow("the open day again: nothing written") << "day"
+                                                         << "<no row>";
+}
+
+void TestMonthAccess::keyboardRoundTrip()
+{
+    QFETCH(QString, closeWith);
+    QFETCH(QString, note);
+
+    Calendar c;
+    c.show(kToday);
+    QVERIFY(c.showActive());
+    const QDate day(1997, 3, 12);
+    c.button(kToday)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(c.button(kToday), Qt::Key_Down);
+    QCOMPARE(c.focused(), c.button(day)->objectName());
+
+    // Enter opens the day; one Tab reaches its note, Shift+Tab goes back to the day.
+    QTest::keyClick(c.button(day), Qt::Key_Return);
+    QTRY_VERIFY(c.editor.isVisible());
+    QTest::keyClick(c.button(day), Qt::Key_Tab);
+    QCOMPARE(c.focused(), QStringLiteral("txtNota1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(c.focused(), c.button(day)->objectName());
+    QTest::keyClick(c.button(day), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Dentista"));
+
+    if (closeWith == QLatin1String("Escape")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    } else if (closeWith == QLatin1String("day")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    } else {
+        QWidget* button = child<QWidget>(&c.editor, closeWith.toUtf8().constData());
+        while (QApplication::focusWidget() != button &&
+               c.editor.isAncestorOf(QApplication::focusWidget()))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button);
+        QTest::keyClick(button, Qt::Key_Space);
+    }
+    QVERIFY(!c.editor.isVisible());
+    // The keyboard is back on the day it opened, never on a control beyond the editor.
+    QTRY_COMPARE(c.focused(), c.button(day)->objectName());
+    QCOMPARE(c.s.storedNote(day), note);
 }
 
 void TestMonthAccess::spokenDays_data()
@@ -408,10 +506,9 @@ void TestMonthAccess::spokenDays_data()
     QTest::newRow("a note of several lines, read as one")
         << QDate(1997, 3, 22) << QVariantList{0, 0, none, 5, "Comprar\r\npan  y leche"}
         << "sábado 22 de marzo de 1997, con nota: Comprar pan y leche";
-    QTest::newRow("a long note, cut")
-        << QDate(1997, 3, 22) << QVariantList{0, 0, none, 5, longNote}
-        << QStringLiteral("sábado 22 de marzo de 1997, con nota: ") + QString(160, 'x') +
-               QStringLiteral("…");
+    QTest::newRow("a long note, cut") << QDate(1997, 3, 22) << QVariantList{0, 0, none, 5, longNote}
+                                      << QStringLiteral("sábado 22 de marzo de 1997, con nota: ") +
+                                             QString(160, 'x') + QStringLiteral("…");
     QTest::newRow("today with every mark, in the order they show")
         << kToday << QVariantList{1, 1, DatePattern::fromTime(9, 5), 13, "Reunión"}
         << "miércoles 5 de marzo de 1997, hoy, festivo, color verde, alarma a las 09:05, con "
@@ -428,11 +525,9 @@ void TestMonthAccess::spokenDays()
 
     Calendar c;
     if (!row.isEmpty()) {
-        c.s.addDay(day, {.nota = row[4],
-                         .festivo = row[0],
-                         .alarma = row[1],
-                         .hora = row[2],
-                         .color = row[3]});
+        c.s.addDay(
+            day,
+            {.nota = row[4], .festivo = row[0], .alarma = row[1], .hora = row[2], .color = row[3]});
     }
     c.show(kToday);
     DayButton* button = day.isValid() ? c.button(day) : c.button(0);
@@ -474,10 +569,9 @@ void TestMonthAccess::spokenControls_data()
     QTest::newRow("the holiday box") << "SSCheckFestivo"
                                      << "Festivo"
                                      << "Marca la fecha como festivo";
-    QTest::newRow("the alarm box, whose caption is out of sight")
-        << "ssCheckAlarma"
-        << "Alarma"
-        << "Activa la alarma";
+    QTest::newRow("the alarm box, whose caption is out of sight") << "ssCheckAlarma"
+                                                                  << "Alarma"
+                                                                  << "Activa la alarma";
     QTest::newRow("the hour") << "txtHora"
                               << "Hora de la alarma"
                               << "Determina hora de alarma";
@@ -571,6 +665,27 @@ void TestMonthAccess::panelTips()
         QCOMPARE(QToolTip::text(), tip);
     }
     QToolTip::hideText();
+}
+
+void TestMonthAccess::panelCoversBand()
+{
+    // The day panel overlaps the foot of the cyan title band: it is drawn over it, whole.
+    Calendar c;
+    c.show(kToday);
+    auto* band = child<QLabel>(&c.view, "lblFondo");
+    auto* panel = child<MonthPanel>(&c.view, "SSPanel1");
+    const QRect overlap = band->geometry().intersected(panel->geometry());
+    QVERIFY(!overlap.isEmpty());
+    const QImage drawn = c.view.grab().toImage();
+    const QColor cyan(0, 255, 255);
+    // Below the panel's top edge line, in the overlap, nothing of the band shows.
+    for (int y = overlap.top() + 2; y <= overlap.bottom(); ++y) {
+        for (int x = overlap.left() + 2; x < overlap.right() - 2; x += 7)
+            QVERIFY2(drawn.pixelColor(x, y) != cyan,
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    }
+    // Above the panel the band is cyan.
+    QCOMPARE(drawn.pixelColor(overlap.center().x(), overlap.top() - 3), cyan);
 }
 
 QTEST_MAIN(TestMonthAccess)

@@ -74,6 +74,7 @@ private slots:
     void underlinesWhileOfUse_data();
     void underlinesWhileOfUse();
     void hiddenPartsOutOfReach();
+    void tabRoundTheWindow();
 
 private:
     bool showActive()
@@ -115,15 +116,16 @@ void TestKeyboard::cleanup()
 
 void TestKeyboard::menuLetters_data()
 {
-    QTest::addColumn<QString>("menuName"); // object name; "" for the menu bar
+    QTest::addColumn<QString>("menuName");     // object name; "" for the menu bar
     QTest::addColumn<QStringList>("captions"); // every item, shown or not, without its '&'
 
     QTest::newRow("menu bar") << QString() << QStringList{"Archivo", "Editar", "Ayuda"};
     QTest::newRow("Archivo") << "mnuSalir"
-                             << QStringList{"Ver notitas",       "Ocultar notitas",
-                                            "Ocultar notas",     "Ver notas",
-                                            "Cerrar calendario", "Añadir notita",
-                                            "Seleccionar notas", "Salir"};
+                             << QStringList{"Ver notitas",           "Ocultar notitas",
+                                            "Ocultar notas",         "Ver notas",
+                                            "Cerrar calendario",     "Añadir notita",
+                                            "Seleccionar notas",     "Salir",
+                                            "Exportar a iCalendar…", "Importar de iCalendar…"};
     QTest::newRow("Seleccionar notas")
         << "mSeleccionarNotas" << QStringList{"marzo", "1997", "Selección"};
     QTest::newRow("the month's listings") << "mMesactual" << QStringList{"Pantalla", "Impresora"};
@@ -142,10 +144,9 @@ void TestKeyboard::menuLetters()
         menuName.isEmpty() ? bar->actions()
                            : child<QMenu>(window_, menuName.toUtf8().constData())->actions();
     // Only one item of each pair shows at a time: the two may share a letter.
-    const QList<QSet<QString>> pairs = {{QStringLiteral("mAbrirNotitas"),
-                                         QStringLiteral("mCerrarNotitas")},
-                                        {QStringLiteral("mOcultarNotas"),
-                                         QStringLiteral("mVerNotas")}};
+    const QList<QSet<QString>> pairs = {
+        {QStringLiteral("mAbrirNotitas"), QStringLiteral("mCerrarNotitas")},
+        {QStringLiteral("mOcultarNotas"), QStringLiteral("mVerNotas")}};
     const auto paired = [&pairs](const QAction* a, const QAction* b) {
         for (const QSet<QString>& pair : pairs) {
             if (pair.contains(a->objectName()) && pair.contains(b->objectName()))
@@ -192,14 +193,14 @@ void TestKeyboard::altLetterOpensMenu_data()
     QTest::newRow("Alt+A opens Archivo") << int(Qt::Key_A) << "mnuSalir" << 0 << QString();
     QTest::newRow("Alt+E opens Editar") << int(Qt::Key_E) << "mnuEditar" << 0 << QString();
     QTest::newRow("Alt+Y opens Ayuda") << int(Qt::Key_Y) << "mnuAyuda" << 0 << QString();
-    QTest::newRow("Alt+A, N: Ver notas") << int(Qt::Key_A) << "mnuSalir" << int(Qt::Key_N)
-                                         << "mVerNotas";
+    QTest::newRow("Alt+A, N: Ver notas")
+        << int(Qt::Key_A) << "mnuSalir" << int(Qt::Key_N) << "mVerNotas";
     QTest::newRow("Alt+A, C: Cerrar calendario")
         << int(Qt::Key_A) << "mnuSalir" << int(Qt::Key_C) << "mCerrarCalendario";
-    QTest::newRow("Alt+E, B: Buscar") << int(Qt::Key_E) << "mnuEditar" << int(Qt::Key_B)
-                                      << "mBucar";
-    QTest::newRow("Alt+Y, A: Acerca de...") << int(Qt::Key_Y) << "mnuAyuda" << int(Qt::Key_A)
-                                            << "mAcerca";
+    QTest::newRow("Alt+E, B: Buscar")
+        << int(Qt::Key_E) << "mnuEditar" << int(Qt::Key_B) << "mBucar";
+    QTest::newRow("Alt+Y, A: Acerca de...")
+        << int(Qt::Key_Y) << "mnuAyuda" << int(Qt::Key_A) << "mAcerca";
 }
 
 void TestKeyboard::altLetterOpensMenu()
@@ -317,17 +318,23 @@ void TestKeyboard::underlinesWhileOfUse_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QList<int>>("hints"); // after each step
 
-    QTest::newRow("Alt pressed and let go")
-        << QStringList{"press Alt", "release Alt"} << QList<int>{1, 0};
+    QTest::newRow("Alt held for a shortcut, then let go")
+        << QStringList{"press Alt", "press F3", "release Alt"} << QList<int>{1, 1, 0};
     QTest::newRow("Alt held: its repeats change nothing")
-        << QStringList{"press Alt", "repeat Alt", "release Alt"} << QList<int>{1, 1, 0};
+        << QStringList{"press Alt", "repeat Alt", "press F3", "release Alt"}
+        << QList<int>{1, 1, 1, 0};
+    QTest::newRow("Alt on its own hands the keyboard to the menu bar, until Escape")
+        << QStringList{"press Alt", "release Alt", "Escape"} << QList<int>{1, 1, 0};
     QTest::newRow("other keys show nothing")
         << QStringList{"press Shift", "release Shift", "press Ctrl"} << QList<int>{0, 0, 0};
     QTest::newRow("a menu opened from the keyboard, until it closes")
         << QStringList{"keyboard menu", "open menu", "hide menu"} << QList<int>{1, 1, 0};
-    QTest::newRow("Alt let go while a keyboard menu is open")
-        << QStringList{"keyboard menu", "open menu", "press Alt", "release Alt", "hide menu"}
-        << QList<int>{1, 1, 1, 1, 0};
+    QTest::newRow("Alt let go after it opened a menu: the menu keeps its letters")
+        << QStringList{"press Alt", "open menu", "release Alt", "hide menu"}
+        << QList<int>{1, 1, 1, 0};
+    QTest::newRow("Alt pressed in an open menu closes it")
+        << QStringList{"keyboard menu", "open menu", "press Alt", "release Alt"}
+        << QList<int>{1, 1, 1, 0};
     QTest::newRow("the program left while Alt is held")
         << QStringList{"press Alt", "deactivate"} << QList<int>{1, 0};
     QTest::newRow("the program left with a keyboard menu")
@@ -344,18 +351,23 @@ void TestKeyboard::underlinesWhileOfUse()
     QMenu* archivo = menu("mnuSalir");
     QList<int> seen;
     for (const QString& step : steps) {
+        // To the open menu, which has the keyboard, or else to the window.
         const auto key = [this](QEvent::Type type, Qt::Key k, bool repeat = false) {
-            QKeyEvent event(type, k,
-                            type == QEvent::KeyPress && k == Qt::Key_Alt ? Qt::AltModifier
-                                                                         : Qt::NoModifier,
-                            QString(), repeat);
-            QApplication::sendEvent(window_, &event);
+            const bool altDown = (type == QEvent::KeyPress && k == Qt::Key_Alt) ||
+                                 (k != Qt::Key_Alt && mnemonicStyle()->cuesShown());
+            QKeyEvent event(type, k, altDown ? Qt::AltModifier : Qt::NoModifier, QString(), repeat);
+            QWidget* popup = QApplication::activePopupWidget();
+            QApplication::sendEvent(popup ? popup : window_, &event);
         };
         if (step == QLatin1String("press Alt")) {
             key(QEvent::KeyPress, Qt::Key_Alt);
         } else if (step == QLatin1String("repeat Alt")) {
-            key(QEvent::KeyRelease, Qt::Key_Alt, true);
             key(QEvent::KeyPress, Qt::Key_Alt, true);
+        } else if (step == QLatin1String("press F3")) {
+            key(QEvent::KeyPress, Qt::Key_F3);
+            key(QEvent::KeyRelease, Qt::Key_F3);
+        } else if (step == QLatin1String("Escape")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         } else if (step == QLatin1String("release Alt")) {
             key(QEvent::KeyRelease, Qt::Key_Alt);
         } else if (step == QLatin1String("press Shift")) {
@@ -420,6 +432,46 @@ void TestKeyboard::hiddenPartsOutOfReach()
         QVERIFY2(!editor->isAncestorOf(focus) && !notes->isAncestorOf(focus),
                  qPrintable(focus->objectName()));
     }
+}
+
+void TestKeyboard::tabRoundTheWindow()
+{
+    QVERIFY(showActive());
+    const auto focused = [] {
+        const QWidget* w = QApplication::focusWidget();
+        return w ? w->objectName() : QStringLiteral("<none>");
+    };
+    QWidget* first = child<QWidget>(window_->monthView(), "SSCmdMenosAnyo");
+    first->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(first->hasFocus());
+
+    // The moves, then the days as one stop, on today, and round again.
+    QStringList visited;
+    for (int k = 0; k < 6; ++k) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << focused();
+    }
+    QCOMPARE(visited, (QStringList{"SSCmdMenosMes", "SSCmdMasMes", "SSCmdMasAnyo", "SScmdDia_9",
+                                   "SSCmdMenosAnyo", "SSCmdMenosMes"}));
+
+    // A day opened from the keyboard: its note one Tab away; Escape brings the keyboard back.
+    QWidget* today = child<QWidget>(window_->monthView(), "SScmdDia_9");
+    today->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(today, Qt::Key_Right);
+    QCOMPARE(focused(), QStringLiteral("SScmdDia_10"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(window_->outerHeight(), DayEditor::kOpenHeight);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(focused(), QStringLiteral("txtNota1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(window_->outerHeight(), 4020);
+    QCOMPARE(focused(), QStringLiteral("SScmdDia_10"));
+
+    // With the notes listed, Tab goes on from the days to the list.
+    child<QAction>(window_, "mVerNotas")->trigger();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY2(window_->notesPanel()->isAncestorOf(QApplication::focusWidget()),
+             qPrintable(focused()));
 }
 
 int main(int argc, char** argv)

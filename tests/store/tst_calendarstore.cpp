@@ -4,6 +4,7 @@
 #include "store/CalendarStore.h"
 #include "store/DayBook.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,6 +66,12 @@ void makeRawDatabase(const QString& path, const QByteArray& sql, bool wal = fals
         rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     QCOMPARE(rc, SQLITE_OK);
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 template <typename F> QString errorOf(F&& f)
@@ -134,6 +141,8 @@ private slots:
     void refusedStoreIsLeftAsItWas_data();
     void refusedStoreIsLeftAsItWas();
     void readOnlyStoreOpensOnceWritable();
+    void damagedWalStoreRefusesItsFirstWrite_data();
+    void damagedWalStoreRefusesItsFirstWrite();
     void createRefusesExistingFile();
     void newStoreIsWalWithUniqueIndex();
     void storeInUseIsRefusedAtOnce_data();
@@ -312,6 +321,57 @@ void TestCalendarStore::refusedStoreIsLeftAsItWas()
     QVERIFY2(after == before,
              qPrintable(before.describe() + QStringLiteral(" -> ") + after.describe()));
     QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+}
+
+void TestCalendarStore::damagedWalStoreRefusesItsFirstWrite_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::newRow("a day saved") << "day";
+    QTest::newRow("a notita typed") << "notita";
+    QTest::newRow("an import begun") << "transaction";
+    QTest::newRow("start-up's pruning") << "prune";
+}
+
+// A store already in the write-ahead journal opens before its every page has been read (the
+// window need not wait): a damage found then refuses the first write, and nothing is written.
+void TestCalendarStore::damagedWalStoreRefusesItsFirstWrite()
+{
+    QFETCH(QString, write);
+    QTemporaryDir dir;
+    const QString path = CalendarStore::pathIn(dir.path());
+    makeRawDatabase(path, QByteArray("PRAGMA page_size=512;") + kWholeStore, true);
+    {
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        // Page 4, the notitas': what start-up reads (the tables' descriptions, the first day)
+        // reads well.
+        damaged.seek(3 * 512);
+        damaged.write(QByteArray(16, '\xff'));
+    }
+    const QByteArray before = bytesOf(path);
+    const FolderSnapshot folderBefore(dir.path());
+    {
+        std::unique_ptr<CalendarStore> store = CalendarStore::open(dir.path());
+        const QString message = errorOf([&] {
+            if (write == QLatin1String("day")) {
+                Day day;
+                day.date = QDate(1997, 3, 5);
+                day.note = QStringLiteral("nueva");
+                store->days().save(day);
+            } else if (write == QLatin1String("notita")) {
+                store->notitas().save(Notita{1, QStringLiteral("x"), 0, 0});
+            } else if (write == QLatin1String("transaction")) {
+                Transaction transaction(store->database());
+            } else {
+                store->days().pruneEmpty();
+            }
+        });
+        QVERIFY2(message.contains(QStringLiteral("está dañado")), qPrintable(message));
+        // Refused once, refused again: the program is ending.
+        QVERIFY(!errorOf([&] { store->database().awaitWholeFile(); }).isEmpty());
+    }
+    QCOMPARE(bytesOf(path), before);
+    QVERIFY(FolderSnapshot(dir.path()) == folderBefore);
 }
 
 // Refused for being read-only, the store leaves nothing behind that would keep it refused once
