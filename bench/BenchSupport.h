@@ -11,10 +11,13 @@
 #include <QString>
 
 #include <QDir>
+#include <QFile>
+#include <QList>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -88,6 +91,35 @@ struct BenchStore
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};
     std::unique_ptr<CalendarStore> store;
 };
+
+// Fixtures made on first use, one per store size, and released on demand (before the application
+// object that their widgets need). Whatever a benchmark needs beyond the store it sets up
+// itself, so that its figure is the same alone, in the full run and interleaved with others.
+template <typename Fixture> class SizedFixtures
+{
+public:
+    Fixture& get(int rows)
+    {
+        std::unique_ptr<Fixture>& fixture = fixtures_[rows];
+        if (!fixture)
+            fixture = std::make_unique<Fixture>(rows);
+        return *fixture;
+    }
+    void reset() { fixtures_.clear(); }
+
+private:
+    std::map<int, std::unique_ptr<Fixture>> fixtures_;
+};
+
+// The memory the process holds now, in megabytes (Linux; 0 elsewhere).
+inline double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0;
+}
 
 // A fixture made on first use and released on demand, before the application object that its
 // widgets need.

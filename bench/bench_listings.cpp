@@ -16,19 +16,19 @@
 #include "store/DatePattern.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <stdexcept>
 
 namespace {
-
-constexpr int kRows = 100000;
 
 // Counts what it is sent, so that the print path is timed without a device.
 class CountingPrinter : public Printer
@@ -47,9 +47,9 @@ public:
 // 100k days from 1 January 1800, every one with a note; one in ten mentions a "reunion".
 struct Fixture : BenchStore
 {
-    Fixture()
+    explicit Fixture(int rows)
     {
-        fillDays(kRows, QDate(1800, 1, 1),
+        fillDays(rows, QDate(1800, 1, 1),
                  QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
                                 "VALUES (?1, ?2, ?3, 0, 0, ?4)"),
                  [](Statement& insert, int i) {
@@ -74,45 +74,40 @@ struct Fixture : BenchStore
     std::unique_ptr<frmSeleccion> selection;
 };
 
-LazyFixture<Fixture> g_fixture;
-
-Fixture& fixture()
-{
-    return g_fixture.get();
-}
+SizedFixtures<Fixture> g_fixtures;
 
 const QDate kReference(1997, 5, 14);
 
 void BM_PantallaAnyo(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     for (auto _ : state)
         f.periods->mPantallaAnyo_Click(kReference);
     state.counters["rows"] = f.notes->recordCount();
 }
-BENCHMARK(BM_PantallaAnyo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PantallaAnyo)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_PantallaMes(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     for (auto _ : state)
         f.periods->mPantallaMes_Click(kReference);
     state.counters["rows"] = f.notes->recordCount();
 }
-BENCHMARK(BM_PantallaMes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PantallaMes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_ImpresoraAnyo(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     for (auto _ : state)
         f.periods->mImpresoraAnyo_Click(kReference);
     state.counters["rows"] = f.notes->recordCount();
 }
-BENCHMARK(BM_ImpresoraAnyo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImpresoraAnyo)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_SaveYearPdf(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     f.periods->mPantallaAnyo_Click(kReference);
     const QString path = f.dir.filePath(QStringLiteral("anyo.pdf"));
     SilentBoxes boxes;
@@ -128,35 +123,57 @@ void BM_SaveYearPdf(benchmark::State& state)
     }
     state.counters["lines"] = rsLista.recordCount();
 }
-BENCHMARK(BM_SaveYearPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveYearPdf)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_SeleccionWord(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     control<QLineEdit>(*f.selection, "MaskDesde")->setText(QStringLiteral("01/01/1800"));
-    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/2099"));
+    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/4999"));
     control<QLineEdit>(*f.selection, "txtNota")->setText(QStringLiteral("reunion"));
     for (auto _ : state)
         f.selection->cmdPantalla_Click();
     state.counters["rows"] = f.notes->recordCount();
 }
-BENCHMARK(BM_SeleccionWord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeleccionWord)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_SeleccionAll(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     control<QLineEdit>(*f.selection, "MaskDesde")->setText(QStringLiteral("01/01/1800"));
-    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/2099"));
+    control<QLineEdit>(*f.selection, "MaskHasta")->setText(QStringLiteral("31/12/4999"));
     control<QLineEdit>(*f.selection, "txtNota")->clear();
     for (auto _ : state)
         f.selection->cmdPantalla_Click();
     state.counters["rows"] = f.notes->recordCount();
 }
-BENCHMARK(BM_SeleccionAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeleccionAll)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The bare baseline of a selection over everything: counting the same days.
+void BM_BareCountRange(benchmark::State& state)
+{
+    Fixture& f = g_fixtures.get(int(state.range(0)));
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(f.dir.path())).constData(), &db,
+                    SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* count = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM calendar WHERE fecha BETWEEN ?1 AND ?2", -1,
+                       &count, nullptr);
+    sqlite3_bind_double(count, 1, DatePattern::fromDate(QDate(1800, 1, 1)));
+    sqlite3_bind_double(count, 2, DatePattern::fromDate(QDate(4999, 12, 31)));
+    for (auto _ : state) {
+        sqlite3_step(count);
+        benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
+        sqlite3_reset(count);
+    }
+    sqlite3_finalize(count);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(BM_BareCountRange)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
+    return runWithApplication(argc, argv, [] { g_fixtures.reset(); });
 }

@@ -24,15 +24,14 @@
 
 namespace {
 
-constexpr int kRows = 100000;
 const QString kNowhere = QStringLiteral("Texto que no está en ninguna nota");
 
-// 100k days from 1 January 1800, every one with a note.
+// n days from 1 January 1800, every one with a note.
 struct Fixture : BenchStore
 {
-    Fixture()
+    explicit Fixture(int n) : rows(n)
     {
-        fillDays(kRows, QDate(1800, 1, 1),
+        fillDays(rows, QDate(1800, 1, 1),
                  QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
                                 "VALUES (?1, 'Reunión del día ' || ?1 || ' con el médico', 0, 0, "
                                 "0.375, 5)"),
@@ -44,16 +43,12 @@ struct Fixture : BenchStore
         found = control<QPlainTextEdit>(*form, "txtHallado");
     }
 
+    int rows;
     std::unique_ptr<frmBuscar> form;
     QPlainTextEdit* found = nullptr;
 };
 
-LazyFixture<Fixture> g_fixture;
-
-Fixture& fixture()
-{
-    return g_fixture.get();
-}
+SizedFixtures<Fixture> g_fixtures;
 
 sqlite3* openReader(const Fixture& f)
 {
@@ -65,21 +60,21 @@ sqlite3* openReader(const Fixture& f)
 
 void BM_BuscarMissBackwards(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     for (auto _ : state)
         f.form->cmdComenzar_Click();
     if (f.found->toPlainText() != QLatin1String("CADENA NO ENCONTRADA"))
         state.SkipWithError("the text was found");
-    state.counters["rows"] = kRows;
+    state.counters["rows"] = f.rows;
     state.counters["time/row"] =
-        benchmark::Counter(double(kRows) * double(state.iterations()),
+        benchmark::Counter(double(f.rows) * double(state.iterations()),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_BuscarMissBackwards)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuscarMissBackwards)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_BareScanUpperCase(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     sqlite3* db = openReader(f);
     sqlite3_stmt* scan = nullptr;
     sqlite3_prepare_v2(db, "SELECT nota FROM calendar ORDER BY fecha DESC", -1, &scan, nullptr);
@@ -98,11 +93,11 @@ void BM_BareScanUpperCase(benchmark::State& state)
     sqlite3_finalize(scan);
     sqlite3_close_v2(db);
 }
-BENCHMARK(BM_BareScanUpperCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareScanUpperCase)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_BareScanInstr(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = g_fixtures.get(int(state.range(0)));
     sqlite3* db = openReader(f);
     sqlite3_stmt* scan = nullptr;
     sqlite3_prepare_v2(db,
@@ -121,11 +116,11 @@ void BM_BareScanInstr(benchmark::State& state)
     sqlite3_finalize(scan);
     sqlite3_close_v2(db);
 }
-BENCHMARK(BM_BareScanInstr)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareScanInstr)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return runWithApplication(argc, argv, [] { g_fixture.reset(); });
+    return runWithApplication(argc, argv, [] { g_fixtures.reset(); });
 }

@@ -7,6 +7,7 @@
 #include "store/CalendarStore.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
+#include "store/StoreSummary.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -56,15 +57,6 @@ std::optional<QDate> dayOf(const QString& text)
     return date;
 }
 
-qint64 count(const Database& db, const char* sql)
-{
-    Statement statement = db.prepare(QString::fromLatin1(sql));
-    statement.step();
-    const qint64 n = statement.columnInt64(0);
-    statement.reset();
-    return n;
-}
-
 #ifndef TARVELO_DATA_DIR
 #error "TARVELO_DATA_DIR names the installed data folder; the tool's CMakeLists defines it"
 #endif
@@ -110,19 +102,15 @@ int create(const QString& folder, QTextStream& out)
 int check(const QString& path, QTextStream& out)
 {
     const auto db = Database::open(path, Database::Access::ReadOnly);
-    Statement integrity = db->prepare(QStringLiteral("PRAGMA quick_check"));
-    integrity.step();
-    const QString verdict = integrity.column(0).toString();
-    integrity.reset();
-    if (verdict != QLatin1String("ok"))
+    const StoreSummary summary = StoreSummary::of(*db);
+    if (summary.verdict != QLatin1String("ok"))
         throw StoreError(QStringLiteral("El archivo «%1» está dañado: %2")
-                             .arg(QDir::toNativeSeparators(path), verdict),
+                             .arg(QDir::toNativeSeparators(path), summary.verdict),
                          SQLITE_CORRUPT);
     out << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) << ": correcto\n"
-        << "  días guardados: " << count(*db, "SELECT count(*) FROM calendar") << "\n"
-        << "  días con nota:  " << count(*db, "SELECT count(*) FROM calendar WHERE len(nota) > 0")
-        << "\n"
-        << "  notitas:        " << count(*db, "SELECT count(*) FROM Nota") << "\n";
+        << "  días guardados: " << summary.days << "\n"
+        << "  días con nota:  " << summary.notedDays << "\n"
+        << "  notitas:        " << summary.notitas << "\n";
     return 0;
 }
 

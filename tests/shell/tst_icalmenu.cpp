@@ -1,0 +1,147 @@
+#include "Controls.h"
+#include "TestSeams.h"
+#include "TestStore.h"
+#include "listings/NotesPanel.h"
+#include "month/DayButton.h"
+#include "month/DayMarkPictures.h"
+#include "month/MonthView.h"
+#include "shell/Session.h"
+#include "shell/frmCalendar.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+// An iCalendar file of one all-day event on 20 March 1997.
+const QByteArray kOneEvent = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba//ES\r\n"
+                             "BEGIN:VEVENT\r\nUID:uno@prueba\r\nDTSTAMP:19970101T000000Z\r\n"
+                             "DTSTART;VALUE=DATE:19970320\r\nSUMMARY:Dentista\r\n"
+                             "END:VEVENT\r\nEND:VCALENDAR\r\n";
+
+} // namespace
+
+// "Exportar a iCalendar…" and "Importar de iCalendar…" of the "Archivo" menu.
+class TestIcalMenu : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void exportWritesTheChosenFile_data();
+    void exportWritesTheChosenFile();
+    void importRedrawsTheMonthAndTheList();
+    void damagedFileLeavesTheStoreAsItWas();
+    void cancelledDialogDoesNothing();
+
+private:
+    void trigger(const char* name) { child<QAction>(window_, name)->trigger(); }
+    QString folder() const { return store_->folder(); }
+
+    std::unique_ptr<TestStore> store_;
+    std::unique_ptr<TestSeams> doubles_;
+    std::unique_ptr<Session> session_;
+    frmCalendar* window_ = nullptr;
+};
+
+void TestIcalMenu::init()
+{
+    store_ = std::make_unique<TestStore>();
+    store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
+    doubles_ = std::make_unique<TestSeams>(); // 5 March 1997
+    session_ = Session::start(doubles_->seams(), store_->folder());
+    QVERIFY(session_);
+    window_ = &session_->window();
+}
+
+void TestIcalMenu::cleanup()
+{
+    window_ = nullptr;
+    session_.reset();
+    doubles_.reset();
+    store_.reset();
+}
+
+void TestIcalMenu::exportWritesTheChosenFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("a name with its extension") << "dias.ics"
+                                               << "dias.ics";
+    QTest::newRow("a name without one gets .ics") << "dias"
+                                                  << "dias.ics";
+}
+
+void TestIcalMenu::exportWritesTheChosenFile()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    doubles_->files.answer = QDir(folder()).filePath(typed);
+    trigger("mExportarICalendar");
+    QFile file(QDir(folder()).filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("SUMMARY:Reunión"));
+    const auto& calls = doubles_->boxes.calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].title, QStringLiteral("Exportar a iCalendar"));
+    QCOMPARE(calls[0].style & 0x70, int(MessageBoxes::Information));
+    QVERIFY2(calls[0].prompt.contains(QStringLiteral("Exportado")), qPrintable(calls[0].prompt));
+}
+
+void TestIcalMenu::importRedrawsTheMonthAndTheList()
+{
+    const QString path = QDir(folder()).filePath(QStringLiteral("uno.ics"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kOneEvent);
+    file.close();
+    window_->mVerNotas_Click();
+    auto* day20 = child<DayButton>(window_->monthView(), "SScmdDia_24"); // March 1997: Sat 1st
+    QCOMPARE(day20->text(), QStringLiteral("20"));
+    QCOMPARE(day20->picture(), DayMarkPictures::neutralPicture());
+
+    doubles_->files.answer = path;
+    trigger("mImportarICalendar");
+    QCOMPARE(store_->storedNote(QDate(1997, 3, 20)), QStringLiteral("Dentista"));
+    QCOMPARE(day20->picture(), DayMarkPictures::pictureFor(DayColours::kNeutral, false, true));
+    QCOMPARE(child<QLabel>(window_->notesPanel(), "caption")->text(),
+             QStringLiteral("2 Notas halladas"));
+    const auto& calls = doubles_->boxes.calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].title, QStringLiteral("Importar de iCalendar"));
+    QCOMPARE(calls[0].style & 0x70, int(MessageBoxes::Information));
+}
+
+void TestIcalMenu::damagedFileLeavesTheStoreAsItWas()
+{
+    const QString path = QDir(folder()).filePath(QStringLiteral("roto.ics"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kOneEvent.left(kOneEvent.size() / 2));
+    file.close();
+    doubles_->files.answer = path;
+    trigger("mImportarICalendar");
+    QCOMPARE(store_->dayCount(), 1);
+    const auto& calls = doubles_->boxes.calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].style & 0x70, int(MessageBoxes::Exclamation));
+    QVERIFY2(calls[0].prompt.contains(path), qPrintable(calls[0].prompt));
+    QVERIFY(!session_->guard().failed()); // a refused file is no failure of the store
+}
+
+void TestIcalMenu::cancelledDialogDoesNothing()
+{
+    doubles_->files.answer.clear();
+    trigger("mExportarICalendar");
+    trigger("mImportarICalendar");
+    QCOMPARE(doubles_->files.captions,
+             QStringList({"Exportar a iCalendar", "Importar de iCalendar"}));
+    QVERIFY(doubles_->boxes.calls().isEmpty());
+    QCOMPARE(store_->dayCount(), 1);
+}
+
+QTEST_MAIN(TestIcalMenu)
+#include "tst_icalmenu.moc"
