@@ -13,6 +13,7 @@
 #include "platform/MessageBoxes.h"
 #include "store/CalendarStore.h"
 #include "store/DatePattern.h"
+#include "store/Day.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,6 +178,28 @@ void BM_Aplicar(benchmark::State& state)
     state.counters["rows"] = f.notes->recordCount();
 }
 
+// A day whose note another program wrote a megabyte long, opened in the day editor and drawn.
+void BM_OpenDayWithLongNote(benchmark::State& state)
+{
+    Fixture& f = g_fixtures.get(int(state.range(0)));
+    const QDate day(1997, 3, 6);
+    Day longNote;
+    longNote.date = day;
+    longNote.note = QStringLiteral("nota muy larga ").repeated(70000); // 1 050 000 characters
+    f.store->days().save(longNote);
+    f.month->setFechaActual(kShown);
+    f.client.show();
+    for (auto _ : state) {
+        f.editor->SScmdDia_Click(day, false);
+        f.editor->repaint();
+        state.PauseTiming();
+        f.editor->SScmdCerrar_Click();
+        f.editor->SScmdDia_Click(kShown, false); // another day, so that the next press opens
+        state.ResumeTiming();
+    }
+    f.client.hide();
+}
+
 void sizes(benchmark::internal::Benchmark* b)
 {
     b->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -188,6 +211,7 @@ BENCHMARK(BM_VerNotas)->Apply(sizes);
 BENCHMARK(BM_VerNotasFirst)->Apply(sizes);
 BENCHMARK(BM_BareCountNotes)->Apply(sizes);
 BENCHMARK(BM_Aplicar)->Apply(sizes);
+BENCHMARK(BM_OpenDayWithLongNote)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,12 +1,12 @@
 #include "month/DayEditor.h"
 
 #include "month/DayMarkPictures.h"
-#include "month/NoteBox.h"
 #include "month/Spinner.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
+#include "platform/NoteBox.h"
 #include "platform/Twips.h"
 #include "store/DatePattern.h"
 #include "store/Day.h"
@@ -268,9 +268,9 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
 
 void DayEditor::showNote(const QString& note)
 {
-    txtNota1_->setPlainText(note);
+    txtNota1_->setNote(note);
     loadedNote_ = note;
-    shownNote_ = txtNota1_->toPlainText();
+    shownNote_ = txtNota1_->note();
 }
 
 void DayEditor::showCurrentTime()
@@ -330,7 +330,7 @@ bool DayEditor::SSCmdAplicar_Click()
         }
         day.alarmTime = QTime(DatePattern::hour(*hora), DatePattern::minute(*hora));
     }
-    day.note = txtNota1_->toPlainText();
+    day.note = txtNota1_->note();
     if (day.note == shownNote_)
         day.note = loadedNote_;
     day.colour = selectedColour();

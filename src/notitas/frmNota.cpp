@@ -2,6 +2,7 @@
 
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
+#include "platform/NoteBox.h"
 #include "platform/Twips.h"
 #include "store/NotitaBook.h"
 #include "store/StoreGuard.h"
@@ -83,7 +84,7 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
     setObjectName(QStringLiteral("frmNota%1").arg(slot_));
     setWindowTitle(QStringLiteral("Notita"));
 
-    txtNota_ = new QPlainTextEdit(this);
+    txtNota_ = new NoteBox(NoteBox::kNoLimit, this);
     txtNota_->setObjectName(QStringLiteral("txtNota"));
     // Its value, read aloud, is the notita's text.
     txtNota_->setAccessibleName(QStringLiteral("Notita %1").arg(slot_));
@@ -117,13 +118,13 @@ void frmNota::Form_Load()
 
 QString frmNota::text() const
 {
-    return txtNota_->toPlainText();
+    return txtNota_->note();
 }
 
 void frmNota::setTextQuietly(const QString& text)
 {
     quiet_ = true;
-    txtNota_->setPlainText(text);
+    txtNota_->setNote(text);
     quiet_ = false;
 }
 
@@ -132,7 +133,7 @@ void frmNota::bind(const Notita& notita)
     row_ = notita.row;
     restorePlace(notita.top, notita.left);
     setTextQuietly(notita.text);
-    storedText_ = StoredText{notita.text, txtNota_->toPlainText()};
+    storedText_ = StoredText{notita.text, txtNota_->note()};
 }
 
 void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
@@ -195,7 +196,7 @@ void frmNota::GuardarNotita()
     }
     // The text goes back as the store gave it (a Null, a CR LF) until the box shows another;
     // the box's own text would not give that form back.
-    QString text = txtNota_->toPlainText();
+    QString text = txtNota_->note();
     if (storedText_ && text != storedText_->shown)
         storedText_.reset(); // changed: from now on the box's text is the one kept
     if (storedText_) {

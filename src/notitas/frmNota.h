@@ -8,7 +8,7 @@
 
 class MessageBoxes;
 class NotitaBook;
-class QPlainTextEdit;
+class NoteBox;
 class StoreGuard;
 struct Notita;
 
@@ -77,7 +77,7 @@ private:
     NotitaBook& notitas_;
     MessageBoxes& boxes_;
     const StoreGuard& guard_;
-    QPlainTextEdit* txtNota_ = nullptr;
+    NoteBox* txtNota_ = nullptr;
     std::optional<qint64> row_;
     bool quiet_ = false;                 // the program, not the user, is changing the text
     std::optional<QPointF> storedPlace_; // (left, top) in twips, as the store holds it

@@ -35,11 +35,13 @@ std::optional<QTime> timeOf(const QVariant& value)
 {
     bool number = false;
     const double time = value.toDouble(&number);
-    if (value.isNull() || !number || !std::isfinite(time))
+    if (value.isNull() || !number || !std::isfinite(time) || std::fabs(time) >= 1e15)
         return std::nullopt;
-    const QTime result(DatePattern::hour(time), DatePattern::minute(time),
-                       DatePattern::second(time));
-    return result.isValid() ? std::optional<QTime>(result) : std::nullopt;
+    // The time of day is the fraction's size, rounded to the second; one that rounds up to
+    // midnight is the next day's 00:00 (as the date texts read it).
+    constexpr qint64 kDay = 86400;
+    const qint64 seconds = std::llround(std::fabs(time - std::trunc(time)) * kDay) % kDay;
+    return QTime::fromMSecsSinceStartOfDay(int(seconds * 1000));
 }
 
 double keyOf(const QDate& date)
