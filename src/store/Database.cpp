@@ -284,6 +284,14 @@ Database::~Database()
     sqlite3_close_v2(db_);
 }
 
+Statement& Database::cached(const QString& sql)
+{
+    auto it = cached_.find(sql);
+    if (it == cached_.end())
+        it = cached_.emplace(sql, prepare(sql)).first;
+    return it->second;
+}
+
 void Database::execute(const QString& sql) const
 {
     Statement statement(db_, sql);

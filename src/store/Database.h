@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <future>
+#include <map>
 #include <memory>
 
 struct sqlite3;
@@ -44,6 +45,9 @@ public:
     QString path() const { return path_; }
 
     Statement prepare(const QString& sql) const { return Statement(db_, sql); }
+    // The same, compiled once for the life of the connection and kept: for the statements run
+    // again and again. Reset it (or step it to its end) after use.
+    Statement& cached(const QString& sql);
     void execute(const QString& sql) const;
 
     // A store in the write-ahead journal is opened before its every page has been read: the
@@ -83,6 +87,7 @@ private:
 
     sqlite3* db_;
     QString path_;
+    std::map<QString, Statement> cached_;
     std::future<QString> wholeFile_; // the verdict of the reading on its own thread
     bool wholeFileUnread_ = false;   // still to be read, and not begun
     quint64 generation_ = 0;

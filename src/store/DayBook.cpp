@@ -209,10 +209,10 @@ std::shared_ptr<const std::vector<double>> DayBook::noteDays()
     // Read in the table's order and sorted here: cheaper than walking the day index with a look
     // at every row.
     auto days = std::make_shared<std::vector<double>>();
-    Statement& read = statement(
-        QStringLiteral("SELECT fecha FROM calendar WHERE fecha IS NOT NULL AND len(nota) > 0"));
-    while (read.step())
-        days->push_back(read.columnDouble(0));
+    Statement& read = statement(QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM calendar "
+                                               "WHERE fecha IS NOT NULL AND len(nota) > 0"));
+    sqlite3_bind_pointer(read.handle(), 1, days.get(), "tarvelo-days", nullptr);
+    read.execute();
     if (!std::is_sorted(days->begin(), days->end()))
         std::sort(days->begin(), days->end());
     noteDays_ = std::move(days);

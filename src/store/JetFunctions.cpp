@@ -1,6 +1,7 @@
 #include "store/JetFunctions.h"
 
 #include "store/JetPattern.h"
+#include "store/NoteListing.h"
 #include "store/NoteMatch.h"
 
 #include <QList>
@@ -151,6 +152,8 @@ int JetFunctions::registerOn(sqlite3* db)
         if (rc != SQLITE_OK)
             return rc;
     }
-    // The search compares notes inside its queries, by the same rules as on screen.
-    return NoteMatch::registerOn(db);
+    // The search compares notes inside its queries, by the same rules as on screen, and a
+    // listing gathers its days inside its query.
+    const int rc = NoteMatch::registerOn(db);
+    return rc != SQLITE_OK ? rc : NoteListing::registerOn(db);
 }

@@ -12,6 +12,25 @@
 
 namespace {
 
+constexpr const char* kDaysPointer = "tarvelo-days";
+
+void gatherDay(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
+{
+    auto* days = static_cast<std::vector<double>*>(sqlite3_value_pointer(argv[0], kDaysPointer));
+    if (!days || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return;
+    try {
+        days->push_back(sqlite3_value_double(argv[1]));
+    } catch (...) {
+        sqlite3_result_error_nomem(context);
+    }
+}
+
+void daysGathered(sqlite3_context* context)
+{
+    sqlite3_result_null(context);
+}
+
 // The listing's days are read without its order: the order costs an index walk with a look
 // at every row, and sorting the days afterwards is cheaper.
 QString withoutOrder(const QString& query)
@@ -27,32 +46,34 @@ QString withoutOrder(const QString& query)
 
 NoteListing NoteListing::run(Database& db, const QString& query, Days days)
 {
-    {
-        // Compiled first: a text of more than one statement, or one that would write, never
-        // runs (Statement refuses the first, this the second).
-        const Statement statement = db.prepare(query);
-        if (!sqlite3_stmt_readonly(statement.handle())) {
-            throw StoreError(
-                QStringLiteral("La consulta «%1» no es una selección: no se ejecuta.").arg(query),
-                SQLITE_AUTH);
-        }
-    }
     NoteListing listing;
     listing.db_ = &db;
     listing.query_ = query;
+    // The query is read inside another: a text of more than one statement, or one that would
+    // write, does not even compile there, and never runs.
+    Statement gather = db.prepare(
+        QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM (%1)").arg(withoutOrder(query)));
+    if (!sqlite3_stmt_readonly(gather.handle())) {
+        throw StoreError(
+            QStringLiteral("La consulta «%1» no es una selección: no se ejecuta.").arg(query),
+            SQLITE_AUTH);
+    }
     if (!days) {
         auto read = std::make_shared<std::vector<double>>();
-        Statement keys = db.prepare(QStringLiteral("SELECT fecha FROM (%1) WHERE fecha IS NOT "
-                                                   "NULL")
-                                        .arg(withoutOrder(query)));
-        while (keys.step())
-            read->push_back(keys.columnDouble(0));
+        sqlite3_bind_pointer(gather.handle(), 1, read.get(), kDaysPointer, nullptr);
+        gather.execute();
         if (!std::is_sorted(read->begin(), read->end()))
             std::stable_sort(read->begin(), read->end());
         days = std::move(read);
     }
     listing.days_ = std::move(days);
     return listing;
+}
+
+int NoteListing::registerOn(sqlite3* db)
+{
+    return sqlite3_create_function_v2(db, "tarvelo_days", 2, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+                                      nullptr, nullptr, gatherDay, daysGathered, nullptr);
 }
 
 QDate NoteListing::dateAt(int row) const
@@ -84,10 +105,10 @@ const NoteListing::Page& NoteListing::page(int number) const
     fresh.notes.resize(last - first);
     // The notes are read by their days, not by the listing's own condition: a note changed
     // since the listing ran (typed into the list) still shows on its row.
-    Statement read = db_->prepare(
-        QStringLiteral("SELECT fecha, nota FROM calendar WHERE fecha BETWEEN ?1 AND ?2 "
-                       "ORDER BY fecha, %1")
-            .arg(db_->rowidName(QStringLiteral("calendar"))));
+    Statement& read =
+        db_->cached(QStringLiteral("SELECT fecha, nota FROM calendar WHERE fecha BETWEEN ?1 AND ?2 "
+                                   "ORDER BY fecha, %1")
+                        .arg(db_->rowidName(QStringLiteral("calendar"))));
     read.bind(1, days[first]);
     read.bind(2, days[last - 1]);
     // Rows of the page's first day that belong to the page before it (a day stored twice by

@@ -66,6 +66,37 @@ bool decode(std::string_view utf8, std::vector<char32_t>& points)
     return true;
 }
 
+// Where an ASCII text occurs in a note whose letters are all ASCII or Latin-1 (every Spanish
+// note), the note compared in upper case: such a note has no letter whose upper case is ASCII
+// but itself, so the text can only meet the note's ASCII bytes, each compared in upper case.
+// -1 when it does not occur; 0 or more, the byte where it starts; -2 when the note has other
+// letters and must be compared the slow way.
+qsizetype findUpperAscii(std::string_view note, std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(note.data());
+    const std::size_t size = note.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        if (bytes[i] >= 0xC4) // beyond U+00FF
+            return -2;
+    }
+    const auto upper = [](unsigned char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
+    };
+    if (text.empty())
+        return 0;
+    const auto* wanted = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i + text.size() <= size; ++i) {
+        if (upper(bytes[i]) != wanted[0])
+            continue;
+        std::size_t k = 1;
+        while (k < text.size() && upper(bytes[i + k]) == wanted[k])
+            ++k;
+        if (k == text.size())
+            return qsizetype(i);
+    }
+    return -1;
+}
+
 int utf16Length(const char32_t* begin, const char32_t* end)
 {
     int units = 0;
@@ -130,6 +161,8 @@ void posicion(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
 NoteMatch::NoteMatch(QString text, bool matchCase)
     : text_(std::move(text)), matchCase_(matchCase), utf8_(text_.toUtf8())
 {
+    asciiText_ = std::all_of(utf8_.begin(), utf8_.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     const QList<uint> points = text_.toUcs4();
     points_.assign(points.begin(), points.end());
 }
@@ -185,6 +218,17 @@ int NoteMatch::positionInUtf8(const char* note, qsizetype bytes) const
     if (!note || bytes <= 0)
         return 0;
     const std::string_view utf8(note, std::size_t(bytes));
+    if (!matchCase_ && asciiText_) {
+        const qsizetype at =
+            findUpperAscii(utf8, std::string_view(utf8_.constData(), std::size_t(utf8_.size())));
+        if (at == -1)
+            return 0;
+        // The place is counted in characters; a note whose bytes before it are not well-formed
+        // is read the way QString reads it instead.
+        thread_local std::vector<char32_t> before;
+        if (at >= 0 && decode(utf8.substr(0, std::size_t(at)), before))
+            return utf16Length(utf8.substr(0, std::size_t(at))) + 1;
+    }
     thread_local std::vector<char32_t> points;
     if (!decode(utf8, points))
         return positionIn(QString::fromUtf8(note, bytes)); // read as QString would read it

@@ -46,4 +46,5 @@ private:
     bool matchCase_;
     QByteArray utf8_;              // the text as UTF-8, for the comparison with case
     std::vector<char32_t> points_; // the text as code points, for the one without case
+    bool asciiText_ = false;       // the text is plain ASCII: notes in Latin-1 go the quick way
 };

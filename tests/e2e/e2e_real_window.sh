@@ -5,47 +5,20 @@
 set -euo pipefail
 tarvelo="$1"
 tarvelo_db="$2"
-for tool in Xvfb xdotool sqlite3 python3; do
-    command -v "$tool" >/dev/null || { echo "falta $tool: prueba omitida"; exit 77; }
-done
-
-data="$(mktemp -d)"
-cleanup() {
-    kill "${app:-}" 2>/dev/null || true
-    kill "${xvfb:-}" 2>/dev/null || true
-    rm -rf "$data"
-}
-trap cleanup EXIT
-"$tarvelo_db" create "$data" >/dev/null
-
-# A display of our own, whichever number is free.
-exec 5> >(cat >"$data/display")
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$data/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$data/display")"
-
-(cd "$data" && QT_QPA_PLATFORM=xcb exec "$tarvelo") >"$data/out.log" 2>&1 &
-app=$!
-
-wait_window() { # NAME -> window id
-    for _ in $(seq 100); do
-        local w
-        w="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)"
-        if [ -n "$w" ]; then echo "$w"; return 0; fi
-        sleep 0.1
-    done
-    echo "no apareció la ventana $1" >&2
-    cat "$data/out.log" >&2
-    return 1
-}
-px() { python3 -c "print(round(($1) / 15))"; } # twips to pixels
+# shellcheck source=e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_require Xvfb xdotool sqlite3 /usr/bin/python3
+e2e_setup
+e2e_start_xvfb
+e2e_start_app
+wait_window() { e2e_wait_window "$1"; } # NAME -> window id
+px() { /usr/bin/python3 -c "print(round(($1) / 15))"; } # twips to pixels
 
 main="$(wait_window '^Calendario$')"
 sleep 0.5
 # Without a window manager the window stands at 0,0; the menu bar is the window's height less
 # the client area, which is 3550 or 4000 twips less 615 for a month of five or six rows.
-read -r first_weekday days <<<"$(python3 -c "
+read -r first_weekday days <<<"$(/usr/bin/python3 -c "
 import datetime, calendar
 t = datetime.date.today()
 print(t.replace(day=1).weekday(), calendar.monthrange(t.year, t.month)[1])")"
@@ -55,11 +28,7 @@ height="$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: [0-9]*x\([0-
 menu=$(( height - $(px "$outer - 615") ))
 echo "ventana de $height px de alto, barra de menús de $menu px" >&2
 
-shot() { # a picture of the screen for looking at a failure, when E2E_SHOTS names a folder
-    if [ -n "${E2E_SHOTS:-}" ] && command -v import >/dev/null; then
-        import -window root "$E2E_SHOTS/$1.png"
-    fi
-}
+shot() { e2e_shot "$1"; } # a picture of the screen, when E2E_SHOTS names a folder
 click() { # X Y in twips of the client area
     xdotool mousemove "$(px "$1")" "$(( $(px "$2") + menu ))" click 1
     sleep 0.4
@@ -77,7 +46,7 @@ click $(( 60 + 427 )) $(( 5400 + 187 )) # "Aplicar"
 sleep 0.5
 shot 3-applied
 
-fecha="$(python3 -c "
+fecha="$(/usr/bin/python3 -c "
 import datetime
 t = datetime.date.today().replace(day=$day)
 print((t - datetime.date(1899, 12, 30)).days)")"
@@ -105,13 +74,7 @@ if [ "$stored" != "$text" ]; then
 fi
 
 # The program is ended as the desktop ends it at log-out, and given time to finish, so that the
-# leak checker sees what it leaves behind; its report fails the test.
-kill -TERM "$app"
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if grep -q "LeakSanitizer" "$data/out.log"; then
-    echo "el programa deja memoria sin liberar:" >&2
-    cat "$data/out.log" >&2
-    exit 1
-fi
-app=""
+# leak checker sees what it leaves behind; its report, or an exit status other than 0, fails the
+# test.
+e2e_stop_app
 echo "1 passed, 0 failed"
