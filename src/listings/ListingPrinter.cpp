@@ -4,6 +4,8 @@
 #include "store/DatePattern.h"
 #include "store/NoteListing.h"
 
+#include <vector>
+
 ListingPrinter::ListingPrinter(Printer& printer) : printer_(printer) {}
 
 QString ListingPrinter::line(const QDate& fecha, const QString& nota)
@@ -19,8 +21,17 @@ void ListingPrinter::ImprimirListado(const NoteListing& rsLista, const QString& 
     printer_.printLine(title);
     printer_.printLine(rule());
     printer_.printLine(heading());
-    for (int row = 0; row < rsLista.recordCount(); ++row)
-        printer_.printLine(line(rsLista.dateAt(row), rsLista.noteAt(row)));
+    // Read in long runs, a query each: the printout goes through every row once, and a run
+    // holds only its own notes.
+    constexpr int kRun = 4096;
+    for (int from = 0; from < rsLista.recordCount(); from += kRun) {
+        std::vector<QString> notes(std::size_t(std::min(kRun, rsLista.recordCount() - from)));
+        rsLista.readRows(from, from + int(notes.size()), [&](int row, const QString& note) {
+            notes[std::size_t(row - from)] = note;
+        });
+        for (std::size_t k = 0; k < notes.size(); ++k)
+            printer_.printLine(line(rsLista.dateAt(from + int(k)), notes[k]));
+    }
     // A document the printer could not take has been reported by the printer itself.
     printer_.endDoc();
 }

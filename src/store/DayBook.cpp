@@ -213,6 +213,7 @@ std::shared_ptr<const std::vector<double>> DayBook::noteDays()
                                                "WHERE fecha IS NOT NULL AND len(nota) > 0"));
     sqlite3_bind_pointer(read.handle(), 1, days.get(), "tarvelo-days", nullptr);
     read.execute();
+    days->shrink_to_fit();
     if (!std::is_sorted(days->begin(), days->end()))
         std::sort(days->begin(), days->end());
     noteDays_ = std::move(days);

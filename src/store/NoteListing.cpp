@@ -62,6 +62,7 @@ NoteListing NoteListing::run(Database& db, const QString& query, Days days)
         auto read = std::make_shared<std::vector<double>>();
         sqlite3_bind_pointer(gather.handle(), 1, read.get(), kDaysPointer, nullptr);
         gather.execute();
+        read->shrink_to_fit();
         if (!std::is_sorted(read->begin(), read->end()))
             std::stable_sort(read->begin(), read->end());
         days = std::move(read);
@@ -98,11 +99,23 @@ const NoteListing::Page& NoteListing::page(int number) const
         pages_.erase(oldest);
     }
 
-    const std::vector<double>& days = *days_;
-    const std::size_t first = std::size_t(number) * kPageRows;
-    const std::size_t last = std::min(days.size(), first + kPageRows); // past the page
+    const int first = number * kPageRows;
     Page fresh;
-    fresh.notes.resize(last - first);
+    fresh.notes.resize(std::size_t(std::min(recordCount(), first + kPageRows) - first));
+    readRows(first, first + int(fresh.notes.size()),
+             [&](int row, const QString& note) { fresh.notes[std::size_t(row - first)] = note; });
+    fresh.used = ++uses_;
+    return pages_.emplace(number, std::move(fresh)).first->second;
+}
+
+void NoteListing::readRows(int firstRow, int pastRow,
+                           const std::function<void(int row, const QString& note)>& take) const
+{
+    if (firstRow < 0 || pastRow > recordCount() || firstRow >= pastRow)
+        return;
+    const std::vector<double>& days = *days_;
+    const std::size_t first = std::size_t(firstRow);
+    const std::size_t last = std::size_t(pastRow);
     // The notes are read by their days, not by the listing's own condition: a note changed
     // since the listing ran (typed into the list) still shows on its row.
     Statement& read =
@@ -128,12 +141,10 @@ const NoteListing::Page& NoteListing::page(int number) const
             --skip;
             continue;
         }
-        fresh.notes[next - first] = read.column(1).toString();
+        take(int(next), read.column(1).toString());
         ++next;
     }
     read.reset();
-    fresh.used = ++uses_;
-    return pages_.emplace(number, std::move(fresh)).first->second;
 }
 
 QString NoteListing::noteAt(int row) const

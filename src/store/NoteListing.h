@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -34,6 +35,10 @@ public:
     // listing. A row whose day has gone from the store since the listing ran shows no note.
     QDate dateAt(int row) const;
     QString noteAt(int row) const;
+    // Reads the notes of rows firstRow up to (not with) pastRow with one query, giving each to
+    // take: for a printout, which goes through every row once.
+    void readRows(int firstRow, int pastRow,
+                  const std::function<void(int row, const QString& note)>& take) const;
     // Keeps the note shown in step after the note of a row's day has been written.
     void noteWritten(int row, const QString& note);
 
