@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -310,4 +311,14 @@ QString Database::rowidName(const QString& table) const
     if (it == rowidNames_.constEnd())
         it = rowidNames_.insert(key, Schema::rowidName(*this, table));
     return it.value();
+}
+
+Statement Database::prepareOn(const QString& table, const QString& sql) const
+{
+    // Another program may have given the table a field called rowid; the row number is then
+    // reached by another of its names.
+    QString text = sql;
+    static const QRegularExpression rowid(QStringLiteral("\\browid\\b"));
+    text.replace(rowid, rowidName(table));
+    return prepare(text);
 }

@@ -67,6 +67,8 @@ public:
     // The name by which a table's own row number is reached in a query: "rowid", unless
     // another program gave the table a field of that name (Schema::rowidName).
     QString rowidName(const QString& table) const;
+    // sql compiled with each whole word "rowid" read as table's row number (rowidName).
+    Statement prepareOn(const QString& table, const QString& sql) const;
 
     // Bumped by every write of the days made on this connection outside the day book (a test
     // that seeds days, a transaction committed), so that what the day book keeps of the days

@@ -3,8 +3,6 @@
 #include "store/Database.h"
 #include "store/Transaction.h"
 
-#include <QRegularExpression>
-
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -21,14 +19,8 @@ NotitaBook::NotitaBook(Database& db) : db_(db) {}
 Statement& NotitaBook::statement(const QString& sql)
 {
     auto it = statements_.find(sql);
-    if (it == statements_.end()) {
-        // Another program may have given the table a field called rowid; the row number is
-        // then reached by another of its names.
-        QString text = sql;
-        text.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
-                     db_.rowidName(QStringLiteral("Nota")));
-        it = statements_.emplace(sql, db_.prepare(text)).first;
-    }
+    if (it == statements_.end())
+        it = statements_.emplace(sql, db_.prepareOn(QStringLiteral("Nota"), sql)).first;
     return it->second;
 }
 

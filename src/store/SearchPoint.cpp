@@ -4,8 +4,6 @@
 #include "store/DatePattern.h"
 #include "store/DayBook.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 // Every query reads the row's day, its note and its row number, in this order; rows without a
@@ -30,14 +28,8 @@ SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days)
 Statement& SearchPoint::statement(const QString& sql)
 {
     auto it = statements_.find(sql);
-    if (it == statements_.end()) {
-        // Another program may have given the table a field called rowid; the row number is
-        // then reached by another of its names.
-        QString text = sql;
-        text.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
-                     db_.rowidName(QStringLiteral("calendar")));
-        it = statements_.emplace(sql, db_.prepare(text)).first;
-    }
+    if (it == statements_.end())
+        it = statements_.emplace(sql, db_.prepareOn(QStringLiteral("calendar"), sql)).first;
     return it->second;
 }
 
