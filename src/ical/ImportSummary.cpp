@@ -21,7 +21,8 @@ QString shown(const QString& event)
 
 QString ImportSummary::text(int listed) const
 {
-    QString out = QStringLiteral("Importado de «%1»: %2 eventos leídos.\n").arg(file).arg(events);
+    QString out =
+        QStringLiteral("Importado de «%1»:\n  eventos leídos: %2\n").arg(file).arg(events);
     out += QStringLiteral("  días escritos: %1 (%2 nuevos)\n").arg(daysWritten).arg(daysAdded);
     out += QStringLiteral("  días marcados como festivos: %1\n").arg(daysMarked);
     if (alreadyHeld > 0)

@@ -9,4 +9,6 @@ public:
     QString saveFile(const QString& caption, const QString& suggested,
                      const QString& filter) override;
     QString openFile(const QString& caption, const QString& filter) override;
+    std::optional<ImportChoice> askImport(const QString& caption, const QString& file,
+                                          int year) override;
 };

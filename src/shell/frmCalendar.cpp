@@ -421,9 +421,15 @@ void frmCalendar::mImportarICalendar_Click()
     const QString path = seams_.files->openFile(title, kIcsFilter);
     if (path.isEmpty())
         return;
-    // Recurring events are repeated over the year the calendar shows.
+    // Recurring events are offered the year the calendar shows.
+    const auto choice = seams_.files->askImport(title, path, month_->dFechaActual().year());
+    if (!choice)
+        return;
     ImportOptions options;
-    options.recurringYear = month_->dFechaActual().year();
+    options.everyEventIsHoliday = choice->everyEventIsHoliday;
+    options.recurringYear = choice->recurringYear;
+    options.from = choice->from;
+    options.to = choice->to;
     QString said;
     int style = MessageBoxes::Information;
     bool imported = false;

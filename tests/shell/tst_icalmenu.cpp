@@ -21,6 +21,15 @@ const QByteArray kOneEvent = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba
                              "DTSTART;VALUE=DATE:19970320\r\nSUMMARY:Dentista\r\n"
                              "END:VEVENT\r\nEND:VCALENDAR\r\n";
 
+// A yearly event since 1990 on 1 May, and a single one on 20 March 1997.
+const QByteArray kYearlyAndOne = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba//ES\r\n"
+                                 "BEGIN:VEVENT\r\nUID:mayo@prueba\r\nDTSTAMP:19970101T000000Z\r\n"
+                                 "DTSTART;VALUE=DATE:19900501\r\nRRULE:FREQ=YEARLY\r\n"
+                                 "SUMMARY:Día del Trabajo\r\nEND:VEVENT\r\n"
+                                 "BEGIN:VEVENT\r\nUID:uno@prueba\r\nDTSTAMP:19970101T000000Z\r\n"
+                                 "DTSTART;VALUE=DATE:19970320\r\nSUMMARY:Dentista\r\n"
+                                 "END:VEVENT\r\nEND:VCALENDAR\r\n";
+
 } // namespace
 
 // "Exportar a iCalendar…" and "Importar de iCalendar…" of the "Archivo" menu.
@@ -36,10 +45,21 @@ private slots:
     void importRedrawsTheMonthAndTheList();
     void damagedFileLeavesTheStoreAsItWas();
     void cancelledDialogDoesNothing();
+    void importAsChosen_data();
+    void importAsChosen();
+    void importCancelledAfterTheFileDoesNothing();
 
 private:
     void trigger(const char* name) { child<QAction>(window_, name)->trigger(); }
     QString folder() const { return store_->folder(); }
+    QString writeFile(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = QDir(folder()).filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return {};
+        return path;
+    }
 
     std::unique_ptr<TestStore> store_;
     std::unique_ptr<TestSeams> doubles_;
@@ -141,6 +161,63 @@ void TestIcalMenu::cancelledDialogDoesNothing()
              QStringList({"Exportar a iCalendar", "Importar de iCalendar"}));
     QVERIFY(doubles_->boxes.calls().isEmpty());
     QCOMPARE(store_->dayCount(), 1);
+}
+
+void TestIcalMenu::importAsChosen_data()
+{
+    QTest::addColumn<bool>("everyEventIsHoliday");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QStringList>("notes"); // of 20 March 1997, 1 May 1997, 1 May 2003
+    QTest::addColumn<bool>("holidays");     // the days imported marked as holidays
+
+    const QString none = QStringLiteral("<no row>");
+    const QString dentista = QStringLiteral("Dentista");
+    const QString mayo = QStringLiteral("Día del Trabajo");
+    QTest::newRow("as offered: the year shown, no holidays")
+        << false << 0 << QDate() << QDate() << QStringList{dentista, mayo, none} << false;
+    QTest::newRow("every event a holiday")
+        << true << 0 << QDate() << QDate() << QStringList{dentista, mayo, none} << true;
+    QTest::newRow("another year for the recurring events")
+        << false << 2003 << QDate() << QDate() << QStringList{dentista, none, mayo} << false;
+    QTest::newRow("days given: only the events on them")
+        << false << 0 << QDate(1997, 4, 1) << QDate(2003, 12, 31) << QStringList{none, mayo, mayo}
+        << false;
+}
+
+void TestIcalMenu::importAsChosen()
+{
+    QFETCH(bool, everyEventIsHoliday);
+    QFETCH(int, year);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QStringList, notes);
+    QFETCH(bool, holidays);
+
+    doubles_->files.answer = writeFile(QStringLiteral("fiestas.ics"), kYearlyAndOne);
+    doubles_->files.importAnswer = ImportChoice{everyEventIsHoliday, year, from, to};
+    trigger("mImportarICalendar");
+
+    QCOMPARE(doubles_->files.offeredYear, 1997); // the year the calendar shows
+    const QList<QDate> days{QDate(1997, 3, 20), QDate(1997, 5, 1), QDate(2003, 5, 1)};
+    for (qsizetype i = 0; i < days.size(); ++i) {
+        QCOMPARE(store_->storedNote(days[i]), notes[i]);
+        if (notes[i] != QStringLiteral("<no row>"))
+            QCOMPARE(store_->dayRow(days[i]).at(0).toBool(), holidays);
+    }
+    const auto& calls = doubles_->boxes.calls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].style & 0x70, int(MessageBoxes::Information));
+}
+
+void TestIcalMenu::importCancelledAfterTheFileDoesNothing()
+{
+    doubles_->files.answer = writeFile(QStringLiteral("uno.ics"), kOneEvent);
+    doubles_->files.importAnswer.reset();
+    trigger("mImportarICalendar");
+    QCOMPARE(store_->dayCount(), 1);
+    QVERIFY(doubles_->boxes.calls().isEmpty());
 }
 
 QTEST_MAIN(TestIcalMenu)
