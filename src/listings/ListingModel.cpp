@@ -4,12 +4,28 @@
 #include "store/Day.h"
 #include "store/DayBook.h"
 #include "store/NoteListing.h"
+#include "store/StoreGuard.h"
 
 #include <algorithm>
 
-ListingModel::ListingModel(NoteListing& listing, DayBook& days, QObject* parent)
-    : QAbstractTableModel(parent), listing_(listing), days_(days)
+ListingModel::ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
+                           QObject* parent)
+    : QAbstractTableModel(parent), listing_(listing), days_(days), guard_(guard)
 {
+}
+
+QDate ListingModel::dateAt(int row) const
+{
+    QDate date;
+    guard_.run([&] { date = listing_.dateAt(row); });
+    return date;
+}
+
+QString ListingModel::noteAt(int row) const
+{
+    QString note;
+    guard_.run([&] { note = listing_.noteAt(row); });
+    return note;
 }
 
 void ListingModel::reload()
@@ -35,7 +51,7 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::AccessibleTextRole) {
         // Read aloud, a row says its whole date and its note.
-        const QDate date = listing_.dateAt(index.row());
+        const QDate date = dateAt(index.row());
         if (index.column() == 0) {
             return date.isValid()
                        ? QVariant(DatePattern::weekdayName(date.dayOfWeek() % 7 + 1) +
@@ -50,13 +66,13 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (index.column() == 0) {
-        const QDate date = listing_.dateAt(index.row());
+        const QDate date = dateAt(index.row());
         return date.isValid() ? QVariant(DatePattern::format(DatePattern::fromDate(date),
                                                              QStringLiteral("dd/mm/yy")))
                               : QVariant();
     }
     const auto it = edited_.find(index.row());
-    return it != edited_.end() ? it->second : listing_.noteAt(index.row());
+    return it != edited_.end() ? it->second : noteAt(index.row());
 }
 
 QVariant ListingModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -70,7 +86,7 @@ Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     // Only the note can be edited: a changed date would move a day onto another day.
-    if (index.isValid() && index.column() == 1 && listing_.dateAt(index.row()).isValid())
+    if (index.isValid() && index.column() == 1 && dateAt(index.row()).isValid())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -81,12 +97,12 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     // No longer than a note can be typed, unless the stored note already is: a note written
     // longer by another program may be edited without losing its end.
-    const qsizetype limit = std::max<qsizetype>(Day::kMaxNote, listing_.noteAt(index.row()).size());
+    const qsizetype limit = std::max<qsizetype>(Day::kMaxNote, noteAt(index.row()).size());
     const QString text = value.toString().left(limit);
     if (text == data(index, Qt::EditRole).toString())
         return true;
     edited_[index.row()] = text;
-    days_.stageNote(listing_.dateAt(index.row()), text);
+    days_.stageNote(dateAt(index.row()), text);
     emit dataChanged(index, index);
     return true;
 }

@@ -6,6 +6,7 @@
 
 class DayBook;
 class NoteListing;
+class StoreGuard;
 
 // The rows of the latest listing as the notes grid shows them: "Fecha" as dd/mm/yy and "Nota",
 // only the note editable. An edited note waits in the day book until the user leaves its row,
@@ -14,7 +15,8 @@ class ListingModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    ListingModel(NoteListing& listing, DayBook& days, QObject* parent = nullptr);
+    ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
+                 QObject* parent = nullptr);
 
     // The listing was replaced: show it.
     void reload();
@@ -32,7 +34,12 @@ public:
     void commitRow(int row);
 
 private:
+    // A row's day and note, read through the guard: the view asks from its paint events.
+    QDate dateAt(int row) const;
+    QString noteAt(int row) const;
+
     NoteListing& listing_;
     DayBook& days_;
+    const StoreGuard& guard_;
     std::map<int, QString> edited_; // row -> note typed and not yet written by this grid
 };

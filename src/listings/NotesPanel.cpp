@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* parent)
@@ -34,7 +35,7 @@ NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* p
     caption_->setPalette(captionPalette);
     layout->addWidget(caption_);
 
-    model_ = new ListingModel(store_.listing(), store_.days(), this);
+    model_ = new ListingModel(store_.listing(), store_.days(), guard_, this);
     table_ = new NotesGrid(this);
     table_->setObjectName(QStringLiteral("table"));
     table_->setAccessibleName(QStringLiteral("Lista de notas"));
@@ -59,6 +60,15 @@ NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* p
     layout->addWidget(table_, 1);
     table_->setColumnWidth(0, Twips::toPixels(kFechaWidth));
     table_->setColumnWidth(1, Twips::toPixels(kNotaWidth));
+
+    // A long listing's days go on being gathered while the user looks at its first rows.
+    gather_ = new QTimer(this);
+    gather_->setSingleShot(true);
+    connect(gather_, &QTimer::timeout, this, [this] {
+        bool done = true;
+        if (guard_.run([&] { done = store_.listing().gatherSome(); }) && !done)
+            gather_->start();
+    });
 
     // A note typed into a cell is written when the user leaves its row.
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -95,6 +105,8 @@ bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
     query_ = query;
     suffix_ = suffix;
     caption_->setText(QString::number(store_.listing().recordCount()) + suffix);
+    if (!store_.listing().gathered())
+        gather_->start();
     emit shown();
     return true;
 }

@@ -8,6 +8,7 @@ class NoteListing;
 class ListingModel;
 class NotesGrid;
 class QLabel;
+class QTimer;
 class StoreGuard;
 
 // The notes list beside the calendar: a grid of days and notes under a caption bar, showing
@@ -48,4 +49,5 @@ private:
     QLabel* caption_ = nullptr;
     NotesGrid* table_ = nullptr;
     ListingModel* model_ = nullptr;
+    QTimer* gather_ = nullptr; // gathers the rest of a long listing's days, a slice a turn
 };

@@ -22,6 +22,8 @@ CalendarStore::CalendarStore(std::unique_ptr<Database> db)
 void CalendarStore::runListing(const QString& query)
 {
     days_.commitAllStaged();
+    // The listing shown so far is done with: a reading of its days still open ends now.
+    listing_ = NoteListing();
     // Every note is what "Ver notas" and every saved day list: the day book keeps those days.
     listing_ = NoteListing::run(
         *db_, query, query == NoteQueries::allNotes() ? days_.noteDays() : NoteListing::Days());

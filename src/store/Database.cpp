@@ -282,7 +282,38 @@ void Database::create(const QString& path)
 
 Database::~Database()
 {
+    if (finishLister_) {
+        const auto finish = std::move(finishLister_);
+        finishLister_ = nullptr;
+        finish(false);
+    }
+    lister_.reset();
     sqlite3_close_v2(db_);
+}
+
+Database* Database::lister(std::function<void(bool finish)> finish)
+{
+    if (finishLister_) {
+        const auto previous = std::move(finishLister_);
+        finishLister_ = nullptr;
+        previous(true);
+    }
+    if (!listerChecked_) {
+        listerChecked_ = true;
+        Statement mode = prepare(QStringLiteral("PRAGMA journal_mode"));
+        const bool wal = mode.step() && mode.column(0).toString() == QLatin1String("wal");
+        mode.reset();
+        if (wal) {
+            lister_ = connect(path_, "mode=ro", SQLITE_OPEN_READONLY);
+            const int rc = JetFunctions::registerOn(lister_->handle());
+            if (rc != SQLITE_OK)
+                throw FailureCause::failure(lister_->handle(), rc, Doing::Reading);
+            lister_->setBusyTimeout(kSaveWaitMs);
+        }
+    }
+    if (lister_)
+        finishLister_ = std::move(finish);
+    return lister_.get();
 }
 
 Statement& Database::cached(const QString& sql)

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -70,6 +71,17 @@ public:
     // sql compiled with each whole word "rowid" read as table's row number (rowidName).
     Statement prepareOn(const QString& table, const QString& sql) const;
 
+    // The listings' own connection to the file, read only, opened when first asked for; null
+    // when the file is not in the write-ahead journal, where a reading held open would hold off
+    // every save. A long listing keeps one read transaction open there while it gathers its
+    // days a slice at a time, so that the days it counted are the days it lists whatever is
+    // saved meanwhile. One listing reads there at a time: before another takes it, the one
+    // before is told to finish its reading (finish(true)), or, when the store closes, to drop
+    // it (finish(false)).
+    Database* lister(std::function<void(bool finish)> finish);
+    // The listing that took the lister is done with it.
+    void listerDone() { finishLister_ = nullptr; }
+
     // Bumped by every write of the days made on this connection outside the day book (a test
     // that seeds days, a transaction committed), so that what the day book keeps of the days
     // is read again.
@@ -90,6 +102,9 @@ private:
     sqlite3* db_;
     QString path_;
     std::map<QString, Statement> cached_;
+    std::unique_ptr<Database> lister_;
+    bool listerChecked_ = false; // lister_ was opened, or found not to be wanted
+    std::function<void(bool finish)> finishLister_;
     std::future<QString> wholeFile_; // the verdict of the reading on its own thread
     bool wholeFileUnread_ = false;   // still to be read, and not begun
     quint64 generation_ = 0;

@@ -12,9 +12,11 @@ class Database;
 struct sqlite3;
 
 // The result of one notes listing (its days and notes in date order), as the notes panel
-// shows it: the days are counted and kept when the listing runs, but a note is read only when
-// its row is looked at, a page of rows at a time, so that a listing costs its count plus what
-// is on screen however many days it holds.
+// shows it: the days are counted when the listing runs, but a note is read only when its row is
+// looked at, a page of rows at a time, so that a listing costs its count plus what is on screen
+// however many days it holds. The days of a long listing over a span of dates are gathered
+// after the count, a slice at a time (gatherSome()) or as far as a row looked at needs, from
+// the same reading of the file as the count.
 class NoteListing
 {
 public:
@@ -29,7 +31,11 @@ public:
     static NoteListing run(Database& db, const QString& query, Days days = {});
 
     QString query() const { return query_; }
-    int recordCount() const { return days_ ? int(days_->size()) : 0; }
+    int recordCount() const { return count_; }
+    // Every day of the listing is known; until then gatherSome() gathers more of them.
+    bool gathered() const;
+    // Gathers the days of up to rows more rows; true once every day is known.
+    bool gatherSome(int rows = kSliceRows);
 
     // The day and the note of a row (0-based); an invalid date and an empty note outside the
     // listing. A row whose day has gone from the store since the listing ran shows no note.
@@ -49,8 +55,17 @@ public:
     // How many rows are read at once, and how many such pages are kept.
     static constexpr int kPageRows = 128;
     static constexpr std::size_t kPagesKept = 32;
+    // A listing over a span of dates gathers this many days at once, with its count (enough
+    // for the rows on screen); the rest gathers kSliceRows at a time.
+    static constexpr int kEagerRows = 1024;
+    static constexpr int kSliceRows = 32768;
 
 private:
+    class Gathering;
+    // The days of rows up to (not with) pastRow are known.
+    void need(int pastRow) const;
+    static NoteListing runOverSpan(Database& db, const QString& query);
+
     struct Page
     {
         std::vector<QString> notes;
@@ -61,6 +76,8 @@ private:
     Database* db_ = nullptr;
     QString query_;
     Days days_;
+    int count_ = 0;
+    mutable std::shared_ptr<Gathering> gathering_; // null once every day is known
     mutable std::map<int, Page> pages_;
     mutable quint64 uses_ = 0;
 };

@@ -2,6 +2,8 @@
 #include "TestStore.h"
 #include "listings/NotesGrid.h"
 #include "listings/NotesPanel.h"
+#include "store/NoteListing.h"
+#include "store/SelectionQuery.h"
 #include "store/StoreGuard.h"
 
 #include <QLabel>
@@ -31,6 +33,19 @@ struct LongPanel
         t.db().noteWrite();
         client.resize(600, 400);
         panel.resize(panel.width(), 380);
+    }
+
+    // "Ver notas", or a selection of every day, which counts its days and gathers them after.
+    void list(const QString& which)
+    {
+        if (which == QLatin1String("Ver notas")) {
+            panel.mVerNotas_Click();
+            return;
+        }
+        SelectionQuery every;
+        every.desde = qint64(DatePattern::fromDate(kFirst));
+        every.hasta = qint64(DatePattern::fromDate(QDate(9999, 12, 31)));
+        panel.MostrarListado(every.query(), QStringLiteral(" Notas halladas"));
     }
 
     NotesGrid* table() const { return child<NotesGrid>(&panel, "table"); }
@@ -63,14 +78,25 @@ class TestLongListing : public QObject
     Q_OBJECT
 
 private slots:
+    void scrolledToTheEndShowsTheLastDay_data();
     void scrolledToTheEndShowsTheLastDay();
+    void editFarDownWritesThatDay_data() { scrolledToTheEndShowsTheLastDay_data(); }
     void editFarDownWritesThatDay();
+    void selectionGathersItsDaysWhileShown();
 };
+
+void TestLongListing::scrolledToTheEndShowsTheLastDay_data()
+{
+    QTest::addColumn<QString>("listing");
+    QTest::newRow("Ver notas") << "Ver notas";
+    QTest::newRow("a selection of every day") << "selection";
+}
 
 void TestLongListing::scrolledToTheEndShowsTheLastDay()
 {
+    QFETCH(QString, listing);
     LongPanel p;
-    p.panel.mVerNotas_Click();
+    p.list(listing);
     p.client.show();
     QVERIFY(QTest::qWaitForWindowExposed(&p.client));
     QCOMPARE(child<QLabel>(&p.panel, "caption")->text(), QStringLiteral("100000 Notas halladas"));
@@ -87,8 +113,9 @@ void TestLongListing::scrolledToTheEndShowsTheLastDay()
 
 void TestLongListing::editFarDownWritesThatDay()
 {
+    QFETCH(QString, listing);
     LongPanel p;
-    p.panel.mVerNotas_Click();
+    p.list(listing);
     p.client.show();
     QVERIFY(QTest::qWaitForWindowActive(&p.client));
     const int row = 87654;
@@ -106,6 +133,18 @@ void TestLongListing::editFarDownWritesThatDay()
     QCOMPARE(p.t.storedNote(kFirst.addDays(row - 1)), QStringLiteral("nota %1").arg(row - 1));
     QCOMPARE(p.t.storedNote(kFirst.addDays(row + 1)), QStringLiteral("nota %1").arg(row + 1));
     QCOMPARE(p.table()->model()->index(row, 1).data().toString(), QStringLiteral("cambiada"));
+    QVERIFY(p.failures.isEmpty());
+}
+
+void TestLongListing::selectionGathersItsDaysWhileShown()
+{
+    LongPanel p;
+    p.list(QStringLiteral("selection"));
+    QCOMPARE(child<QLabel>(&p.panel, "caption")->text(), QStringLiteral("100000 Notas halladas"));
+    QVERIFY(!p.panel.listing().gathered()); // counted; the first rows' days gathered
+    QCOMPARE(p.table()->model()->index(0, 1).data().toString(), QStringLiteral("nota 0"));
+    QTRY_VERIFY(p.panel.listing().gathered()); // the rest, while the event loop turns
+    QCOMPARE(p.panel.listing().dateAt(kDays - 1), kFirst.addDays(kDays - 1));
     QVERIFY(p.failures.isEmpty());
 }
 

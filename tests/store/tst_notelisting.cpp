@@ -2,6 +2,7 @@
 #include "store/DayBook.h"
 #include "store/NoteListing.h"
 #include "store/NoteQueries.h"
+#include "store/SelectionQuery.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -33,6 +34,16 @@ void writeElsewhere(const TestStore& t, const QByteArray& sql)
     sqlite3_close(other);
 }
 
+// Every day from the first seeded on: a span longer than a listing gathers at once.
+QString everyDay()
+{
+    SelectionQuery query;
+    query.desde = qint64(DatePattern::fromDate(kFirst));
+    query.hasta = qint64(DatePattern::fromDate(QDate(9999, 12, 31)));
+    return query.query();
+}
+constexpr int kLong = 3 * NoteListing::kEagerRows;
+
 } // namespace
 
 class TestNoteListing : public QObject
@@ -49,6 +60,12 @@ private slots:
     void noteDaysFollowTheBook();
     void noteDaysReadAgainAfterOthersWrote();
     void listingKeepsItsDaysWhileTheBookChanges();
+    void longSpanCountedThenGathered_data();
+    void longSpanCountedThenGathered();
+    void longSpanKeepsTheDaysItCounted_data();
+    void longSpanKeepsTheDaysItCounted();
+    void nextListingFinishesTheOneBefore();
+    void storeClosedWhileGathering();
 };
 
 void TestNoteListing::rowsOnEveryPage_data()
@@ -214,6 +231,112 @@ void TestNoteListing::listingKeepsItsDaysWhileTheBookChanges()
     t.store->runListing(NoteQueries::allNotes());
     QCOMPARE(t.store->listing().recordCount(), 6);
     QCOMPARE(t.store->listing().noteAt(5), QStringLiteral("después"));
+}
+
+void TestNoteListing::longSpanCountedThenGathered_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a slice at a time") << "slices";
+    QTest::newRow("the last row looked at") << "last row";
+    QTest::newRow("every row read for a printout") << "printout";
+}
+
+void TestNoteListing::longSpanCountedThenGathered()
+{
+    QFETCH(QString, how);
+    TestStore t;
+    seed(t, kLong);
+    t.store->runListing(everyDay());
+    NoteListing& listing = t.store->listing();
+    QCOMPARE(listing.recordCount(), kLong);
+    QVERIFY(!listing.gathered());
+
+    if (how == QLatin1String("slices")) {
+        int slices = 0;
+        while (!listing.gatherSome(NoteListing::kEagerRows))
+            ++slices;
+        QCOMPARE(slices, 1);
+    } else if (how == QLatin1String("last row")) {
+        QCOMPARE(listing.dateAt(kLong - 1), kFirst.addDays(kLong - 1));
+    } else {
+        int rows = 0;
+        listing.readRows(0, kLong, [&](int row, const QString&) { rows = row + 1; });
+        QCOMPARE(rows, kLong);
+    }
+    QVERIFY(listing.gathered());
+    for (int row : {0, NoteListing::kEagerRows, kLong / 2, kLong - 2})
+        QCOMPARE(listing.dateAt(row), kFirst.addDays(row));
+    QCOMPARE(listing.noteAt(kLong - 2), QStringLiteral("nota %1").arg(kLong - 2));
+}
+
+void TestNoteListing::longSpanKeepsTheDaysItCounted_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("a day saved inside the span") << "save";
+    QTest::newRow("empty days pruned") << "prune";
+    QTest::newRow("another program adds days") << "elsewhere";
+}
+
+void TestNoteListing::longSpanKeepsTheDaysItCounted()
+{
+    // The rows counted are the rows listed, in place, whatever is written while the rest of
+    // the days are gathered; only their notes are read as they are now.
+    QFETCH(QString, change);
+    TestStore t;
+    seed(t, kLong);
+    t.store->runListing(everyDay());
+    NoteListing& listing = t.store->listing();
+    QVERIFY(!listing.gathered());
+    const QDate late = kFirst.addDays(kLong + 10);
+    if (change == QLatin1String("save")) {
+        Day day;
+        day.date = kFirst.addDays(kLong - 3);
+        day.note = QStringLiteral("cambiada");
+        t.store->days().save(day);
+        day.date = late;
+        t.store->days().save(day);
+    } else if (change == QLatin1String("prune")) {
+        QVERIFY(t.store->days().pruneEmpty() > 0); // the last day among them
+    } else {
+        writeElsewhere(t, QByteArray("INSERT INTO calendar (fecha, nota, festivo, alarma, Color) "
+                                     "VALUES (") +
+                              QByteArray::number(DatePattern::fromDate(late)) +
+                              ", 'de otro programa', 0, 0, 5)");
+    }
+    while (!listing.gatherSome())
+        ;
+    QCOMPARE(listing.recordCount(), kLong);
+    QCOMPARE(listing.dateAt(kLong - 1), kFirst.addDays(kLong - 1));
+    QCOMPARE(listing.dateAt(kLong), QDate());
+    if (change == QLatin1String("save"))
+        QCOMPARE(listing.noteAt(kLong - 3), QStringLiteral("cambiada"));
+    if (change == QLatin1String("prune"))
+        QCOMPARE(listing.noteAt(kLong - 1), QString()); // pruned since: no note
+}
+
+void TestNoteListing::nextListingFinishesTheOneBefore()
+{
+    TestStore t;
+    seed(t, kLong);
+    t.store->runListing(everyDay());
+    const NoteListing before = t.store->listing(); // held elsewhere, still being gathered
+    QVERIFY(!before.gathered());
+    t.store->runListing(everyDay());
+    QVERIFY(before.gathered());
+    QCOMPARE(before.dateAt(kLong - 1), kFirst.addDays(kLong - 1));
+    QVERIFY(!t.store->listing().gathered());
+    QCOMPARE(t.store->listing().dateAt(kLong - 1), kFirst.addDays(kLong - 1));
+}
+
+void TestNoteListing::storeClosedWhileGathering()
+{
+    auto t = std::make_unique<TestStore>();
+    seed(*t, kLong);
+    t->store->runListing(everyDay());
+    const NoteListing held = t->store->listing();
+    QVERIFY(!held.gathered());
+    t.reset(); // the store goes first: the reading is dropped, nothing is left open
+    QCOMPARE(held.recordCount(), kLong);
 }
 
 QTEST_GUILESS_MAIN(TestNoteListing)
