@@ -220,6 +220,8 @@ void TestJetPattern::sqlResults_data()
     QTest::newRow("len counts characters") << "SELECT len('ñandú')" << QVariant(5LL);
     QTest::newRow("len of emoji") << "SELECT len(char(128512))" << QVariant(1LL);
     QTest::newRow("len of number text") << "SELECT len(12.5)" << QVariant(4LL);
+    QTest::newRow("len stops at a NUL, as length does")
+        << "SELECT len(CAST(x'41004142' AS TEXT))" << QVariant(1LL);
     QTest::newRow("null text") << "SELECT NULL LIKE '*'" << null;
     QTest::newRow("null pattern") << "SELECT 'x' LIKE NULL" << null;
     QTest::newRow("percent plain") << "SELECT 'a%b' LIKE 'a%b'" << QVariant(1LL);

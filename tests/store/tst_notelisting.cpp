@@ -59,6 +59,8 @@ private slots:
     void noteDaysFollowTheBook_data();
     void noteDaysFollowTheBook();
     void noteDaysReadAgainAfterOthersWrote();
+    void noteDaysAreThoseOfTheQuery_data();
+    void noteDaysAreThoseOfTheQuery();
     void listingKeepsItsDaysWhileTheBookChanges();
     void longSpanCountedThenGathered_data();
     void longSpanCountedThenGathered();
@@ -215,6 +217,38 @@ void TestNoteListing::noteDaysReadAgainAfterOthersWrote()
     writeElsewhere(t, "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) "
                       "VALUES (35500, 'de otro programa', 0, 0, 5)");
     QCOMPARE(days.noteDays()->size(), std::size_t(6));
+}
+
+void TestNoteListing::noteDaysAreThoseOfTheQuery_data()
+{
+    // Notes another program may have stored: the day book's days are exactly the days that
+    // the query of "Ver notas" lists.
+    QTest::addColumn<QByteArray>("note");
+    QTest::newRow("empty text") << QByteArray("''");
+    QTest::newRow("a blank") << QByteArray("' '");
+    QTest::newRow("a number") << QByteArray("0");
+    QTest::newRow("text of a stray byte") << QByteArray("CAST(x'80' AS TEXT)");
+    QTest::newRow("text that starts with a NUL") << QByteArray("CAST(x'0041' AS TEXT)");
+    QTest::newRow("an empty blob") << QByteArray("x''");
+    QTest::newRow("a blob that starts with a NUL") << QByteArray("x'0041'");
+    QTest::newRow("a blob of a stray byte") << QByteArray("x'80'");
+    QTest::newRow("a blob of a letter") << QByteArray("x'41'");
+    QTest::newRow("Null") << QByteArray("NULL");
+}
+
+void TestNoteListing::noteDaysAreThoseOfTheQuery()
+{
+    QFETCH(QByteArray, note);
+    TestStore t;
+    seed(t, 3);
+    writeElsewhere(t, "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (36000, " +
+                          note + ", 0, 0, 5)");
+    const auto kept = t.store->days().noteDays();
+    t.store->runListing(NoteQueries::allNotes());
+    QCOMPARE(t.store->listing().recordCount(), int(kept->size()));
+    t.store->runListing(QStringLiteral("SELECT fecha, nota FROM calendar WHERE len(nota) > 0 "
+                                       "ORDER BY fecha"));
+    QCOMPARE(t.store->listing().recordCount(), int(kept->size()));
 }
 
 void TestNoteListing::listingKeepsItsDaysWhileTheBookChanges()
