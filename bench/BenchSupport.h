@@ -15,8 +15,12 @@
 #include <QList>
 #include <QTemporaryDir>
 
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -86,6 +90,28 @@ struct BenchStore
         db.execute(QStringLiteral("COMMIT"));
         db.noteWrite();
         store->searchPoint().toFirst();
+    }
+
+    // A bare baseline: a count run again and again on a read-only connection of its own, with
+    // its parameters bound once.
+    void timeBareCount(benchmark::State& state, const char* sql,
+                       std::initializer_list<double> parameters) const
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(dir.path())).constData(), &db,
+                        SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* count = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &count, nullptr);
+        int index = 0;
+        for (double parameter : parameters)
+            sqlite3_bind_double(count, ++index, parameter);
+        for (auto _ : state) {
+            sqlite3_step(count);
+            benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
+            sqlite3_reset(count);
+        }
+        sqlite3_finalize(count);
+        sqlite3_close_v2(db);
     }
 
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/tarvelo-bench-XXXXXX")};

@@ -169,22 +169,10 @@ BENCHMARK(BM_SeleccionAllGathered)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
 // The bare baseline of a selection over everything: counting the same days.
 void BM_BareCountRange(benchmark::State& state)
 {
-    Fixture& f = g_fixtures.get(int(state.range(0)));
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(CalendarStore::pathIn(f.dir.path())).constData(), &db,
-                    SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* count = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*) FROM calendar WHERE fecha BETWEEN ?1 AND ?2", -1,
-                       &count, nullptr);
-    sqlite3_bind_double(count, 1, DatePattern::fromDate(QDate(1800, 1, 1)));
-    sqlite3_bind_double(count, 2, DatePattern::fromDate(QDate(4999, 12, 31)));
-    for (auto _ : state) {
-        sqlite3_step(count);
-        benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
-        sqlite3_reset(count);
-    }
-    sqlite3_finalize(count);
-    sqlite3_close_v2(db);
+    g_fixtures.get(int(state.range(0)))
+        .timeBareCount(
+            state, "SELECT count(*) FROM calendar WHERE fecha BETWEEN ?1 AND ?2",
+            {DatePattern::fromDate(QDate(1800, 1, 1)), DatePattern::fromDate(QDate(4999, 12, 31))});
 }
 BENCHMARK(BM_BareCountRange)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

@@ -147,18 +147,8 @@ void BM_VerNotasFirst(benchmark::State& state)
 
 void BM_BareCountNotes(benchmark::State& state)
 {
-    Fixture& f = g_fixtures.get(int(state.range(0)));
-    sqlite3* db = f.openReader();
-    sqlite3_stmt* count = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*) FROM calendar WHERE length(nota) > 0", -1, &count,
-                       nullptr);
-    for (auto _ : state) {
-        sqlite3_step(count);
-        benchmark::DoNotOptimize(sqlite3_column_int64(count, 0));
-        sqlite3_reset(count);
-    }
-    sqlite3_finalize(count);
-    sqlite3_close_v2(db);
+    g_fixtures.get(int(state.range(0)))
+        .timeBareCount(state, "SELECT count(*) FROM calendar WHERE length(nota) > 0", {});
 }
 
 void BM_Aplicar(benchmark::State& state)

@@ -2,6 +2,7 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
 #include "FakePrinter.h"
+#include "Spoken.h"
 #include "TestStore.h"
 #include "listings/NotesPanel.h"
 #include "listings/frmBuscar.h"
@@ -62,12 +63,6 @@ struct Listings
     frmSeleccion seleccion;
     frmBuscar buscar;
 };
-
-QString spoken(QObject* object, QAccessible::Text text = QAccessible::Name)
-{
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
-    return iface ? iface->text(text) : QStringLiteral("<no interface>");
-}
 
 } // namespace
 

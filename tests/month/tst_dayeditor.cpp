@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "MonthWiring.h"
 #include "TestStore.h"
 #include "month/DayButton.h"
 #include "month/DayEditor.h"
@@ -44,12 +45,7 @@ struct Editor
           view(s.store->days(), s.store->searchPoint(), clock, guard, &client),
           editor(s.store->days(), s.store->searchPoint(), clock, boxes, guard, &client)
     {
-        QObject::connect(&view, &MonthView::windowHeightRequested, &editor,
-                         &DayEditor::setWindowHeight);
-        QObject::connect(&editor, &DayEditor::windowHeightRequested, &editor,
-                         &DayEditor::setWindowHeight);
-        QObject::connect(&view, &MonthView::dayClicked, &editor, &DayEditor::SScmdDia_Click);
-        QObject::connect(&editor, &DayEditor::saved, &view, &MonthView::MostrarMes);
+        wireMonthAndEditor(view, editor);
         show(shown);
     }
 

@@ -1,6 +1,8 @@
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "MonthWiring.h"
+#include "Spoken.h"
 #include "TestStore.h"
 #include "month/DayButton.h"
 #include "month/DayEditor.h"
@@ -40,13 +42,7 @@ struct Calendar
           view(s.store->days(), s.store->searchPoint(), clock, guard, &client),
           editor(s.store->days(), s.store->searchPoint(), clock, boxes, guard, &client)
     {
-        QObject::connect(&view, &MonthView::windowHeightRequested, &editor,
-                         &DayEditor::setWindowHeight);
-        QObject::connect(&editor, &DayEditor::windowHeightRequested, &editor,
-                         &DayEditor::setWindowHeight);
-        QObject::connect(&view, &MonthView::dayClicked, &editor, &DayEditor::SScmdDia_Click);
-        QObject::connect(&editor, &DayEditor::saved, &view, &MonthView::MostrarMes);
-        QObject::connect(&editor, &DayEditor::keyboardReturned, &view, &MonthView::focusDay);
+        wireMonthAndEditor(view, editor);
         client.resize(240, 400);
     }
 
@@ -83,12 +79,6 @@ struct Calendar
     MonthView view;
     DayEditor editor;
 };
-
-QString spoken(QWidget* widget, QAccessible::Text text = QAccessible::Name)
-{
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    return iface ? iface->text(text) : QStringLiteral("<no interface>");
-}
 
 } // namespace
 
