@@ -3,9 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
-#include "store/Statement.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
+#include "store/sqlite/Statement.h"
 
 #include <QObject>
 #include <QString>

@@ -7,9 +7,9 @@
 #include "ical/IcsExporter.h"
 #include "ical/IcsImporter.h"
 #include "store/CalendarStore.h"
-#include "store/Database.h"
-#include "store/DatePattern.h"
-#include "store/Statement.h"
+#include "store/jet/DatePattern.h"
+#include "store/sqlite/Database.h"
+#include "store/sqlite/Statement.h"
 
 #include <QDate>
 #include <QDir>

@@ -13,7 +13,7 @@
 #include "platform/Printer.h"
 #include "platform/QtPrinter.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QDir>
 #include <QFile>

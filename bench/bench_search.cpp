@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 #include "listings/frmBuscar.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 // never timed. The bare baselines open their own connection to the same file.
 
 #include "store/CalendarStore.h"
-#include "store/Database.h"
-#include "store/DatePattern.h"
-#include "store/DayBook.h"
+#include "store/domain/DayBook.h"
+#include "store/jet/DatePattern.h"
+#include "store/sqlite/Database.h"
 
 #include <QDate>
 #include <QDir>

@@ -12,8 +12,8 @@
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
-#include "store/Day.h"
+#include "store/domain/Day.h"
+#include "store/jet/DatePattern.h"
 
 #include <QDir>
 #include <QFile>

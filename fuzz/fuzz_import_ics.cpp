@@ -4,7 +4,7 @@
 #include "ical/IcsError.h"
 #include "ical/IcsImporter.h"
 #include "store/CalendarStore.h"
-#include "store/StoreError.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QByteArray>
 #include <QFile>

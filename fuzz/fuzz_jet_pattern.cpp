@@ -1,7 +1,7 @@
 // The LIKE pattern matcher on any pattern and text: never crashes or hangs, and a pattern of
 // plain letters and digits matches exactly the texts equal to it without regard to case.
 
-#include "store/JetPattern.h"
+#include "store/jet/JetPattern.h"
 
 #include <QString>
 

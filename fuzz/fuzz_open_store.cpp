@@ -4,8 +4,8 @@
 // new beside it.
 
 #include "store/CalendarStore.h"
-#include "store/NoteQueries.h"
-#include "store/StoreError.h"
+#include "store/listings/NoteQueries.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Reading a date or time text: never crashes, and a text that reads formats back to a text
 // that reads to the same day.
 
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QString>
 

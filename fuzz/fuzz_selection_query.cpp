@@ -1,8 +1,8 @@
 // The selection's query from any dialog contents: every query it builds is one statement that
 // parses, only reads, and reads nothing but the table calendar.
 
-#include "store/JetFunctions.h"
-#include "store/SelectionQuery.h"
+#include "store/jet/JetFunctions.h"
+#include "store/listings/SelectionQuery.h"
 
 #include <QString>
 

@@ -5,9 +5,9 @@
 #include "ical/IcsExporter.h"
 #include "ical/IcsImporter.h"
 #include "store/CalendarStore.h"
-#include "store/Database.h"
-#include "store/StoreError.h"
-#include "store/StoreSummary.h"
+#include "store/domain/StoreSummary.h"
+#include "store/sqlite/Database.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ical/EventDay.h"
-#include "store/Day.h"
+#include "store/domain/Day.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/DayColour.h"
+#include "store/domain/DayColour.h"
 
 #include <QDate>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ical/ExportSummary.h"
-#include "store/Day.h"
-#include "store/Notita.h"
+#include "store/domain/Day.h"
+#include "store/domain/Notita.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,8 +4,8 @@
 #include "ical/IcsError.h"
 #include "ical/IcsReader.h"
 #include "store/CalendarStore.h"
-#include "store/StoreError.h"
-#include "store/Transaction.h"
+#include "store/sqlite/StoreError.h"
+#include "store/sqlite/Transaction.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "listings/ListingModel.h"
 
-#include "store/DatePattern.h"
-#include "store/Day.h"
-#include "store/DayBook.h"
-#include "store/NoteListing.h"
-#include "store/StoreGuard.h"
+#include "store/domain/Day.h"
+#include "store/domain/DayBook.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
+#include "store/listings/NoteListing.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "listings/ListingPrinter.h"
 
 #include "platform/Printer.h"
-#include "store/DatePattern.h"
-#include "store/NoteListing.h"
+#include "store/jet/DatePattern.h"
+#include "store/listings/NoteListing.h"
 
 #include <vector>
 

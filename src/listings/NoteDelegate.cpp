@@ -1,6 +1,6 @@
 #include "listings/NoteDelegate.h"
 
-#include "store/Day.h"
+#include "store/domain/Day.h"
 
 #include <QLineEdit>
 

@@ -3,10 +3,10 @@
 #include "listings/ListingModel.h"
 #include "listings/NotesGrid.h"
 #include "platform/Fonts.h"
-#include "platform/Twips.h"
 #include "store/CalendarStore.h"
-#include "store/NoteQueries.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/listings/NoteQueries.h"
+#include "widgets/Twips.h"
 
 #include <QHeaderView>
 #include <QLabel>

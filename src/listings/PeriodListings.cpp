@@ -2,8 +2,8 @@
 
 #include "listings/NotesPanel.h"
 #include "platform/MessageBoxes.h"
-#include "store/DatePattern.h"
-#include "store/NoteQueries.h"
+#include "store/jet/DatePattern.h"
+#include "store/listings/NoteQueries.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "listings/frmBuscar.h"
 
-#include "platform/Controls.h"
 #include "platform/Fonts.h"
-#include "platform/Twips.h"
-#include "store/DatePattern.h"
-#include "store/NoteMatch.h"
-#include "store/SearchPoint.h"
-#include "store/StoreGuard.h"
+#include "store/domain/SearchPoint.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
+#include "store/jet/NoteMatch.h"
+#include "widgets/Controls.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QFrame>

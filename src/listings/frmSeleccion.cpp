@@ -2,13 +2,13 @@
 
 #include "listings/NotesPanel.h"
 #include "platform/Clock.h"
-#include "platform/Controls.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Twips.h"
-#include "store/DatePattern.h"
-#include "store/SearchPoint.h"
-#include "store/StoreGuard.h"
+#include "store/domain/SearchPoint.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
+#include "widgets/Controls.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "listings/ListingPrinter.h"
-#include "store/SelectionQuery.h"
+#include "store/listings/SelectionQuery.h"
 
 #include <QString>
 #include <QWidget>

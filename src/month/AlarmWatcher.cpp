@@ -3,9 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Sound.h"
-#include "store/DatePattern.h"
-#include "store/DayBook.h"
-#include "store/StoreGuard.h"
+#include "store/domain/DayBook.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Day.h"
+#include "store/domain/Day.h"
 
 #include <QColor>
 #include <QImage>

@@ -4,13 +4,13 @@
 #include "month/DayMarkPictures.h"
 #include "month/MonthPanel.h"
 #include "platform/Clock.h"
-#include "platform/Controls.h"
 #include "platform/Fonts.h"
-#include "platform/Twips.h"
-#include "store/DatePattern.h"
-#include "store/DayBook.h"
-#include "store/SearchPoint.h"
-#include "store/StoreGuard.h"
+#include "store/domain/DayBook.h"
+#include "store/domain/SearchPoint.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/DatePattern.h"
+#include "widgets/Controls.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QEvent>

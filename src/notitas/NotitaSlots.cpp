@@ -2,9 +2,9 @@
 
 #include "notitas/frmNota.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Twips.h"
-#include "store/NotitaBook.h"
-#include "store/StoreGuard.h"
+#include "store/domain/NotitaBook.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,10 +2,10 @@
 
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
-#include "platform/NoteBox.h"
-#include "platform/Twips.h"
-#include "store/NotitaBook.h"
-#include "store/StoreGuard.h"
+#include "store/domain/NotitaBook.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/NoteBox.h"
+#include "widgets/Twips.h"
 
 #include <QEvent>
 #include <QGuiApplication>

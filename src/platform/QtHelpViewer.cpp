@@ -3,7 +3,6 @@
 #include "platform/Fonts.h"
 #include "platform/HelpLocator.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Twips.h"
 
 #include <QDir>
 #include <QScrollBar>
@@ -16,7 +15,8 @@ QtHelpViewer::QtHelpViewer(MessageBoxes& boxes, QWidget* parent)
 {
     setObjectName(QStringLiteral("QtHelpViewer"));
     setWindowTitle(QStringLiteral("Ayuda de Tarvelo"));
-    resize(Twips::toPixels(9600), Twips::toPixels(8400));
+    // 9600 by 8400 twips, the size the help window has always had.
+    resize(640, 560);
 }
 
 QTextBrowser* QtHelpViewer::browser()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Seams.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "shell/TarveloApplication.h"
 
-#include "platform/MnemonicStyle.h"
+#include "widgets/MnemonicStyle.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

@@ -16,13 +16,13 @@
 #include "platform/Fonts.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
-#include "platform/MnemonicStyle.h"
-#include "platform/Twips.h"
 #include "shell/ClipboardCommands.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/MnemonicStyle.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

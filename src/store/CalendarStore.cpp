@@ -1,6 +1,6 @@
 #include "store/CalendarStore.h"
 
-#include "store/NoteQueries.h"
+#include "store/listings/NoteQueries.h"
 
 #include <QDir>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "store/Database.h"
-#include "store/DayBook.h"
-#include "store/NoteListing.h"
-#include "store/NotitaBook.h"
-#include "store/SearchPoint.h"
+#include "store/domain/DayBook.h"
+#include "store/domain/NotitaBook.h"
+#include "store/domain/SearchPoint.h"
+#include "store/listings/NoteListing.h"
+#include "store/sqlite/Database.h"
 
 #include <QString>
 

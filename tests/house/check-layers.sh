@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # The layering of the sources, checked on their #include lines:
-#   store    includes only store, QtCore and SQLite (never a widget or GUI header);
-#   platform includes only platform (the seams know nothing of the store or the subsystems);
-#   month, notitas, listings and ical include only themselves, store and platform;
+#   store    includes only store, QtCore and SQLite (never a widget or GUI header); inside it the
+#            floors jet (the old program's functions and patterns), sqlite, domain and listings
+#            each include only their own floor and those below, and CalendarStore, the store's
+#            front, stands on all of them;
+#   platform includes only platform (the seams know nothing of the rest of the program);
+#   widgets  includes only widgets and platform;
+#   month, notitas, listings and the feature libraries (ical, ...) include only themselves,
+#            store, platform and widgets; a feature's headless part never includes its ui part
+#            nor a widget;
 #   shell may include anything below it. Every offending line is printed.
 set -uo pipefail
 top="${1:?top folder}"
@@ -11,8 +17,9 @@ status=0
 
 offend() {
     local folder="$1" pattern="$2" why="$3"
+    shift 3
     local hits
-    hits=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"]($pattern)" "$folder" 2>/dev/null)
+    hits=$(grep -rnE "$@" "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"]($pattern)" "$folder" 2>/dev/null)
     if [ -n "$hits" ]; then
         echo "$why:"
         echo "$hits" | sed 's/^/  /'
@@ -20,15 +27,49 @@ offend() {
     fi
 }
 
-subsystems="month|notitas|listings|ical"
-offend store "($subsystems|shell|platform)/" "store includes a layer above it or a seam"
-offend store "Q(t(Gui|Widgets|PrintSupport|Multimedia|Network)/|Widget|Application|Painter|Pixmap|Image|Color|Font|Action|Menu|Dialog|MessageBox|Label|PushButton|LineEdit|TextEdit|PlainTextEdit|CheckBox|RadioButton|GroupBox|Frame|Screen|Palette|Icon|Clipboard|GuiApplication|KeyEvent|MouseEvent)\\b" \
-    "store includes a widget or GUI header"
-offend platform "(store|$subsystems|shell)/" "platform includes the store or a layer above it"
-for s in month notitas listings ical; do
+gui="Q(t(Gui|Widgets|PrintSupport|Multimedia|Network)/|Widget|Application|Painter|Pixmap|Image|Color|Font|Action|Menu|Dialog|MessageBox|Label|PushButton|LineEdit|TextEdit|PlainTextEdit|CheckBox|RadioButton|GroupBox|Frame|Screen|Palette|Icon|Clipboard|GuiApplication|KeyEvent|MouseEvent)\\b"
+
+# Every folder of src/ is one of these; a new one must be given its place here.
+subsystems="month|notitas|listings"
+features=""
+for d in */; do
+    d="${d%/}"
+    case "$d" in
+    store | platform | widgets | shell | month | notitas | listings) ;;
+    *) [ -f "$d/CMakeLists.txt" ] && features="${features:+$features|}$d" ;;
+    esac
+done
+above_store="$subsystems${features:+|$features}|shell|platform|widgets"
+
+offend store "($above_store)/" "store includes a layer above it or a seam"
+offend store "$gui" "store includes a widget or GUI header"
+floors=(jet sqlite domain listings)
+for i in "${!floors[@]}"; do
+    floor="${floors[$i]}"
+    higher=$(printf '%s\n' "${floors[@]:$((i + 1))}" | paste -sd'|')
+    [ -n "$higher" ] && offend "store/$floor" "store/($higher)/" "store/$floor includes a floor above it"
+done
+loose=$(find store -maxdepth 1 \( -name '*.cpp' -o -name '*.h' \) ! -name 'CalendarStore.*')
+if [ -n "$loose" ]; then
+    echo "store files outside its floors:"
+    echo "$loose" | sed 's/^/  /'
+    status=1
+fi
+
+offend platform "(store|widgets|$subsystems${features:+|$features}|shell)/" \
+    "platform includes the store or a layer above it"
+offend widgets "(store|$subsystems${features:+|$features}|shell)/" \
+    "widgets includes the store or a layer above it"
+for s in $(echo "$subsystems${features:+|$features}" | tr '|' ' '); do
     [ -d "$s" ] || continue
-    others=$(echo "$subsystems|shell" | tr '|' '\n' | grep -vx "$s" | paste -sd'|')
+    others=$(echo "$subsystems${features:+|$features}|shell" | tr '|' '\n' | grep -vx "$s" | paste -sd'|')
     offend "$s" "($others)/" "$s includes another subsystem or the shell"
+done
+# A feature's headless part is what the store tool links: no widgets, no ui part.
+for f in $(echo "$features" | tr '|' ' '); do
+    [ -d "$f" ] || continue
+    offend "$f" "($f/ui|widgets|platform)/" "$f's headless part includes its ui part or a widget" --exclude-dir=ui
+    offend "$f" "(QtWidgets/|QWidget|QDialog|QMessageBox)\\b" "$f's headless part includes a widget header" --exclude-dir=ui
 done
 [ $status -eq 0 ] && echo "layers kept"
 exit $status

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestStore.h"
-#include "store/Day.h"
+#include "store/domain/Day.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -2,8 +2,8 @@
 #include "TestStore.h"
 #include "listings/frmBuscar.h"
 #include "platform/Fonts.h"
-#include "platform/Twips.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -7,8 +7,8 @@
 #include "listings/NotesPanel.h"
 #include "listings/frmBuscar.h"
 #include "listings/frmSeleccion.h"
-#include "store/NoteQueries.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/listings/NoteQueries.h"
 
 #include <QAccessible>
 #include <QApplication>

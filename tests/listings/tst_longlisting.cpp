@@ -2,9 +2,9 @@
 #include "TestStore.h"
 #include "listings/NotesGrid.h"
 #include "listings/NotesPanel.h"
-#include "store/NoteListing.h"
-#include "store/SelectionQuery.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/listings/NoteListing.h"
+#include "store/listings/SelectionQuery.h"
 
 #include <QLabel>
 #include <QLineEdit>

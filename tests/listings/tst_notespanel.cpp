@@ -4,7 +4,7 @@
 #include "listings/NotesGrid.h"
 #include "listings/NotesPanel.h"
 #include "listings/frmBuscar.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QGroupBox>
 #include <QLabel>

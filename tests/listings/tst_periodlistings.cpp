@@ -5,7 +5,7 @@
 #include "listings/ListingPrinter.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -6,10 +6,10 @@
 #include "listings/ListingPrinter.h"
 #include "listings/NotesPanel.h"
 #include "listings/frmSeleccion.h"
-#include "platform/Twips.h"
-#include "store/JetPattern.h"
-#include "store/SelectionQuery.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/jet/JetPattern.h"
+#include "store/listings/SelectionQuery.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 #include "FakeSound.h"
 #include "TestStore.h"
 #include "month/AlarmWatcher.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QDir>
 #include <QtTest>

@@ -7,8 +7,8 @@
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
 #include "month/Spinner.h"
-#include "platform/NoteBox.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/NoteBox.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -8,7 +8,7 @@
 #include "month/DayEditor.h"
 #include "month/MonthPanel.h"
 #include "month/MonthView.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QAccessible>
 #include <QApplication>

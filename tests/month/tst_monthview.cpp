@@ -4,8 +4,8 @@
 #include "month/DayButton.h"
 #include "month/MonthPanel.h"
 #include "month/MonthView.h"
-#include "platform/Twips.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/Twips.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -2,8 +2,8 @@
 #include "FakeMessageBoxes.h"
 #include "TestStore.h"
 #include "notitas/frmNota.h"
-#include "platform/Twips.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>

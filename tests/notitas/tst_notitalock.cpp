@@ -3,7 +3,7 @@
 #include "TestStore.h"
 #include "notitas/NotitaSlots.h"
 #include "notitas/frmNota.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QPlainTextEdit>
 #include <QThread>

@@ -3,8 +3,8 @@
 #include "TestStore.h"
 #include "notitas/NotitaSlots.h"
 #include "notitas/frmNota.h"
-#include "platform/Twips.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "widgets/Twips.h"
 
 #include <QAction>
 #include <QGuiApplication>

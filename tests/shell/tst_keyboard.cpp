@@ -6,10 +6,10 @@
 #include "month/DayButton.h"
 #include "month/DayEditor.h"
 #include "month/MonthView.h"
-#include "platform/MnemonicStyle.h"
 #include "shell/Session.h"
 #include "shell/TarveloApplication.h"
 #include "shell/frmCalendar.h"
+#include "widgets/MnemonicStyle.h"
 
 #include <QAction>
 #include <QApplication>

@@ -10,8 +10,8 @@
 #include "month/MonthView.h"
 #include "shell/Session.h"
 #include "shell/frmCalendar.h"
-#include "store/DatePattern.h"
-#include "store/NoteQueries.h"
+#include "store/jet/DatePattern.h"
+#include "store/listings/NoteQueries.h"
 
 #include <QAction>
 #include <QApplication>

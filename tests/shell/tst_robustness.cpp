@@ -10,7 +10,7 @@
 #include "shell/TarveloApplication.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

@@ -6,7 +6,7 @@
 #include "shell/Session.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QApplication>
 #include <QFile>

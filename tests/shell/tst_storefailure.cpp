@@ -3,8 +3,8 @@
 #include "TestStore.h"
 #include "shell/Session.h"
 #include "shell/TarveloApplication.h"
-#include "store/StoreError.h"
-#include "store/StoreGuard.h"
+#include "store/domain/StoreGuard.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QTimer>
 #include <QtTest>

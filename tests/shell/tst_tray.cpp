@@ -3,7 +3,7 @@
 #include "shell/Session.h"
 #include "shell/TrayIcon.h"
 #include "shell/frmCalendar.h"
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QAction>
 #include <QSignalSpy>

@@ -2,9 +2,9 @@
 #include "FullDisk.h"
 #include "TestStore.h"
 #include "store/CalendarStore.h"
-#include "store/DayBook.h"
-#include "store/StoreError.h"
-#include "store/Transaction.h"
+#include "store/domain/DayBook.h"
+#include "store/sqlite/StoreError.h"
+#include "store/sqlite/Transaction.h"
 
 #include <QDir>
 #include <QElapsedTimer>

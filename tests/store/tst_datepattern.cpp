@@ -1,4 +1,4 @@
-#include "store/DatePattern.h"
+#include "store/jet/DatePattern.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "TestStore.h"
-#include "store/DayBook.h"
-#include "store/StoreError.h"
+#include "store/domain/DayBook.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QTest>
 

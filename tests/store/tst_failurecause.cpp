@@ -1,4 +1,4 @@
-#include "store/FailureCause.h"
+#include "store/sqlite/FailureCause.h"
 
 #include <QTest>
 

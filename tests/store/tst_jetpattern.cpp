@@ -1,5 +1,5 @@
-#include "store/JetFunctions.h"
-#include "store/JetPattern.h"
+#include "store/jet/JetFunctions.h"
+#include "store/jet/JetPattern.h"
 
 #include <QString>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "store/CalendarStore.h"
-#include "store/Listing.h"
-#include "store/NoteQueries.h"
-#include "store/StoreError.h"
+#include "store/listings/Listing.h"
+#include "store/listings/NoteQueries.h"
+#include "store/sqlite/StoreError.h"
 
 #include <QTemporaryDir>
 #include <QTest>

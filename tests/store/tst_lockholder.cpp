@@ -1,4 +1,4 @@
-#include "store/LockHolder.h"
+#include "store/sqlite/LockHolder.h"
 
 #include <QCoreApplication>
 #include <QFile>

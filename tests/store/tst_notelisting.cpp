@@ -1,10 +1,10 @@
 #include "TestStore.h"
-#include "store/DayBook.h"
-#include "store/NoteListing.h"
-#include "store/NoteQueries.h"
-#include "store/SelectionQuery.h"
-#include "store/StoreError.h"
-#include "store/Transaction.h"
+#include "store/domain/DayBook.h"
+#include "store/listings/NoteListing.h"
+#include "store/listings/NoteQueries.h"
+#include "store/listings/SelectionQuery.h"
+#include "store/sqlite/StoreError.h"
+#include "store/sqlite/Transaction.h"
 
 #include <QTest>
 

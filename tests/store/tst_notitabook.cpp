@@ -1,5 +1,5 @@
 #include "TestStore.h"
-#include "store/NotitaBook.h"
+#include "store/domain/NotitaBook.h"
 
 #include <QTest>
 

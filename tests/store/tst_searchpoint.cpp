@@ -1,6 +1,6 @@
 #include "TestStore.h"
-#include "store/DayBook.h"
-#include "store/SearchPoint.h"
+#include "store/domain/DayBook.h"
+#include "store/domain/SearchPoint.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "TestStore.h"
-#include "store/Listing.h"
-#include "store/SelectionQuery.h"
+#include "store/listings/Listing.h"
+#include "store/listings/SelectionQuery.h"
 
 #include <QTest>
 

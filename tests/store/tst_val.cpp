@@ -1,4 +1,4 @@
-#include "store/Val.h"
+#include "store/jet/Val.h"
 
 #include <QtTest>
 

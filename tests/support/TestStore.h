@@ -1,10 +1,10 @@
 #pragma once
 
 #include "store/CalendarStore.h"
-#include "store/DatePattern.h"
-#include "store/DayColour.h"
-#include "store/Listing.h"
-#include "store/Statement.h"
+#include "store/domain/DayColour.h"
+#include "store/jet/DatePattern.h"
+#include "store/listings/Listing.h"
+#include "store/sqlite/Statement.h"
 
 #include <QDate>
 #include <QFile>

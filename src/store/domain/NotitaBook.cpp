@@ -1,0 +1,153 @@
+#include "store/domain/NotitaBook.h"
+
+#include "store/sqlite/Database.h"
+#include "store/sqlite/Transaction.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+// "Left" is a keyword of SQL: quoted, like its neighbour for symmetry.
+const QString kFields = QStringLiteral("indice, nota, \"Top\", \"Left\"");
+
+} // namespace
+
+NotitaBook::NotitaBook(Database& db) : db_(db) {}
+
+Statement& NotitaBook::statement(const QString& sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end())
+        it = statements_.emplace(sql, db_.prepareOn(QStringLiteral("Nota"), sql)).first;
+    return it->second;
+}
+
+Notita NotitaBook::notitaOf(const Statement& row)
+{
+    Notita notita;
+    notita.row = row.columnInt64(0);
+    notita.text = row.column(1).toString();
+    notita.top = row.columnDouble(2);
+    notita.left = row.columnDouble(3);
+    return notita;
+}
+
+int NotitaBook::count()
+{
+    Statement& select = statement(QStringLiteral("SELECT count(*) FROM Nota"));
+    select.step();
+    const qint64 rows = select.columnInt64(0);
+    select.reset();
+    return int(std::min<qint64>(rows, kMaxCount));
+}
+
+void NotitaBook::numberUnnumbered()
+{
+    // Rows that another program added without a number, or with the number of an earlier row,
+    // would be shown but never found again to be saved: each gets a number of its own.
+    Statement& odd = statement(
+        QStringLiteral("SELECT rowid FROM Nota AS n WHERE typeof(indice) <> 'integer' OR EXISTS "
+                       "(SELECT 1 FROM Nota AS m WHERE m.indice = n.indice AND m.rowid < n.rowid) "
+                       "ORDER BY rowid"));
+    std::vector<qint64> rows;
+    while (odd.step())
+        rows.push_back(odd.columnInt64(0));
+    if (rows.empty())
+        return;
+    Transaction transaction(db_);
+    for (const qint64 rowid : rows)
+        giveNumber(rowid);
+    transaction.commit();
+}
+
+qint64 NotitaBook::giveNumber(qint64 rowid)
+{
+    Statement& number = statement(
+        QStringLiteral("UPDATE Nota SET indice = (SELECT coalesce(max(indice), 0) + 1 FROM Nota "
+                       "WHERE typeof(indice) = 'integer') WHERE rowid = ?1 RETURNING indice"));
+    number.bind(1, rowid);
+    number.step();
+    const qint64 row = number.columnInt64(0);
+    number.reset();
+    return row;
+}
+
+std::vector<Notita> NotitaBook::first(int limit)
+{
+    numberUnnumbered();
+    std::vector<Notita> notitas;
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota ORDER BY rowid LIMIT ?1").arg(kFields));
+    select.bind(1, std::max(limit, 0));
+    while (select.step())
+        notitas.push_back(notitaOf(select));
+    return notitas;
+}
+
+std::optional<Notita> NotitaBook::last()
+{
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota ORDER BY rowid DESC LIMIT 1").arg(kFields));
+    if (!select.step())
+        return std::nullopt;
+    Notita notita = notitaOf(select);
+    select.reset();
+    return notita;
+}
+
+std::optional<Notita> NotitaBook::read(qint64 row)
+{
+    Statement& select =
+        statement(QStringLiteral("SELECT %1 FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1")
+                      .arg(kFields));
+    select.bind(1, row);
+    if (!select.step())
+        return std::nullopt;
+    Notita notita = notitaOf(select);
+    select.reset();
+    return notita;
+}
+
+qint64 NotitaBook::add()
+{
+    Transaction transaction(db_);
+    statement(QStringLiteral("INSERT INTO Nota DEFAULT VALUES")).execute();
+    const qint64 rowid = sqlite3_last_insert_rowid(db_.handle());
+    Statement& counter = statement(QStringLiteral("SELECT indice FROM Nota WHERE rowid = ?1"));
+    counter.bind(1, rowid);
+    counter.step();
+    const bool numbered = !counter.columnIsNull(0);
+    qint64 row = counter.columnInt64(0);
+    counter.reset();
+    if (!numbered)
+        row = giveNumber(rowid);
+    transaction.commit();
+    return row;
+}
+
+bool NotitaBook::save(const Notita& notita)
+{
+    db_.awaitWholeFile();
+    Statement& update = statement(
+        QStringLiteral("UPDATE Nota SET nota = ?2, \"Top\" = ?3, \"Left\" = ?4 WHERE rowid = "
+                       "(SELECT rowid FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1)"));
+    update.bind(1, notita.row);
+    update.bind(2, notita.text);
+    update.bind(3, notita.top);
+    update.bind(4, notita.left);
+    update.execute();
+    return sqlite3_changes(db_.handle()) > 0;
+}
+
+bool NotitaBook::remove(qint64 row)
+{
+    db_.awaitWholeFile();
+    Statement& remove = statement(
+        QStringLiteral("DELETE FROM Nota WHERE rowid = (SELECT rowid FROM Nota WHERE indice = ?1 "
+                       "ORDER BY rowid LIMIT 1)"));
+    remove.bind(1, row);
+    remove.execute();
+    return sqlite3_changes(db_.handle()) > 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/domain/Notita.h"
+#include "store/sqlite/Statement.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+class Database;
+
+// The stored notitas in table order (a new one comes last): counting them, reading them,
+// adding an empty one, saving one's text and place, and deleting one.
+class NotitaBook
+{
+public:
+    // The count is kept in a byte, as the ten windows never need more.
+    static constexpr int kMaxCount = 255;
+
+    explicit NotitaBook(Database& db);
+
+    int count();
+    // The first rows in table order, at most limit of them. Rows another program left without
+    // a number of their own are numbered first, so that every notita shown can be saved.
+    std::vector<Notita> first(int limit);
+    std::optional<Notita> last();
+    std::optional<Notita> read(qint64 row);
+    // Adds an empty notita at the end and returns its row; a table whose counter the store
+    // does not fill by itself gets the next number.
+    qint64 add();
+    // Writes the text and place of the notita's row; false when the row is gone.
+    bool save(const Notita& notita);
+    // Deletes the row; false when it was already gone.
+    bool remove(qint64 row);
+
+private:
+    Statement& statement(const QString& sql);
+    void numberUnnumbered();
+    qint64 giveNumber(qint64 rowid); // the next free number, given to the row; returns it
+    static Notita notitaOf(const Statement& row);
+
+    Database& db_;
+    std::map<QString, Statement> statements_;
+};

@@ -1,0 +1,148 @@
+#include "store/domain/SearchPoint.h"
+
+#include "store/domain/DayBook.h"
+#include "store/jet/DatePattern.h"
+#include "store/sqlite/Database.h"
+
+namespace {
+
+// Every query reads the row's day, its note and its row number, in this order; rows without a
+// date are no days and are passed by.
+const QString kSelect = QStringLiteral("SELECT fecha, nota, rowid FROM calendar "
+                                       "WHERE fecha IS NOT NULL ");
+
+QString ordered(SearchPoint::Direction direction)
+{
+    return direction == SearchPoint::Direction::Forwards
+               ? QStringLiteral(" ORDER BY fecha, rowid LIMIT 1")
+               : QStringLiteral(" ORDER BY fecha DESC, rowid DESC LIMIT 1");
+}
+
+} // namespace
+
+SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days)
+{
+    toFirst(); // the point starts on the first day, as a cursor opened on the days does
+}
+
+Statement& SearchPoint::statement(const QString& sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end())
+        it = statements_.emplace(sql, db_.prepareOn(QStringLiteral("calendar"), sql)).first;
+    return it->second;
+}
+
+void SearchPoint::standOn(double key, qint64 rowid)
+{
+    onRow_ = true;
+    key_ = key;
+    rowid_ = rowid;
+    start_ = end_ = false;
+}
+
+void SearchPoint::placeAt(const QDate& day)
+{
+    const double key = DatePattern::fromDate(day);
+    Statement& seek =
+        statement(QStringLiteral("SELECT rowid FROM calendar WHERE fecha = ?1 ORDER BY rowid "
+                                 "LIMIT 1"));
+    seek.bind(1, key);
+    if (seek.step()) {
+        const qint64 rowid = seek.columnInt64(0);
+        seek.reset();
+        standOn(key, rowid);
+        return;
+    }
+    // A day without a row: the next step goes to its neighbour in the step's direction.
+    onRow_ = false;
+    key_ = key;
+    start_ = end_ = false;
+}
+
+std::optional<QDate> SearchPoint::toEnd(Direction direction)
+{
+    Statement& select = statement(kSelect + ordered(direction));
+    if (!select.step()) {
+        onRow_ = false;
+        start_ = end_ = true;
+        return std::nullopt;
+    }
+    const double key = select.columnDouble(0);
+    const qint64 rowid = select.columnInt64(2);
+    select.reset();
+    standOn(key, rowid);
+    return DatePattern::toDate(key);
+}
+
+std::optional<QDate> SearchPoint::toFirst()
+{
+    return toEnd(Direction::Forwards);
+}
+
+std::optional<QDate> SearchPoint::toLast()
+{
+    return toEnd(Direction::Backwards);
+}
+
+SearchPoint::Result SearchPoint::search(Direction direction, From from, const NoteMatch& match)
+{
+    const bool forwards = direction == Direction::Forwards;
+    QString where;
+    if (from == From::Row)
+        where = forwards ? QStringLiteral("AND (fecha, rowid) > (?1, ?2) ")
+                         : QStringLiteral("AND (fecha, rowid) < (?1, ?2) ");
+    else if (from == From::Key)
+        where = forwards ? QStringLiteral("AND fecha > ?1 ") : QStringLiteral("AND fecha < ?1 ");
+    // One query finds the next day whose note holds the text, compared inside the store by
+    // the same rules as on screen.
+    Statement& find = statement(
+        kSelect + where +
+        QStringLiteral("AND %1(nota, ?3, ?4) > 0").arg(QLatin1String(NoteMatch::kSqlFunction)) +
+        ordered(direction));
+    if (from != From::Anywhere)
+        find.bind(1, key_);
+    if (from == From::Row)
+        find.bind(2, rowid_);
+    find.bind(3, match.text());
+    find.bind(4, match.matchCase() ? 1 : 0);
+    if (!find.step()) {
+        onRow_ = false;
+        (forwards ? end_ : start_) = true;
+        return Result{};
+    }
+    Result found;
+    found.kind = Result::Found;
+    const double key = find.columnDouble(0);
+    found.date = DatePattern::toDate(key);
+    found.note = find.column(1).toString();
+    const qint64 rowid = find.columnInt64(2);
+    find.reset();
+    found.position = match.positionIn(found.note);
+    standOn(key, rowid);
+    return found;
+}
+
+SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& match)
+{
+    // Notes typed into the notes list are part of what is searched.
+    days_.commitAllStaged();
+    if (!toEnd(direction)) {
+        Result none;
+        none.kind = Result::NoDays;
+        return none;
+    }
+    return search(direction, From::Anywhere, match);
+}
+
+SearchPoint::Result SearchPoint::next(Direction direction, const NoteMatch& match)
+{
+    days_.commitAllStaged();
+    const bool forwards = direction == Direction::Forwards;
+    if (forwards ? end_ : start_)
+        return Result{};
+    // Before the first day a step forwards goes to the first; past the last, a step back to
+    // the last.
+    const From from = (start_ || end_) ? From::Anywhere : onRow_ ? From::Row : From::Key;
+    return search(direction, from, match);
+}
