@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "LayoutCheck.h"
 #include "MonthWiring.h"
 #include "TestStore.h"
 #include "month/DayButton.h"
@@ -8,8 +9,10 @@
 #include "month/MonthView.h"
 #include "month/Spinner.h"
 #include "store/domain/StoreGuard.h"
+#include "widgets/MnemonicStyle.h"
 #include "widgets/NoteBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -146,6 +149,12 @@ private slots:
     void rangeCheck_data();
     void rangeCheck();
     void spinners();
+    void timeInOneForm_data();
+    void timeInOneForm();
+    void noteTakesTheKeyboard_data();
+    void noteTakesTheKeyboard();
+    void everythingFits_data();
+    void everythingFits();
     void noteLimit_data();
     void noteLimit();
     void movesSearchPoint_data();
@@ -198,7 +207,8 @@ void TestDayEditor::load_data()
 {
     QTest::addColumn<QVariantList>("row"); // festivo, alarma, hora, Color, nota; empty: none
     QTest::addColumn<QDate>("day");
-    QTest::addColumn<bool>("redButton");
+    // The month showed the day as a holiday, and its row has gone since (another program).
+    QTest::addColumn<bool>("shownHoliday");
     QTest::addColumn<QString>("shown");
 
     const QVariant none;
@@ -206,7 +216,7 @@ void TestDayEditor::load_data()
         << QVariantList{} << kMarch5 << false << "14:37 - - Gris []";
     QTest::newRow("Sunday without row: red, yet no holiday")
         << QVariantList{} << kMarch2 << false << "14:37 - - Gris []";
-    QTest::newRow("red weekday without row: a holiday")
+    QTest::newRow("weekday shown as a holiday, its row gone: a holiday")
         << QVariantList{} << kMarch5 << true << "14:37 - festivo Gris []";
     QTest::newRow("alarm off: the clock's time, not the stored one")
         << QVariantList{0, 0, DatePattern::fromTime(8, 15), 9, "cita"} << kMarch5 << false
@@ -226,7 +236,7 @@ void TestDayEditor::load()
 {
     QFETCH(QVariantList, row);
     QFETCH(QDate, day);
-    QFETCH(bool, redButton);
+    QFETCH(bool, shownHoliday);
     QFETCH(QString, shown);
 
     Editor e;
@@ -234,9 +244,13 @@ void TestDayEditor::load()
     e.addDay(kMarch20, {1, 1, DatePattern::fromTime(20, 20), 1, "antes"});
     if (!row.isEmpty())
         e.addDay(day, row);
+    if (shownHoliday)
+        e.addDay(day, {1, 0, QVariant(), 5, ""});
     e.show(kMarch5);
-    if (redButton)
-        e.button(indexOf(day))->setBackColor(QColor(255, 0, 0));
+    if (shownHoliday) {
+        e.s.db().execute(QStringLiteral("DELETE FROM calendar WHERE fecha = %1")
+                             .arg(DatePattern::fromDate(day)));
+    }
     e.press(kMarch20);
     QCOMPARE(e.shown(), QStringLiteral("20:20 alarma festivo Azul [antes]"));
     e.press(day);
@@ -426,12 +440,112 @@ void TestDayEditor::spinners()
     QVERIFY(!e.VScrollHora()->isVisible());
 
     e.VScrollHora()->setNumber(7);
-    QCOMPARE(e.txtHora()->text(), QStringLiteral("7"));
+    QCOMPARE(e.txtHora()->text(), QStringLiteral("07"));
     e.VScrollMinuto()->setNumber(3);
-    QCOMPARE(e.txtMinuto()->text(), QStringLiteral("3"));
+    QCOMPARE(e.txtMinuto()->text(), QStringLiteral("03"));
 
     QVERIFY(e.editor.SSCmdAplicar_Click());
     QVERIFY(!e.VScrollHora()->isVisible() && !e.VScrollMinuto()->isVisible());
+}
+
+void TestDayEditor::timeInOneForm_data()
+{
+    QTest::addColumn<QList<int>>("presses"); // button indices, before the look
+    QTest::addColumn<QVariantList>("row");   // festivo, alarma, hora, Color, nota; empty: none
+    QTest::addColumn<QString>("shown");      // "hour h minute m" as the boxes show them
+
+    const int d5 = indexOf(kMarch5);
+    const int d6 = d5 + 1;
+    const QVariantList none;
+    QTest::newRow("an empty day opened the first time")
+        << QList<int>{d5} << none << QStringLiteral("09 h 05 m");
+    QTest::newRow("the same day opened again")
+        << QList<int>{d5, d5, d5} << none << QStringLiteral("09 h 05 m");
+    QTest::newRow("another empty day after it")
+        << QList<int>{d5, d6} << none << QStringLiteral("09 h 05 m");
+    QTest::newRow("a stored alarm")
+        << QList<int>{d5} << QVariantList{0, 1, DatePattern::fromTime(7, 3), 5, ""}
+        << QStringLiteral("07 h 03 m");
+}
+
+void TestDayEditor::timeInOneForm()
+{
+    QFETCH(QList<int>, presses);
+    QFETCH(QVariantList, row);
+    QFETCH(QString, shown);
+
+    Editor e;
+    e.clock.set(QDateTime(kMarch5, QTime(9, 5)));
+    if (!row.isEmpty())
+        e.addDay(kMarch5, row);
+    e.show(kMarch5);
+    for (int index : presses)
+        e.button(index)->click();
+    QCOMPARE(QStringLiteral("%1 h %2 m").arg(e.txtHora()->text(), e.txtMinuto()->text()), shown);
+}
+
+void TestDayEditor::noteTakesTheKeyboard_data()
+{
+    QTest::addColumn<bool>("mouse"); // else Enter on the day
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("note"); // after "hola" is typed
+
+    QTest::newRow("a day opened with the mouse: typing goes into its note") << true << "txtNota1"
+                                                                            << "hola";
+    QTest::newRow("a day opened from the keyboard: the keyboard stays on the day")
+        << false << "SScmdDia_9"
+        << "";
+}
+
+void TestDayEditor::noteTakesTheKeyboard()
+{
+    QFETCH(bool, mouse);
+    QFETCH(QString, focused);
+    QFETCH(QString, note);
+
+    Editor e;
+    QVERIFY(e.showWindow());
+    DayButton* day = e.button(indexOf(kMarch5));
+    day->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(day->hasFocus());
+    if (mouse)
+        QTest::mouseClick(day, Qt::LeftButton);
+    else
+        QTest::keyClick(day, Qt::Key_Return);
+    QTRY_VERIFY(e.editor.isOpen());
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("hola"));
+    QCOMPARE(e.txtNota1()->toPlainText(), note);
+}
+
+void TestDayEditor::everythingFits_data()
+{
+    QTest::addColumn<QString>("spinner"); // the one shown, by object name; "" for none
+
+    QTest::newRow("with no spinner") << QString();
+    QTest::newRow("with the hour's spinner") << "VScrollHora";
+    QTest::newRow("with the minute's spinner") << "VScrollMinuto";
+}
+
+void TestDayEditor::everythingFits()
+{
+    QFETCH(QString, spinner);
+
+    // As the program draws it: in its own style.
+    QApplication::setStyle(new MnemonicStyle);
+    Editor e;
+    QVERIFY(e.showWindow());
+    e.press(kMarch5);
+    if (!spinner.isEmpty())
+        e.editor.findChild<QWidget*>(spinner)->show();
+    LayoutCheck check;
+    // The bell's strip runs under the alarm's box, which only shows its box; the open day's
+    // band ends on the top edge of the alarm's frame, which is drawn over it.
+    check.stacked = {{QStringLiteral("Image1"), QStringLiteral("ssCheckAlarma")},
+                     {QStringLiteral("lblFecha"), QStringLiteral("FrameAlarma")}};
+    check.captionsOutside = {QStringLiteral("ssCheckAlarma")};
+    const QStringList faults = check.faults(&e.editor);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void TestDayEditor::noteLimit_data()
