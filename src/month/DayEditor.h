@@ -54,6 +54,9 @@ public:
     void txtMinuto_LostFocus();
     void VScrollHora_Change();
     void VScrollMinuto_Change();
+    // Another program changed the store: an open day the user has changed nothing of shows
+    // the day as it now stands.
+    void showStoredDay();
 
 signals:
     void windowHeightRequested(int twips);
@@ -67,6 +70,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void loadDay(const QDate& day, bool shownRed);
+    // Every control's value, to tell whether the user has changed any since the day loaded.
+    QString editorState() const;
     void showNote(const QString& note);
     void showCurrentTime();
     void setHourAndMinute(int hour, int minute);
@@ -85,6 +91,8 @@ private:
     // is written back as stored (the box turns CR LF into one line break).
     QString loadedNote_;
     QString shownNote_;
+    QString loadedState_;
+    bool openShownRed_ = false;
 
     std::array<std::pair<DayColour, QRadioButton*>, 4> colourOptions_{};
     QCheckBox* SSCheckFestivo_ = nullptr;
