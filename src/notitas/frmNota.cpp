@@ -152,7 +152,7 @@ void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
     setTextQuietly(QString());
     storedPlace_.reset();
     storedText_.reset();
-    lastStored_ = QString();
+    lastStored_.reset(); // the new row holds nothing the user could lose
     lastShown_.clear();
     move(outerTopLeft);
     row_ = row;
