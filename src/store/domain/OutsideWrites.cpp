@@ -6,8 +6,9 @@
 
 OutsideWrites::OutsideWrites(Database& db, QObject* parent) : QObject(parent), db_(db)
 {
+    // The notitas are read at the first look, not while the store opens: opening reads no
+    // more of the file than it must.
     version_ = dataVersion();
-    notitas_ = notitaDigest();
 }
 
 qint64 OutsideWrites::dataVersion()
@@ -37,15 +38,18 @@ QByteArray OutsideWrites::notitaDigest()
 void OutsideWrites::check()
 {
     const qint64 version = dataVersion();
-    if (version == version_)
+    if (version == version_) {
+        if (notitas_.isEmpty()) // not read yet
+            notitas_ = notitaDigest();
         return;
+    }
     version_ = version;
     // Which days changed is not told: finding out would read every day, which the windows
     // showing them do more cheaply themselves.
     StoreChanges changes;
     changes.days = true;
     const QByteArray notitas = notitaDigest();
-    changes.notitas = notitas != notitas_;
+    changes.notitas = notitas_.isEmpty() || notitas != notitas_;
     notitas_ = notitas;
     emit changed(changes);
 }
