@@ -7,6 +7,7 @@
 #include "platform/MessageBoxes.h"
 #include "store/domain/Day.h"
 #include "store/domain/DayBook.h"
+#include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
@@ -238,18 +239,25 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownHoliday, bool withMou
         emit gridHeightRequested(kOpenGrid);
     }
     FechaSeleccionada_ = day;
+    openShownHoliday_ = shownHoliday;
+    if (!loadDay(day, shownHoliday))
+        return;
+    // What is typed after a click on a day is the day's note.
+    if (isOpen() && withMouse)
+        txtNota1_->setFocus(Qt::MouseFocusReason);
+}
 
+bool DayEditor::loadDay(const QDate& day, bool shownHoliday)
+{
     std::optional<Day> stored;
     if (!guard_.run([&] {
             // The search goes on from the day the user opened.
             point_.placeAt(day);
             stored = days_.find(day);
         }))
-        return;
+        return false;
     showDay(day, stored, shownHoliday);
-    // What is typed after a click on a day is the day's note.
-    if (isOpen() && withMouse)
-        txtNota1_->setFocus(Qt::MouseFocusReason);
+    return true;
 }
 
 void DayEditor::showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday)
@@ -261,6 +269,7 @@ void DayEditor::showDay(const QDate& day, const std::optional<Day>& stored, bool
         SSCheckFestivo_->setChecked(day.dayOfWeek() != Qt::Sunday && shownHoliday);
         ssCheckAlarma_->setChecked(false);
         showNote(QString());
+        loadedState_ = editorState();
         return;
     }
 
@@ -276,6 +285,27 @@ void DayEditor::showDay(const QDate& day, const std::optional<Day>& stored, bool
         if (stored->colour == colour)
             option->setChecked(true);
     }
+    loadedState_ = editorState();
+}
+
+QString DayEditor::editorState() const
+{
+    return QStringList{txtNota1_->note(),
+                       QString::number(SSCheckFestivo_->isChecked()),
+                       QString::number(ssCheckAlarma_->isChecked()),
+                       txtHora_->text(),
+                       txtMinuto_->text(),
+                       QString::number(selectedColour() ? int(*selectedColour()) : -1)}
+        .join(QChar(0x1f));
+}
+
+void DayEditor::showStoredDay()
+{
+    // A day the user has changed nothing of shows what another program wrote; one they are
+    // editing keeps what it shows, and "Aplicar" keeps both notes.
+    if (!isOpen() || !FechaSeleccionada_ || editorState() != loadedState_)
+        return;
+    loadDay(*FechaSeleccionada_, openShownHoliday_);
 }
 
 void DayEditor::showNote(const QString& note)
@@ -345,6 +375,7 @@ bool DayEditor::SSCmdAplicar_Click()
     if (day.note == shownNote_)
         day.note = loadedNote_;
     day.colour = selectedColour();
+    const QString opened = loadedNote_;
 
     emit windowHeightRequested(kSavingHeight);
     VScrollHora_->hide();
@@ -353,6 +384,13 @@ bool DayEditor::SSCmdAplicar_Click()
     const bool written = guard_.run(
         [&] {
             point_.placeAt(day.date);
+            // Another program may have written the note since the day was opened: a note the
+            // user left is theirs, one the user changed keeps both.
+            const std::optional<Day> now = days_.find(day.date);
+            if (now && now->note != opened) {
+                day.note =
+                    day.note == opened ? now->note : OutsideWrites::joined(day.note, now->note);
+            }
             days_.save(day);
         },
         QStringLiteral("el día %1").arg(day.date.toString(QStringLiteral("dd/MM/yyyy"))));

@@ -58,6 +58,9 @@ public:
     void txtMinuto_LostFocus();
     void VScrollHora_Change();
     void VScrollMinuto_Change();
+    // Another program changed the store: an open day the user has changed nothing of shows
+    // the day as it now stands.
+    void showStoredDay();
 
 signals:
     void windowHeightRequested(int twips);
@@ -71,7 +74,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads the day from the store and shows it; false when the store could not be read.
+    bool loadDay(const QDate& day, bool shownHoliday);
     void showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday);
+    // Every control's value, to tell whether the user has changed any since the day loaded.
+    QString editorState() const;
     void showNote(const QString& note);
     void showCurrentTime();
     void setHourAndMinute(int hour, int minute);
@@ -90,6 +97,8 @@ private:
     // is written back as stored (the box turns CR LF into one line break).
     QString loadedNote_;
     QString shownNote_;
+    QString loadedState_;
+    bool openShownHoliday_ = false;
 
     std::array<std::pair<DayColour, QRadioButton*>, 4> colourOptions_{};
     QCheckBox* SSCheckFestivo_ = nullptr;

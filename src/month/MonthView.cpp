@@ -300,6 +300,32 @@ void MonthView::MostrarMes()
     });
 }
 
+void MonthView::showStoredDays()
+{
+    // Only the marks of the days shown: the layout, the window's height, the keyboard and the
+    // search's point stay where the user has them.
+    guard_.run([this] {
+        const QDate first(dFechaActual_.year(), dFechaActual_.month(), 1);
+        const QDate last(first.year(), first.month(), first.daysInMonth());
+        const std::vector<Day> stored = days_.between(first, last);
+        auto next = stored.begin();
+        const QDate todaysDate = clock_.now().date();
+        const int start = first.dayOfWeek() - 1;
+        for (QDate day = first; day <= last; day = day.addDays(1)) {
+            DayButton* button = buttons_[std::size_t(start + day.day() - 1)];
+            while (next != stored.end() && next->date < day)
+                ++next;
+            const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            if (day.dayOfWeek() != Qt::Sunday)
+                button->setBackColor(dayStored && dayStored->holiday ? kRed
+                                                                     : DayButton::buttonFace());
+            button->setPicture(dayStored ? DayMarkPictures::pictureFor(*dayStored)
+                                         : DayMarkPictures::neutralPicture());
+            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
+        }
+    });
+}
+
 std::optional<QDate> MonthView::moved(const QDate& from, int months, int years)
 {
     int m = from.month() + months;

@@ -35,6 +35,8 @@ public:
 
     // Lays out the month of FechaActual from scratch.
     void MostrarMes();
+    // Another program changed the days: the days shown take their marks as they now stand.
+    void showStoredDays();
     // Gives the keyboard to the button that shows day, if the month shown has it.
     void focusDay(const QDate& day);
 

@@ -44,6 +44,7 @@ int NotitaSlots::ContarNotitas()
 
 void NotitaSlots::MostrarNotitas()
 {
+    hiddenByUser_ = false;
     std::vector<Notita> shown;
     int n = 0;
     if (!guard_.run([&] {
@@ -183,6 +184,7 @@ void NotitaSlots::mCerrarNotitas_Click()
 {
     for (int k = 1; k <= kSlots; ++k)
         window(k)->hide();
+    hiddenByUser_ = true;
     emit notitasHidden();
 }
 
@@ -200,4 +202,39 @@ void NotitaSlots::raiseShown()
         if (notita && notita->isVisible())
             notita->raise();
     }
+}
+
+void NotitaSlots::showStoredNotitas()
+{
+    for (int k = 1; k <= kSlots; ++k) {
+        frmNota* notita = existingWindow(k);
+        if (!notita || !notita->boundRow())
+            continue;
+        std::optional<Notita> stored;
+        if (!guard_.run([&] { stored = notitas_.read(*notita->boundRow()); }))
+            return;
+        notita->showStored(stored);
+    }
+    std::vector<Notita> first;
+    int n = 0;
+    if (!guard_.run([&] {
+            n = notitas_.count();
+            first = notitas_.first(kSlots);
+        }))
+        return;
+    if (!hiddenByUser_) {
+        for (const Notita& row : first) {
+            if (windowShowing(row.row, nullptr))
+                continue;
+            frmNota* notita = firstUnbound();
+            if (!notita)
+                break;
+            notita->bind(row);
+            notita->show();
+        }
+    }
+    if (n == 0)
+        emit tableEmptied();
+    else
+        emit notitaAdded();
 }

@@ -47,6 +47,10 @@ public:
     void hideAll();
     // Brings the shown windows in front of others.
     void raiseShown();
+    // Another program changed the notitas: each window shows its row as it now stands, one
+    // deleted there goes (unless it is being typed into), and, unless the user hid the
+    // notitas, one added there is shown in a free window.
+    void showStoredNotitas();
 
 signals:
     void notitasShown();  // "Ver notitas" done: "Ocultar notitas" is what the menu offers
@@ -65,4 +69,5 @@ private:
     const StoreGuard& guard_;
     std::function<QRect()> calendarArea_;
     std::array<std::unique_ptr<frmNota>, kSlots> windows_;
+    bool hiddenByUser_ = false; // "Ocultar notitas" until "Ver notitas"
 };

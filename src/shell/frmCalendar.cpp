@@ -17,6 +17,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
 #include "shell/ClipboardCommands.h"
+#include "shell/StoreBusyNotice.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
@@ -33,6 +34,7 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -102,6 +104,11 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     Timer1_ = new QTimer(this);
     Timer1_->setObjectName(QStringLiteral("Timer1"));
     Timer1_->setSingleShot(true);
+
+    outsideWrites_ = new QTimer(this);
+    outsideWrites_->setObjectName(QStringLiteral("outsideWrites"));
+    outsideWrites_->setInterval(kOutsideWritesMs);
+    busy_ = new StoreBusyNotice(store_.database().path(), this);
 
     buildMenus();
     wire();
@@ -200,6 +207,16 @@ void frmCalendar::wire()
 
     connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
 
+    // Other programs' writes are looked for now and then, and whenever the user comes back to
+    // one of the windows; what they changed is shown.
+    const auto look = [this] { guard_.run([this] { store_.outsideWrites().check(); }); };
+    connect(outsideWrites_, &QTimer::timeout, this, look);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [look](QWindow* window) {
+        if (window)
+            look();
+    });
+    connect(&store_.outsideWrites(), &OutsideWrites::changed, this, &frmCalendar::showStoreChanges);
+
     connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
         mCerrarNotitas_->setVisible(true);
         mAbrirNotitas_->setVisible(false);
@@ -228,6 +245,7 @@ void frmCalendar::setInitialState()
     mOcultarNotas_->setVisible(false);
     mVerNotas_->setVisible(true);
     Timer1_->start(alarm_->msToNextTick());
+    outsideWrites_->start();
     applyOuterSize();
 }
 
@@ -261,7 +279,8 @@ bool frmCalendar::Form_Load()
     // not wait for the notitas' ten windows to be made.
     show();
     notitas_->MostrarNotitas();
-    // The keyboard starts on today, not on the year back.
+    // The keyboard starts on today, not on the year back, nor in a notita.
+    activateWindow();
     month_->focusDay(today);
     return !guard_.failed();
 }
@@ -273,8 +292,30 @@ void frmCalendar::Form_Unload()
     if (notes_)
         notes_->commitPendingEdit();
     notitas_->hideAll();
+    // What another program's lock held back is written now, waiting for the lock as a save
+    // does; what still cannot be written is told (and the program ends as after a failure).
+    if (!guard_.flush())
+        return;
     emit ended(0);
     QCoreApplication::exit(0);
+}
+
+void frmCalendar::showStoreChanges(const StoreChanges& changes)
+{
+    if (changes.days) {
+        month_->showStoredDays();
+        if (editor_)
+            editor_->showStoredDay();
+        if (notes_)
+            notes_->showStoredNotes();
+    }
+    if (changes.notitas)
+        notitas_->showStoredNotitas();
+}
+
+void frmCalendar::storeBusy(const std::optional<QString>& holder, const QString& unsaved, bool kept)
+{
+    busy_->tell(holder, unsaved, kept);
 }
 
 NotesPanel* frmCalendar::notesPanel()

@@ -133,18 +133,22 @@ void TestFrmNota::guardarNotita_data()
     QTest::addColumn<int>("bound");         // the row the window is bound to; 0 for none
     QTest::addColumn<bool>("unbound");      // bound, then unbound again
     QTest::addColumn<int>("written");       // the row that takes the text; 0 for none
+    QTest::addColumn<bool>("added");        // written as a new row: the bound one is gone
 
     const QString own;
-    QTest::newRow("unbound window writes nothing") << 3 << own << 0 << false << 0;
-    QTest::newRow("a window unbound again writes nothing") << 3 << own << 2 << true << 0;
-    QTest::newRow("the bound row, the first") << 3 << own << 1 << false << 1;
-    QTest::newRow("the bound row, in the middle") << 3 << own << 2 << false << 2;
-    QTest::newRow("the bound row, the last") << 3 << own << 3 << false << 3;
+    QTest::newRow("unbound window writes nothing") << 3 << own << 0 << false << 0 << false;
+    QTest::newRow("a window unbound again writes nothing") << 3 << own << 2 << true << 0 << false;
+    QTest::newRow("the bound row, the first") << 3 << own << 1 << false << 1 << false;
+    QTest::newRow("the bound row, in the middle") << 3 << own << 2 << false << 2 << false;
+    QTest::newRow("the bound row, the last") << 3 << own << 3 << false << 3 << false;
     QTest::newRow("the indice compared as a number, stored as a real one")
         << 3 << "CREATE TABLE Nota (indice REAL, nota TEXT, \"Top\" REAL, \"Left\" REAL)" << 2
-        << false << 2;
-    QTest::newRow("a row that is gone writes nothing") << 3 << own << 7 << false << 0;
-    QTest::newRow("empty table writes nothing") << 0 << own << 1 << false << 0;
+        << false << 2 << false;
+    // Deleted by another program while the window showed it: nothing typed is lost.
+    QTest::newRow("a row that is gone is written again as a new one")
+        << 3 << own << 7 << false << 4 << true;
+    QTest::newRow("empty table: written again as the first row")
+        << 0 << own << 1 << false << 1 << true;
 }
 
 void TestFrmNota::guardarNotita()
@@ -154,6 +158,7 @@ void TestFrmNota::guardarNotita()
     QFETCH(int, bound);
     QFETCH(bool, unbound);
     QFETCH(int, written);
+    QFETCH(bool, added);
 
     NoteWindow n(rows, notaTable);
     const QStringList before = n.table.notitaRows();
@@ -176,10 +181,15 @@ void TestFrmNota::guardarNotita()
     n.window.GuardarNotita();
 
     QStringList expected = before;
-    if (written > 0)
-        expected[written - 1] = TestStore::notitaLine(written, QStringLiteral("escrito"), 600, 900);
+    const QString line = TestStore::notitaLine(written, QStringLiteral("escrito"), 600, 900);
+    if (added)
+        expected << line;
+    else if (written > 0)
+        expected[written - 1] = line;
     QCOMPARE(n.table.notitaRows(), expected);
-    QCOMPARE(n.table.changes(), changes + (written > 0 ? 2 : 0));
+    QCOMPARE(n.window.boundRow().value_or(0), bound > 0 && !unbound ? written : 0);
+    // One write a save, and the new row's own.
+    QCOMPARE(n.table.changes(), changes + (written > 0 ? 2 : 0) + (added ? 1 : 0));
     QVERIFY(n.failures.isEmpty());
 }
 
