@@ -7,11 +7,19 @@
 #include "store/listings/NoteListing.h"
 
 #include <algorithm>
+#include <vector>
 
 ListingModel::ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
                            QObject* parent)
     : QAbstractTableModel(parent), listing_(listing), days_(days), guard_(guard)
 {
+    days_.setPendingNotes(this);
+}
+
+ListingModel::~ListingModel()
+{
+    if (days_.pendingNotes() == this)
+        days_.setPendingNotes(nullptr);
 }
 
 QDate ListingModel::dateAt(int row) const
@@ -102,7 +110,6 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (text == data(index, Qt::EditRole).toString())
         return true;
     edited_[index.row()] = text;
-    days_.stageNote(dateAt(index.row()), text);
     emit dataChanged(index, index);
     return true;
 }
@@ -113,9 +120,22 @@ void ListingModel::commitRow(int row)
     if (it == edited_.end())
         return;
     const QString text = it->second;
+    // Taken off first: a failing write is reported once, not again by every later read.
     edited_.erase(it);
-    days_.commitStaged(listing_.dateAt(row));
+    days_.writeNote(listing_.dateAt(row), text);
     listing_.noteWritten(row, text);
+}
+
+void ListingModel::writePending(const QDate& first, const QDate& last)
+{
+    std::vector<int> rows;
+    for (const auto& [row, note] : edited_) {
+        const QDate date = listing_.dateAt(row);
+        if (!first.isValid() || (date >= first && date <= last))
+            rows.push_back(row);
+    }
+    for (int row : rows)
+        commitRow(row);
 }
 
 void ListingModel::commitPending()

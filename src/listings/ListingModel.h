@@ -1,22 +1,24 @@
 #pragma once
 
+#include "store/domain/DayBook.h"
+
 #include <QAbstractTableModel>
 
 #include <map>
 
-class DayBook;
 class NoteListing;
 class StoreGuard;
 
 // The rows of the latest listing as the notes grid shows them: "Fecha" as dd/mm/yy and "Nota",
-// only the note editable. An edited note waits in the day book until the user leaves its row,
-// and is written then (or before anything else reads or writes its day).
-class ListingModel : public QAbstractTableModel
+// only the note editable. An edited note waits here until the user leaves its row, and is
+// written then, or when the day book is about to read or write its day.
+class ListingModel : public QAbstractTableModel, private DayBook::PendingNotes
 {
     Q_OBJECT
 public:
     ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
                  QObject* parent = nullptr);
+    ~ListingModel() override;
 
     // The listing was replaced: show it.
     void reload();
@@ -34,6 +36,7 @@ public:
     void commitRow(int row);
 
 private:
+    void writePending(const QDate& first, const QDate& last) override;
     // A row's day and note, read through the guard: the view asks from its paint events.
     QDate dateAt(int row) const;
     QString noteAt(int row) const;

@@ -1,7 +1,5 @@
 #include "store/CalendarStore.h"
 
-#include "store/listings/NoteQueries.h"
-
 #include <QDir>
 
 QString CalendarStore::pathIn(const QString& folder)
@@ -19,12 +17,13 @@ CalendarStore::CalendarStore(std::unique_ptr<Database> db)
 {
 }
 
-void CalendarStore::runListing(const QString& query)
+void CalendarStore::runListing(const ListingRequest& request)
 {
-    days_.commitAllStaged();
+    days_.writePending();
     // The listing shown so far is done with: a reading of its days still open ends now.
     listing_ = NoteListing();
     // Every note is what "Ver notas" and every saved day list: the day book keeps those days.
     listing_ = NoteListing::run(
-        *db_, query, query == NoteQueries::allNotes() ? days_.noteDays() : NoteListing::Days());
+        *db_, request,
+        request.kind() == ListingRequest::Kind::AllNotes ? days_.noteDays() : NoteListing::Days());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/domain/DayBook.h"
+#include "store/domain/ListingRequest.h"
 #include "store/domain/NotitaBook.h"
 #include "store/domain/SearchPoint.h"
 #include "store/listings/NoteListing.h"
@@ -30,9 +31,9 @@ public:
     // rsLista: the result of the latest listing.
     const NoteListing& listing() const { return listing_; }
     NoteListing& listing() { return listing_; }
-    // Replaces the listing by the result of a query text; notes still waiting in the notes
+    // Replaces the listing by the one the request asks for; notes still waiting in the notes
     // list are written first, so that the listing shows them.
-    void runListing(const QString& query);
+    void runListing(const ListingRequest& request);
 
 private:
     explicit CalendarStore(std::unique_ptr<Database> db);

@@ -75,7 +75,7 @@ std::optional<Day> DayBook::find(const QDate& date)
 {
     if (!date.isValid())
         return std::nullopt;
-    commitStaged(date);
+    writePending(date, date);
     // Of two rows for one day (a store edited by another program), the older one is the day.
     Statement& select = statement(QStringLiteral("SELECT %1 FROM calendar WHERE fecha = ?1 "
                                                  "ORDER BY rowid LIMIT 1")
@@ -93,7 +93,7 @@ std::vector<Day> DayBook::between(const QDate& first, const QDate& last)
     std::vector<Day> days;
     if (!first.isValid() || !last.isValid())
         return days;
-    commitStagedBetween(first, last);
+    writePending(first, last);
     Statement& select = statement(QStringLiteral("SELECT %1 FROM calendar WHERE fecha BETWEEN "
                                                  "?1 AND ?2 ORDER BY fecha, rowid")
                                       .arg(kFields));
@@ -117,7 +117,7 @@ void DayBook::save(const Day& day)
     if (!day.date.isValid())
         return;
     db_.awaitWholeFile();
-    commitStaged(day.date);
+    writePending(day.date, day.date);
 
     QStringList columns{QStringLiteral("festivo"), QStringLiteral("alarma"),
                         QStringLiteral("nota")};
@@ -165,7 +165,7 @@ void DayBook::add(const Day& day)
     if (!day.date.isValid())
         return;
     db_.awaitWholeFile();
-    commitStaged(day.date);
+    writePending(day.date, day.date);
     Statement& insert =
         statement(QStringLiteral("INSERT INTO calendar (fecha, festivo, alarma, nota, hora, Color) "
                                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
@@ -193,16 +193,19 @@ qint64 DayBook::dataVersion()
 
 std::shared_ptr<const std::vector<double>> DayBook::noteDays()
 {
-    commitAllStaged();
+    writePending();
     const qint64 version = dataVersion();
     if (noteDays_ && noteDaysGeneration_ == db_.generation() && noteDaysVersion_ == version)
         return noteDays_;
 
     // Read in the table's order and sorted here: cheaper than walking the day index with a look
-    // at every row.
+    // at every row. A note that begins with a character of plain ASCII (all but a few) is told
+    // by two comparisons inside the store; only the rest are counted by len(), as the query of
+    // "Ver notas" counts them.
     auto days = std::make_shared<std::vector<double>>();
-    Statement& read = statement(QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM calendar "
-                                               "WHERE fecha IS NOT NULL AND len(nota) > 0"));
+    Statement& read = statement(
+        QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM calendar WHERE fecha IS NOT NULL AND "
+                       "((nota >= char(1) AND nota < CAST(x'80' AS TEXT)) OR len(nota) > 0)"));
     sqlite3_bind_pointer(read.handle(), 1, days.get(), "tarvelo-days", nullptr);
     read.execute();
     days->shrink_to_fit();
@@ -264,7 +267,7 @@ std::optional<QDate> DayBook::last()
 int DayBook::pruneEmpty()
 {
     db_.awaitWholeFile();
-    commitAllStaged();
+    writePending();
     // A Null in any of the four fields is not "empty": such a row is kept. A row without a
     // date is no day, and not one of the latest.
     Statement& prune = statement(
@@ -278,53 +281,25 @@ int DayBook::pruneEmpty()
     return sqlite3_changes(db_.handle());
 }
 
-void DayBook::stageNote(const QDate& date, const QString& note)
+void DayBook::writePending(const QDate& first, const QDate& last)
 {
-    if (date.isValid())
-        staged_[date] = note;
+    if (pending_)
+        pending_->writePending(first, last);
 }
 
-std::optional<QString> DayBook::stagedNote(const QDate& date) const
+bool DayBook::writeNote(const QDate& date, const QString& note)
 {
-    const auto it = staged_.find(date);
-    return it == staged_.end() ? std::nullopt : std::optional<QString>(it->second);
-}
-
-bool DayBook::commitStaged(const QDate& date)
-{
-    const auto it = staged_.find(date);
-    if (it == staged_.end())
-        return true;
-    // Copied before the entry goes: date may be the entry's own key.
-    const QDate day = it->first;
-    const QString note = it->second;
-    // Taken off first: a failing write is reported once, not again by every later read.
-    staged_.erase(it);
+    if (!date.isValid())
+        return false;
     db_.awaitWholeFile();
     Statement& update =
         statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
                                  "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));
-    update.bind(1, keyOf(day));
+    update.bind(1, keyOf(date));
     update.bind(2, note);
     update.execute();
     const bool written = sqlite3_changes(db_.handle()) > 0;
     if (written)
-        noteWritten(keyOf(day), isNote(note));
+        noteWritten(keyOf(date), isNote(note));
     return written;
-}
-
-void DayBook::commitStagedBetween(const QDate& first, const QDate& last)
-{
-    while (!staged_.empty()) {
-        const auto it = staged_.lower_bound(first);
-        if (it == staged_.end() || it->first > last)
-            return;
-        commitStaged(it->first);
-    }
-}
-
-void DayBook::commitAllStaged()
-{
-    while (!staged_.empty())
-        commitStaged(staged_.begin()->first);
 }

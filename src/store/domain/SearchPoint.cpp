@@ -126,7 +126,7 @@ SearchPoint::Result SearchPoint::search(Direction direction, From from, const No
 SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& match)
 {
     // Notes typed into the notes list are part of what is searched.
-    days_.commitAllStaged();
+    days_.writePending();
     if (!toEnd(direction)) {
         Result none;
         none.kind = Result::NoDays;
@@ -137,7 +137,7 @@ SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& mat
 
 SearchPoint::Result SearchPoint::next(Direction direction, const NoteMatch& match)
 {
-    days_.commitAllStaged();
+    days_.writePending();
     const bool forwards = direction == Direction::Forwards;
     if (forwards ? end_ : start_)
         return Result{};
