@@ -9,7 +9,25 @@ QString CalendarStore::pathIn(const QString& folder)
 
 std::unique_ptr<CalendarStore> CalendarStore::open(const QString& folder)
 {
-    return std::unique_ptr<CalendarStore>(new CalendarStore(Database::open(pathIn(folder))));
+    std::unique_ptr<CalendarStore> store(new CalendarStore(Database::open(pathIn(folder))));
+    store->point_.toFirst(); // the point starts on the first day, as a cursor opened on the days
+    return store;
+}
+
+std::unique_ptr<CalendarStore> CalendarStore::beginOpen(const QString& folder)
+{
+    const QString path = pathIn(folder);
+    std::unique_ptr<CalendarStore> store(new CalendarStore(Database::unopened(path)));
+    store->opening_ = std::async(std::launch::async, [path] { return Database::open(path); });
+    return store;
+}
+
+void CalendarStore::opened()
+{
+    if (!opening_.valid())
+        return;
+    db_->take(opening_.get());
+    point_.toFirst();
 }
 
 CalendarStore::CalendarStore(std::unique_ptr<Database> db)

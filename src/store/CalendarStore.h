@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <future>
 #include <memory>
 
 // The open store and what the program reads and writes it through, held from start-up until
@@ -21,6 +22,11 @@ public:
 
     // Opens calendar.mdb in folder; never creates it. Throws StoreError.
     static std::unique_ptr<CalendarStore> open(const QString& folder);
+    // The same on a thread of its own, so that the windows can be built on the store meanwhile:
+    // nothing reads or writes it before opened() has returned, which waits for the opening and
+    // throws its StoreError.
+    static std::unique_ptr<CalendarStore> beginOpen(const QString& folder);
+    void opened();
     static QString pathIn(const QString& folder);
 
     Database& database() { return *db_; }
@@ -43,4 +49,5 @@ private:
     NotitaBook notitas_;
     SearchPoint point_;
     NoteListing listing_;
+    std::future<std::unique_ptr<Database>> opening_;
 };

@@ -20,10 +20,7 @@ QString ordered(SearchPoint::Direction direction)
 
 } // namespace
 
-SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days)
-{
-    toFirst(); // the point starts on the first day, as a cursor opened on the days does
-}
+SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days) {}
 
 Statement& SearchPoint::statement(const QString& sql)
 {
