@@ -4,7 +4,7 @@
 // new beside it.
 
 #include "store/CalendarStore.h"
-#include "store/listings/NoteQueries.h"
+#include "store/domain/ListingRequest.h"
 #include "store/sqlite/StoreError.h"
 
 #include <QByteArray>
@@ -90,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     attempt([&] { walk(store->searchPoint(), SearchPoint::Direction::Forwards); });
     attempt([&] { walk(store->searchPoint(), SearchPoint::Direction::Backwards); });
     attempt([&] { days.pruneEmpty(); });
-    attempt([&] { store->runListing(NoteQueries::allNotes()); });
+    attempt([&] { store->runListing(ListingRequest::allNotes()); });
     return 0;
 }

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 18)
         return 0;
-    SelectionQuery selection;
+    SelectionCriteria selection;
     std::memcpy(&selection.desde, data, 8);
     std::memcpy(&selection.hasta, data + 8, 8);
     selection.festivo = data[16] & 1;
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     selection.word =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 17), qsizetype(size - 17));
 
-    const QByteArray sql = selection.query().toUtf8();
+    const QByteArray sql = SelectionQuery::query(selection).toUtf8();
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
     const int rc =

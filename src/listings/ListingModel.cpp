@@ -5,13 +5,22 @@
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
 #include "store/listings/NoteListing.h"
+#include "store/sqlite/StoreError.h"
 
 #include <algorithm>
+#include <vector>
 
 ListingModel::ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
                            QObject* parent)
     : QAbstractTableModel(parent), listing_(listing), days_(days), guard_(guard)
 {
+    days_.setPendingNotes(this);
+}
+
+ListingModel::~ListingModel()
+{
+    if (days_.pendingNotes() == this)
+        days_.setPendingNotes(nullptr);
 }
 
 QDate ListingModel::dateAt(int row) const
@@ -102,8 +111,10 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
     const QString text = value.toString().left(limit);
     if (text == data(index, Qt::EditRole).toString())
         return true;
+    // The note the user began from is the one listed before the first of their edits.
+    if (!edited_.count(index.row()))
+        listed_[index.row()] = noteAt(index.row());
     edited_[index.row()] = text;
-    days_.stageNote(dateAt(index.row()), text, noteAt(index.row()));
     emit dataChanged(index, index);
     return true;
 }
@@ -115,10 +126,24 @@ void ListingModel::commitRow(int row)
         return;
     const QString text = it->second;
     const QDate date = listing_.dateAt(row);
-    // Taken off only once written: a write another program's lock holds off is tried again.
-    days_.commitStaged(date);
-    edited_.erase(row);
-    left_.erase(row);
+    const auto base = listed_.find(row);
+    const std::optional<QString> listed =
+        base != listed_.end() ? std::optional<QString>(base->second) : std::nullopt;
+    const auto forget = [this, row] {
+        edited_.erase(row);
+        listed_.erase(row);
+        left_.erase(row);
+    };
+    try {
+        days_.writeNote(date, text, listed);
+    } catch (const StoreError& error) {
+        // A write another program's lock holds off is tried again; any other failure is
+        // reported once, not again by every later read.
+        if (!error.busy())
+            forget();
+        throw;
+    }
+    forget();
     // The note written may hold another program's beside the one typed.
     const std::optional<Day> written = days_.find(date);
     listing_.noteWritten(row, written ? written->note : text);
@@ -134,6 +159,27 @@ void ListingModel::commitLeft()
 {
     while (!left_.empty())
         commitRow(*left_.begin());
+}
+
+void ListingModel::writePending(const QDate& first, const QDate& last)
+{
+    std::vector<int> rows;
+    for (const auto& [row, note] : edited_) {
+        const QDate date = listing_.dateAt(row);
+        if (!first.isValid() || (date >= first && date <= last))
+            rows.push_back(row);
+    }
+    for (int row : rows)
+        commitRow(row);
+}
+
+std::optional<QString> ListingModel::pendingNote(const QDate& date) const
+{
+    for (const auto& [row, note] : edited_) {
+        if (listing_.dateAt(row) == date)
+            return note;
+    }
+    return std::nullopt;
 }
 
 void ListingModel::commitPending()

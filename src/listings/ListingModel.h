@@ -1,23 +1,25 @@
 #pragma once
 
+#include "store/domain/DayBook.h"
+
 #include <QAbstractTableModel>
 
 #include <map>
 #include <set>
 
-class DayBook;
 class NoteListing;
 class StoreGuard;
 
 // The rows of the latest listing as the notes grid shows them: "Fecha" as dd/mm/yy and "Nota",
-// only the note editable. An edited note waits in the day book until the user leaves its row,
-// and is written then (or before anything else reads or writes its day).
-class ListingModel : public QAbstractTableModel
+// only the note editable. An edited note waits here until the user leaves its row, and is
+// written then, or when the day book is about to read or write its day.
+class ListingModel : public QAbstractTableModel, private DayBook::PendingNotes
 {
     Q_OBJECT
 public:
     ListingModel(NoteListing& listing, DayBook& days, const StoreGuard& guard,
                  QObject* parent = nullptr);
+    ~ListingModel() override;
 
     // The listing was replaced: show it.
     void reload();
@@ -39,6 +41,8 @@ public:
     void commitLeft();
 
 private:
+    void writePending(const QDate& first, const QDate& last) override;
+    std::optional<QString> pendingNote(const QDate& date) const override;
     // A row's day and note, read through the guard: the view asks from its paint events.
     QDate dateAt(int row) const;
     QString noteAt(int row) const;
@@ -47,5 +51,6 @@ private:
     DayBook& days_;
     const StoreGuard& guard_;
     std::map<int, QString> edited_; // row -> note typed and not yet written by this grid
+    std::map<int, QString> listed_; // row -> note listed when the user began editing it
     std::set<int> left_;            // rows of edited_ the user has left
 };

@@ -5,7 +5,6 @@
 #include "platform/Fonts.h"
 #include "store/CalendarStore.h"
 #include "store/domain/StoreGuard.h"
-#include "store/listings/NoteQueries.h"
 #include "widgets/Twips.h"
 
 #include <QHeaderView>
@@ -108,13 +107,13 @@ void NotesPanel::showStoredNotes()
     refresh();
 }
 
-bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
+bool NotesPanel::MostrarListado(const ListingRequest& request, const QString& suffix)
 {
     commitPendingEdit();
-    if (!guard_.run([&] { store_.runListing(query); }))
+    if (!guard_.run([&] { store_.runListing(request); }))
         return false;
     model_->reload();
-    query_ = query;
+    request_ = request;
     suffix_ = suffix;
     caption_->setText(QString::number(store_.listing().recordCount()) + suffix);
     if (!store_.listing().gathered())
@@ -125,13 +124,13 @@ bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)
 
 void NotesPanel::mVerNotas_Click()
 {
-    MostrarListado(NoteQueries::allNotes(), QStringLiteral(" Notas halladas"));
+    MostrarListado(ListingRequest::allNotes(), QStringLiteral(" Notas halladas"));
 }
 
 void NotesPanel::refresh()
 {
-    if (!query_.isEmpty() && isVisible())
-        MostrarListado(query_, suffix_);
+    if (request_ && isVisible())
+        MostrarListado(*request_, suffix_);
 }
 
 void NotesPanel::mOcultarNotas_Click()

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "store/domain/ListingRequest.h"
+
 #include <QFrame>
 #include <QString>
+
+#include <optional>
 
 class CalendarStore;
 class NoteListing;
@@ -22,9 +26,9 @@ public:
 
     NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* parent = nullptr);
 
-    // Runs a listing query, puts its rows and "count + suffix" into the grid, and shows it;
-    // false when the store failed.
-    bool MostrarListado(const QString& query, const QString& suffix);
+    // Runs the listing the request asks for, puts its rows and "count + suffix" into the grid,
+    // and shows it; false when the store failed.
+    bool MostrarListado(const ListingRequest& request, const QString& suffix);
     void mVerNotas_Click();
     // The days changed under the listing shown (an import): it is run again, if one is shown.
     void refresh();
@@ -47,7 +51,7 @@ signals:
 private:
     CalendarStore& store_;
     const StoreGuard& guard_;
-    QString query_; // the listing shown, to run again on refresh()
+    std::optional<ListingRequest> request_; // the listing shown, to run again on refresh()
     QString suffix_;
     QLabel* caption_ = nullptr;
     NotesGrid* table_ = nullptr;

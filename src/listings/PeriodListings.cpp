@@ -2,8 +2,8 @@
 
 #include "listings/NotesPanel.h"
 #include "platform/MessageBoxes.h"
+#include "store/domain/ListingRequest.h"
 #include "store/jet/DatePattern.h"
-#include "store/listings/NoteQueries.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ void PeriodListings::list(const std::optional<Period>& period, bool print)
         boxes_.show(QStringLiteral("Fecha erronea"));
         return;
     }
-    if (!notes_.MostrarListado(NoteQueries::period(period->first, period->last), suffix(*period)))
+    if (!notes_.MostrarListado(ListingRequest::period(period->first, period->last),
+                               suffix(*period)))
         return;
     const int count = notes_.recordCount();
     if (print && count > 0)

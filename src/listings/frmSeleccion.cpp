@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
+#include "store/domain/ListingRequest.h"
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
@@ -234,7 +235,7 @@ void frmSeleccion::MaskHasta_LostFocus()
         refuseDate(MaskHasta_);
 }
 
-std::optional<SelectionQuery> frmSeleccion::selection()
+std::optional<SelectionCriteria> frmSeleccion::selection()
 {
     if (isEmptyDate(MaskDesde_) && !point_.atStart())
         fillWithEarliest();
@@ -249,7 +250,7 @@ std::optional<SelectionQuery> frmSeleccion::selection()
         return std::nullopt;
     }
 
-    SelectionQuery selection;
+    SelectionCriteria selection;
     selection.desde = qint64(*desde);
     selection.hasta = qint64(*hasta);
     selection.festivo = CheckFestivo_->isChecked();
@@ -266,10 +267,11 @@ std::optional<SelectionQuery> frmSeleccion::selection()
 
 bool frmSeleccion::runListing(bool print)
 {
-    const std::optional<SelectionQuery> chosen = selection();
+    const std::optional<SelectionCriteria> chosen = selection();
     if (!chosen || guard_.failed())
         return false;
-    if (!notes_.MostrarListado(chosen->query(), QStringLiteral(" Notas seleccionadas")))
+    if (!notes_.MostrarListado(ListingRequest::selection(*chosen),
+                               QStringLiteral(" Notas seleccionadas")))
         return false;
     const int count = notes_.recordCount();
     if (print && count > 0) {

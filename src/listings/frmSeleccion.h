@@ -1,7 +1,7 @@
 #pragma once
 
 #include "listings/ListingPrinter.h"
-#include "store/listings/SelectionQuery.h"
+#include "store/domain/SelectionCriteria.h"
 
 #include <QString>
 #include <QWidget>
@@ -52,7 +52,7 @@ public:
 
     // The choices as they stand, with an empty "Desde" filled first; nothing (after saying
     // so) when a date box holds no date.
-    std::optional<SelectionQuery> selection();
+    std::optional<SelectionCriteria> selection();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

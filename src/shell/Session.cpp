@@ -5,6 +5,8 @@
 #include "store/CalendarStore.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -44,15 +46,35 @@ Session::~Session() = default;
 
 std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folder)
 {
-    std::unique_ptr<CalendarStore> store;
+    // The windows are built while the store opens; none of them is shown before it has.
+    std::unique_ptr<Session> session(new Session(CalendarStore::beginOpen(folder), seams));
     try {
-        store = CalendarStore::open(folder);
+        session->store_->opened();
     } catch (const StoreError& error) {
         tell(*seams.boxes, error.message());
         return nullptr;
     }
-    std::unique_ptr<Session> session(new Session(std::move(store), seams));
     if (!session->window().Form_Load())
         return nullptr;
+    session->tidyUpOnceRead();
     return session;
+}
+
+void Session::tidyUpOnceRead()
+{
+    // The whole file is read once the window is up, on a thread of its own: the first write
+    // waits for that reading, and the window need not. The empty days go once it is done.
+    QTimer::singleShot(0, &tidyUp_, [this] {
+        store_->database().readWholeFileAside([this] {
+            QMetaObject::invokeMethod(
+                &tidyUp_,
+                [this] {
+                    guard_.run([this] {
+                        store_->database().awaitWholeFile();
+                        store_->days().pruneEmpty();
+                    });
+                },
+                Qt::QueuedConnection);
+        });
+    });
 }

@@ -3,6 +3,7 @@
 #include "platform/Seams.h"
 #include "store/domain/StoreGuard.h"
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -12,15 +13,17 @@ class frmCalendar;
 
 // One run of the program on a data folder: the store opened there, the guard every command
 // runs under, and the windows built on them; made in that order and ended in reverse, so that
-// nothing outlives what it reads and writes.
+// nothing outlives what it reads and writes. The store opens on a thread of its own while the
+// windows are built, and is refused before any of them shows.
 class Session
 {
 public:
     // The program's exit status after the store failed.
     static constexpr int kStoreFailureExit = 2;
 
-    // Opens calendar.mdb in folder, builds the windows and runs the start-up. Nothing, after
-    // the user has been told why, when the store cannot be used.
+    // Opens calendar.mdb in folder, builds the windows and runs the start-up; the empty days
+    // are pruned once the store's whole file has been read. Nothing, after the user has been
+    // told why, when the store cannot be used.
     static std::unique_ptr<Session> start(const Seams& seams, const QString& folder);
     ~Session();
 
@@ -30,7 +33,11 @@ public:
 
 private:
     Session(std::unique_ptr<CalendarStore> store, const Seams& seams);
+    void tidyUpOnceRead();
 
+    // Where the tidy-up is told that the reading is done: it outlives the store, whose reading
+    // thread may tell it until the store has closed.
+    QObject tidyUp_;
     std::unique_ptr<CalendarStore> store_;
     StoreGuard guard_;
     std::unique_ptr<frmCalendar> window_;

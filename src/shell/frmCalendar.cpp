@@ -44,8 +44,6 @@ constexpr int kFrameWidthTwips = 60;
 constexpr int kFrameHeightTwips = 615;
 // Step 5 of start-up: the bell beside the alarm box shows as a strip this high.
 constexpr int kBellHeight = 150;
-// How often start-up looks whether the store's whole file has been read, to prune after it.
-constexpr int kTidyUpPollMs = 20;
 
 // Menus are top-level windows of their own: they take the menu bar's font explicitly.
 QMenu* styled(QMenu* menu)
@@ -97,6 +95,7 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
         [] { return QDir::currentPath(); }, this);
     notitas_ = new NotitaSlots(
         store_.notitas(), *seams_.boxes, guard_, [this] { return frameGeometry(); }, this);
+    notitas_->setObjectName(QStringLiteral("notitas"));
     clipboard_ = new ClipboardCommands(this);
 
     // The alarm timer runs from the window's creation, also while the window is hidden. It
@@ -252,24 +251,6 @@ void frmCalendar::setInitialState()
 bool frmCalendar::Form_Load()
 {
     setOuterWidth(kNarrowWidth);
-    // The empty days are pruned once the whole file has been read (on a thread of its own,
-    // while the window comes up): the first write waits for that reading, and the window
-    // need not.
-    auto* tidyUp = new QTimer(this);
-    tidyUp->setObjectName(QStringLiteral("tidyUp"));
-    tidyUp->setInterval(kTidyUpPollMs);
-    connect(tidyUp, &QTimer::timeout, this, [this, tidyUp] {
-        store_.database().readWholeFileAside(); // once the window is up
-        if (!store_.database().wholeFileRead())
-            return;
-        tidyUp->stop();
-        tidyUp->deleteLater();
-        guard_.run([this] {
-            store_.database().awaitWholeFile();
-            store_.days().pruneEmpty();
-        });
-    });
-    tidyUp->start();
     const QDate today = seams_.clock->now().date();
     month_->setFechaActual(today);
     month_->MostrarMes();
@@ -386,6 +367,7 @@ TrayIcon* frmCalendar::trayIcon()
 {
     if (!tray_) {
         tray_ = new TrayIcon(this);
+        tray_->setObjectName(QStringLiteral("TrayIcon"));
         connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
         connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
     }

@@ -43,9 +43,8 @@ public:
                 QWidget* parent = nullptr);
     ~frmCalendar() override;
 
-    // Start-up on the open store: today's month is laid out, the window shown with the notitas
-    // back beside it, and the empty days pruned once the store's whole file has been read.
-    // False when the store failed (the user has been told).
+    // Start-up on the open store: today's month is laid out and the window shown with the
+    // notitas back beside it. False when the store failed (the user has been told).
     bool Form_Load();
     // "Salir" and closing the window: a note typed into the notes list is written, the
     // notitas are hidden and the program ends.
@@ -82,21 +81,6 @@ public:
     // The notes grid's height in twips, which follows the window's.
     void setGridHeight(int twips);
 
-    MonthView* monthView() const { return month_; }
-    // The day editor, made the first time a day is opened: start-up does without it.
-    DayEditor* dayEditor();
-    // The notes list, made the first time a listing runs: start-up does without it.
-    NotesPanel* notesPanel();
-    AlarmWatcher* alarmWatcher() const { return alarm_; }
-    NotitaSlots* notitas() const { return notitas_; }
-    PeriodListings* periodListings();
-    ClipboardCommands* clipboard() const { return clipboard_; }
-    // The tray icon, made the first time the window is hidden: start-up does without it.
-    TrayIcon* trayIcon();
-    QTimer* timer1() const { return Timer1_; }
-    frmBuscar* buscar() const { return buscar_; }          // null until first used
-    frmSeleccion* seleccion() const { return seleccion_; } // null until first used
-
 signals:
     // "Salir" or closing the window: the program ends with this code.
     void ended(int exitCode);
@@ -110,6 +94,13 @@ private:
     void wire();
     void setInitialState();
     void applyOuterSize();
+    // Made when first needed, so that start-up does without them: the day editor the first
+    // time a day is opened, the notes list the first time a listing runs, the tray icon the
+    // first time the window is hidden.
+    DayEditor* dayEditor();
+    NotesPanel* notesPanel();
+    PeriodListings* periodListings();
+    TrayIcon* trayIcon();
 
     CalendarStore& store_;
     Seams seams_;

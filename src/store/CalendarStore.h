@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/domain/DayBook.h"
+#include "store/domain/ListingRequest.h"
 #include "store/domain/NotitaBook.h"
 #include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
@@ -9,6 +10,7 @@
 
 #include <QString>
 
+#include <future>
 #include <memory>
 
 // The open store and what the program reads and writes it through, held from start-up until
@@ -21,6 +23,11 @@ public:
 
     // Opens calendar.mdb in folder; never creates it. Throws StoreError.
     static std::unique_ptr<CalendarStore> open(const QString& folder);
+    // The same on a thread of its own, so that the windows can be built on the store meanwhile:
+    // nothing reads or writes it before opened() has returned, which waits for the opening and
+    // throws its StoreError.
+    static std::unique_ptr<CalendarStore> beginOpen(const QString& folder);
+    void opened();
     static QString pathIn(const QString& folder);
 
     Database& database() { return *db_; }
@@ -33,9 +40,9 @@ public:
     // rsLista: the result of the latest listing.
     const NoteListing& listing() const { return listing_; }
     NoteListing& listing() { return listing_; }
-    // Replaces the listing by the result of a query text; notes still waiting in the notes
+    // Replaces the listing by the one the request asks for; notes still waiting in the notes
     // list are written first, so that the listing shows them.
-    void runListing(const QString& query);
+    void runListing(const ListingRequest& request);
 
 private:
     explicit CalendarStore(std::unique_ptr<Database> db);
@@ -46,4 +53,5 @@ private:
     SearchPoint point_;
     NoteListing listing_;
     OutsideWrites outside_;
+    std::future<std::unique_ptr<Database>> opening_;
 };

@@ -7,8 +7,8 @@
 #include "listings/NotesPanel.h"
 #include "listings/frmBuscar.h"
 #include "listings/frmSeleccion.h"
+#include "store/domain/ListingRequest.h"
 #include "store/domain/StoreGuard.h"
-#include "store/listings/NoteQueries.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -165,9 +165,11 @@ void TestListingsAccess::spokenGridRows()
     QFETCH(QString, shown);
 
     Listings l;
-    QVERIFY(
-        l.panel.MostrarListado(QStringLiteral("SELECT fecha, nota FROM calendar ORDER BY fecha"),
-                               QStringLiteral(" días")));
+    // Every stored day, with a note or not.
+    SelectionCriteria everyDay;
+    everyDay.desde = qint64(DatePattern::fromDate(QDate(100, 1, 1)));
+    everyDay.hasta = qint64(DatePattern::fromDate(QDate(9999, 12, 31)));
+    QVERIFY(l.panel.MostrarListado(ListingRequest::selection(everyDay), QStringLiteral(" días")));
     QCOMPARE(l.panel.recordCount(), 3);
     auto* table = child<QTableView>(&l.panel, "table");
     const QAbstractItemModel& model = *table->model();

@@ -2,9 +2,9 @@
 #include "TestStore.h"
 #include "listings/NotesGrid.h"
 #include "listings/NotesPanel.h"
+#include "store/domain/ListingRequest.h"
 #include "store/domain/StoreGuard.h"
 #include "store/listings/NoteListing.h"
-#include "store/listings/SelectionQuery.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -42,10 +42,10 @@ struct LongPanel
             panel.mVerNotas_Click();
             return;
         }
-        SelectionQuery every;
+        SelectionCriteria every;
         every.desde = qint64(DatePattern::fromDate(kFirst));
         every.hasta = qint64(DatePattern::fromDate(QDate(9999, 12, 31)));
-        panel.MostrarListado(every.query(), QStringLiteral(" Notas halladas"));
+        panel.MostrarListado(ListingRequest::selection(every), QStringLiteral(" Notas halladas"));
     }
 
     NotesGrid* table() const { return child<NotesGrid>(&panel, "table"); }

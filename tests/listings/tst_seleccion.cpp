@@ -391,14 +391,14 @@ void TestSeleccion::pieces()
     QFETCH(QString, query);
     QFETCH(QString, title);
 
-    SelectionQuery q;
+    SelectionCriteria q;
     q.desde = 35431;
     q.hasta = 35795;
     q.festivo = festivo;
     q.laboral = laboral;
     q.colour = colour;
     q.word = word;
-    QCOMPARE(q.query(), query);
+    QCOMPARE(SelectionQuery::query(q), query);
     QCOMPARE(q.title(4, QStringLiteral("01/01/1997"), QStringLiteral("31/12/1997")), title);
 }
 

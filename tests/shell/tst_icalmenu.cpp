@@ -119,7 +119,8 @@ void TestIcalMenu::importRedrawsTheMonthAndTheList()
     file.write(kOneEvent);
     file.close();
     window_->mVerNotas_Click();
-    auto* day20 = child<DayButton>(window_->monthView(), "SScmdDia_24"); // March 1997: Sat 1st
+    auto* day20 = child<DayButton>(child<MonthView>(window_, "MonthView"),
+                                   "SScmdDia_24"); // March 1997: Sat 1st
     QCOMPARE(day20->text(), QStringLiteral("20"));
     QCOMPARE(day20->picture(), DayMarkPictures::neutralPicture());
 
@@ -127,7 +128,7 @@ void TestIcalMenu::importRedrawsTheMonthAndTheList()
     trigger("mImportarICalendar");
     QCOMPARE(store_->storedNote(QDate(1997, 3, 20)), QStringLiteral("Dentista"));
     QCOMPARE(day20->picture(), DayMarkPictures::pictureFor(DayColours::kNeutral, false, true));
-    QCOMPARE(child<QLabel>(window_->notesPanel(), "caption")->text(),
+    QCOMPARE(child<QLabel>(child<NotesPanel>(window_, "DBGridCalendar"), "caption")->text(),
              QStringLiteral("2 Notas halladas"));
     const auto& calls = doubles_->boxes.calls();
     QCOMPARE(calls.size(), 1);

@@ -187,9 +187,9 @@ void TestKeyboard::menuLetters()
     }
 
     // The month and year follow the month shown, each with its letter.
-    window_->monthView()->SSCmdMasMes_Click();
+    child<MonthView>(window_, "MonthView")->SSCmdMasMes_Click();
     QCOMPARE(menu("mMesactual")->title(), QStringLiteral("&abril"));
-    window_->monthView()->SSCmdMasAnyo_Click();
+    child<MonthView>(window_, "MonthView")->SSCmdMasAnyo_Click();
     QCOMPARE(menu("manyoactual")->title(), QStringLiteral("&1998"));
 }
 
@@ -408,23 +408,26 @@ void TestKeyboard::underlinesWhileOfUse()
 void TestKeyboard::hiddenPartsOutOfReach()
 {
     QVERIFY(showActive());
-    NotesPanel* notes = window_->notesPanel();
-    DayEditor* editor = window_->dayEditor();
-    // Narrow at start: the notes list is out of sight and out of the keyboard's way.
+    // Narrow at start: the notes list and the editor are out of sight and out of the
+    // keyboard's way (not even made yet).
     QCOMPARE(window_->outerWidth(), frmCalendar::kNarrowWidth);
-    QVERIFY(!notes->isVisible());
-    QVERIFY(!editor->isVisible());
+    for (const char* name : {"DBGridCalendar", "DayEditor"}) {
+        const auto* part = window_->findChild<QWidget*>(QString::fromLatin1(name));
+        QVERIFY2(!part || !part->isVisible(), name);
+    }
 
     child<QAction>(window_, "mVerNotas")->trigger();
     QCOMPARE(window_->outerWidth(), frmCalendar::kWideWidth);
+    auto* notes = child<NotesPanel>(window_, "DBGridCalendar");
     QVERIFY(notes->isVisible());
     child<QAction>(window_, "mOcultarNotas")->trigger();
     QVERIFY(!notes->isVisible());
 
     // The editor shows at the open height only.
-    MonthView* month = window_->monthView();
+    MonthView* month = child<MonthView>(window_, "MonthView");
     child<DayButton>(month, "SScmdDia_9")->click(); // 5 March 1997
     QCOMPARE(window_->outerHeight(), DayEditor::kOpenHeight);
+    auto* editor = child<DayEditor>(window_, "DayEditor");
     QVERIFY(editor->isVisible());
     child<QAbstractButton>(editor, "SScmdCerrar")->click();
     QCOMPARE(window_->outerHeight(), 4020);
@@ -451,7 +454,7 @@ void TestKeyboard::tabRoundTheWindow()
         const QWidget* w = QApplication::focusWidget();
         return w ? w->objectName() : QStringLiteral("<none>");
     };
-    QWidget* first = child<QWidget>(window_->monthView(), "SSCmdMenosAnyo");
+    QWidget* first = child<QWidget>(child<MonthView>(window_, "MonthView"), "SSCmdMenosAnyo");
     first->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(first->hasFocus());
 
@@ -465,7 +468,7 @@ void TestKeyboard::tabRoundTheWindow()
                                    "SSCmdMenosAnyo", "SSCmdMenosMes"}));
 
     // A day opened from the keyboard: its note one Tab away; Escape brings the keyboard back.
-    QWidget* today = child<QWidget>(window_->monthView(), "SScmdDia_9");
+    QWidget* today = child<QWidget>(child<MonthView>(window_, "MonthView"), "SScmdDia_9");
     today->setFocus(Qt::TabFocusReason);
     QTest::keyClick(today, Qt::Key_Right);
     QCOMPARE(focused(), QStringLiteral("SScmdDia_10"));
@@ -480,8 +483,9 @@ void TestKeyboard::tabRoundTheWindow()
     // With the notes listed, Tab goes on from the days to the list.
     child<QAction>(window_, "mVerNotas")->trigger();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QVERIFY2(window_->notesPanel()->isAncestorOf(QApplication::focusWidget()),
-             qPrintable(focused()));
+    QVERIFY2(
+        child<NotesPanel>(window_, "DBGridCalendar")->isAncestorOf(QApplication::focusWidget()),
+        qPrintable(focused()));
 }
 
 int main(int argc, char** argv)

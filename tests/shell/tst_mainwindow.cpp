@@ -11,7 +11,6 @@
 #include "shell/Session.h"
 #include "shell/frmCalendar.h"
 #include "store/jet/DatePattern.h"
-#include "store/listings/NoteQueries.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,8 +49,9 @@ struct Window
     }
 
     frmCalendar& window() const { return session->window(); }
-    NotesPanel& notes() const { return *window().notesPanel(); }
-    DayEditor& editor() const { return *window().dayEditor(); }
+    // The notes list and the day editor, once a listing has run and a day has been opened.
+    NotesPanel& notes() const { return *child<NotesPanel>(&window(), "DBGridCalendar"); }
+    DayEditor& editor() const { return *child<DayEditor>(&window(), "DayEditor"); }
     QTableView* table() const { return child<QTableView>(&notes(), "table"); }
     QString caption() const { return child<QLabel>(&notes(), "caption")->text(); }
     QPlainTextEdit* noteBox() const { return child<QPlainTextEdit>(&editor(), "txtNota1"); }
@@ -61,7 +61,7 @@ struct Window
     DayButton* dayButton(const QDate& day) const
     {
         const QByteArray name = "SScmdDia_" + QByteArray::number(indexOf(day));
-        return child<DayButton>(window().monthView(), name.constData());
+        return child<DayButton>(child<MonthView>(&window(), "MonthView"), name.constData());
     }
 
     QStringList listedNotes() const
@@ -192,13 +192,12 @@ void TestMainWindow::savedDayListsAllNotes()
     w.store.addNote(QDate(1997, 3, 1), QStringLiteral("marzo"));
     QVERIFY(w.start());
     if (monthListing) {
-        w.notes().MostrarListado(NoteQueries::period(QDate(1997, 3, 1), QDate(1997, 3, 31)),
-                                 QStringLiteral(" Notas de marzo"));
+        w.item("mPantallaMes")->trigger();
         QCOMPARE(w.listedNotes(), QStringList{"marzo"});
     }
 
-    DayEditor& editor = w.editor();
     w.dayButton(kMarch5)->click();
+    DayEditor& editor = w.editor();
     QCOMPARE(w.window().outerHeight(), DayEditor::kOpenHeight);
     w.noteBox()->setPlainText(QStringLiteral("cena"));
     child<QRadioButton>(&editor, "SSOptionVerde13")->setChecked(true);
@@ -333,8 +332,7 @@ void TestMainWindow::siguienteGoesOnAfterAlarmCheck()
     QVERIFY(w.start());
 
     w.window().mBucar_Click();
-    frmBuscar* buscar = w.window().buscar();
-    QVERIFY(buscar);
+    auto* buscar = child<frmBuscar>(&w.window(), "frmBuscar");
     child<QLineEdit>(buscar, "txtBuscar")->setText(QStringLiteral("cita"));
     child<QRadioButton>(buscar, forwards ? "SSOptionDelante" : "SSOptionAtras")->click();
     auto* siguiente = child<QPushButton>(buscar, "cmdSiguiente");

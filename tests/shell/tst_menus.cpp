@@ -83,7 +83,8 @@ void TestMenus::listingsCoverTheShownMonthAndYear()
     QFETCH(QString, caption);
     QFETCH(int, printedLines);
     item(name)->trigger();
-    QCOMPARE(child<QLabel>(window_->notesPanel(), "caption")->text(), caption);
+    QCOMPARE(child<QLabel>(child<NotesPanel>(window_, "DBGridCalendar"), "caption")->text(),
+             caption);
     QCOMPARE(window_->outerWidth(), frmCalendar::kWideWidth);
     QCOMPARE(doubles_->printer.lines.size(), printedLines);
     if (printedLines > 0)
@@ -92,13 +93,13 @@ void TestMenus::listingsCoverTheShownMonthAndYear()
 
 void TestMenus::dialogsOpenOnFirstUse()
 {
-    QVERIFY(!window_->seleccion());
+    QVERIFY(!window_->findChild<QWidget*>(QStringLiteral("frmSeleccion")));
     item(QStringLiteral("mSelección"))->trigger();
-    QVERIFY(window_->seleccion() && window_->seleccion()->isVisible());
+    QVERIFY(child<QWidget>(window_, "frmSeleccion")->isVisible());
 
-    QVERIFY(!window_->buscar());
+    QVERIFY(!window_->findChild<QWidget*>(QStringLiteral("frmBuscar")));
     item(QStringLiteral("mBucar"))->trigger();
-    QVERIFY(window_->buscar() && window_->buscar()->isVisible());
+    QVERIFY(child<QWidget>(window_, "frmBuscar")->isVisible());
 }
 
 void TestMenus::bothHelpItemsOpenTheHelp()
@@ -166,7 +167,7 @@ void TestMenus::notitaItems()
     QVERIFY(!hide->isEnabled()); // no notita yet
 
     add->trigger(); // the question is answered "Aceptar" by the test's boxes
-    QCOMPARE(window_->notitas()->ContarNotitas(), 1);
+    QCOMPARE(child<NotitaSlots>(window_, "notitas")->ContarNotitas(), 1);
     QCOMPARE(store_->notitaCount(), 1);
     QVERIFY(hide->isEnabled());
 

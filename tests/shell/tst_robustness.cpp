@@ -41,9 +41,10 @@ namespace {
 void saveDay(frmCalendar& window, int day, const QString& note)
 {
     const QByteArray button = "SScmdDia_" + QByteArray::number(5 + day - 1);
-    child<DayButton>(window.monthView(), button.constData())->click();
-    child<QPlainTextEdit>(window.dayEditor(), "txtNota1")->setPlainText(note);
-    child<QPushButton>(window.dayEditor(), "SScmdAplicar")->click();
+    child<DayButton>(child<MonthView>(&window, "MonthView"), button.constData())->click();
+    auto* editor = child<DayEditor>(&window, "DayEditor");
+    child<QPlainTextEdit>(editor, "txtNota1")->setPlainText(note);
+    child<QPushButton>(editor, "SScmdAplicar")->click();
 }
 
 } // namespace
@@ -84,7 +85,8 @@ void TestRobustness::failingWriteEndsAndKeepsWhatWasSaved()
         QTimer::singleShot(0, &window, [&] {
             session->store().database().execute(pragma);
             if (inNotita) {
-                QTest::keyClicks(child<QPlainTextEdit>(window.notitas()->window(1), "txtNota"),
+                QTest::keyClicks(child<QPlainTextEdit>(
+                                     child<NotitaSlots>(&window, "notitas")->window(1), "txtNota"),
                                  QStringLiteral(" y mas"));
             } else {
                 saveDay(window, 6, QStringLiteral("no llega a guardarse"));

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
 #include "TestSeams.h"
@@ -107,7 +108,7 @@ void TestStartup::setsTodayAsReferenceDay()
     const std::unique_ptr<Session> session = Session::start(d.seams(), store.folder());
     QVERIFY(session);
     QVERIFY(d.boxes.calls().isEmpty());
-    const QDate reference = session->window().monthView()->dFechaActual();
+    const QDate reference = child<MonthView>(&session->window(), "MonthView")->dFechaActual();
     QCOMPARE(reference.toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("09/07/2031"));
     QCOMPARE(DatePattern::fromDate(reference), DatePattern::fromDate(QDate(2031, 7, 9)));
     QCOMPARE(session->window().outerWidth(), 3555);

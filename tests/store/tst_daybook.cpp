@@ -1,3 +1,4 @@
+#include "HeldNotes.h"
 #include "TestStore.h"
 #include "store/domain/DayBook.h"
 #include "store/sqlite/StoreError.h"
@@ -300,11 +301,12 @@ void TestDayBook::stagedNoteIsWrittenBeforeItsDayIsRead()
     TestStore t;
     t.addNote(kMarch5, QStringLiteral("antes"));
     DayBook& days = t.store->days();
-    days.stageNote(kMarch5, QStringLiteral("tecleado en la lista"));
+    HeldNotes held(days);
+    held.notes[kMarch5] = QStringLiteral("tecleado en la lista");
     QCOMPARE(t.storedNote(kMarch5), QStringLiteral("antes")); // still waiting
     QCOMPARE(days.find(kMarch5)->note, QStringLiteral("tecleado en la lista"));
     QCOMPARE(t.storedNote(kMarch5), QStringLiteral("tecleado en la lista"));
-    QVERIFY(!days.hasStagedNotes());
+    QVERIFY(held.notes.empty());
 }
 
 void TestDayBook::stagedNoteThenSaveKeepsTheSave()
@@ -312,13 +314,14 @@ void TestDayBook::stagedNoteThenSaveKeepsTheSave()
     TestStore t;
     t.addNote(kMarch5, QStringLiteral("antes"));
     DayBook& days = t.store->days();
-    days.stageNote(kMarch5, QStringLiteral("de la lista"));
+    HeldNotes held(days);
+    held.notes[kMarch5] = QStringLiteral("de la lista");
     Day day;
     day.date = kMarch5;
     day.note = QStringLiteral("del editor");
     days.save(day);
     QCOMPARE(t.storedNote(kMarch5), QStringLiteral("del editor"));
-    QVERIFY(!days.hasStagedNotes());
+    QVERIFY(held.notes.empty());
 }
 
 void TestDayBook::stagedNoteOfAnotherDayWaits()
@@ -327,11 +330,12 @@ void TestDayBook::stagedNoteOfAnotherDayWaits()
     t.addNote(kMarch5, QStringLiteral("marzo"));
     t.addNote(QDate(1997, 4, 5), QStringLiteral("abril"));
     DayBook& days = t.store->days();
-    days.stageNote(QDate(1997, 4, 5), QStringLiteral("abril cambiado"));
+    HeldNotes held(days);
+    held.notes[QDate(1997, 4, 5)] = QStringLiteral("abril cambiado");
     days.find(kMarch5);
     days.between(QDate(1997, 3, 1), QDate(1997, 3, 31));
     QCOMPARE(t.storedNote(QDate(1997, 4, 5)), QStringLiteral("abril"));
-    QCOMPARE(*days.stagedNote(QDate(1997, 4, 5)), QStringLiteral("abril cambiado"));
+    QCOMPARE(held.notes.at(QDate(1997, 4, 5)), QStringLiteral("abril cambiado"));
     days.between(QDate(1997, 4, 1), QDate(1997, 4, 30));
     QCOMPARE(t.storedNote(QDate(1997, 4, 5)), QStringLiteral("abril cambiado"));
 }
@@ -340,10 +344,13 @@ void TestDayBook::stagedNoteOfAVanishedDay()
 {
     TestStore t;
     DayBook& days = t.store->days();
-    days.stageNote(kMarch5, QStringLiteral("sin fila"));
-    QVERIFY(!days.commitStaged(kMarch5));
+    HeldNotes held(days);
+    held.notes[kMarch5] = QStringLiteral("sin fila");
+    QVERIFY(!days.find(kMarch5));
     QCOMPARE(t.dayCount(), 0); // a note of the list never makes a day
-    QVERIFY(!days.hasStagedNotes());
+    QVERIFY(held.notes.empty());
+    QVERIFY(!days.writeNote(kMarch5, QStringLiteral("sin fila")));
+    QCOMPARE(t.dayCount(), 0);
 }
 
 void TestDayBook::fieldNamedLikeTheRowNumber_data()
@@ -377,8 +384,7 @@ void TestDayBook::fieldNamedLikeTheRowNumber()
     QCOMPARE(t.storedNote(QDate(1997, 3, 2)), QStringLiteral("cambiado"));
     QCOMPARE(t.storedNote(QDate(1997, 3, 3)), QStringLiteral("día 3"));
 
-    days.stageNote(QDate(1997, 3, 3), QStringLiteral("de la lista"));
-    QVERIFY(days.commitStaged(QDate(1997, 3, 3)));
+    QVERIFY(days.writeNote(QDate(1997, 3, 3), QStringLiteral("de la lista")));
     QCOMPARE(t.storedNote(QDate(1997, 3, 1)), QStringLiteral("día 1"));
     QCOMPARE(t.storedNote(QDate(1997, 3, 3)), QStringLiteral("de la lista"));
 

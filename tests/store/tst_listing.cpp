@@ -87,7 +87,7 @@ private slots:
 void TestListing::allNotes()
 {
     Store s;
-    Listing listing = s.run(NoteQueries::allNotes());
+    Listing listing = s.run(NoteQueries::text(ListingRequest::allNotes()));
     const QList<double> noted{35431, 35550, 35551, 35570, 35581, 35582, 35600, 35601, 35796};
     QCOMPARE(listing.recordCount(), noted.size());
     QCOMPARE(fechas(listing), noted);
@@ -98,7 +98,7 @@ void TestListing::allNotes()
 void TestListing::emptyResult()
 {
     Store s(false);
-    Listing listing = s.run(NoteQueries::allNotes());
+    Listing listing = s.run(NoteQueries::text(ListingRequest::allNotes()));
     QCOMPARE(listing.recordCount(), 0);
     QVERIFY(listing.bof() && listing.eof());
     QVERIFY_THROWS_EXCEPTION(StoreError, listing.value(QStringLiteral("nota")));
@@ -164,7 +164,7 @@ void TestListing::refusals()
 void TestListing::walking()
 {
     Store s;
-    Listing listing = s.run(NoteQueries::allNotes());
+    Listing listing = s.run(NoteQueries::text(ListingRequest::allNotes()));
     int rows = 0;
     for (listing.moveFirst(); !listing.eof(); listing.moveNext()) {
         QCOMPARE(listing.value(QStringLiteral("FECHA")), listing.value(QStringLiteral("fecha")));
@@ -180,7 +180,7 @@ void TestListing::walking()
     listing.noteWritten(0, QStringLiteral("cambiado"));
     listing.moveFirst();
     QCOMPARE(listing.value(QStringLiteral("nota")).toString(), QStringLiteral("cambiado"));
-    Listing fresh = s.run(NoteQueries::allNotes());
+    Listing fresh = s.run(NoteQueries::text(ListingRequest::allNotes()));
     QCOMPARE(fresh.value(QStringLiteral("nota")).toString(), QStringLiteral("Año nuevo"));
 }
 

@@ -1,3 +1,4 @@
+#include "HeldNotes.h"
 #include "TestStore.h"
 #include "store/domain/DayBook.h"
 #include "store/domain/SearchPoint.h"
@@ -107,7 +108,8 @@ void TestSearchPoint::readingADayNeverMovesIt()
 void TestSearchPoint::findsNotesWaitingInTheList()
 {
     Point p;
-    p.t.store->days().stageNote(QDate(1997, 5, 3), QStringLiteral("a3 tecleada"));
+    HeldNotes held(p.t.store->days());
+    held.notes[QDate(1997, 5, 3)] = QStringLiteral("a3 tecleada");
     p.point().placeAt(QDate(1997, 5, 2));
     QCOMPARE(p.step(Direction::Forwards), QStringLiteral("3:a3 tecleada"));
 }

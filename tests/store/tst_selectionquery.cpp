@@ -39,12 +39,12 @@ void TestSelectionQuery::holidayAsAnyStoreKeepsIt()
     t.addDay(first.addDays(2), {.nota = QStringLiteral("cero"), .festivo = 0});
     t.addDay(first.addDays(3), {.nota = QStringLiteral("nulo"), .festivo = QVariant()});
 
-    SelectionQuery selection;
+    SelectionCriteria selection;
     selection.desde = qint64(DatePattern::fromDate(first));
     selection.hasta = qint64(DatePattern::fromDate(first.addDays(3)));
     selection.festivo = festivo;
     selection.laboral = laboral;
-    const Listing listing = Listing::run(t.db(), selection.query());
+    const Listing listing = Listing::run(t.db(), SelectionQuery::query(selection));
     QStringList found;
     for (int row = 0; row < listing.recordCount(); ++row)
         found << listing.noteAt(row);

@@ -77,7 +77,7 @@ std::optional<Day> DayBook::find(const QDate& date)
 {
     if (!date.isValid())
         return std::nullopt;
-    commitStagedForRead(date);
+    writePending(date, date);
     // Of two rows for one day (a store edited by another program), the older one is the day.
     Statement& select = statement(QStringLiteral("SELECT %1 FROM calendar WHERE fecha = ?1 "
                                                  "ORDER BY rowid LIMIT 1")
@@ -97,7 +97,7 @@ std::vector<Day> DayBook::between(const QDate& first, const QDate& last)
     std::vector<Day> days;
     if (!first.isValid() || !last.isValid())
         return days;
-    commitStagedBetween(first, last);
+    writePending(first, last);
     Statement& select = statement(QStringLiteral("SELECT %1 FROM calendar WHERE fecha BETWEEN "
                                                  "?1 AND ?2 ORDER BY fecha, rowid")
                                       .arg(kFields));
@@ -123,7 +123,7 @@ void DayBook::save(const Day& day)
     if (!day.date.isValid())
         return;
     db_.awaitWholeFile();
-    commitStaged(day.date);
+    writePending(day.date, day.date);
 
     QStringList columns{QStringLiteral("festivo"), QStringLiteral("alarma"),
                         QStringLiteral("nota")};
@@ -171,7 +171,7 @@ void DayBook::add(const Day& day)
     if (!day.date.isValid())
         return;
     db_.awaitWholeFile();
-    commitStaged(day.date);
+    writePending(day.date, day.date);
     Statement& insert =
         statement(QStringLiteral("INSERT INTO calendar (fecha, festivo, alarma, nota, hora, Color) "
                                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
@@ -199,21 +199,19 @@ qint64 DayBook::dataVersion()
 
 std::shared_ptr<const std::vector<double>> DayBook::noteDays()
 {
-    while (!staged_.empty()) {
-        const std::size_t before = staged_.size();
-        commitStagedForRead(staged_.begin()->first);
-        if (staged_.size() == before)
-            break; // held off: the days are read as stored
-    }
+    writePending();
     const qint64 version = dataVersion();
     if (noteDays_ && noteDaysGeneration_ == db_.generation() && noteDaysVersion_ == version)
         return noteDays_;
 
     // Read in the table's order and sorted here: cheaper than walking the day index with a look
-    // at every row.
+    // at every row. What len() would count is told inside the store where it can be: an empty
+    // text is no note, and a note that begins with a character of plain ASCII (all but a few)
+    // is one; only the rest are counted by len(), as the query of "Ver notas" counts them.
     auto days = std::make_shared<std::vector<double>>();
-    Statement& read = statement(QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM calendar "
-                                               "WHERE fecha IS NOT NULL AND len(nota) > 0"));
+    Statement& read = statement(QStringLiteral(
+        "SELECT tarvelo_days(?1, fecha) FROM calendar WHERE fecha IS NOT NULL AND nota <> '' AND "
+        "((nota >= char(1) AND nota < CAST(x'80' AS TEXT)) OR len(nota) > 0)"));
     sqlite3_bind_pointer(read.handle(), 1, days.get(), "tarvelo-days", nullptr);
     read.execute();
     days->shrink_to_fit();
@@ -275,7 +273,7 @@ std::optional<QDate> DayBook::last()
 int DayBook::pruneEmpty()
 {
     db_.awaitWholeFile();
-    commitAllStaged();
+    writePending();
     // A Null in any of the four fields is not "empty": such a row is kept. A row without a
     // date is no day, and not one of the latest.
     Statement& prune = statement(
@@ -289,88 +287,51 @@ int DayBook::pruneEmpty()
     return sqlite3_changes(db_.handle());
 }
 
-void DayBook::stageNote(const QDate& date, const QString& note,
-                        const std::optional<QString>& listed)
-{
-    if (!date.isValid())
-        return;
-    const auto it = staged_.find(date);
-    // The note the user began from is the one listed before the first of their edits.
-    const std::optional<QString> base = it != staged_.end() ? it->second.listed : listed;
-    staged_[date] = Staged{note, base};
-}
-
 std::optional<QString> DayBook::stagedNote(const QDate& date) const
 {
-    const auto it = staged_.find(date);
-    return it == staged_.end() ? std::nullopt : std::optional<QString>(it->second.note);
+    return pending_ ? pending_->pendingNote(date) : std::nullopt;
 }
 
-void DayBook::commitStagedForRead(const QDate& date)
+void DayBook::writePending(const QDate& first, const QDate& last)
 {
+    if (!pending_)
+        return;
     try {
-        commitStaged(date);
+        pending_->writePending(first, last);
     } catch (const StoreError& error) {
         if (!error.busy())
             throw;
     }
 }
 
-bool DayBook::commitStaged(const QDate& date)
+bool DayBook::writeNote(const QDate& date, const QString& typed,
+                        const std::optional<QString>& listed)
 {
-    const auto it = staged_.find(date);
-    if (it == staged_.end())
-        return true;
-    // Copied before the entry goes: date may be the entry's own key.
-    const QDate day = it->first;
-    const Staged staged = it->second;
-    // Taken off first: a failing write is reported once, not again by every later read.
-    staged_.erase(it);
-    try {
-        db_.awaitWholeFile();
-        QString note = staged.note;
-        if (staged.listed) {
-            // Another program may have written the day since it was listed: its note is not
-            // written over, both are kept.
-            Statement& read = statement(QStringLiteral(
-                "SELECT nota FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1"));
-            read.bind(1, keyOf(day));
-            if (read.step()) {
-                const QString stored = read.column(0).toString();
-                if (stored != *staged.listed && stored != note)
-                    note = OutsideWrites::joined(note, stored);
-            }
-            read.reset();
+    if (!date.isValid())
+        return false;
+    db_.awaitWholeFile();
+    QString note = typed;
+    if (listed) {
+        // Another program may have written the day since it was listed: its note is not
+        // written over, both are kept.
+        Statement& read = statement(
+            QStringLiteral("SELECT nota FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1"));
+        read.bind(1, keyOf(date));
+        if (read.step()) {
+            const QString stored = read.column(0).toString();
+            if (stored != *listed && stored != note)
+                note = OutsideWrites::joined(note, stored);
         }
-        Statement& update =
-            statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
-                                     "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));
-        update.bind(1, keyOf(day));
-        update.bind(2, note);
-        update.execute();
-        const bool written = sqlite3_changes(db_.handle()) > 0;
-        if (written)
-            noteWritten(keyOf(day), isNote(note));
-        return written;
-    } catch (const StoreError& error) {
-        // Another program holds the lock: the note waits for it, nothing typed is lost.
-        if (error.busy())
-            staged_.emplace(day, staged);
-        throw;
+        read.reset();
     }
-}
-
-void DayBook::commitStagedBetween(const QDate& first, const QDate& last)
-{
-    std::vector<QDate> dates;
-    for (auto it = staged_.lower_bound(first); it != staged_.end() && it->first <= last; ++it)
-        dates.push_back(it->first);
-    for (const QDate& date : dates)
-        commitStagedForRead(date);
-}
-
-void DayBook::commitAllStaged()
-{
-    while (!staged_.empty())
-        commitStaged(staged_.begin()->first);
+    Statement& update =
+        statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
+                                 "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));
+    update.bind(1, keyOf(date));
+    update.bind(2, note);
+    update.execute();
+    const bool written = sqlite3_changes(db_.handle()) > 0;
+    if (written)
+        noteWritten(keyOf(date), isNote(note));
+    return written;
 }

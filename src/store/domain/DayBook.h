@@ -14,12 +14,25 @@
 class Database;
 
 // The days of the calendar by date: reading one day or a run of days, saving a day, the first
-// and last stored day, and the start-up tidy-up. Notes typed into the notes list wait here
-// until the user leaves their row; any read or write of such a day writes its note first, so
-// that whatever the user typed last is what the store ends up with.
+// and last stored day, and the start-up tidy-up. Notes typed into the notes list wait there
+// until the user leaves their row; any read or write of such a day has the list write its note
+// first, so that whatever the user typed last is what the store ends up with.
 class DayBook
 {
 public:
+    // What holds notes typed and not yet written (the notes list): asked to write, through
+    // writeNote(), those of the days from first to last (every day when both are invalid).
+    class PendingNotes
+    {
+    public:
+        virtual void writePending(const QDate& first, const QDate& last) = 0;
+        // The note of date still waiting (another program's lock held its write off), if any.
+        virtual std::optional<QString> pendingNote(const QDate& date) const = 0;
+
+    protected:
+        ~PendingNotes() = default;
+    };
+
     // How many of the latest days start-up looks at for rows that carry nothing.
     static constexpr int kPruneWindow = 60;
 
@@ -47,30 +60,23 @@ public:
     // Deletes, among the latest kPruneWindow days, those that carry nothing; returns how many.
     int pruneEmpty();
 
-    // A note edited in the notes list and not yet written. listed: the note the list showed
+    // The one holder of notes not yet written, or none; a holder that goes takes itself away.
+    void setPendingNotes(PendingNotes* holder) { pending_ = holder; }
+    PendingNotes* pendingNotes() const { return pending_; }
+    // Has the holder write its notes of the days from first to last (every day when both are
+    // invalid): before anything else reads or writes them. A note another program's lock holds
+    // off stays with its holder, and the read goes on with the day as stored.
+    void writePending(const QDate& first = {}, const QDate& last = {});
+    // Writes a note typed into the notes list into its day's row; false when the day has no
+    // row any more (a note of the list never makes a day). listed: the note the list showed
     // when the user began; when another program has written the day since, the note written is
     // both, the user's and the other's (OutsideWrites::joined).
-    void stageNote(const QDate& date, const QString& note,
+    bool writeNote(const QDate& date, const QString& note,
                    const std::optional<QString>& listed = std::nullopt);
-    std::optional<QString> stagedNote(const QDate& date) const;
-    bool hasStagedNotes() const { return !staged_.empty(); }
-    // Writes the staged note of date (if any); false when the day has no row any more. A note
-    // that another program's lock holds off stays staged.
-    bool commitStaged(const QDate& date);
-    void commitAllStaged();
 
 private:
-    struct Staged
-    {
-        QString note;
-        std::optional<QString> listed;
-    };
-
     Day dayOf(const Statement& row) const;
-    // A read writes the staged note first; when another program's lock holds the write off,
-    // the read goes on and shows the staged note.
-    void commitStagedForRead(const QDate& date);
-    void commitStagedBetween(const QDate& first, const QDate& last);
+    std::optional<QString> stagedNote(const QDate& date) const;
     Statement& statement(const QString& sql);
     // A day's note was written by the book: the days with a note follow.
     void noteWritten(double key, bool isNote);
@@ -78,7 +84,7 @@ private:
 
     Database& db_;
     std::map<QString, Statement> statements_; // by SQL text: each compiles once
-    std::map<QDate, Staged> staged_;
+    PendingNotes* pending_ = nullptr;
     std::shared_ptr<std::vector<double>> noteDays_; // shared with listings: copied to change
     quint64 noteDaysGeneration_ = 0;                // the database's count of outside writes
     qint64 noteDaysVersion_ = 0;                    // SQLite's count of other connections' ones

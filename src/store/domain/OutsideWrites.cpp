@@ -4,7 +4,9 @@
 
 #include <QCryptographicHash>
 
-OutsideWrites::OutsideWrites(Database& db, QObject* parent) : QObject(parent), db_(db)
+OutsideWrites::OutsideWrites(Database& db, QObject* parent) : QObject(parent), db_(db) {}
+
+void OutsideWrites::start()
 {
     // The notitas are read at the first look, not while the store opens: opening reads no
     // more of the file than it must.

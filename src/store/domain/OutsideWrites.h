@@ -27,6 +27,8 @@ class OutsideWrites : public QObject
 public:
     explicit OutsideWrites(Database& db, QObject* parent = nullptr);
 
+    // Takes the store as it is once open as seen: what other programs write later is told.
+    void start();
     // Looks now; emits changed() when another program wrote since the last look.
     void check();
     // The program's own connection wrote changes no window made: the windows show them.

@@ -20,10 +20,7 @@ QString ordered(SearchPoint::Direction direction)
 
 } // namespace
 
-SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days)
-{
-    toFirst(); // the point starts on the first day, as a cursor opened on the days does
-}
+SearchPoint::SearchPoint(Database& db, DayBook& days) : db_(db), days_(days) {}
 
 Statement& SearchPoint::statement(const QString& sql)
 {
@@ -126,7 +123,7 @@ SearchPoint::Result SearchPoint::search(Direction direction, From from, const No
 SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& match)
 {
     // Notes typed into the notes list are part of what is searched.
-    days_.commitAllStaged();
+    days_.writePending();
     if (!toEnd(direction)) {
         Result none;
         none.kind = Result::NoDays;
@@ -137,7 +134,7 @@ SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& mat
 
 SearchPoint::Result SearchPoint::next(Direction direction, const NoteMatch& match)
 {
-    days_.commitAllStaged();
+    days_.writePending();
     const bool forwards = direction == Direction::Forwards;
     if (forwards ? end_ : start_)
         return Result{};

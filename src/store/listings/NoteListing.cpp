@@ -1,11 +1,10 @@
 #include "store/listings/NoteListing.h"
 
 #include "store/jet/DatePattern.h"
+#include "store/listings/NoteQueries.h"
 #include "store/sqlite/Database.h"
 #include "store/sqlite/DayGathering.h"
 #include "store/sqlite/StoreError.h"
-
-#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -14,30 +13,6 @@
 #include <limits>
 
 namespace {
-
-// The listing's days are read without its order: the order costs an index walk with a look
-// at every row, and sorting the days afterwards is cheaper.
-QString withoutOrder(const QString& query)
-{
-    static const QRegularExpression kOrder(QStringLiteral("\\s+order\\s+by\\s+fecha\\s*;?\\s*$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    QString bare = query;
-    bare.remove(kOrder);
-    return bare;
-}
-
-// A listing of every day over a span of dates, and of nothing else: its days are counted
-// from the index of dates alone, much faster than they can be gathered. (A listing that also
-// looks into the days costs as much to count as to gather.) Its span leaves out every row
-// without a date, so that its count is the number of its days.
-bool overSpan(const QString& query)
-{
-    static const QRegularExpression kSpan(
-        QStringLiteral("\\bwhere\\s+fecha\\s+between\\s+[-+0-9.e]+\\s+and\\s+[-+0-9.e]+"
-                       "\\s+order\\s+by\\s+fecha\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return kSpan.match(query).hasMatch();
-}
 
 // Stands for a day a listing counted but could not gather: no note, no date.
 constexpr double kNoDay = std::numeric_limits<double>::infinity();
@@ -105,7 +80,7 @@ private:
     Statement walk_;
 };
 
-NoteListing NoteListing::runOverSpan(Database& db, const QString& query)
+NoteListing NoteListing::runOverSpan(Database& db, const ListingRequest& request)
 {
     // The lister keeps the way to this listing's reading after this call: a cell of its own.
     auto holder = std::make_shared<std::weak_ptr<Gathering>>();
@@ -122,11 +97,16 @@ NoteListing NoteListing::runOverSpan(Database& db, const QString& query)
 
     NoteListing listing;
     listing.db_ = &db;
-    listing.query_ = query;
+    listing.request_ = request;
+    listing.query_ = NoteQueries::text(request);
+    const QString& query = listing.query_;
     bool reading = false;
     try {
-        Statement count(lister->handle(),
-                        QStringLiteral("SELECT count(*) FROM (%1)").arg(withoutOrder(query)));
+        // The days are counted without their order: the order costs an index walk with a
+        // look at every row.
+        Statement count(
+            lister->handle(),
+            QStringLiteral("SELECT count(*) FROM (%1)").arg(NoteQueries::unordered(request)));
         if (!sqlite3_stmt_readonly(count.handle())) {
             throw StoreError(
                 QStringLiteral("La consulta «%1» no es una selección: no se ejecuta.").arg(query),
@@ -155,23 +135,30 @@ NoteListing NoteListing::runOverSpan(Database& db, const QString& query)
     return listing;
 }
 
-NoteListing NoteListing::run(Database& db, const QString& query, Days days)
+NoteListing NoteListing::run(Database& db, const ListingRequest& request, Days days)
 {
-    // A span is counted, and its days gathered afterwards, where a second reading can be had.
-    if (!days && overSpan(query)) {
-        if (NoteListing listing = runOverSpan(db, query); listing.db_)
+    // Every stored day over a range is counted from the index of dates alone, much faster than
+    // its days can be gathered; they are gathered afterwards, where a second reading can be
+    // had. (A listing that also looks into the days costs as much to count as to gather.)
+    if (!days && request.wholeRange()) {
+        if (NoteListing listing = runOverSpan(db, request); listing.db_)
             return listing;
     }
-    // The query is read inside another: a text of more than one statement, or one that would
-    // write, does not even compile there, and never runs.
-    Statement gather = db.prepare(
-        QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM (%1)").arg(withoutOrder(query)));
-    if (!sqlite3_stmt_readonly(gather.handle())) {
-        throw StoreError(
-            QStringLiteral("La consulta «%1» no es una selección: no se ejecuta.").arg(query),
-            SQLITE_AUTH);
-    }
+    NoteListing listing;
+    listing.db_ = &db;
+    listing.request_ = request;
+    listing.query_ = NoteQueries::text(request);
     if (!days) {
+        // The query is read inside another, without its order (sorting the days afterwards
+        // is cheaper than walking the index of dates): a text of more than one statement, or
+        // one that would write, does not even compile there, and never runs.
+        Statement gather = db.prepare(QStringLiteral("SELECT tarvelo_days(?1, fecha) FROM (%1)")
+                                          .arg(NoteQueries::unordered(request)));
+        if (!sqlite3_stmt_readonly(gather.handle())) {
+            throw StoreError(QStringLiteral("La consulta «%1» no es una selección: no se ejecuta.")
+                                 .arg(listing.query_),
+                             SQLITE_AUTH);
+        }
         auto read = std::make_shared<std::vector<double>>();
         DayGathering::bind(gather.handle(), 1, read.get());
         gather.execute();
@@ -180,9 +167,6 @@ NoteListing NoteListing::run(Database& db, const QString& query, Days days)
             std::stable_sort(read->begin(), read->end());
         days = std::move(read);
     }
-    NoteListing listing;
-    listing.db_ = &db;
-    listing.query_ = query;
     listing.days_ = std::move(days);
     listing.count_ = int(listing.days_->size());
     return listing;

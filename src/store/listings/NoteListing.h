@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/domain/ListingRequest.h"
+
 #include <QDate>
 #include <QString>
 
@@ -25,11 +27,12 @@ public:
 
     NoteListing() = default; // no listing run yet: no rows
 
-    // Runs a listing query: a single statement that reads "fecha" (and "nota") of calendar in
-    // date order; a text that would change the store is refused with a StoreError and never
-    // runs. days: the listing's days when they are known already (every note, "Ver notas").
-    static NoteListing run(Database& db, const QString& query, Days days = {});
+    // Runs the listing a request asks for, by its query text. days: the listing's days when
+    // they are known already (every note, "Ver notas").
+    static NoteListing run(Database& db, const ListingRequest& request, Days days = {});
 
+    const ListingRequest& request() const { return request_; }
+    // The text the listing ran by; empty before a listing has run.
     QString query() const { return query_; }
     int recordCount() const { return count_; }
     // Every day of the listing is known; until then gatherSome() gathers more of them.
@@ -60,7 +63,7 @@ private:
     class Gathering;
     // The days of rows up to (not with) pastRow are known.
     void need(int pastRow) const;
-    static NoteListing runOverSpan(Database& db, const QString& query);
+    static NoteListing runOverSpan(Database& db, const ListingRequest& request);
 
     struct Page
     {
@@ -70,6 +73,7 @@ private:
     const Page& page(int number) const;
 
     Database* db_ = nullptr;
+    ListingRequest request_;
     QString query_;
     Days days_;
     int count_ = 0;

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <QDate>
+#include "store/domain/ListingRequest.h"
+
 #include <QString>
 
-// The query texts of the notes listings that are not a selection: every note, and the notes
-// of a run of days. Together with the selection's they are the only texts that name the
-// store's columns outside the books.
+// The query texts of the notes listings, made from their requests: with the day book's, the
+// only texts that name the store's columns for a listing.
 class NoteQueries
 {
 public:
     NoteQueries() = delete;
 
-    // Every day with a note, earliest first.
-    static QString allNotes();
-    // The days from first to last, both included, that have a note, earliest first.
-    static QString period(const QDate& first, const QDate& last);
+    // The text a request is run by, as the program has always sent it.
+    static QString text(const ListingRequest& request);
+    // The same rows without their order: the listing sorts its days itself.
+    static QString unordered(const ListingRequest& request);
 };

@@ -1,81 +1,51 @@
 #include "store/listings/SelectionQuery.h"
 
-QString SelectionQuery::rangePiece() const
+QString SelectionQuery::rangePiece(const SelectionCriteria& criteria)
 {
-    return QStringLiteral(" WHERE fecha BETWEEN ") + QString::number(desde) +
-           QStringLiteral(" AND ") + QString::number(hasta);
+    return QStringLiteral(" WHERE fecha BETWEEN ") + QString::number(criteria.desde) +
+           QStringLiteral(" AND ") + QString::number(criteria.hasta);
 }
 
-// Both boxes or neither ask for every day: a filter only when exactly one is ticked. A holiday
-// is any value but 0, as everywhere else: older stores keep yes as -1, which "Festivo = True"
-// (that is, = 1) would leave out.
-QString SelectionQuery::holidayPiece() const
+// A holiday is any value but 0, as everywhere else: older stores keep yes as -1, which
+// "Festivo = True" (that is, = 1) would leave out.
+QString SelectionQuery::holidayPiece(const SelectionCriteria& criteria)
 {
-    if (festivo && !laboral)
+    if (criteria.holidaysOnly())
         return QStringLiteral(" and Festivo <> False");
-    if (laboral && !festivo)
+    if (criteria.workdaysOnly())
         return QStringLiteral(" and Festivo = False");
     return {};
 }
 
-QString SelectionQuery::holidayTitle() const
+QString SelectionQuery::colourPiece(const SelectionCriteria& criteria)
 {
-    if (festivo && !laboral)
-        return QStringLiteral(", FESTIVOS");
-    if (laboral && !festivo)
-        return QStringLiteral(", LABORABLES");
-    return {};
+    if (!criteria.colour)
+        return {};
+    return QStringLiteral(" and color=") + QString::number(DayColours::code(*criteria.colour));
 }
 
-QString SelectionQuery::colourPiece() const
+QString SelectionQuery::wordPiece(const SelectionCriteria& criteria)
 {
-    if (!colour)
+    if (criteria.word.isEmpty())
         return {};
-    return QStringLiteral(" and color=") + QString::number(DayColours::code(*colour));
-}
-
-QString SelectionQuery::colourTitle() const
-{
-    if (!colour)
-        return {};
-    switch (*colour) {
-    case DayColour::Azul:
-        return QStringLiteral(", AZULES");
-    case DayColour::Gris:
-        return QStringLiteral(", GRISES");
-    case DayColour::Negro:
-        return QStringLiteral(", NEGROS");
-    case DayColour::Verde:
-        return QStringLiteral(", VERDES");
-    }
-    return {};
-}
-
-QString SelectionQuery::wordPiece() const
-{
-    if (word.isEmpty())
-        return {};
-    return QStringLiteral(" AND nota LIKE '*") + quotedPattern(word.trimmed()) +
+    return QStringLiteral(" AND nota LIKE '*") + quotedPattern(criteria.word.trimmed()) +
            QStringLiteral("*'");
 }
 
-QString SelectionQuery::wordTitle() const
+QString SelectionQuery::orderPiece()
 {
-    if (word.isEmpty())
-        return {};
-    return QStringLiteral(" y con \"") + word.toUpper() + QLatin1Char('"');
+    return QStringLiteral(" ORDER by fecha");
 }
 
-QString SelectionQuery::query() const
+QString SelectionQuery::unordered(const SelectionCriteria& criteria)
 {
-    return QStringLiteral("SELECT fecha, nota FROM calendar") + rangePiece() + holidayPiece() +
-           colourPiece() + wordPiece() + QStringLiteral(" ORDER by fecha");
+    return QStringLiteral("SELECT fecha, nota FROM calendar") + rangePiece(criteria) +
+           holidayPiece(criteria) + colourPiece(criteria) + wordPiece(criteria);
 }
 
-QString SelectionQuery::title(int count, const QString& desdeText, const QString& hastaText) const
+QString SelectionQuery::query(const SelectionCriteria& criteria)
 {
-    return QString::number(count) + QStringLiteral(" Hallados entre ") + desdeText +
-           QStringLiteral(" y ") + hastaText + holidayTitle() + colourTitle() + wordTitle();
+    return unordered(criteria) + orderPiece();
 }
 
 QString SelectionQuery::quotedPattern(const QString& word)

@@ -1,38 +1,24 @@
 #pragma once
 
-#include "store/domain/DayColour.h"
+#include "store/domain/SelectionCriteria.h"
 
 #include <QString>
-#include <QtGlobal>
 
-#include <optional>
-
-// What the "Selección" dialog asks of the store, turned into a query text and a printed
-// title; kept free of widgets and of the store so that any input can be tried against it.
+// The query text of a selection, made from its criteria piece by piece.
 class SelectionQuery
 {
 public:
-    // The ends of the date range, as day numbers; whole days, so that the query text always
-    // holds two plain integers.
-    qint64 desde = 0;
-    qint64 hasta = 0;
-    bool festivo = true;
-    bool laboral = true;
-    std::optional<DayColour> colour; // none: every colour ("Todos")
-    // The word of the note as typed: trimmed for the search, as typed in the title.
-    QString word;
+    SelectionQuery() = delete;
 
-    QString query() const;
-    // The printed title: count + " Hallados entre " + the date boxes' texts + the filters.
-    QString title(int count, const QString& desdeText, const QString& hastaText) const;
+    // The whole text, and the same without its order.
+    static QString query(const SelectionCriteria& criteria);
+    static QString unordered(const SelectionCriteria& criteria);
 
-    QString rangePiece() const;
-    QString holidayPiece() const;
-    QString holidayTitle() const;
-    QString colourPiece() const;
-    QString colourTitle() const;
-    QString wordPiece() const;
-    QString wordTitle() const;
+    static QString rangePiece(const SelectionCriteria& criteria);
+    static QString holidayPiece(const SelectionCriteria& criteria);
+    static QString colourPiece(const SelectionCriteria& criteria);
+    static QString wordPiece(const SelectionCriteria& criteria);
+    static QString orderPiece();
 
     // The word as the text of a quoted pattern: the store's own quoting (an apostrophe is
     // doubled) and nothing that could end the query text early, while "*", "?", "#" and "["

@@ -134,26 +134,25 @@ QString Database::wholeFileVerdict(const QString& path)
     }
 }
 
-void Database::readWholeFileAside()
+void Database::readWholeFileAside(std::function<void()> whenRead)
 {
-    if (!wholeFileUnread_)
+    if (!wholeFileUnread_) {
+        if (whenRead)
+            whenRead();
         return;
+    }
     wholeFileUnread_ = false;
-    wholeFile_ = std::async(std::launch::async, [path = path_] {
+    wholeFile_ = std::async(std::launch::async, [path = path_, whenRead = std::move(whenRead)] {
 #ifdef Q_OS_LINUX
         // The reading gives way to the program's own thread (on Linux a thread has a priority
         // of its own): the window is what the user is waiting for.
         setpriority(PRIO_PROCESS, 0, 10);
 #endif
-        return wholeFileVerdict(path);
+        QString verdict = wholeFileVerdict(path);
+        if (whenRead)
+            whenRead();
+        return verdict;
     });
-}
-
-bool Database::wholeFileRead() const
-{
-    return !wholeFileUnread_ &&
-           (!wholeFile_.valid() ||
-            wholeFile_.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
 }
 
 void Database::awaitWholeFile()
@@ -263,6 +262,25 @@ std::unique_ptr<Database> Database::open(const QString& path, Access access)
     db->setBusyTimeout(kSaveWaitMs);
     db->wholeFileUnread_ = readAside;
     return db;
+}
+
+std::unique_ptr<Database> Database::unopened(const QString& path)
+{
+    return std::unique_ptr<Database>(new Database(nullptr, path));
+}
+
+void Database::take(std::unique_ptr<Database> opened)
+{
+    std::swap(db_, opened->db_);
+    std::swap(path_, opened->path_);
+    std::swap(cached_, opened->cached_);
+    std::swap(lister_, opened->lister_);
+    std::swap(listerChecked_, opened->listerChecked_);
+    std::swap(finishLister_, opened->finishLister_);
+    std::swap(wholeFile_, opened->wholeFile_);
+    std::swap(wholeFileUnread_, opened->wholeFileUnread_);
+    std::swap(generation_, opened->generation_);
+    std::swap(rowidNames_, opened->rowidNames_);
 }
 
 void Database::create(const QString& path)

@@ -37,6 +37,10 @@ public:
     static std::unique_ptr<Database> open(const QString& path, Access access = Access::ReadWrite);
     // Makes a new, empty store at path; refuses when a file is already there.
     static void create(const QString& path);
+    // A database not yet open, that what is built while the file is opened elsewhere can hold
+    // on to; it becomes the opened one with take(). Nothing may read or write it before.
+    static std::unique_ptr<Database> unopened(const QString& path);
+    void take(std::unique_ptr<Database> opened);
 
     ~Database();
     Database(const Database&) = delete;
@@ -58,9 +62,9 @@ public:
     // reads the file there and then. Returns at once when the file was read whole while
     // opening, or has been since.
     void awaitWholeFile();
-    void readWholeFileAside();
-    // True once the whole file has been read (or was never to be).
-    bool wholeFileRead() const;
+    // whenRead: told on the reading's thread once the reading is done, whatever it found
+    // (start-up prunes the empty days then); at once when there is nothing to read.
+    void readWholeFileAside(std::function<void()> whenRead = {});
 
     // How long a write waits for another program's lock before it fails as "in use".
     void setBusyTimeout(int milliseconds);
