@@ -35,7 +35,8 @@ Day DayContent::canonical(const Day& day)
 {
     Day out;
     out.date = day.date;
-    out.note = day.note.trimmed().isEmpty() ? QString() : day.note;
+    // libical reads a text without the blanks around it.
+    out.note = day.note.trimmed();
     out.holiday = day.holiday;
     out.alarmOn = day.alarmOn;
     if (day.alarmOn) {

@@ -13,7 +13,8 @@ class DayContent
 public:
     DayContent() = delete;
 
-    // The day as the server keeps it: a note of blanks only is none, the alarm's time counts
+    // The day as the server keeps it: the note without the blanks around it (so one of blanks
+    // only is none), the alarm's time counts
     // only while the alarm is on and only to the minute, no colour is the neutral one. Two days
     // are the same on the server exactly when these are equal.
     static Day canonical(const Day& day);

@@ -1,0 +1,205 @@
+// Two machines and a phone on one calendar of a real CalDAV server (Radicale): what each side
+// changes reaches the others, and nothing typed anywhere is lost.
+#include "SyncFixture.h"
+#include "sync/SyncError.h"
+
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QDate kDay(2026, 3, 5);
+const QString kUid = QStringLiteral("dia-20260305@tarvelo");
+
+} // namespace
+
+class TestCalDavSync : public QObject
+{
+    Q_OBJECT
+
+    RadicaleServer server;
+    int nextUser = 0;
+
+    int freshUser()
+    {
+        if (nextUser >= RadicaleServer::kUsers)
+            qFatal("more cases than the server has users");
+        return nextUser++;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!RadicaleServer::available())
+            QSKIP("Radicale is not installed");
+        QVERIFY(server.start());
+    }
+
+    // A day written on one machine, then changed on either machine or on the phone (or on
+    // several), and every side synced: where both machines stand afterwards, and what the
+    // server holds.
+    void changes_data()
+    {
+        QTest::addColumn<QString>("here");  // the first machine's new note; "-" untouched
+        QTest::addColumn<QString>("there"); // the second machine's
+        QTest::addColumn<QStringList>("onPhone");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("events");
+
+        const QString untouched = QStringLiteral("-");
+        const QStringList none;
+        QTest::newRow("edited here") << "Dentista 10h" << untouched << none << "Dentista 10h" << 1;
+        QTest::newRow("edited on the other machine")
+            << untouched << "Dentista 11h" << none << "Dentista 11h" << 1;
+        QTest::newRow("edited on both machines: both texts kept")
+            << "Cena"
+            << "Cine" << none << "Cine · Cena" << 1;
+        QTest::newRow("deleted here") << "" << untouched << none << "" << 0;
+        QTest::newRow("deleted on the other machine") << untouched << "" << none << "" << 0;
+        QTest::newRow("edited from the phone")
+            << untouched << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1;
+        QTest::newRow("deleted from the phone")
+            << untouched << untouched << QStringList{"delete", kUid} << "" << 0;
+        QTest::newRow("edited here, deleted from the phone: the edit")
+            << "Dentista 10h" << untouched << QStringList{"delete", kUid} << "Dentista 10h" << 1;
+        QTest::newRow("deleted here, edited from the phone: the edit")
+            << "" << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1;
+        QTest::newRow("edited here and from the phone: both texts kept")
+            << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
+            << "Dentista 10h · Médico" << 1;
+        QTest::newRow("an event added from the phone joins its day and goes")
+            << untouched << untouched << QStringList{"add", "2026-03-05", "17:30", "Tenis"}
+            << "Dentista · 17:30 Tenis" << 1;
+    }
+    void changes()
+    {
+        QFETCH(QString, here);
+        QFETCH(QString, there);
+        QFETCH(QStringList, onPhone);
+        QFETCH(QString, expected);
+        QFETCH(int, events);
+        const int user = freshUser();
+        Machine a(server, user);
+        Machine b(server, user);
+        a.write(kDay, QStringLiteral("Dentista"));
+        a.setUp();
+        b.setUp();
+        a.sync();
+        b.sync();
+        QCOMPARE(b.note(kDay), QStringLiteral("Dentista"));
+
+        if (here != QLatin1String("-"))
+            a.write(kDay, here);
+        if (there != QLatin1String("-"))
+            b.write(kDay, there);
+        if (!onPhone.isEmpty())
+            QVERIFY(!phone(server, user, onPhone).startsWith(QLatin1String("<falló>")));
+        a.sync();
+        b.sync();
+        a.sync();
+
+        QCOMPARE(a.note(kDay), expected);
+        QCOMPARE(b.note(kDay), expected);
+        QCOMPARE(server.eventFiles(user), events);
+        const QString listed = phone(server, user, {QStringLiteral("list")});
+        if (events == 1)
+            QCOMPARE(listed.section(u'\t', 0, 1), kUid + u'\t' + expected);
+        // A further sync finds nothing to do on either machine.
+        const SyncReport quiet = b.sync();
+        QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere, 0);
+    }
+
+    // Each machine's own days reach the other, a day both had is joined, and marks travel.
+    void firstSyncBothWays()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        Machine b(server, user);
+        a.write(QDate(2026, 1, 1), QStringLiteral("Año nuevo"));
+        a.write(kDay, QStringLiteral("Cena"));
+        Day holiday;
+        holiday.date = QDate(2026, 5, 1);
+        holiday.holiday = true;
+        holiday.colour = DayColour::Azul;
+        holiday.alarmOn = true;
+        holiday.alarmTime = QTime(8, 30);
+        a.store.store->days().save(holiday);
+        b.write(QDate(2026, 12, 24), QStringLiteral("Nochebuena"));
+        b.write(kDay, QStringLiteral("Cine"));
+        a.setUp();
+        b.setUp();
+        QCOMPARE(a.sync().sent, 3);
+        const SyncReport second = b.sync();
+        QCOMPARE(second.received, 3);
+        QCOMPARE(second.joined, 1);
+        a.sync();
+        for (Machine* m : {&a, &b}) {
+            QCOMPARE(m->note(QDate(2026, 1, 1)), QStringLiteral("Año nuevo"));
+            QCOMPARE(m->note(QDate(2026, 12, 24)), QStringLiteral("Nochebuena"));
+            QCOMPARE(m->note(kDay), QStringLiteral("Cine · Cena"));
+            const Day mayDay = m->store.store->days().find(holiday.date).value();
+            QVERIFY(mayDay.holiday);
+            QCOMPARE(mayDay.colour, std::optional(DayColour::Azul));
+            QVERIFY(mayDay.alarmOn);
+            QCOMPARE(mayDay.alarmTime, std::optional(QTime(8, 30)));
+        }
+        QCOMPARE(server.eventFiles(user), 4);
+    }
+
+    // A wrong password is said as such, and changes nothing stored.
+    void wrongPassword()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        a.write(kDay, QStringLiteral("Cena"));
+        a.setUp();
+        const QByteArray before = a.store.dayRow(kDay).value(4).toByteArray();
+        DavClient wrong(server.url(), RadicaleServer::user(user), QStringLiteral("otra"));
+        try {
+            CalendarSync(*a.store.store, wrong).run();
+            QFAIL("a wrong password synced");
+        } catch (const SyncError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("no acepta el usuario o la "
+                                                             "contraseña")),
+                     qPrintable(error.message()));
+        }
+        QCOMPARE(SyncBook(a.store.db()).events().size(), std::size_t(0));
+        QCOMPARE(server.eventFiles(user), 0);
+        QCOMPARE(a.store.dayRow(kDay).value(4).toByteArray(), before);
+    }
+
+    // The server gone in the middle of an upload: the sync fails with a clear message, and the
+    // next one, with the server back, ends with every day once on the server.
+    void serverStoppedMidSync()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        std::vector<std::pair<QDate, TestDayRow>> rows;
+        for (int i = 0; i < 150; ++i)
+            rows.push_back({QDate(2025, 1, 1).addDays(i), TestDayRow{.nota = QString::number(i)}});
+        a.store.addDays(rows);
+        a.setUp();
+        bool stopped = false;
+        QTimer::singleShot(700, [&] {
+            server.stop();
+            stopped = true;
+        });
+        try {
+            a.sync();
+        } catch (const SyncError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("127.0.0.1")),
+                     qPrintable(error.message()));
+        }
+        QVERIFY(stopped);
+        QVERIFY(server.start());
+        a.sync();
+        QCOMPARE(server.eventFiles(user), 150);
+        Machine b(server, user);
+        b.setUp();
+        QCOMPARE(b.sync().received, 150);
+        QCOMPARE(b.note(QDate(2025, 1, 1).addDays(149)), QStringLiteral("149"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalDavSync)
+#include "tst_caldavsync.moc"
