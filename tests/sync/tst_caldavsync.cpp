@@ -3,13 +3,50 @@
 #include "SyncFixture.h"
 #include "sync/SyncError.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
+
+#ifndef TARVELO_DB
+#error "TARVELO_DB names the store tool; the CMakeLists defines it"
+#endif
 
 namespace {
 
 const QDate kDay(2026, 3, 5);
 const QString kUid = QStringLiteral("dia-20260305@tarvelo");
+
+struct Run
+{
+    int code;
+    QString out;
+};
+
+// The store tool, with the password in the environment and no keyring asked.
+QProcess* startTool(const QStringList& args, const QString& password)
+{
+    auto* tool = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARVELO_SIN_LLAVERO"), QStringLiteral("1"));
+    if (password.isNull())
+        env.remove(QStringLiteral("TARVELO_CONTRASENA"));
+    else
+        env.insert(QStringLiteral("TARVELO_CONTRASENA"), password);
+    tool->setProcessEnvironment(env);
+    tool->start(QStringLiteral(TARVELO_DB), args);
+    tool->closeWriteChannel();
+    return tool;
+}
+
+Run tool(const QStringList& args, const QString& password)
+{
+    std::unique_ptr<QProcess> process(startTool(args, password));
+    process->waitForFinished(180000);
+    return {process->exitCode(),
+            QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())};
+}
 
 } // namespace
 
@@ -166,6 +203,106 @@ private slots:
         QCOMPARE(SyncBook(a.store.db()).events().size(), std::size_t(0));
         QCOMPARE(server.eventFiles(user), 0);
         QCOMPARE(a.store.dayRow(kDay).value(4).toByteArray(), before);
+    }
+
+    // The store tool sets up and syncs, says what it did, fails in Spanish with a non-zero
+    // exit, and never writes the password into the store.
+    void storeTool_data()
+    {
+        QTest::addColumn<QStringList>("command"); // after the data folder
+        QTest::addColumn<QString>("password");    // null: none given
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+
+        const QString good = QStringLiteral("<buena>");
+        QTest::newRow("sync-setup")
+            << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
+            << "Calendario en el servidor: <url><user>/tarvelo/";
+        QTest::newRow("sync sends the days")
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 2\n";
+        QTest::newRow("sync again: nothing to do")
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 0\n";
+        QTest::newRow("a wrong password")
+            << QStringList{"sync"} << "otra" << 1 << "no acepta el usuario o la contraseña";
+        QTest::newRow("no password")
+            << QStringList{"sync"} << QString() << 1 << "No hay contraseña para «<user>»";
+        QTest::newRow("set up with a wrong password")
+            << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << "otra" << 1
+            << "no acepta el usuario o la contraseña";
+        QTest::newRow("plain http to another machine")
+            << QStringList{"sync-setup", "http://192.0.2.1/", "--usuario", "<user>"} << good << 1
+            << "solo se admiten direcciones https";
+    }
+    void storeTool()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, password);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        static int user = -1;
+        static std::unique_ptr<TestStore> store;
+        if (!store) {
+            user = freshUser();
+            store = std::make_unique<TestStore>();
+            store->addNote(kDay, QStringLiteral("Dentista"));
+            store->addNote(kDay.addDays(1), QStringLiteral("Cine"));
+            store->store.reset(); // the tool opens the store on its own
+        }
+        const auto fill = [&](QString text) {
+            return text.replace(QStringLiteral("<url>"), server.url().toString())
+                .replace(QStringLiteral("<user>"), RadicaleServer::user(user))
+                .replace(QStringLiteral("<buena>"), RadicaleServer::password(user));
+        };
+        QStringList args{command.first(), store->folder()};
+        for (const QString& arg : command.mid(1))
+            args << fill(arg);
+        const Run run = tool(args, password.isNull() ? QString() : fill(password));
+        QVERIFY2(run.out.contains(fill(said)), qPrintable(run.out));
+        QCOMPARE(run.code, code);
+        const QByteArray secret = RadicaleServer::password(user).toUtf8();
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            QFile file(store->path() + suffix);
+            if (file.open(QIODevice::ReadOnly))
+                QVERIFY(!file.readAll().contains(secret));
+        }
+        if (QTest::currentDataTag() == QLatin1String("plain http to another machine"))
+            store.reset();
+    }
+
+    // The first upload of a large calendar killed halfway: the next sync sends the rest, and
+    // the server ends with every day once.
+    void killDuringFirstUpload()
+    {
+        constexpr int kDays = 300;
+        const int user = freshUser();
+        Machine a(server, user);
+        std::vector<std::pair<QDate, TestDayRow>> rows;
+        for (int i = 0; i < kDays; ++i)
+            rows.push_back({QDate(2024, 1, 1).addDays(i), TestDayRow{.nota = QString::number(i)}});
+        a.store.addDays(rows);
+        a.setUp();
+        a.store.store.reset();
+        std::unique_ptr<QProcess> first(
+            startTool({QStringLiteral("sync"), a.store.folder()}, RadicaleServer::password(user)));
+        QTRY_VERIFY_WITH_TIMEOUT(server.eventFiles(user) >= kDays / 4, 120000);
+        first->kill();
+        first->waitForFinished();
+        QVERIFY(server.eventFiles(user) < kDays);
+        const Run second =
+            tool({QStringLiteral("sync"), a.store.folder()}, RadicaleServer::password(user));
+        QCOMPARE(second.code, 0);
+        QCOMPARE(server.eventFiles(user), kDays);
+        const QStringList listed =
+            phone(server, user, {QStringLiteral("list")}).split(u'\n', Qt::SkipEmptyParts);
+        QSet<QString> uids;
+        for (const QString& line : listed)
+            uids.insert(line.section(u'\t', 0, 0));
+        QCOMPARE(listed.size(), kDays);
+        QCOMPARE(uids.size(), kDays);
+        Machine b(server, user);
+        b.setUp();
+        QCOMPARE(b.sync().received, kDays);
+        QCOMPARE(b.store.dayCount(), kDays);
     }
 
     // The server gone in the middle of an upload: the sync fails with a clear message, and the
