@@ -190,7 +190,9 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         });
         QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, f] {
             f->idle->start();
-            f->body += f->reply->read(limits_.maxBody + 1 - f->body.size());
+            // Only what is there: read(n) would set aside n bytes first.
+            f->body += f->reply->read(
+                std::min(f->reply->bytesAvailable(), limits_.maxBody + 1 - f->body.size()));
             if (f->body.size() > limits_.maxBody) {
                 f->tooBig = true;
                 f->reply->abort();
@@ -275,7 +277,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         }
         DavReply answer;
         answer.status = status;
-        answer.body = f.body + reply->read(limits_.maxBody + 1 - f.body.size());
+        answer.body = f.body + reply->read(std::min(reply->bytesAvailable(),
+                                                    limits_.maxBody + 1 - f.body.size()));
         if (answer.body.size() > limits_.maxBody) {
             throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
                                 .arg(host, megabytes(limits_.maxBody)));
