@@ -82,31 +82,52 @@ private slots:
         QTest::addColumn<QStringList>("onPhone");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("events");
+        // The first machine's next listing misses what the phone did, so that its write is
+        // refused as stale (412) and must be read, merged and written again.
+        QTest::addColumn<bool>("stale");
+        // The machines list the calendar by ETags, as with a server without sync-collection.
+        QTest::addColumn<bool>("byEtags");
 
         const QString untouched = QStringLiteral("-");
         const QStringList none;
-        QTest::newRow("edited here") << "Dentista 10h" << untouched << none << "Dentista 10h" << 1;
+        QTest::newRow("edited here")
+            << "Dentista 10h" << untouched << none << "Dentista 10h" << 1 << false << false;
         QTest::newRow("edited on the other machine")
-            << untouched << "Dentista 11h" << none << "Dentista 11h" << 1;
+            << untouched << "Dentista 11h" << none << "Dentista 11h" << 1 << false << false;
         QTest::newRow("edited on both machines: both texts kept")
             << "Cena"
-            << "Cine" << none << "Cine · Cena" << 1;
-        QTest::newRow("deleted here") << "" << untouched << none << "" << 0;
-        QTest::newRow("deleted on the other machine") << untouched << "" << none << "" << 0;
+            << "Cine" << none << "Cine · Cena" << 1 << false << false;
+        QTest::newRow("deleted here") << "" << untouched << none << "" << 0 << false << false;
+        QTest::newRow("deleted on the other machine")
+            << untouched << "" << none << "" << 0 << false << false;
         QTest::newRow("edited from the phone")
-            << untouched << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1;
+            << untouched << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1
+            << false << false;
         QTest::newRow("deleted from the phone")
-            << untouched << untouched << QStringList{"delete", kUid} << "" << 0;
+            << untouched << untouched << QStringList{"delete", kUid} << "" << 0 << false << false;
         QTest::newRow("edited here, deleted from the phone: the edit")
-            << "Dentista 10h" << untouched << QStringList{"delete", kUid} << "Dentista 10h" << 1;
+            << "Dentista 10h" << untouched << QStringList{"delete", kUid} << "Dentista 10h" << 1
+            << false << false;
         QTest::newRow("deleted here, edited from the phone: the edit")
-            << "" << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1;
+            << "" << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1 << false
+            << false;
         QTest::newRow("edited here and from the phone: both texts kept")
             << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
-            << "Dentista 10h · Médico" << 1;
+            << "Dentista 10h · Médico" << 1 << false << false;
         QTest::newRow("an event added from the phone joins its day and goes")
             << untouched << untouched << QStringList{"add", "2026-03-05", "17:30", "Tenis"}
-            << "Dentista · 17:30 Tenis" << 1;
+            << "Dentista · 17:30 Tenis" << 1 << false << false;
+        QTest::newRow("a stale write read, merged and written again")
+            << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
+            << "Dentista 10h · Médico" << 1 << true << false;
+        QTest::newRow("listed by ETags: edited on both machines")
+            << "Cena"
+            << "Cine" << none << "Cine · Cena" << 1 << false << true;
+        QTest::newRow("listed by ETags: deleted from the phone")
+            << untouched << untouched << QStringList{"delete", kUid} << "" << 0 << false << true;
+        QTest::newRow("listed by ETags: an event added from the phone")
+            << untouched << untouched << QStringList{"add", "2026-03-05", "Feria"}
+            << "Dentista · Feria" << 1 << false << true;
     }
     void changes()
     {
@@ -115,12 +136,18 @@ private slots:
         QFETCH(QStringList, onPhone);
         QFETCH(QString, expected);
         QFETCH(int, events);
+        QFETCH(bool, stale);
+        QFETCH(bool, byEtags);
         const int user = freshUser();
         Machine a(server, user);
         Machine b(server, user);
         a.write(kDay, QStringLiteral("Dentista"));
         a.setUp();
         b.setUp();
+        if (byEtags) {
+            for (Machine* m : {&a, &b})
+                SyncBook(m->store.db()).setSetting(QStringLiteral("sync-collection"), "0");
+        }
         a.sync();
         b.sync();
         QCOMPARE(b.note(kDay), QStringLiteral("Dentista"));
@@ -131,6 +158,13 @@ private slots:
             b.write(kDay, there);
         if (!onPhone.isEmpty())
             QVERIFY(!phone(server, user, onPhone).startsWith(QLatin1String("<falló>")));
+        if (stale) {
+            // The second machine's listing, taken after the phone's change, given to the first.
+            b.sync();
+            SyncBook(a.store.db())
+                .setSetting(QStringLiteral("marca"),
+                            *SyncBook(b.store.db()).setting(QStringLiteral("marca")));
+        }
         a.sync();
         b.sync();
         a.sync();
