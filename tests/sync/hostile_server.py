@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A calendar server that misbehaves, on 127.0.0.1, for the sync's tests.
 
-Prints its port, then answers each request by the first part of its path:
+Prints its port and that of its https twin (a certificate of its own, which no system
+trusts; 0 where openssl is missing), then answers each request by the first part of its path:
   /basura/    207 whose body is no XML          /dtd/       207 with a DTD and entities
   /profundo/  207 nested thousands deep         /fallo/     503
   /mudo/      never answers                     /enorme/    a body without end
@@ -9,7 +10,12 @@ Prints its port, then answers each request by the first part of its path:
   /html/      200 with a web page
 """
 import http.server
+import os
+import ssl
+import subprocess
 import sys
+import tempfile
+import threading
 import time
 
 PROLOGUE = b'<?xml version="1.0"?>'
@@ -72,10 +78,28 @@ class Handler(http.server.BaseHTTPRequestHandler):
     do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCALENDAR = handle_any
 
 
+def https_twin():
+    folder = tempfile.mkdtemp(prefix="hostile-tls-")
+    key, cert = os.path.join(folder, "key.pem"), os.path.join(folder, "cert.pem")
+    try:
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
+                       check=True, capture_output=True)
+    except (OSError, subprocess.CalledProcessError):
+        return 0
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server.daemon_threads = True
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_port
+
+
 def main():
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
-    print(server.server_port, flush=True)
+    print(server.server_port, https_twin(), flush=True)
     server.serve_forever()
 
 
