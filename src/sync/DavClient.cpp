@@ -107,8 +107,10 @@ struct Flight
     bool silent = false;
     bool tooLong = false;
     QStringList sslErrors;
-    std::unique_ptr<QTimer> idle;
-    std::unique_ptr<QTimer> whole;
+    // Children of the reply: a timer may be what ends the flight (its timeout aborts the reply,
+    // which lands the flight at once), so it lives on with the reply, stopped.
+    QTimer* idle = nullptr;
+    QTimer* whole = nullptr;
 };
 
 } // namespace
@@ -163,18 +165,18 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         flight.reply =
             network_->sendCustomRequest(request, flight.request.verb, flight.request.body);
         QNetworkReply* reply = flight.reply;
-        flight.idle = std::make_unique<QTimer>();
+        flight.idle = new QTimer(reply);
         flight.idle->setSingleShot(true);
         flight.idle->setInterval(limits_.idleMs);
-        flight.whole = std::make_unique<QTimer>();
+        flight.whole = new QTimer(reply);
         flight.whole->setSingleShot(true);
         flight.whole->setInterval(limits_.wholeMs);
         Flight* f = &flight;
-        QObject::connect(f->idle.get(), &QTimer::timeout, reply, [f] {
+        QObject::connect(f->idle, &QTimer::timeout, reply, [f] {
             f->silent = true;
             f->reply->abort();
         });
-        QObject::connect(f->whole.get(), &QTimer::timeout, reply, [f] {
+        QObject::connect(f->whole, &QTimer::timeout, reply, [f] {
             f->tooLong = true;
             f->reply->abort();
         });

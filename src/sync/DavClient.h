@@ -42,7 +42,7 @@ public:
     struct Limits
     {
         qint64 maxBody = 64 * 1024 * 1024; // a listing of 100k events is some 20 MB
-        int idleMs = 30000;                // silence that ends a request
+        int idleMs = 60000;                // silence that ends a request
         int wholeMs = 300000;              // a request that trickles longer than this ends too
         int parallel = 4;                  // requests in flight at once
     };
