@@ -1,5 +1,6 @@
 // tarvelo-db: the store tool. Makes an empty calendar.mdb and checks an existing one (the
-// program itself never creates its store), and takes a store's days to and from iCalendar.
+// program itself never creates its store), takes a store's days to and from iCalendar, and
+// syncs them with a calendar server.
 
 #include "ical/IcsError.h"
 #include "ical/IcsExporter.h"
@@ -8,6 +9,10 @@
 #include "store/domain/StoreSummary.h"
 #include "store/sqlite/Database.h"
 #include "store/sqlite/StoreError.h"
+#include "sync/CalendarSync.h"
+#include "sync/DavClient.h"
+#include "sync/PasswordKeyring.h"
+#include "sync/SyncError.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -15,8 +20,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QUrl>
 
 #include <sqlite3.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <limits>
 #include <optional>
@@ -153,6 +161,101 @@ int importIcs(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// The environment's name for the password: never a command-line argument, which any user of
+// the machine can read.
+const char* const kPasswordVariable = "TARVELO_CONTRASENA";
+
+// The password from the environment, else a line of standard input (not echoed on a terminal).
+std::optional<QString> givenPassword(QTextStream& err)
+{
+    if (qEnvironmentVariableIsSet(kPasswordVariable))
+        return qEnvironmentVariable(kPasswordVariable);
+    const bool terminal = isatty(STDIN_FILENO) != 0;
+    termios before{};
+    if (terminal) {
+        err << "Contraseña: " << Qt::flush;
+        tcgetattr(STDIN_FILENO, &before);
+        termios quiet = before;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    QTextStream in(stdin);
+    QString line;
+    const bool read = in.readLineInto(&line);
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &before);
+        err << "\n";
+    }
+    if (!read)
+        return std::nullopt;
+    return line;
+}
+
+// Tests (and a machine whose keyring should not be asked) set this.
+bool keyringWanted()
+{
+    return !qEnvironmentVariableIsSet("TARVELO_SIN_LLAVERO");
+}
+
+QString serverOf(const QUrl& url)
+{
+    return url.port() == -1 ? url.host() : url.host() + u':' + QString::number(url.port());
+}
+
+int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--usuario")))
+        return misused(err, QStringLiteral("sync-setup necesita CARPETA y URL, y quizá "
+                                           "--usuario NOMBRE."));
+    const QUrl server = QUrl::fromUserInput(args[1]);
+    DavClient::checkAddress(server);
+    const QString user = args.size() == 4 ? args[3] : qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        return misused(err, QStringLiteral("Falta el usuario: --usuario NOMBRE."));
+    const auto store = CalendarStore::open(args[0]);
+    const std::optional<QString> password = givenPassword(err);
+    if (!password) {
+        throw SyncError(QStringLiteral("Falta la contraseña: en %1 o en la entrada estándar.")
+                            .arg(QString::fromLatin1(kPasswordVariable)));
+    }
+    DavClient client(server, user, *password);
+    const QUrl calendar = CalendarSync::setUp(*store, client, server, user);
+    out << "Calendario en el servidor: " << calendar.toString() << "\n";
+    QString failure = QStringLiteral("no se ha consultado");
+    if (keyringWanted() &&
+        PasswordKeyring::store(PasswordKeyring::entry(user, serverOf(server)), *password, failure))
+        out << "La contraseña queda guardada en el llavero del escritorio.\n";
+    else
+        out << "La contraseña no se ha guardado (llavero del escritorio: " << failure
+            << "); tarvelo-db sync la tomará de " << kPasswordVariable << ".\n";
+    return 0;
+}
+
+int sync(const QString& folder, QTextStream& out)
+{
+    const auto store = CalendarStore::open(folder);
+    const std::optional<CalendarSync::Account> account = CalendarSync::account(*store);
+    if (!account) {
+        throw SyncError(QStringLiteral("El calendario de «%1» no tiene servidor: use antes "
+                                       "tarvelo-db sync-setup.")
+                            .arg(QDir::toNativeSeparators(folder)));
+    }
+    std::optional<QString> password;
+    if (keyringWanted())
+        password =
+            PasswordKeyring::read(PasswordKeyring::entry(account->user, serverOf(account->server)));
+    if (!password && qEnvironmentVariableIsSet(kPasswordVariable))
+        password = qEnvironmentVariable(kPasswordVariable);
+    if (!password) {
+        throw SyncError(QStringLiteral("No hay contraseña para «%1» en el llavero del escritorio "
+                                       "ni en %2.")
+                            .arg(account->user, QString::fromLatin1(kPasswordVariable)));
+    }
+    DavClient client(account->server, account->user, *password);
+    out << CalendarSync(*store, client).run().text();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -171,6 +274,13 @@ int main(int argc, char** argv)
         }
         if (args[0] == QLatin1String("import-ics"))
             return importIcs(args.mid(1), out, err);
+        if (args[0] == QLatin1String("sync-setup"))
+            return syncSetup(args.mid(1), out, err);
+        if (args[0] == QLatin1String("sync")) {
+            if (args.size() != 2)
+                return misused(err, QStringLiteral("sync necesita CARPETA."));
+            return sync(args[1], out);
+        }
         if (args.size() > 2)
             return usage(err);
         if (args[0] == QLatin1String("create"))
@@ -181,6 +291,9 @@ int main(int argc, char** argv)
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     } catch (const IcsError& error) {
+        err << "tarvelo-db: " << error.message() << "\n";
+        return 1;
+    } catch (const SyncError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     }

@@ -9,6 +9,7 @@
 #   month, notitas, listings and the feature libraries (ical, ...) include only themselves,
 #            store, platform and widgets; a feature's headless part never includes its ui part
 #            nor a widget;
+#            a feature may stand on another's headless part where stands_on says so;
 #   shell may include anything below it. Every offending line is printed.
 set -uo pipefail
 top="${1:?top folder}"
@@ -60,9 +61,17 @@ offend platform "(store|widgets|$subsystems${features:+|$features}|shell)/" \
     "platform includes the store or a layer above it"
 offend widgets "(store|$subsystems${features:+|$features}|shell)/" \
     "widgets includes the store or a layer above it"
+# A feature may stand on the headless part of the features named here (never their ui part):
+# sync sends and reads the days as the iCalendar export writes and reads them.
+declare -A stands_on=([sync]="ical")
 for s in $(echo "$subsystems${features:+|$features}" | tr '|' ' '); do
     [ -d "$s" ] || continue
-    others=$(echo "$subsystems${features:+|$features}|shell" | tr '|' '\n' | grep -vx "$s" | paste -sd'|')
+    allowed="${stands_on[$s]:-}"
+    others=$(echo "$subsystems${features:+|$features}|shell" | tr '|' '\n' | grep -vx "$s" |
+        grep -vxE "${allowed:-^$}" | paste -sd'|')
+    for a in $allowed; do
+        offend "$s" "$a/ui/" "$s includes the ui part of $a"
+    done
     offend "$s" "($others)/" "$s includes another subsystem or the shell"
 done
 # A feature's headless part is what the store tool links: no widgets, no ui part.

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "store/domain/Day.h"
+#include "store/sqlite/Statement.h"
+
+#include <QDate>
+#include <QString>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+class Database;
+
+// What the store keeps of its sync with a calendar server: the account's settings (never the
+// password) and, per event on the server, its address, its ETag and the day's content as it
+// was last sent or read, the common ancestor of a three-way merge. Its tables are made the
+// first time a sync opens the book, beside the calendar's own: a store that never syncs never
+// gets them, and a program that knows nothing of them opens the store as before.
+class SyncBook
+{
+public:
+    struct Event
+    {
+        QString href; // the event's path on the server, as the server writes it
+        QString etag;
+        QDate date; // the day it carries; invalid for an event that is not one of ours
+        Day base;   // the day as last sent or read
+    };
+
+    // Makes the tables when they are not there. Throws StoreError.
+    explicit SyncBook(Database& db);
+
+    std::optional<QString> setting(const QString& key);
+    void setSetting(const QString& key, const QString& value);
+    void removeSetting(const QString& key);
+
+    // Every event recorded, in date order.
+    std::vector<Event> events();
+    void record(const Event& event);
+    void forget(const QString& href);
+    // The calendar changed: nothing recorded of the old one holds.
+    void forgetAll();
+
+private:
+    Statement& statement(const QString& sql);
+
+    Database& db_;
+    std::map<QString, Statement> statements_;
+};

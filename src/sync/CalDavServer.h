@@ -1,0 +1,68 @@
+#pragma once
+
+#include "sync/DavClient.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+// The calendar server's side of a sync in CalDAV's terms: finding the user's calendars from the
+// server's address, making one, listing a calendar's events by their ETags (what changed since
+// a sync token, where the server keeps them) and reading events' bodies. Every answer that is
+// not what CalDAV says throws SyncError.
+class CalDavServer
+{
+public:
+    explicit CalDavServer(DavClient& client) : client_(client) {}
+
+    struct Calendar
+    {
+        QUrl url;
+        QString name;
+        bool takesEvents = true;
+    };
+    // From the address the user gave: the address itself, else /.well-known/caldav, for the
+    // user's principal; its calendar home; the calendars there.
+    QUrl home(const QUrl& start);
+    std::vector<Calendar> calendars(const QUrl& home);
+    // Makes a calendar named name in home (or takes the one already at its address).
+    QUrl create(const QUrl& home, const QString& name);
+
+    struct Listing
+    {
+        struct Entry
+        {
+            QString href;
+            QByteArray etag;
+        };
+        std::vector<Entry> present;
+        std::vector<QString> removed; // only for a listing since a token
+        QString token;                // empty when the server keeps none
+        bool complete = false;        // every event is in present
+    };
+    // What changed since token (empty: everything), by sync-collection where the server
+    // offers it, else every event with its ETag.
+    Listing list(const QUrl& calendar, const QString& token, bool syncCollection);
+    // Whether the calendar answers sync-collection.
+    bool offersSyncCollection(const QUrl& calendar);
+
+    struct Event
+    {
+        QString href;
+        QByteArray etag;
+        QByteArray body;
+    };
+    // The bodies of these events; an event gone meanwhile is left out.
+    std::vector<Event> fetch(const QUrl& calendar, const std::vector<QString>& hrefs);
+    // One event's body by GET; none when it is gone.
+    std::optional<Event> get(const QUrl& calendar, const QString& href);
+
+    QUrl at(const QUrl& calendar, const QString& href) const;
+
+private:
+    QUrl principal(const QUrl& url);
+
+    DavClient& client_;
+};

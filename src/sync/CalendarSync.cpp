@@ -1,0 +1,421 @@
+#include "sync/CalendarSync.h"
+
+#include "store/CalendarStore.h"
+#include "store/domain/SyncBook.h"
+#include "store/sqlite/Transaction.h"
+#include "sync/CalDavServer.h"
+#include "sync/DavClient.h"
+#include "sync/DayContent.h"
+#include "sync/SyncError.h"
+#include "sync/ThreeWayMerge.h"
+
+#include <QSet>
+
+#include <map>
+
+namespace {
+
+const QString kServer = QStringLiteral("servidor");
+const QString kUser = QStringLiteral("usuario");
+const QString kCalendar = QStringLiteral("calendario");
+const QString kToken = QStringLiteral("marca");
+const QString kSyncCollection = QStringLiteral("sync-collection");
+const QString kCalendarName = QStringLiteral("Tarvelo");
+
+// How often one write is read, merged and tried again before the sync gives up on the server.
+constexpr int kConflictRounds = 3;
+
+Day emptyDay(const QDate& date)
+{
+    Day day;
+    day.date = date;
+    return DayContent::canonical(day);
+}
+
+QString dayShown(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+// The days of the store, as the server would keep them, by date.
+std::map<QDate, Day> storedDays(CalendarStore& store)
+{
+    std::map<QDate, Day> days;
+    DayBook& book = store.days();
+    const std::optional<QDate> first = book.first();
+    const std::optional<QDate> last = book.last();
+    if (!first || !last)
+        return days;
+    for (const Day& day : book.between(*first, *last))
+        days.emplace(day.date, day);
+    return days;
+}
+
+// Writes a merged day over the stored one: the parts the server does not carry (an alarm's
+// time while it is off) stay as they were.
+Day saveDay(CalendarStore& store, const Day& stored, const Day& merged)
+{
+    Day day = stored;
+    day.date = merged.date;
+    day.note = merged.note;
+    day.holiday = merged.holiday;
+    day.alarmOn = merged.alarmOn;
+    if (merged.alarmOn)
+        day.alarmTime = merged.alarmTime;
+    day.colour = merged.colour;
+    store.days().save(day);
+    return day;
+}
+
+// One write planned for the upload.
+struct Write
+{
+    enum Kind
+    {
+        Put,
+        Delete,
+        DeleteForeign
+    } kind;
+    QString href;
+    QByteArray etag; // empty: a new event (If-None-Match: *)
+    QDate date;
+    Day content; // Put: the day sent
+    Day stored;  // the stored day it came from
+    std::optional<Day> base;
+};
+
+} // namespace
+
+std::optional<CalendarSync::Account> CalendarSync::account(CalendarStore& store)
+{
+    SyncBook book(store.database());
+    const std::optional<QString> server = book.setting(kServer);
+    const std::optional<QString> calendar = book.setting(kCalendar);
+    if (!server || !calendar)
+        return std::nullopt;
+    return Account{QUrl(*server), book.setting(kUser).value_or(QString()), QUrl(*calendar)};
+}
+
+QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
+                         const QString& user)
+{
+    CalDavServer dav(client);
+    const QUrl home = dav.home(server);
+    QUrl calendar;
+    for (const CalDavServer::Calendar& c : dav.calendars(home)) {
+        if (c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0 && c.takesEvents) {
+            calendar = c.url;
+            break;
+        }
+    }
+    if (calendar.isEmpty())
+        calendar = dav.create(home, kCalendarName);
+    const bool syncCollection = dav.offersSyncCollection(calendar);
+
+    SyncBook book(store.database());
+    Transaction transaction(store.database());
+    const QString address = calendar.toString(QUrl::RemoveUserInfo);
+    if (book.setting(kCalendar).value_or(QString()) != address) {
+        book.forgetAll();
+        book.removeSetting(kToken);
+    }
+    book.setSetting(kServer, server.toString(QUrl::RemoveUserInfo));
+    book.setSetting(kUser, user);
+    book.setSetting(kCalendar, address);
+    book.setSetting(kSyncCollection, syncCollection ? QStringLiteral("1") : QStringLiteral("0"));
+    transaction.commit();
+    return calendar;
+}
+
+SyncReport CalendarSync::run()
+{
+    SyncReport report;
+    Database& db = store_.database();
+    SyncBook book(db);
+    const std::optional<QString> calendarText = book.setting(kCalendar);
+    if (!calendarText) {
+        throw SyncError(QStringLiteral("Este calendario aún no tiene servidor: configúrelo "
+                                       "primero (tarvelo-db sync-setup)."));
+    }
+    const QUrl calendar(*calendarText);
+    if (!client_.sameServer(calendar)) {
+        throw SyncError(QStringLiteral("El calendario «%1» no está en el servidor «%2».")
+                            .arg(calendar.toString(), client_.host()));
+    }
+    CalDavServer dav(client_);
+
+    // What changed on the server, read whole before anything is stored.
+    const QString token = book.setting(kToken).value_or(QString());
+    const bool syncCollection = book.setting(kSyncCollection) == QLatin1String("1");
+    const CalDavServer::Listing listing = dav.list(calendar, token, syncCollection);
+
+    std::map<QString, SyncBook::Event> records;
+    for (SyncBook::Event& event : book.events())
+        records.emplace(event.href, std::move(event));
+    std::vector<QString> changed;
+    QSet<QString> present;
+    for (const CalDavServer::Listing::Entry& entry : listing.present) {
+        present.insert(entry.href);
+        const auto it = records.find(entry.href);
+        if (it == records.end() || it->second.etag.toUtf8() != entry.etag)
+            changed.push_back(entry.href);
+    }
+    std::vector<QString> removed = listing.removed;
+    if (listing.complete) {
+        for (const auto& [href, record] : records) {
+            if (!present.contains(href))
+                removed.push_back(href);
+        }
+    }
+    const std::vector<CalDavServer::Event> fetched = dav.fetch(calendar, changed);
+    std::vector<std::pair<const CalDavServer::Event*, DayContent::Read>> reads;
+    for (const CalDavServer::Event& event : fetched)
+        reads.emplace_back(&event, DayContent::read(event.body, event.href));
+
+    std::map<QDate, Day> days = storedDays(store_);
+    const auto localOf = [&days](const QDate& date) {
+        const auto it = days.find(date);
+        return it == days.end() ? emptyDay(date) : DayContent::canonical(it->second);
+    };
+    const auto storedOf = [&days](const QDate& date) {
+        const auto it = days.find(date);
+        if (it != days.end())
+            return it->second;
+        Day day;
+        day.date = date;
+        return day;
+    };
+
+    std::vector<Write> foreign;
+    {
+        Transaction transaction(db);
+        for (const auto& [event, read] : reads) {
+            if (read.ours) {
+                const QDate date = read.day.date;
+                const auto record = records.find(event->href);
+                std::optional<Day> base;
+                if (record != records.end())
+                    base = record->second.base;
+                const Day local = localOf(date);
+                const ThreeWayMerge::Result merged = ThreeWayMerge::merge(base, local, read.day);
+                if (merged.day != local) {
+                    days[date] = saveDay(store_, storedOf(date), merged.day);
+                    ++report.received;
+                }
+                report.joined += merged.joined ? 1 : 0;
+                book.record({event->href, QString::fromUtf8(event->etag), date, read.day});
+            } else if (read.date.isValid() && (!read.text.isEmpty() || read.holiday)) {
+                // Another program's event in this calendar: its day takes it in, and the
+                // day's own event replaces it.
+                Day day = storedOf(read.date);
+                day.note = ThreeWayMerge::join(day.note, read.text);
+                day.holiday = day.holiday || read.holiday;
+                if (!day.colour)
+                    day.colour = DayColours::kNeutral;
+                store_.days().save(day);
+                days[read.date] = day;
+                ++report.broughtIn;
+                foreign.push_back({Write::DeleteForeign,
+                                   event->href,
+                                   event->etag,
+                                   read.date,
+                                   {},
+                                   {},
+                                   std::nullopt});
+            }
+        }
+        for (const QString& href : removed) {
+            const auto record = records.find(href);
+            if (record == records.end())
+                continue;
+            const QDate date = record->second.date;
+            if (date.isValid() && localOf(date) == record->second.base &&
+                DayContent::isEvent(record->second.base)) {
+                // Deleted on the server and unchanged here: the day is emptied.
+                days[date] = saveDay(store_, storedOf(date), emptyDay(date));
+                ++report.deletedHere;
+            }
+            // Changed here since: the edit goes up again as a new event.
+            book.forget(href);
+        }
+        if (!listing.token.isEmpty())
+            book.setSetting(kToken, listing.token);
+        transaction.commit();
+    }
+
+    // What changed here since it was last sent or read.
+    std::map<QDate, SyncBook::Event> byDate;
+    for (SyncBook::Event& event : book.events()) {
+        if (event.date.isValid())
+            byDate.emplace(event.date, std::move(event));
+    }
+    std::vector<Write> writes;
+    const QString folder = calendar.path(QUrl::FullyDecoded);
+    const auto plan = [&](const QDate& date) {
+        const Day local = localOf(date);
+        const auto record = byDate.find(date);
+        if (record == byDate.end()) {
+            if (DayContent::isEvent(local)) {
+                writes.push_back({Write::Put,
+                                  folder + DayContent::fileName(date),
+                                  {},
+                                  date,
+                                  local,
+                                  storedOf(date),
+                                  std::nullopt});
+            }
+            return;
+        }
+        const SyncBook::Event& event = record->second;
+        if (local == event.base)
+            return;
+        writes.push_back({DayContent::isEvent(local) ? Write::Put : Write::Delete, event.href,
+                          event.etag.toUtf8(), date, local, storedOf(date), event.base});
+    };
+    for (const auto& [date, day] : days)
+        plan(date);
+    for (const auto& [date, event] : byDate) {
+        if (!days.count(date))
+            plan(date);
+    }
+    writes.insert(writes.end(), foreign.begin(), foreign.end());
+
+    const auto requestOf = [&](const Write& write) {
+        DavRequest request;
+        request.url = dav.at(calendar, write.href);
+        if (write.kind == Write::Put) {
+            request.verb = "PUT";
+            request.body = DayContent::body(write.stored);
+            request.headers.append(
+                qMakePair(QByteArray("Content-Type"), QByteArray("text/calendar; charset=utf-8")));
+        } else {
+            request.verb = "DELETE";
+        }
+        if (write.etag.isEmpty())
+            request.headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
+        else
+            request.headers.append(qMakePair(QByteArray("If-Match"), write.etag));
+        return request;
+    };
+
+    // Answers wait here until a batch of them is written in one transaction.
+    std::vector<SyncBook::Event> toRecord;
+    std::vector<QString> toForget;
+    const auto flush = [&] {
+        if (toRecord.empty() && toForget.empty())
+            return;
+        Transaction transaction(db);
+        for (const SyncBook::Event& event : toRecord)
+            book.record(event);
+        for (const QString& href : toForget)
+            book.forget(href);
+        transaction.commit();
+        toRecord.clear();
+        toForget.clear();
+    };
+    std::vector<Write> stale;
+    const auto answered = [&](const Write& write, const DavReply& reply) {
+        const int status = reply.status;
+        if (status == 412) {
+            stale.push_back(write);
+            return;
+        }
+        if (write.kind == Write::Put) {
+            if (status != 200 && status != 201 && status != 204) {
+                throw SyncError(QStringLiteral("El servidor «%1» no ha guardado el día %2 "
+                                               "(HTTP %3).")
+                                    .arg(client_.host(), dayShown(write.date))
+                                    .arg(status));
+            }
+            toRecord.push_back(
+                {write.href, QString::fromUtf8(reply.etag), write.date, write.content});
+            ++report.sent;
+        } else {
+            if (status != 200 && status != 204 && status != 404) {
+                throw SyncError(QStringLiteral("El servidor «%1» no ha borrado «%2» (HTTP %3).")
+                                    .arg(client_.host(), write.href)
+                                    .arg(status));
+            }
+            toForget.push_back(write.href);
+            report.deletedThere += write.kind == Write::Delete ? 1 : 0;
+        }
+        if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
+            flush();
+    };
+
+    std::vector<DavRequest> requests;
+    requests.reserve(writes.size());
+    for (const Write& write : writes)
+        requests.push_back(requestOf(write));
+    try {
+        client_.sendAll(requests, [&](std::size_t index, const DavReply& reply) {
+            answered(writes[index], reply);
+        });
+    } catch (...) {
+        // What the server did answer is kept: the next sync goes on from there.
+        flush();
+        throw;
+    }
+    flush();
+
+    // Written meanwhile on the server: read, merged and written again, one at a time.
+    for (int round = 0; round < kConflictRounds && !stale.empty(); ++round) {
+        std::vector<Write> again;
+        for (const Write& write : stale) {
+            const std::optional<CalDavServer::Event> current = dav.get(calendar, write.href);
+            if (write.kind == Write::DeleteForeign) {
+                // Changed since it was read: the next sync brings it in again.
+                continue;
+            }
+            if (!current) {
+                Write retry = write;
+                retry.etag.clear();
+                if (retry.kind == Write::Put)
+                    again.push_back(retry);
+                else
+                    toForget.push_back(write.href);
+                continue;
+            }
+            const DayContent::Read read = DayContent::read(current->body, write.href);
+            if (!read.ours || read.day.date != write.date) {
+                throw SyncError(QStringLiteral("En el servidor «%1», «%2» no es el evento del día "
+                                               "%3.")
+                                    .arg(client_.host(), write.href, dayShown(write.date)));
+            }
+            const Day local = DayContent::canonical(
+                store_.days().find(write.date).value_or(storedOf(write.date)));
+            const ThreeWayMerge::Result merged = ThreeWayMerge::merge(write.base, local, read.day);
+            report.joined += merged.joined ? 1 : 0;
+            const Day stored = store_.days().find(write.date).value_or(storedOf(write.date));
+            {
+                Transaction transaction(db);
+                if (merged.day != local) {
+                    saveDay(store_, stored, merged.day);
+                    ++report.received;
+                }
+                book.record({write.href, QString::fromUtf8(current->etag), write.date, read.day});
+                transaction.commit();
+            }
+            if (merged.day == read.day)
+                continue;
+            Write retry{DayContent::isEvent(merged.day) ? Write::Put : Write::Delete,
+                        write.href,
+                        current->etag,
+                        write.date,
+                        merged.day,
+                        store_.days().find(write.date).value_or(storedOf(write.date)),
+                        read.day};
+            again.push_back(retry);
+        }
+        stale.clear();
+        for (const Write& write : again)
+            answered(write, client_.send(requestOf(write)));
+        flush();
+    }
+    if (!stale.empty()) {
+        throw SyncError(QStringLiteral("El servidor «%1» cambia el día %2 cada vez que se le "
+                                       "escribe: se intentará en la próxima sincronización.")
+                            .arg(client_.host(), dayShown(stale.front().date)));
+    }
+    return report;
+}

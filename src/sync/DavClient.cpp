@@ -1,0 +1,348 @@
+#include "sync/DavClient.h"
+
+#include "sync/SyncError.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslError>
+#include <QTimer>
+
+#include <deque>
+#include <exception>
+#include <list>
+
+namespace {
+
+constexpr int kMaxRedirects = 5;
+
+bool isLoopback(const QString& host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(bytes / (1024 * 1024));
+}
+
+} // namespace
+
+DavClient::DavClient(const QUrl& server, const QString& user, const QString& password)
+    : DavClient(server, user, password, Limits{})
+{
+}
+
+DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
+                     Limits limits)
+    : server_(server), limits_(limits), network_(std::make_unique<QNetworkAccessManager>())
+{
+    checkAddress(server);
+    authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
+    network_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    // The password goes to the server alone, never through a proxy the environment names.
+    if (isLoopback(server.host()))
+        network_->setProxy(QNetworkProxy::NoProxy);
+    network_->setAutoDeleteReplies(false);
+}
+
+DavClient::~DavClient() = default;
+
+void DavClient::checkAddress(const QUrl& url)
+{
+    const QString shown = url.toString(QUrl::RemoveUserInfo);
+    if (!url.isValid() || url.host().isEmpty()) {
+        throw SyncError(
+            QStringLiteral("«%1» no es la dirección de un servidor (falta el nombre del servidor).")
+                .arg(shown));
+    }
+    if (!url.userInfo().isEmpty()) {
+        throw SyncError(QStringLiteral("La dirección «%1» lleva un usuario o una contraseña: "
+                                       "el usuario se da aparte y la contraseña nunca va en la "
+                                       "dirección.")
+                            .arg(shown));
+    }
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return;
+    if (scheme == QLatin1String("http") && isLoopback(url.host()))
+        return;
+    throw SyncError(QStringLiteral("«%1»: solo se admiten direcciones https (http únicamente "
+                                   "para un servidor en este mismo equipo), para que la "
+                                   "contraseña y los días no viajen sin cifrar.")
+                        .arg(shown));
+}
+
+bool DavClient::sameServer(const QUrl& url) const
+{
+    return url.scheme().compare(server_.scheme(), Qt::CaseInsensitive) == 0 &&
+           url.host().compare(server_.host(), Qt::CaseInsensitive) == 0 &&
+           url.port(server_.scheme() == QLatin1String("https") ? 443 : 80) ==
+               server_.port(server_.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+DavReply DavClient::send(const DavRequest& request)
+{
+    DavReply answer;
+    sendAll({request}, [&answer](std::size_t, const DavReply& reply) { answer = reply; });
+    return answer;
+}
+
+namespace {
+
+struct Flight
+{
+    std::size_t index = 0;
+    DavRequest request;
+    QNetworkReply* reply = nullptr;
+    QByteArray body;
+    int redirects = 0;
+    bool tooBig = false;
+    bool silent = false;
+    bool tooLong = false;
+    QStringList sslErrors;
+    // Children of the reply: a timer may be what ends the flight (its timeout aborts the reply,
+    // which lands the flight at once), so it lives on with the reply, stopped.
+    QTimer* idle = nullptr;
+    QTimer* whole = nullptr;
+};
+
+} // namespace
+
+void DavClient::sendAll(const std::vector<DavRequest>& requests,
+                        const std::function<void(std::size_t, const DavReply&)>& done)
+{
+    QEventLoop loop;
+    std::deque<std::pair<std::size_t, DavRequest>> waiting;
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        waiting.emplace_back(i, requests[i]);
+    std::list<Flight> flying;
+    std::exception_ptr failure;
+    const QString host = server_.host();
+
+    std::function<void(Flight&)> launch;
+    std::function<void(std::list<Flight>::iterator)> landed;
+
+    const auto startNext = [&] {
+        while (!failure && !waiting.empty() && int(flying.size()) < std::max(1, limits_.parallel)) {
+            Flight& flight = flying.emplace_back();
+            flight.index = waiting.front().first;
+            flight.request = std::move(waiting.front().second);
+            waiting.pop_front();
+            try {
+                launch(flight);
+            } catch (...) {
+                flying.pop_back();
+                throw;
+            }
+        }
+        if (flying.empty())
+            loop.quit();
+    };
+
+    launch = [&](Flight& flight) {
+        if (!sameServer(flight.request.url)) {
+            throw SyncError(QStringLiteral("El servidor «%1» remite a otro («%2»): no se le envía "
+                                           "nada.")
+                                .arg(host, flight.request.url.host()));
+        }
+        QNetworkRequest request(flight.request.url);
+        request.setRawHeader("Authorization", authorization_);
+        request.setRawHeader("User-Agent", "Tarvelo");
+        for (const auto& [name, value] : flight.request.headers)
+            request.setRawHeader(name, value);
+        if (!flight.request.body.isEmpty() && !request.hasRawHeader("Content-Type"))
+            request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                             QNetworkRequest::AlwaysNetwork);
+        flight.body.clear();
+        flight.reply =
+            network_->sendCustomRequest(request, flight.request.verb, flight.request.body);
+        QNetworkReply* reply = flight.reply;
+        flight.idle = new QTimer(reply);
+        flight.idle->setSingleShot(true);
+        flight.idle->setInterval(limits_.idleMs);
+        flight.whole = new QTimer(reply);
+        flight.whole->setSingleShot(true);
+        flight.whole->setInterval(limits_.wholeMs);
+        Flight* f = &flight;
+        QObject::connect(f->idle, &QTimer::timeout, reply, [f] {
+            f->silent = true;
+            f->reply->abort();
+        });
+        QObject::connect(f->whole, &QTimer::timeout, reply, [f] {
+            f->tooLong = true;
+            f->reply->abort();
+        });
+        const auto alive = [f] { f->idle->start(); };
+        QObject::connect(reply, &QNetworkReply::uploadProgress, reply, alive);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [this, f] {
+            f->idle->start();
+            const QVariant length = f->reply->header(QNetworkRequest::ContentLengthHeader);
+            if (length.isValid() && length.toLongLong() > limits_.maxBody) {
+                f->tooBig = true;
+                f->reply->abort();
+            }
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, f] {
+            f->idle->start();
+            // Only what is there: read(n) would set aside n bytes first.
+            f->body += f->reply->read(
+                std::min(f->reply->bytesAvailable(), limits_.maxBody + 1 - f->body.size()));
+            if (f->body.size() > limits_.maxBody) {
+                f->tooBig = true;
+                f->reply->abort();
+            }
+        });
+        QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                         [f](const QList<QSslError>& errors) {
+                             for (const QSslError& error : errors)
+                                 f->sslErrors << error.errorString();
+                         });
+        QObject::connect(reply, &QNetworkReply::finished, reply, [&, f] {
+            for (auto it = flying.begin(); it != flying.end(); ++it) {
+                if (&*it == f) {
+                    landed(it);
+                    return;
+                }
+            }
+        });
+        flight.idle->start();
+        flight.whole->start();
+    };
+
+    // What came back, as an answer or as the reason nothing more is asked.
+    const auto verdict = [&](Flight& f) -> std::optional<DavReply> {
+        QNetworkReply* reply = f.reply;
+        if (f.tooBig) {
+            throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
+                                .arg(host, megabytes(limits_.maxBody)));
+        }
+        if (f.silent) {
+            throw SyncError(QStringLiteral("El servidor «%1» no ha respondido en %2 segundos.")
+                                .arg(host)
+                                .arg(limits_.idleMs / 1000));
+        }
+        if (f.tooLong) {
+            throw SyncError(QStringLiteral("El servidor «%1» no ha terminado de responder en %2 "
+                                           "segundos.")
+                                .arg(host)
+                                .arg(limits_.wholeMs / 1000));
+        }
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status == 0) {
+            if (!f.sslErrors.isEmpty() ||
+                reply->error() == QNetworkReply::SslHandshakeFailedError) {
+                throw SyncError(QStringLiteral("El certificado de «%1» no es de confianza: %2")
+                                    .arg(host, f.sslErrors.isEmpty() ? reply->errorString()
+                                                                     : f.sslErrors.join(u"; ")));
+            }
+            if (reply->error() == QNetworkReply::HostNotFoundError)
+                throw SyncError(QStringLiteral("No se encuentra el servidor «%1».").arg(host));
+            if (reply->error() == QNetworkReply::ConnectionRefusedError) {
+                throw SyncError(QStringLiteral("El servidor «%1» no acepta conexiones (¿está en "
+                                               "marcha?).")
+                                    .arg(host));
+            }
+            throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2")
+                                .arg(host, reply->errorString()));
+        }
+        if (status == 401) {
+            throw SyncError(
+                QStringLiteral("El servidor «%1» no acepta el usuario o la contraseña.").arg(host));
+        }
+        if (status >= 500) {
+            throw SyncError(
+                QStringLiteral("El servidor «%1» ha fallado (HTTP %2).").arg(host).arg(status));
+        }
+        if (status >= 300 && status < 400 && status != 304) {
+            const QUrl location = f.request.url.resolved(
+                QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
+            if (!location.isValid() || location.isEmpty() || !sameServer(location)) {
+                throw SyncError(
+                    QStringLiteral("El servidor «%1» remite a otro («%2»): no se le "
+                                   "envía nada.")
+                        .arg(host, location.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
+            }
+            if (f.redirects >= kMaxRedirects) {
+                throw SyncError(
+                    QStringLiteral("El servidor «%1» remite de una dirección a otra sin fin.")
+                        .arg(host));
+            }
+            return std::nullopt;
+        }
+        DavReply answer;
+        answer.status = status;
+        answer.body = f.body + reply->read(std::min(reply->bytesAvailable(),
+                                                    limits_.maxBody + 1 - f.body.size()));
+        if (answer.body.size() > limits_.maxBody) {
+            throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
+                                .arg(host, megabytes(limits_.maxBody)));
+        }
+        answer.etag = reply->rawHeader("ETag");
+        answer.url = f.request.url;
+        return answer;
+    };
+
+    // Whatever is in flight ends now; its answers are not looked at. Aborting lands a
+    // request at once, which takes it off flying: the replies are gathered first.
+    const auto fail = [&](const Flight* current) {
+        if (!failure)
+            failure = std::current_exception();
+        std::vector<QNetworkReply*> running;
+        for (Flight& other : flying) {
+            if (&other != current && other.reply && other.reply->isRunning())
+                running.push_back(other.reply);
+        }
+        for (QNetworkReply* reply : running)
+            reply->abort();
+    };
+
+    landed = [&](std::list<Flight>::iterator it) {
+        Flight& f = *it;
+        f.idle->stop();
+        f.whole->stop();
+        QNetworkReply* reply = f.reply;
+        try {
+            if (!failure) {
+                const std::optional<DavReply> answer = verdict(f);
+                if (!answer) {
+                    f.request.url = f.request.url.resolved(
+                        QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
+                    ++f.redirects;
+                    reply->deleteLater();
+                    launch(f);
+                    return;
+                }
+                done(f.index, *answer);
+            }
+        } catch (...) {
+            fail(&f);
+        }
+        reply->deleteLater();
+        flying.erase(it);
+        try {
+            startNext();
+        } catch (...) {
+            fail(nullptr);
+            if (flying.empty())
+                loop.quit();
+        }
+    };
+
+    try {
+        startNext();
+    } catch (...) {
+        fail(nullptr);
+    }
+    if (!flying.empty())
+        loop.exec();
+    if (failure)
+        std::rethrow_exception(failure);
+}

@@ -1,0 +1,137 @@
+#include "sync/DayContent.h"
+
+#include "ical/EventDates.h"
+#include "ical/IcalPtr.h"
+#include "ical/IcsError.h"
+#include "ical/IcsExporter.h"
+#include "ical/IcsNames.h"
+#include "ical/IcsReader.h"
+#include "sync/SyncError.h"
+
+#include <QRegularExpression>
+#include <QTimeZone>
+
+namespace {
+
+// A day's own event, as the export names it.
+std::optional<QDate> ownDate(const QString& uid)
+{
+    static const QRegularExpression pattern(QStringLiteral("^dia-(\\d{8})@tarvelo$"));
+    const QRegularExpressionMatch match = pattern.match(uid);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate date = QDate::fromString(match.captured(1), QStringLiteral("yyyyMMdd"));
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+QString fromIcal(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+} // namespace
+
+Day DayContent::canonical(const Day& day)
+{
+    Day out;
+    out.date = day.date;
+    // libical reads a text without the blanks around it.
+    out.note = day.note.trimmed();
+    out.holiday = day.holiday;
+    out.alarmOn = day.alarmOn;
+    if (day.alarmOn) {
+        const QTime time = day.alarmTime.value_or(QTime(0, 0));
+        out.alarmTime = QTime(time.hour(), time.minute());
+    }
+    out.colour = day.colour.value_or(DayColours::kNeutral);
+    return out;
+}
+
+bool DayContent::isEvent(const Day& day)
+{
+    return IcsExporter::isExported(day);
+}
+
+QByteArray DayContent::body(const Day& day)
+{
+    try {
+        return IcsExporter::render({day}, {});
+    } catch (const IcsError& error) {
+        throw SyncError(QStringLiteral("No se ha podido preparar el evento del %1: %2")
+                            .arg(day.date.toString(QStringLiteral("dd/MM/yyyy")), error.message()));
+    }
+}
+
+QString DayContent::fileName(const QDate& date)
+{
+    return QStringLiteral("dia-%1.ics").arg(date.toString(QStringLiteral("yyyyMMdd")));
+}
+
+DayContent::Read DayContent::read(const QByteArray& body, const QString& where)
+{
+    icalerror_set_errors_are_fatal(0);
+    const IcalComponentPtr root(icalparser_parse_string(body.constData()));
+    if (!root || icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT)
+        throw SyncError(QStringLiteral("«%1» no es un evento de calendario legible.").arg(where));
+    icalcomponent* event = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+    Read read;
+    if (!event)
+        return read; // a task or a journal entry: not a day's
+    const std::optional<QDate> own = ownDate(fromIcal(icalcomponent_get_uid(event)));
+    if (own) {
+        read.ours = true;
+        Day day;
+        day.date = *own;
+        // The importer's own reading of the export's event: the two never drift apart.
+        ImportSummary summary;
+        ImportOptions options;
+        options.everyEventIsHoliday = false;
+        try {
+            for (const EventDay& brought : IcsReader::read(body, where, options, summary)) {
+                day.note = brought.text;
+                day.holiday = brought.holiday;
+                day.colour = brought.colour;
+                day.alarmOn = brought.alarm.has_value();
+                day.alarmTime = brought.alarm;
+                break;
+            }
+        } catch (const IcsError& error) {
+            throw SyncError(error.message());
+        }
+        read.day = canonical(day);
+        return read;
+    }
+    const icaltimetype start = icalcomponent_get_dtstart(event);
+    if (icaltime_is_null_time(start))
+        return read;
+    read.date = EventDates::localDate(start, QTimeZone::systemTimeZone());
+    QString text = fromIcal(icalcomponent_get_summary(event)).trimmed();
+    if (!start.is_date) {
+        // The time as the user's clock shows it.
+        icaltimetype local = start;
+        const QTimeZone zone = QTimeZone::systemTimeZone();
+        if (icaltime_is_utc(start) || start.zone) {
+            const QDateTime utc = QDateTime::fromSecsSinceEpoch(
+                icaltime_as_timet_with_zone(start, start.zone ? start.zone
+                                                              : icaltimezone_get_utc_timezone()),
+                QTimeZone::utc());
+            const QTime time = utc.toTimeZone(zone).time();
+            local.hour = time.hour();
+            local.minute = time.minute();
+        }
+        const QString time = QStringLiteral("%1:%2")
+                                 .arg(local.hour, 2, 10, QLatin1Char('0'))
+                                 .arg(local.minute, 2, 10, QLatin1Char('0'));
+        text = text.isEmpty() ? time : time + u' ' + text;
+    }
+    read.text = text;
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
+        for (const QString& category : fromIcal(icalproperty_get_categories(p)).split(u',')) {
+            if (category.trimmed().compare(QString::fromLatin1(IcsNames::kHoliday),
+                                           Qt::CaseInsensitive) == 0)
+                read.holiday = true;
+        }
+    }
+    return read;
+}

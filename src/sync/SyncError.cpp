@@ -1,0 +1,6 @@
+#include "sync/SyncError.h"
+
+SyncError::SyncError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message)
+{
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "RadicaleServer.h"
+#include "TestStore.h"
+#include "store/domain/SyncBook.h"
+#include "sync/CalendarSync.h"
+#include "sync/DavClient.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+
+#ifndef SYNC_TEST_DIR
+#error "SYNC_TEST_DIR names this folder (the phone's script); the CMakeLists defines it"
+#endif
+
+// One machine with Tarvelo: a store of its own, synced as user n of the shared server.
+struct Machine
+{
+    Machine(RadicaleServer& on, int n) : server(on), user(n) {}
+
+    DavClient client() const
+    {
+        return DavClient(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
+    }
+    void setUp()
+    {
+        DavClient c = client();
+        CalendarSync::setUp(*store.store, c, server.url(), RadicaleServer::user(user));
+    }
+    SyncReport sync()
+    {
+        DavClient c = client();
+        return CalendarSync(*store.store, c).run();
+    }
+    // The day with this note and nothing else; an empty note empties it.
+    void write(const QDate& date, const QString& note)
+    {
+        Day day = store.store->days().find(date).value_or(Day{});
+        day.date = date;
+        day.note = note;
+        if (note.isEmpty()) {
+            day.holiday = false;
+            day.alarmOn = false;
+            day.colour = DayColours::kNeutral;
+        }
+        store.store->days().save(day);
+    }
+    QString note(const QDate& date)
+    {
+        const std::optional<Day> day = store.store->days().find(date);
+        return day ? day->note : QString();
+    }
+
+    RadicaleServer& server;
+    int user;
+    TestStore store;
+};
+
+// The phone: Python's caldav on the same calendar. Skips the test where it is missing.
+inline QString phone(const RadicaleServer& server, int user, const QStringList& command)
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"),
+                  QStringList{QStringLiteral(SYNC_TEST_DIR "/phone.py"), server.url().toString(),
+                              RadicaleServer::user(user), RadicaleServer::password(user),
+                              server.url().toString() + RadicaleServer::user(user) +
+                                  QStringLiteral("/tarvelo/")} +
+                      command);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning() << "phone" << command << process.readAllStandardError();
+        return QStringLiteral("<falló>");
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}

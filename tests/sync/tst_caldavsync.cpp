@@ -1,0 +1,376 @@
+// Two machines and a phone on one calendar of a real CalDAV server (Radicale): what each side
+// changes reaches the others, and nothing typed anywhere is lost.
+#include "SyncFixture.h"
+#include "sync/SyncError.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+#ifndef TARVELO_DB
+#error "TARVELO_DB names the store tool; the CMakeLists defines it"
+#endif
+
+namespace {
+
+const QDate kDay(2026, 3, 5);
+const QString kUid = QStringLiteral("dia-20260305@tarvelo");
+
+struct Run
+{
+    int code;
+    QString out;
+};
+
+// The store tool, with the password in the environment and no keyring asked.
+QProcess* startTool(const QStringList& args, const QString& password)
+{
+    auto* tool = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TARVELO_SIN_LLAVERO"), QStringLiteral("1"));
+    if (password.isNull())
+        env.remove(QStringLiteral("TARVELO_CONTRASENA"));
+    else
+        env.insert(QStringLiteral("TARVELO_CONTRASENA"), password);
+    tool->setProcessEnvironment(env);
+    tool->start(QStringLiteral(TARVELO_DB), args);
+    tool->closeWriteChannel();
+    return tool;
+}
+
+Run tool(const QStringList& args, const QString& password)
+{
+    std::unique_ptr<QProcess> process(startTool(args, password));
+    process->waitForFinished(180000);
+    return {process->exitCode(),
+            QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())};
+}
+
+} // namespace
+
+class TestCalDavSync : public QObject
+{
+    Q_OBJECT
+
+    RadicaleServer server;
+    int nextUser = 0;
+
+    int freshUser()
+    {
+        if (nextUser >= RadicaleServer::kUsers)
+            qFatal("more cases than the server has users");
+        return nextUser++;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!RadicaleServer::available())
+            QSKIP("Radicale is not installed");
+        QVERIFY(server.start());
+    }
+
+    // A day written on one machine, then changed on either machine or on the phone (or on
+    // several), and every side synced: where both machines stand afterwards, and what the
+    // server holds.
+    void changes_data()
+    {
+        QTest::addColumn<QString>("here");  // the first machine's new note; "-" untouched
+        QTest::addColumn<QString>("there"); // the second machine's
+        QTest::addColumn<QStringList>("onPhone");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("events");
+        // The first machine's next listing misses what the phone did, so that its write is
+        // refused as stale (412) and must be read, merged and written again.
+        QTest::addColumn<bool>("stale");
+        // The machines list the calendar by ETags, as with a server without sync-collection.
+        QTest::addColumn<bool>("byEtags");
+
+        const QString untouched = QStringLiteral("-");
+        const QStringList none;
+        QTest::newRow("edited here")
+            << "Dentista 10h" << untouched << none << "Dentista 10h" << 1 << false << false;
+        QTest::newRow("edited on the other machine")
+            << untouched << "Dentista 11h" << none << "Dentista 11h" << 1 << false << false;
+        QTest::newRow("edited on both machines: both texts kept")
+            << "Cena"
+            << "Cine" << none << "Cine · Cena" << 1 << false << false;
+        QTest::newRow("deleted here") << "" << untouched << none << "" << 0 << false << false;
+        QTest::newRow("deleted on the other machine")
+            << untouched << "" << none << "" << 0 << false << false;
+        QTest::newRow("edited from the phone")
+            << untouched << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1
+            << false << false;
+        QTest::newRow("deleted from the phone")
+            << untouched << untouched << QStringList{"delete", kUid} << "" << 0 << false << false;
+        QTest::newRow("edited here, deleted from the phone: the edit")
+            << "Dentista 10h" << untouched << QStringList{"delete", kUid} << "Dentista 10h" << 1
+            << false << false;
+        QTest::newRow("deleted here, edited from the phone: the edit")
+            << "" << untouched << QStringList{"edit", kUid, "Médico"} << "Médico" << 1 << false
+            << false;
+        QTest::newRow("edited here and from the phone: both texts kept")
+            << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
+            << "Dentista 10h · Médico" << 1 << false << false;
+        QTest::newRow("an event added from the phone joins its day and goes")
+            << untouched << untouched << QStringList{"add", "2026-03-05", "17:30", "Tenis"}
+            << "Dentista · 17:30 Tenis" << 1 << false << false;
+        QTest::newRow("a stale write read, merged and written again")
+            << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
+            << "Dentista 10h · Médico" << 1 << true << false;
+        QTest::newRow("listed by ETags: edited on both machines")
+            << "Cena"
+            << "Cine" << none << "Cine · Cena" << 1 << false << true;
+        QTest::newRow("listed by ETags: deleted from the phone")
+            << untouched << untouched << QStringList{"delete", kUid} << "" << 0 << false << true;
+        QTest::newRow("listed by ETags: an event added from the phone")
+            << untouched << untouched << QStringList{"add", "2026-03-05", "Feria"}
+            << "Dentista · Feria" << 1 << false << true;
+    }
+    void changes()
+    {
+        QFETCH(QString, here);
+        QFETCH(QString, there);
+        QFETCH(QStringList, onPhone);
+        QFETCH(QString, expected);
+        QFETCH(int, events);
+        QFETCH(bool, stale);
+        QFETCH(bool, byEtags);
+        const int user = freshUser();
+        Machine a(server, user);
+        Machine b(server, user);
+        a.write(kDay, QStringLiteral("Dentista"));
+        a.setUp();
+        b.setUp();
+        if (byEtags) {
+            for (Machine* m : {&a, &b})
+                SyncBook(m->store.db()).setSetting(QStringLiteral("sync-collection"), "0");
+        }
+        a.sync();
+        b.sync();
+        QCOMPARE(b.note(kDay), QStringLiteral("Dentista"));
+
+        if (here != QLatin1String("-"))
+            a.write(kDay, here);
+        if (there != QLatin1String("-"))
+            b.write(kDay, there);
+        if (!onPhone.isEmpty())
+            QVERIFY(!phone(server, user, onPhone).startsWith(QLatin1String("<falló>")));
+        if (stale) {
+            // The second machine's listing, taken after the phone's change, given to the first.
+            b.sync();
+            SyncBook(a.store.db())
+                .setSetting(QStringLiteral("marca"),
+                            *SyncBook(b.store.db()).setting(QStringLiteral("marca")));
+        }
+        a.sync();
+        b.sync();
+        a.sync();
+
+        QCOMPARE(a.note(kDay), expected);
+        QCOMPARE(b.note(kDay), expected);
+        QCOMPARE(server.eventFiles(user), events);
+        const QString listed = phone(server, user, {QStringLiteral("list")});
+        if (events == 1)
+            QCOMPARE(listed.section(u'\t', 0, 1), kUid + u'\t' + expected);
+        // A further sync finds nothing to do on either machine.
+        const SyncReport quiet = b.sync();
+        QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere, 0);
+    }
+
+    // Each machine's own days reach the other, a day both had is joined, and marks travel.
+    void firstSyncBothWays()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        Machine b(server, user);
+        a.write(QDate(2026, 1, 1), QStringLiteral("Año nuevo"));
+        a.write(kDay, QStringLiteral("Cena"));
+        Day holiday;
+        holiday.date = QDate(2026, 5, 1);
+        holiday.holiday = true;
+        holiday.colour = DayColour::Azul;
+        holiday.alarmOn = true;
+        holiday.alarmTime = QTime(8, 30);
+        a.store.store->days().save(holiday);
+        b.write(QDate(2026, 12, 24), QStringLiteral("Nochebuena"));
+        b.write(kDay, QStringLiteral("Cine"));
+        a.setUp();
+        b.setUp();
+        QCOMPARE(a.sync().sent, 3);
+        const SyncReport second = b.sync();
+        QCOMPARE(second.received, 3);
+        QCOMPARE(second.joined, 1);
+        a.sync();
+        for (Machine* m : {&a, &b}) {
+            QCOMPARE(m->note(QDate(2026, 1, 1)), QStringLiteral("Año nuevo"));
+            QCOMPARE(m->note(QDate(2026, 12, 24)), QStringLiteral("Nochebuena"));
+            QCOMPARE(m->note(kDay), QStringLiteral("Cine · Cena"));
+            const Day mayDay = m->store.store->days().find(holiday.date).value();
+            QVERIFY(mayDay.holiday);
+            QCOMPARE(mayDay.colour, std::optional(DayColour::Azul));
+            QVERIFY(mayDay.alarmOn);
+            QCOMPARE(mayDay.alarmTime, std::optional(QTime(8, 30)));
+        }
+        QCOMPARE(server.eventFiles(user), 4);
+    }
+
+    // A wrong password is said as such, and changes nothing stored.
+    void wrongPassword()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        a.write(kDay, QStringLiteral("Cena"));
+        a.setUp();
+        const QByteArray before = a.store.dayRow(kDay).value(4).toByteArray();
+        DavClient wrong(server.url(), RadicaleServer::user(user), QStringLiteral("otra"));
+        try {
+            CalendarSync(*a.store.store, wrong).run();
+            QFAIL("a wrong password synced");
+        } catch (const SyncError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("no acepta el usuario o la "
+                                                             "contraseña")),
+                     qPrintable(error.message()));
+        }
+        QCOMPARE(SyncBook(a.store.db()).events().size(), std::size_t(0));
+        QCOMPARE(server.eventFiles(user), 0);
+        QCOMPARE(a.store.dayRow(kDay).value(4).toByteArray(), before);
+    }
+
+    // The store tool sets up and syncs, says what it did, fails in Spanish with a non-zero
+    // exit, and never writes the password into the store.
+    void storeTool_data()
+    {
+        QTest::addColumn<QStringList>("command"); // after the data folder
+        QTest::addColumn<QString>("password");    // null: none given
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+
+        const QString good = QStringLiteral("<buena>");
+        QTest::newRow("sync-setup")
+            << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
+            << "Calendario en el servidor: <url><user>/tarvelo/";
+        QTest::newRow("sync sends the days")
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 2\n";
+        QTest::newRow("sync again: nothing to do")
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 0\n";
+        QTest::newRow("a wrong password")
+            << QStringList{"sync"} << "otra" << 1 << "no acepta el usuario o la contraseña";
+        QTest::newRow("no password")
+            << QStringList{"sync"} << QString() << 1 << "No hay contraseña para «<user>»";
+        QTest::newRow("set up with a wrong password")
+            << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << "otra" << 1
+            << "no acepta el usuario o la contraseña";
+        QTest::newRow("plain http to another machine")
+            << QStringList{"sync-setup", "http://192.0.2.1/", "--usuario", "<user>"} << good << 1
+            << "solo se admiten direcciones https";
+    }
+    void storeTool()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, password);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        static int user = -1;
+        static std::unique_ptr<TestStore> store;
+        if (!store) {
+            user = freshUser();
+            store = std::make_unique<TestStore>();
+            store->addNote(kDay, QStringLiteral("Dentista"));
+            store->addNote(kDay.addDays(1), QStringLiteral("Cine"));
+            store->store.reset(); // the tool opens the store on its own
+        }
+        const auto fill = [&](QString text) {
+            return text.replace(QStringLiteral("<url>"), server.url().toString())
+                .replace(QStringLiteral("<user>"), RadicaleServer::user(user))
+                .replace(QStringLiteral("<buena>"), RadicaleServer::password(user));
+        };
+        QStringList args{command.first(), store->folder()};
+        for (const QString& arg : command.mid(1))
+            args << fill(arg);
+        const Run run = tool(args, password.isNull() ? QString() : fill(password));
+        QVERIFY2(run.out.contains(fill(said)), qPrintable(run.out));
+        QCOMPARE(run.code, code);
+        const QByteArray secret = RadicaleServer::password(user).toUtf8();
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            QFile file(store->path() + suffix);
+            if (file.open(QIODevice::ReadOnly))
+                QVERIFY(!file.readAll().contains(secret));
+        }
+        if (QTest::currentDataTag() == QLatin1String("plain http to another machine"))
+            store.reset();
+    }
+
+    // The first upload of a large calendar killed halfway: the next sync sends the rest, and
+    // the server ends with every day once.
+    void killDuringFirstUpload()
+    {
+        constexpr int kDays = 300;
+        const int user = freshUser();
+        Machine a(server, user);
+        std::vector<std::pair<QDate, TestDayRow>> rows;
+        for (int i = 0; i < kDays; ++i)
+            rows.push_back({QDate(2024, 1, 1).addDays(i), TestDayRow{.nota = QString::number(i)}});
+        a.store.addDays(rows);
+        a.setUp();
+        a.store.store.reset();
+        std::unique_ptr<QProcess> first(
+            startTool({QStringLiteral("sync"), a.store.folder()}, RadicaleServer::password(user)));
+        QTRY_VERIFY_WITH_TIMEOUT(server.eventFiles(user) >= kDays / 4, 120000);
+        first->kill();
+        first->waitForFinished();
+        QVERIFY(server.eventFiles(user) < kDays);
+        const Run second =
+            tool({QStringLiteral("sync"), a.store.folder()}, RadicaleServer::password(user));
+        QCOMPARE(second.code, 0);
+        QCOMPARE(server.eventFiles(user), kDays);
+        const QStringList listed =
+            phone(server, user, {QStringLiteral("list")}).split(u'\n', Qt::SkipEmptyParts);
+        QSet<QString> uids;
+        for (const QString& line : listed)
+            uids.insert(line.section(u'\t', 0, 0));
+        QCOMPARE(listed.size(), kDays);
+        QCOMPARE(uids.size(), kDays);
+        Machine b(server, user);
+        b.setUp();
+        QCOMPARE(b.sync().received, kDays);
+        QCOMPARE(b.store.dayCount(), kDays);
+    }
+
+    // The server gone in the middle of an upload: the sync fails with a clear message, and the
+    // next one, with the server back, ends with every day once on the server.
+    void serverStoppedMidSync()
+    {
+        const int user = freshUser();
+        Machine a(server, user);
+        std::vector<std::pair<QDate, TestDayRow>> rows;
+        for (int i = 0; i < 150; ++i)
+            rows.push_back({QDate(2025, 1, 1).addDays(i), TestDayRow{.nota = QString::number(i)}});
+        a.store.addDays(rows);
+        a.setUp();
+        bool stopped = false;
+        QTimer::singleShot(700, [&] {
+            server.stop();
+            stopped = true;
+        });
+        try {
+            a.sync();
+        } catch (const SyncError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("127.0.0.1")),
+                     qPrintable(error.message()));
+        }
+        QVERIFY(stopped);
+        QVERIFY(server.start());
+        a.sync();
+        QCOMPARE(server.eventFiles(user), 150);
+        Machine b(server, user);
+        b.setUp();
+        QCOMPARE(b.sync().received, 150);
+        QCOMPARE(b.note(QDate(2025, 1, 1).addDays(149)), QStringLiteral("149"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalDavSync)
+#include "tst_caldavsync.moc"
