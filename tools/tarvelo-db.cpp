@@ -1,6 +1,8 @@
 // tarvelo-db: the store tool. Makes an empty calendar.mdb and checks an existing one (the
 // program itself never creates its store), and takes a store's days to and from iCalendar.
 
+#include "access/MdbError.h"
+#include "access/MdbImport.h"
 #include "ical/IcsError.h"
 #include "ical/IcsExporter.h"
 #include "ical/IcsImporter.h"
@@ -38,7 +40,11 @@ int usage(QTextStream& err)
            "--festivos marca\n"
            "                                todos como festivos; FECHA es dd/mm/aaaa (por "
            "omisión, los\n"
-           "                                eventos repetidos se toman en el año actual)\n";
+           "                                eventos repetidos se toman en el año actual)\n"
+           "  tarvelo-db import-mdb ANTERIOR.mdb CARPETA\n"
+           "                                crea en CARPETA un calendar.mdb con todo lo del "
+           "calendario\n"
+           "                                de la versión anterior (Access) ANTERIOR.mdb\n";
     return 2;
 }
 
@@ -114,6 +120,15 @@ int check(const QString& path, QTextStream& out)
     return 0;
 }
 
+int importMdb(const QString& oldFile, const QString& folder, QTextStream& out)
+{
+    const ConversionReport report = MdbImport::importInto(oldFile, folder);
+    const QString path = CalendarStore::pathIn(QDir(folder).absolutePath());
+    out << "Creado " << QDir::toNativeSeparators(path) << "\n" << report.text();
+    copyDataFiles(QDir(folder), out);
+    return 0;
+}
+
 int exportIcs(const QString& folder, const QString& file, QTextStream& out)
 {
     const auto store = CalendarStore::open(folder);
@@ -171,6 +186,11 @@ int main(int argc, char** argv)
         }
         if (args[0] == QLatin1String("import-ics"))
             return importIcs(args.mid(1), out, err);
+        if (args[0] == QLatin1String("import-mdb")) {
+            if (args.size() != 3)
+                return misused(err, QStringLiteral("import-mdb necesita ANTERIOR.mdb y CARPETA."));
+            return importMdb(args[1], args[2], out);
+        }
         if (args.size() > 2)
             return usage(err);
         if (args[0] == QLatin1String("create"))
@@ -181,6 +201,9 @@ int main(int argc, char** argv)
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     } catch (const IcsError& error) {
+        err << "tarvelo-db: " << error.message() << "\n";
+        return 1;
+    } catch (const MdbError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     }

@@ -37,6 +37,11 @@ public:
     static std::unique_ptr<Database> open(const QString& path, Access access = Access::ReadWrite);
     // Makes a new, empty store at path; refuses when a file is already there.
     static void create(const QString& path);
+    // A new, empty store held in memory only: one made whole before it is written out as a
+    // file (image()), so that no half-made store is ever on the disk.
+    static std::unique_ptr<Database> createInMemory();
+    // The bytes of the database as a file holds them.
+    QByteArray image() const;
 
     ~Database();
     Database(const Database&) = delete;
