@@ -1,6 +1,6 @@
 #include "access/ConversionReport.h"
 
-QString ConversionReport::text() const
+QString ConversionReport::text(qsizetype maxChanges) const
 {
     QString out = QStringLiteral("Convertido «%1» (%2):\n").arg(file, format);
     out += QStringLiteral("  días:     %1\n").arg(days);
@@ -13,7 +13,10 @@ QString ConversionReport::text() const
         return out;
     }
     out += QStringLiteral("Filas cambiadas al traerlas (%1):\n").arg(changes.size());
-    for (const QString& change : changes)
-        out += QStringLiteral("  - %1\n").arg(change);
+    for (qsizetype i = 0; i < changes.size() && i < maxChanges; ++i)
+        out += QStringLiteral("  - %1\n").arg(changes[i]);
+    if (changes.size() > maxChanges)
+        out += QStringLiteral("  … y %1 más (tarvelo-db import-mdb las lista todas)\n")
+                   .arg(changes.size() - maxChanges);
     return out;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
+
 // What came over from an older calendar: how many days, notes, holidays, alarms and notitas,
 // and every row that had to change on the way, with why.
 struct ConversionReport
@@ -16,6 +18,7 @@ struct ConversionReport
     int notitas = 0;
     QStringList changes;
 
-    // The summary the tool prints and the program shows.
-    QString text() const;
+    // The summary the tool prints and the program shows, listing at most maxChanges changes
+    // (the rest counted).
+    QString text(qsizetype maxChanges = std::numeric_limits<qsizetype>::max()) const;
 };

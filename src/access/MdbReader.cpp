@@ -70,7 +70,7 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
         setrlimit(RLIMIT_FSIZE, &none); // it reads; it never writes a file
     });
     process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(limits.wallMs))
+    if (!process.waitForStarted(10000))
         refuse(path, QStringLiteral("no se ha podido iniciar el programa que lee archivos de "
                                     "Access (%1)")
                          .arg(process.errorString()));
@@ -103,14 +103,18 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
         refuse(path, QStringLiteral("leerlo tardaba más de %1 segundos: está dañado")
                          .arg(limits.wallMs / 1000));
     }
-    if (process.exitStatus() == QProcess::CrashExit) {
+    // Ended by a signal (a crash, the processor limit) or unable to run at all (the memory
+    // limit reached while loading): the file cannot be read within the limits.
+    const QString limitsPassed = QStringLiteral(
+        "el archivo está dañado, o su lectura pasaba del límite de tiempo o de memoria");
+    if (process.exitStatus() == QProcess::CrashExit)
         refuse(path, QStringLiteral("la biblioteca que lee archivos de Access se detuvo al leerlo "
-                                    "(el archivo está dañado, o su lectura pasaba del límite de "
-                                    "tiempo o de memoria)"));
-    }
+                                    "(%1)")
+                         .arg(limitsPassed));
     if (process.exitCode() != 0)
         refuse(path, QStringLiteral("el programa que lee archivos de Access terminó con el "
-                                    "código %1")
-                         .arg(process.exitCode()));
+                                    "código %1 (%2)")
+                         .arg(process.exitCode())
+                         .arg(limitsPassed));
     return decoder.finish();
 }

@@ -1,6 +1,7 @@
 #include "shell/Session.h"
 
 #include "platform/MessageBoxes.h"
+#include "shell/OldCalendarOffer.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
 
@@ -37,6 +38,8 @@ Session::~Session() = default;
 
 std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folder)
 {
+    if (!OldCalendarOffer::run(*seams.boxes, folder))
+        return nullptr;
     std::unique_ptr<CalendarStore> store;
     try {
         store = CalendarStore::open(folder);
