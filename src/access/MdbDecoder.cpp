@@ -64,6 +64,9 @@ void MdbDecoder::feed(const QByteArray& bytes)
 {
     if (ended_ && !bytes.isEmpty())
         damaged(QStringLiteral("la lectura siguió tras su final"));
+    total_ += bytes.size();
+    if (total_ > kMaxBytes)
+        damaged(QStringLiteral("da más datos de los que un calendario puede tener"));
     pending_.append(bytes);
     if (!headerRead_) {
         if (pending_.size() < 5)

@@ -13,6 +13,9 @@ class MdbDecoder
 public:
     // At most this many rows in all: far more than any calendar, few enough to hold.
     static constexpr qsizetype kMaxRows = 4'000'000;
+    // And at most this many bytes: a file whose rows all point at one long text cannot make
+    // this process hold more.
+    static constexpr qint64 kMaxBytes = qint64(1) << 30;
 
     // file: the file being read, as the messages name it.
     explicit MdbDecoder(const QString& file);
@@ -37,5 +40,6 @@ private:
     bool ended_ = false;
     int tablesSeen_ = 0;
     qsizetype rows_ = 0;
+    qint64 total_ = 0;
     MdbContents contents_;
 };
