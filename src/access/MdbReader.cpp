@@ -79,11 +79,11 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
     const QDeadlineTimer deadline(limits.wallMs);
     try {
         for (;;) {
-            if (process.bytesAvailable() == 0 && process.state() != QProcess::NotRunning) {
-                if (deadline.hasExpired())
-                    break;
+            // Checked at every turn: a reader that keeps writing must not keep the time open.
+            if (process.state() != QProcess::NotRunning && deadline.hasExpired())
+                break;
+            if (process.bytesAvailable() == 0 && process.state() != QProcess::NotRunning)
                 process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
-            }
             const QByteArray bytes = process.readAll();
             if (!bytes.isEmpty()) {
                 decoder.feed(bytes);
