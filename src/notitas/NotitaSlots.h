@@ -60,15 +60,6 @@ private:
     frmNota* firstUnbound();
     QPoint placeForNew(const frmNota& notita) const;
 
-public:
-    // Where a window of outer size `size` goes: the first free place beside `calendar` (to
-    // its right, then to its left, then below it, then above it) inside `screen`, clear of
-    // `taken`; the first of those places when every one is taken; and when the calendar leaves
-    // no room at all, a place on the screen all the same.
-    static QPoint freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
-                                  const QList<QRect>& taken);
-
-private:
     NotitaBook& notitas_;
     MessageBoxes& boxes_;
     const StoreGuard& guard_;

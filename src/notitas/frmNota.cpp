@@ -6,9 +6,11 @@
 #include "store/domain/StoreGuard.h"
 #include "widgets/NoteBox.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlace.h"
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -20,9 +22,6 @@ namespace {
 
 // Far beyond any desktop, yet safe to hand to the pixel conversion.
 constexpr double kFarthestTwips = 1.0e7;
-// What a frame and caption add to the window, in pixels, as long as the window manager has
-// not told yet: room enough that a window brought onto a screen shows whole there.
-constexpr QSize kFrameAllowance(16, 40);
 
 int pixelsOf(double twips)
 {
@@ -93,6 +92,11 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
     palette.setColor(QPalette::Base, QColor(255, 255, 0));
     palette.setColor(QPalette::Text, QColor(0, 0, 0));
     txtNota_->setPalette(palette);
+
+    // The box's own menu, with the deletion the double click offers: the keyboard's menu key
+    // reaches it too.
+    txtNota_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(txtNota_, &QWidget::customContextMenuRequested, this, &frmNota::showContextMenu);
 
     connect(txtNota_, &QPlainTextEdit::textChanged, this, &frmNota::txtNota_Change);
     txtNota_->installEventFilter(this);
@@ -231,6 +235,20 @@ bool frmNota::txtNota_DblClick()
     return true;
 }
 
+void frmNota::showContextMenu(const QPoint& at)
+{
+    QMenu* menu = txtNota_->createStandardContextMenu();
+    menu->setObjectName(QStringLiteral("menuNotita"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    QAction* remove = menu->addAction(QStringLiteral("Eliminar notita"));
+    remove->setObjectName(QStringLiteral("mEliminarNotita"));
+    // Asked once the menu has gone, as the double click asks.
+    connect(
+        remove, &QAction::triggered, this, [this] { txtNota_DblClick(); }, Qt::QueuedConnection);
+    menu->popup(txtNota_->viewport()->mapToGlobal(at));
+}
+
 double frmNota::Top() const
 {
     return Twips::fromPixels(frameGeometry().top());
@@ -243,8 +261,7 @@ double frmNota::Left() const
 
 QSize frmNota::outerSize() const
 {
-    const QSize outer = frameGeometry().size();
-    return outer == size() ? outer + kFrameAllowance : outer;
+    return WindowPlace::outerSize(*this);
 }
 
 void frmNota::restorePlace(double top, double left)

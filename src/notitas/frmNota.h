@@ -70,6 +70,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The text box's menu with "Eliminar notita" after its own commands; at: where it was asked
+    // for, on the box's text area.
+    void showContextMenu(const QPoint& at);
     void setTextQuietly(const QString& text);
     void restorePlace(double top, double left);
 

@@ -23,6 +23,7 @@
 #include "store/domain/StoreGuard.h"
 #include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -147,8 +148,8 @@ void frmCalendar::buildMenus()
             [this] { periodListings()->mImpresoraAnyo_Click(month_->dFechaActual()); });
     connect(addItem(seleccionar, "mSelección", QStringLiteral("Se&lección")), &QAction::triggered,
             this, &frmCalendar::mSeleccion_Click);
-    connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
-            &frmCalendar::mSalir_Click);
+    // The exchange with other calendars, a group of its own.
+    archivo->addSeparator();
     connect(addItem(archivo, "mExportarICalendar", QStringLiteral("&Exportar a iCalendar…")),
             &QAction::triggered, this, &frmCalendar::mExportarICalendar_Click);
     connect(addItem(archivo, "mImportarICalendar", QStringLiteral("&Importar de iCalendar…")),
@@ -168,6 +169,11 @@ void frmCalendar::buildMenus()
     connect(addItem(editar, "mBucar", QStringLiteral("&Buscar")), &QAction::triggered, this,
             &frmCalendar::mBucar_Click);
 
+    // "Salir" ends the menu, after every other group, as on other desktop programs.
+    archivo->addSeparator();
+    connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
+            &frmCalendar::mSalir_Click);
+
     QMenu* ayuda = styled(menuBar()->addMenu(QStringLiteral("A&yuda")));
     ayuda->setObjectName(QStringLiteral("mnuAyuda"));
     connect(addItem(ayuda, "mInstrucciones", QStringLiteral("A&yuda")), &QAction::triggered, this,
@@ -185,9 +191,10 @@ void frmCalendar::wire()
                 mMesactual_->setTitle(QLatin1Char('&') + monthName);
                 manyoactual_->setTitle(QLatin1Char('&') + year);
             });
-    connect(month_, &MonthView::dayClicked, this, [this](const QDate& day, bool shownRed) {
-        dayEditor()->SScmdDia_Click(day, shownRed);
-    });
+    connect(month_, &MonthView::dayClicked, this,
+            [this](const QDate& day, bool shownHoliday, bool withMouse) {
+                dayEditor()->SScmdDia_Click(day, shownHoliday, withMouse);
+            });
     // A click on the free area of the day panel adds a notita.
     connect(month_, &MonthView::panelClicked, notitas_, &NotitaSlots::SSPanel1_Click);
 
@@ -359,6 +366,9 @@ void frmCalendar::mSeleccion_Click()
         seleccion_ = new frmSeleccion(*notesPanel(), store_.searchPoint(), *seams_.printer,
                                       *seams_.boxes, *seams_.clock, guard_, this);
     }
+    // Opened beside the calendar; a window already open stays where the user left it.
+    if (!seleccion_->isVisible())
+        WindowPlace::moveBeside(*seleccion_, frameGeometry(), {buscar_});
     seleccion_->mSeleccion_Click();
 }
 
@@ -366,13 +376,15 @@ void frmCalendar::mBucar_Click()
 {
     if (!buscar_)
         buscar_ = new frmBuscar(store_.searchPoint(), guard_, this);
+    if (!buscar_->isVisible())
+        WindowPlace::moveBeside(*buscar_, frameGeometry(), {seleccion_});
     buscar_->showAndRaise();
 }
 
 void frmCalendar::mInstrucciones_Click()
 {
     if (seams_.help)
-        seams_.help->showContents(QStringLiteral("Tarvelo.HLP"));
+        seams_.help->showContents(QStringLiteral("Tarvelo.HLP"), frameGeometry());
 }
 
 // There is no separate about box: the help's contents say what the program is.

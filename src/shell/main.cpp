@@ -9,6 +9,7 @@
 #include "shell/TarveloApplication.h"
 #include "shell/TerminationSignals.h"
 #include "shell/frmCalendar.h"
+#include "widgets/WindowPlace.h"
 
 #include <QDir>
 #include <QSessionManager>
@@ -47,6 +48,9 @@ int main(int argc, char** argv)
     if (!session)
         return Session::kStoreFailureExit;
     frmCalendar& window = session->window();
+    help.setPlacement([](QWidget& helpWindow, const QRect& beside) {
+        WindowPlace::moveBeside(helpWindow, beside);
+    });
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &frmCalendar::bringForward);
     // Logout, shutdown and Ctrl+C end the program as "Salir" does, so that a note being typed

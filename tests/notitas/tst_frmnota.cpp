@@ -5,6 +5,9 @@
 #include "store/domain/StoreGuard.h"
 #include "widgets/Twips.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -404,24 +407,29 @@ void TestFrmNota::storedTextKeptUntilChanged()
 
 void TestFrmNota::deleteByDoubleClick_data()
 {
+    QTest::addColumn<bool>("fromMenu"); // "Eliminar notita" of its menu, else a double click
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("bound"); // 0: the window is bound to no row
     QTest::addColumn<int>("answer");
     QTest::addColumn<QList<int>>("left"); // indices of the rows that remain
     QTest::addColumn<bool>("emptied");
 
-    QTest::newRow("cancelled: nothing deleted")
-        << 3 << 2 << int(MessageBoxes::Cancel) << QList<int>{1, 2, 3} << false;
-    QTest::newRow("the second of three")
-        << 3 << 2 << int(MessageBoxes::Ok) << QList<int>{1, 3} << false;
-    QTest::newRow("the only notita: the table is empty")
-        << 1 << 1 << int(MessageBoxes::Ok) << QList<int>{} << true;
-    QTest::newRow("an unbound window deletes nothing")
-        << 2 << 0 << int(MessageBoxes::Ok) << QList<int>{1, 2} << false;
+    for (const bool menu : {false, true}) {
+        const char* way = menu ? "menu" : "double click";
+        QTest::addRow("%s, cancelled: nothing deleted", way)
+            << menu << 3 << 2 << int(MessageBoxes::Cancel) << QList<int>{1, 2, 3} << false;
+        QTest::addRow("%s: the second of three", way)
+            << menu << 3 << 2 << int(MessageBoxes::Ok) << QList<int>{1, 3} << false;
+        QTest::addRow("%s: the only notita, the table is empty", way)
+            << menu << 1 << 1 << int(MessageBoxes::Ok) << QList<int>{} << true;
+        QTest::addRow("%s: an unbound window deletes nothing", way)
+            << menu << 2 << 0 << int(MessageBoxes::Ok) << QList<int>{1, 2} << false;
+    }
 }
 
 void TestFrmNota::deleteByDoubleClick()
 {
+    QFETCH(bool, fromMenu);
     QFETCH(int, rows);
     QFETCH(int, bound);
     QFETCH(int, answer);
@@ -435,7 +443,22 @@ void TestFrmNota::deleteByDoubleClick()
     QSignalSpy empty(&n.window, &frmNota::becameEmpty);
     n.boxes.answerNext(answer);
 
-    QTest::mouseDClick(n.txtNota()->viewport(), Qt::LeftButton);
+    if (fromMenu) {
+        // As the keyboard's menu key asks for it.
+        QContextMenuEvent ask(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              n.txtNota()->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(n.txtNota()->viewport(), &ask);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        auto* remove = QApplication::activePopupWidget()->findChild<QAction*>(
+            QStringLiteral("mEliminarNotita"));
+        QVERIFY(remove);
+        QCOMPARE(remove->text(), QStringLiteral("Eliminar notita"));
+        remove->trigger();
+        QApplication::activePopupWidget()->close();
+        QTRY_COMPARE(n.boxes.calls().size(), 1);
+    } else {
+        QTest::mouseDClick(n.txtNota()->viewport(), Qt::LeftButton);
+    }
 
     QCOMPARE(n.boxes.calls().size(), 1);
     QCOMPARE(n.boxes.calls().first().prompt, QStringLiteral("¿Desea eliminar la notita?"));
