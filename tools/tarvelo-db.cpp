@@ -2,6 +2,8 @@
 // program itself never creates its store), takes a store's days to and from iCalendar, and
 // syncs them with a calendar server.
 
+#include "access/MdbError.h"
+#include "access/MdbImport.h"
 #include "ical/IcsError.h"
 #include "ical/IcsExporter.h"
 #include "ical/IcsImporter.h"
@@ -46,7 +48,11 @@ int usage(QTextStream& err)
            "--festivos marca\n"
            "                                todos como festivos; FECHA es dd/mm/aaaa (por "
            "omisión, los\n"
-           "                                eventos repetidos se toman en el año actual)\n";
+           "                                eventos repetidos se toman en el año actual)\n"
+           "  tarvelo-db import-mdb ANTERIOR.mdb CARPETA\n"
+           "                                crea en CARPETA un calendar.mdb con todo lo del "
+           "calendario\n"
+           "                                de la versión anterior (Access) ANTERIOR.mdb\n";
     return 2;
 }
 
@@ -119,6 +125,15 @@ int check(const QString& path, QTextStream& out)
         << "  días guardados: " << summary.days << "\n"
         << "  días con nota:  " << summary.notedDays << "\n"
         << "  notitas:        " << summary.notitas << "\n";
+    return 0;
+}
+
+int importMdb(const QString& oldFile, const QString& folder, QTextStream& out)
+{
+    const ConversionReport report = MdbImport::importInto(oldFile, folder);
+    const QString path = CalendarStore::pathIn(QDir(folder).absolutePath());
+    out << "Creado " << QDir::toNativeSeparators(path) << "\n" << report.text();
+    copyDataFiles(QDir(folder), out);
     return 0;
 }
 
@@ -281,6 +296,11 @@ int main(int argc, char** argv)
                 return misused(err, QStringLiteral("sync necesita CARPETA."));
             return sync(args[1], out);
         }
+        if (args[0] == QLatin1String("import-mdb")) {
+            if (args.size() != 3)
+                return misused(err, QStringLiteral("import-mdb necesita ANTERIOR.mdb y CARPETA."));
+            return importMdb(args[1], args[2], out);
+        }
         if (args.size() > 2)
             return usage(err);
         if (args[0] == QLatin1String("create"))
@@ -294,6 +314,9 @@ int main(int argc, char** argv)
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     } catch (const SyncError& error) {
+        err << "tarvelo-db: " << error.message() << "\n";
+        return 1;
+    } catch (const MdbError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
         return 1;
     }

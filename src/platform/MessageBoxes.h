@@ -12,6 +12,7 @@ public:
     {
         OkOnly = 0,
         OkCancel = 1,
+        YesNo = 4,
         Critical = 16,
         Question = 32,
         Exclamation = 48,
@@ -25,7 +26,9 @@ public:
     enum Answer : int
     {
         Ok = 1,
-        Cancel = 2
+        Cancel = 2,
+        Yes = 6,
+        No = 7
     };
 
     // Long enough for keys already on their way to arrive and be dropped, short enough that a

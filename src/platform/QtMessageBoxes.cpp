@@ -30,6 +30,14 @@ int QtMessageBoxes::show(const QString& prompt, int style, const QString& title)
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
+    if ((style & 0x0f) == YesNo) {
+        QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        box.setDefaultButton(style & DefaultButton2 ? no : yes);
+        box.exec();
+        return box.clickedButton() == yes ? Yes : No;
+    }
     QPushButton* ok = box.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if ((style & 0x0f) == OkCancel) {

@@ -1,6 +1,7 @@
 #include "shell/Session.h"
 
 #include "platform/MessageBoxes.h"
+#include "shell/OldCalendarOffer.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
 
@@ -46,6 +47,8 @@ Session::~Session() = default;
 
 std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folder)
 {
+    if (!OldCalendarOffer::run(*seams.boxes, folder))
+        return nullptr;
     // The windows are built while the store opens; none of them is shown before it has.
     std::unique_ptr<Session> session(new Session(CalendarStore::beginOpen(folder), seams));
     try {

@@ -307,6 +307,33 @@ void Database::create(const QString& path)
     }
 }
 
+std::unique_ptr<Database> Database::createInMemory()
+{
+    const QString name = QStringLiteral(":memory:");
+    sqlite3* raw =
+        openConnection(name, name, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY,
+                       Doing::Creating);
+    std::unique_ptr<Database> db(new Database(raw, name));
+    const int rc = registerFunctions(raw);
+    if (rc != SQLITE_OK)
+        throw FailureCause::failure(raw, rc, Doing::Creating);
+    db->execute(QStringLiteral("BEGIN"));
+    Schema::create(*db);
+    db->execute(QStringLiteral("COMMIT"));
+    return db;
+}
+
+QByteArray Database::image() const
+{
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(db_, "main", &size, 0);
+    if (!bytes)
+        throw FailureCause::failure(db_, SQLITE_NOMEM, Doing::Reading);
+    QByteArray image(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    sqlite3_free(bytes);
+    return image;
+}
+
 Database::~Database()
 {
     if (finishLister_) {

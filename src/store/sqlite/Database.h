@@ -41,6 +41,11 @@ public:
     // on to; it becomes the opened one with take(). Nothing may read or write it before.
     static std::unique_ptr<Database> unopened(const QString& path);
     void take(std::unique_ptr<Database> opened);
+    // A new, empty store held in memory only: one made whole before it is written out as a
+    // file (image()), so that no half-made store is ever on the disk.
+    static std::unique_ptr<Database> createInMemory();
+    // The bytes of the database as a file holds them.
+    QByteArray image() const;
 
     ~Database();
     Database(const Database&) = delete;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "store/domain/DayRecord.h"
+#include "store/domain/NotitaRecord.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+// A new store made whole from the rows of another calendar, in one transaction in memory, and
+// given back as the bytes of its file: the caller decides where and how they reach the disk.
+// The days must be one per date; the notitas' numbers distinct.
+class StoreImage
+{
+public:
+    StoreImage() = delete;
+
+    // Throws StoreError (two rows for one day, two notitas of one number).
+    static QByteArray build(const std::vector<DayRecord>& days,
+                            const std::vector<NotitaRecord>& notitas);
+};
