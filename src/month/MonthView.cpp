@@ -316,9 +316,10 @@ void MonthView::showStoredDays()
             while (next != stored.end() && next->date < day)
                 ++next;
             const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            const bool holiday = dayStored && dayStored->holiday;
+            shownHolidays_[std::size_t(start + day.day() - 1)] = holiday;
             if (day.dayOfWeek() != Qt::Sunday)
-                button->setBackColor(dayStored && dayStored->holiday ? kRed
-                                                                     : DayButton::buttonFace());
+                button->setBackColor(holiday ? Colours::festivo() : DayButton::buttonFace());
             button->setPicture(dayStored ? DayMarkPictures::pictureFor(*dayStored)
                                          : DayMarkPictures::neutralPicture());
             button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
