@@ -38,7 +38,9 @@ int usage(QTextStream& err)
            "--festivos marca\n"
            "                                todos como festivos; FECHA es dd/mm/aaaa (por "
            "omisión, los\n"
-           "                                eventos repetidos se toman en el año actual)\n";
+           "                                eventos repetidos se toman desde el año del "
+           "primer evento\n"
+           "                                suelto hasta el año que viene)\n";
     return 2;
 }
 

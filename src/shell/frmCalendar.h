@@ -14,6 +14,7 @@ class ClipboardCommands;
 class DayEditor;
 class frmBuscar;
 class frmSeleccion;
+class IcalCommands;
 class MonthView;
 class NotesPanel;
 class NotitaSlots;
@@ -99,6 +100,7 @@ private:
     void wire();
     void setInitialState();
     void applyOuterSize();
+    IcalCommands* icalCommands(); // made when first used; none without file dialogs
 
     CalendarStore& store_;
     Seams seams_;
@@ -119,6 +121,7 @@ private:
     QTimer* Timer1_ = nullptr;
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
+    IcalCommands* ical_ = nullptr;
     std::optional<bool> trayAvailable_; // asked of the desktop when first needed
 
     QAction* mAbrirNotitas_ = nullptr;
