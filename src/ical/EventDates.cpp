@@ -152,7 +152,7 @@ EventDates::Result EventDates::of(icalcomponent* event, const Window& window,
         return result;
     }
 
-    std::set<QDate> days;
+    std::vector<QDate> days; // sorted and made unique at the end
     QString overrun;
     // Every day one instance covers, those outside the window left out when bounded.
     const auto cover = [&](const icaltimetype& instance, const Length& span, bool bounded) {
@@ -182,8 +182,16 @@ EventDates::Result EventDates::of(icalcomponent* event, const Window& window,
                               .arg(kFileSteps);
                 return;
             }
-            days.insert(day);
+            days.push_back(day);
         }
+    };
+    const auto finish = [&] {
+        std::sort(days.begin(), days.end());
+        days.erase(std::unique(days.begin(), days.end()), days.end());
+        result.refusal = overrun;
+        result.dates = std::move(days);
+        result.outsideRange = result.refusal.isEmpty() && result.dates.empty();
+        return result;
     };
 
     if (!isRecurring(event)) {
@@ -193,10 +201,7 @@ EventDates::Result EventDates::of(icalcomponent* event, const Window& window,
             return result;
         }
         cover(start, length, window.bindsSingles);
-        result.refusal = overrun;
-        result.dates.assign(days.begin(), days.end());
-        result.outsideRange = result.refusal.isEmpty() && result.dates.empty();
-        return result;
+        return finish();
     }
 
     std::set<QString> excluded;
@@ -280,8 +285,5 @@ EventDates::Result EventDates::of(icalcomponent* event, const Window& window,
             break;
     }
 
-    result.refusal = overrun;
-    result.dates.assign(days.begin(), days.end());
-    result.outsideRange = result.refusal.isEmpty() && result.dates.empty();
-    return result;
+    return finish();
 }

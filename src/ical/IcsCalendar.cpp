@@ -255,6 +255,7 @@ IcsCalendar IcsCalendar::parse(const QByteArray& text, const QString& file,
     for (auto it = calendar.calendars_.rbegin(); it != calendar.calendars_.rend(); ++it)
         stack.push_back({it->get(), nullptr});
     std::vector<icalcomponent*> costlyZones;
+    std::vector<icalcomponent*> children; // of the component visited, kept for its capacity
     std::size_t index = 0;
     while (!stack.empty()) {
         const Visit visit = stack.back();
@@ -262,8 +263,7 @@ IcsCalendar IcsCalendar::parse(const QByteArray& text, const QString& file,
         icalcomponent* c = visit.component;
         const icalcomponent_kind kind = icalcomponent_isa(c);
         icalcomponent* event = kind == ICAL_VEVENT_COMPONENT ? c : visit.event;
-        const std::optional<Span> span =
-            index < spans.size() ? std::optional<Span>(spans[index]) : std::nullopt;
+        const Span* span = index < spans.size() ? &spans[index] : nullptr;
         ++index;
         // Made only for an event with something passed over: most have nothing.
         const auto skip = [&](SkippedLine line) {
@@ -316,7 +316,7 @@ IcsCalendar IcsCalendar::parse(const QByteArray& text, const QString& file,
                   QStringLiteral("tiene una línea que no se puede leer")});
         }
 
-        std::vector<icalcomponent*> children;
+        children.clear();
         for (icalcomponent* child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
              child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
             children.push_back(child);

@@ -84,6 +84,8 @@ bool isBlank(const QString& note)
 // The note's first line with something on it: what calendars that show one line show.
 QString firstLine(const QString& note)
 {
+    if (!note.contains(u'\n'))
+        return note.trimmed();
     for (const QString& line : note.split(u'\n')) {
         const QString text = line.trimmed();
         if (!text.isEmpty())
@@ -120,8 +122,7 @@ QByteArray eventOf(const Day& day)
     if (blank)
         add(e, xProperty(IcsNames::kNoNote, QStringLiteral("TRUE")));
     // The standard properties lose a CR and the blanks around a text: our own keeps the note.
-    const QString readBack = blank ? QString() : IcsNames::asReadBack(day.note);
-    if (!day.note.isEmpty() && readBack != day.note)
+    if (!day.note.isEmpty() && (blank || IcsNames::asReadBack(day.note) != day.note))
         add(e, xProperty(IcsNames::kNote, IcsNames::exactNote(day.note)));
     // A note on a day is no appointment: it leaves the day free for others to book.
     add(e, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));

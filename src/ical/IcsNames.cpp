@@ -72,6 +72,10 @@ bool isBlank(QChar c)
 
 QString IcsNames::asReadBack(const QString& note)
 {
+    // Most notes come back as they are: no copy for them.
+    if (!note.contains(QLatin1Char('\r')) &&
+        (note.isEmpty() || (!isBlank(note.front()) && !isBlank(note.back()))))
+        return note;
     QString text = note;
     text.remove(QLatin1Char('\r'));
     qsizetype lead = 0;

@@ -5,6 +5,7 @@
 #include "ical/IcsNames.h"
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -13,51 +14,102 @@ QString fromIcal(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-std::optional<QString> xValue(icalcomponent* event, const char* name)
+// What the reading needs of an event's own properties, gathered in one walk over them (each of
+// libical's lookups by kind walks them all again).
+struct Properties
 {
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
-        const char* x = icalproperty_get_x_name(p);
-        if (x && qstricmp(x, name) == 0)
-            return fromIcal(icalproperty_get_x(p));
-    }
-    return std::nullopt;
-}
-
-QStringList categoriesOf(icalcomponent* event)
-{
+    QString summary;
+    QString description;
+    QString uid;
     QStringList categories;
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
-        // One property may list several categories.
-        for (const QString& category : fromIcal(icalproperty_get_categories(p)).split(u','))
-            categories << category.trimmed();
+    std::optional<QString> colourName; // COLOR
+    std::optional<QString> noNote;     // our own properties
+    std::optional<QString> note;
+    std::optional<QString> colour;
+    std::optional<QString> alarm;
+    bool cancelled = false;
+    bool replacement = false; // it has a RECURRENCE-ID
+
+    explicit Properties(icalcomponent* event)
+    {
+        bool summarised = false;
+        bool described = false;
+        for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_ANY_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_ANY_PROPERTY)) {
+            switch (icalproperty_isa(p)) {
+            case ICAL_SUMMARY_PROPERTY:
+                if (!std::exchange(summarised, true))
+                    summary = fromIcal(icalproperty_get_summary(p));
+                break;
+            case ICAL_DESCRIPTION_PROPERTY:
+                if (!std::exchange(described, true))
+                    description = fromIcal(icalproperty_get_description(p));
+                break;
+            case ICAL_UID_PROPERTY:
+                uid = fromIcal(icalproperty_get_uid(p));
+                break;
+            case ICAL_CATEGORIES_PROPERTY:
+                // One property may list several categories.
+                for (const QString& c : fromIcal(icalproperty_get_categories(p)).split(u','))
+                    categories << c.trimmed();
+                break;
+            case ICAL_COLOR_PROPERTY:
+                if (!colourName)
+                    colourName = fromIcal(icalproperty_get_color(p));
+                break;
+            case ICAL_STATUS_PROPERTY:
+                cancelled = icalproperty_get_status(p) == ICAL_STATUS_CANCELLED;
+                break;
+            case ICAL_RECURRENCEID_PROPERTY:
+                replacement = true;
+                break;
+            case ICAL_X_PROPERTY:
+                own(p);
+                break;
+            default:
+                break;
+            }
+        }
     }
-    return categories;
-}
+
+    void own(icalproperty* p)
+    {
+        const char* name = icalproperty_get_x_name(p);
+        if (!name)
+            return;
+        const std::pair<const char*, std::optional<QString>*> ours[] = {
+            {IcsNames::kNoNote, &noNote},
+            {IcsNames::kNote, &note},
+            {IcsNames::kColour, &colour},
+            {IcsNames::kAlarm, &alarm}};
+        for (const auto& [wanted, value] : ours) {
+            if (!*value && qstricmp(name, wanted) == 0)
+                *value = fromIcal(icalproperty_get_x(p));
+        }
+    }
+};
 
 // How the user knows an event: its summary, else its UID (made readable only if it is shown).
-QString nameOf(const QString& summary, icalcomponent* event)
+QString nameOf(const Properties& event)
 {
-    if (!summary.trimmed().isEmpty())
-        return summary;
-    const QString uid = fromIcal(icalcomponent_get_uid(event));
-    return uid.trimmed().isEmpty() ? QStringLiteral("sin título") : uid;
+    if (!event.summary.trimmed().isEmpty())
+        return event.summary;
+    return event.uid.trimmed().isEmpty() ? QStringLiteral("sin título") : event.uid;
 }
 
 // The note an event brings: DESCRIPTION when it begins with the summary (the summary is then
 // its first line), else the summary; our own exact note where the standard text is still what
 // it was made from (another program that changed the text changed only the standard one).
-QString noteOf(icalcomponent* event, const QString& summary)
+QString noteOf(const Properties& event)
 {
-    QString standard = summary;
-    const QString description = fromIcal(icalcomponent_get_description(event));
-    if (!description.isEmpty() && description.trimmed().startsWith(summary.trimmed()))
+    QString standard = event.summary;
+    const QString& description = event.description;
+    if (!description.isEmpty() && description.trimmed().startsWith(event.summary.trimmed()))
         standard = description;
-    if (xValue(event, IcsNames::kNoNote))
+    if (event.noNote)
         standard.clear();
-    if (const std::optional<QString> exact = xValue(event, IcsNames::kNote)) {
-        const QString note = IcsNames::fromExactNote(*exact);
+    if (event.note) {
+        const QString note = IcsNames::fromExactNote(*event.note);
         if (IcsNames::asReadBack(note) == IcsNames::asReadBack(standard))
             return note;
     }
@@ -127,19 +179,19 @@ struct Reading
 
     // The colour the event brings: the standard COLOR, or a colour category, where either
     // disagrees with our own property (another program changed it), else our own.
-    bool colourOf(icalcomponent* event, const QString& name, EventDay& brought)
+    bool colourOf(const Properties& event, const QString& name, EventDay& brought)
     {
         std::optional<DayColour> standard;
-        if (icalproperty* p = icalcomponent_get_first_property(event, ICAL_COLOR_PROPERTY))
-            standard = IcsNames::fromCssName(fromIcal(icalproperty_get_color(p)));
-        const std::optional<QString> own = xValue(event, IcsNames::kColour);
+        if (event.colourName)
+            standard = IcsNames::fromCssName(*event.colourName);
+        const std::optional<QString>& own = event.colour;
         if (!own) {
             brought.colour = standard;
             return true;
         }
         const std::optional<DayColour> ours = DayColours::fromName(*own);
         std::optional<DayColour> category;
-        for (const QString& c : categoriesOf(event)) {
+        for (const QString& c : event.categories) {
             const std::optional<DayColour> named = DayColours::fromName(c);
             if (named && *named != DayColours::kNeutral && !category)
                 category = named;
@@ -160,12 +212,14 @@ struct Reading
     }
 
     // The alarm the event brings: its VALARM where it disagrees with our own property.
-    bool alarmOf(icalcomponent* event, const QString& name, EventDay& brought)
+    bool alarmOf(icalcomponent* event, const Properties& properties, const QString& name,
+                 EventDay& brought)
     {
-        const icaltimetype start = icalcomponent_get_dtstart(event);
-        const std::optional<QTime> standard =
-            start.is_date ? standardAlarm(event) : std::optional<QTime>();
-        const std::optional<QString> own = xValue(event, IcsNames::kAlarm);
+        std::optional<QTime> standard;
+        if (icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT) &&
+            icalcomponent_get_dtstart(event).is_date)
+            standard = standardAlarm(event);
+        const std::optional<QString>& own = properties.alarm;
         if (!own) {
             brought.alarm = standard;
             return true;
@@ -188,8 +242,8 @@ struct Reading
     void readEvent(icalcomponent* event)
     {
         ++summary.events;
-        const QString summaryText = fromIcal(icalcomponent_get_summary(event));
-        const QString name = nameOf(summaryText, event);
+        const Properties properties(event);
+        const QString name = nameOf(properties);
         const IcsCalendar::SkippedLine* essential = nullptr;
         for (const IcsCalendar::SkippedLine& line : parsed.skippedIn(event)) {
             summary.skipped.push_back({name, line.number, line.quoted, line.reason});
@@ -204,18 +258,18 @@ struct Reading
                        .arg(essential->property));
             return;
         }
-        if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
+        if (properties.cancelled) {
             reject(name, QDate(), QStringLiteral("está cancelado (STATUS:CANCELLED)"));
             return;
         }
 
         EventDay brought;
         brought.name = name;
-        brought.text = noteOf(event, summaryText);
+        brought.text = noteOf(properties);
         brought.holiday = options.everyEventIsHoliday ||
-                          categoriesOf(event).contains(QString::fromLatin1(IcsNames::kHoliday),
-                                                       Qt::CaseInsensitive);
-        if (!colourOf(event, name, brought) || !alarmOf(event, name, brought))
+                          properties.categories.contains(QString::fromLatin1(IcsNames::kHoliday),
+                                                         Qt::CaseInsensitive);
+        if (!colourOf(properties, name, brought) || !alarmOf(event, properties, name, brought))
             return;
         if (brought.text.isEmpty() && !brought.holiday && !brought.colour && !brought.alarm) {
             reject(name, QDate(),
@@ -223,12 +277,10 @@ struct Reading
             return;
         }
 
-        const auto found = replaced.find(fromIcal(icalcomponent_get_uid(event)));
-        const bool replacement =
-            icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
-        const std::vector<icaltimetype> none;
+        static const std::vector<icaltimetype> none;
+        const auto found = replaced.empty() ? replaced.end() : replaced.find(properties.uid);
         const EventDates::Result dates = EventDates::of(
-            event, window, found == replaced.end() || replacement ? none : found->second,
+            event, window, found == replaced.end() || properties.replacement ? none : found->second,
             stepsLeft);
         if (!dates.refusal.isEmpty()) {
             reject(name, QDate(), dates.refusal);
