@@ -34,6 +34,7 @@ namespace {
 class CountingPrinter : public Printer
 {
 public:
+    void setDocumentName(const QString&) override {}
     void printLine(const QString& line) override
     {
         characters += line.size();

@@ -32,6 +32,7 @@ void ListingModel::reload()
 {
     beginResetModel();
     edited_.clear();
+    left_.clear();
     endResetModel();
 }
 
@@ -102,7 +103,7 @@ bool ListingModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (text == data(index, Qt::EditRole).toString())
         return true;
     edited_[index.row()] = text;
-    days_.stageNote(dateAt(index.row()), text);
+    days_.stageNote(dateAt(index.row()), text, noteAt(index.row()));
     emit dataChanged(index, index);
     return true;
 }
@@ -113,9 +114,26 @@ void ListingModel::commitRow(int row)
     if (it == edited_.end())
         return;
     const QString text = it->second;
-    edited_.erase(it);
-    days_.commitStaged(listing_.dateAt(row));
-    listing_.noteWritten(row, text);
+    const QDate date = listing_.dateAt(row);
+    // Taken off only once written: a write another program's lock holds off is tried again.
+    days_.commitStaged(date);
+    edited_.erase(row);
+    left_.erase(row);
+    // The note written may hold another program's beside the one typed.
+    const std::optional<Day> written = days_.find(date);
+    listing_.noteWritten(row, written ? written->note : text);
+}
+
+void ListingModel::leave(int row)
+{
+    if (edited_.count(row))
+        left_.insert(row);
+}
+
+void ListingModel::commitLeft()
+{
+    while (!left_.empty())
+        commitRow(*left_.begin());
 }
 
 void ListingModel::commitPending()

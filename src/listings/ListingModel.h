@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 
 #include <map>
+#include <set>
 
 class DayBook;
 class NoteListing;
@@ -32,6 +33,10 @@ public:
     // Writes every edit held; after this nothing typed is only on screen. Throws StoreError.
     void commitPending();
     void commitRow(int row);
+    // The user left row: its edit is written by the next commitLeft(), which writes every row
+    // left so far (those another program's lock held back with them).
+    void leave(int row);
+    void commitLeft();
 
 private:
     // A row's day and note, read through the guard: the view asks from its paint events.
@@ -42,4 +47,5 @@ private:
     DayBook& days_;
     const StoreGuard& guard_;
     std::map<int, QString> edited_; // row -> note typed and not yet written by this grid
+    std::set<int> left_;            // rows of edited_ the user has left
 };

@@ -14,10 +14,12 @@ QString ListingPrinter::line(const QDate& fecha, const QString& nota)
            QStringLiteral("  ") + nota;
 }
 
-void ListingPrinter::ImprimirListado(const NoteListing& rsLista, const QString& title) const
+void ListingPrinter::ImprimirListado(const NoteListing& rsLista, const QString& title,
+                                     const QString& documentName) const
 {
     if (rsLista.recordCount() == 0)
         return;
+    printer_.setDocumentName(documentName);
     printer_.printLine(title);
     printer_.printLine(rule());
     printer_.printLine(heading());

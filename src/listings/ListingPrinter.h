@@ -20,9 +20,10 @@ public:
     // "05/may/97  " and the note as stored, line breaks and all.
     static QString line(const QDate& fecha, const QString& nota);
 
-    // Prints every row of rsLista, from the first. An empty listing prints nothing and makes
-    // no document.
-    void ImprimirListado(const NoteListing& rsLista, const QString& title) const;
+    // Prints every row of rsLista, from the first, in a document named for what it holds. An
+    // empty listing prints nothing and makes no document.
+    void ImprimirListado(const NoteListing& rsLista, const QString& title,
+                         const QString& documentName) const;
 
 private:
     Printer& printer_;

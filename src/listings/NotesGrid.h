@@ -13,6 +13,7 @@ public:
     explicit NotesGrid(QWidget* parent = nullptr);
 
     void commitOpenEditor();
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
 
 private:
     NoteDelegate* delegate_;

@@ -74,8 +74,10 @@ NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* p
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
                 if (previous.isValid() && previous.row() != current.row()) {
-                    guard_.run([&] { model_->commitRow(previous.row()); },
-                               QStringLiteral("la nota escrita en la lista"));
+                    model_->leave(previous.row());
+                    guard_.write(
+                        model_, [this] { model_->commitLeft(); },
+                        QStringLiteral("la nota escrita en la lista"));
                 }
             });
 }
@@ -93,7 +95,17 @@ const NoteListing& NotesPanel::listing() const
 void NotesPanel::commitPendingEdit()
 {
     table_->commitOpenEditor();
-    guard_.run([this] { model_->commitPending(); }, QStringLiteral("la nota escrita en la lista"));
+    guard_.write(
+        model_, [this] { model_->commitPending(); }, QStringLiteral("la nota escrita en la lista"));
+}
+
+void NotesPanel::showStoredNotes()
+{
+    // A list the user is typing into is left as it is, so that the keyboard stays where it
+    // is: the edit, once written, keeps both notes.
+    if (model_->hasPendingEdit() || table_->isEditing())
+        return;
+    refresh();
 }
 
 bool NotesPanel::MostrarListado(const QString& query, const QString& suffix)

@@ -28,6 +28,9 @@ public:
     void mVerNotas_Click();
     // The days changed under the listing shown (an import): it is run again, if one is shown.
     void refresh();
+    // Another program changed the days: the listing shown is run again, unless a note is
+    // being typed into it.
+    void showStoredNotes();
     void mOcultarNotas_Click();
     // Writes a note typed into the grid and not yet written; run before the program ends.
     void commitPendingEdit();

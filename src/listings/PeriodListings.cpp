@@ -24,8 +24,9 @@ std::optional<PeriodListings::Period> PeriodListings::monthOf(const QDate& day)
     if (!isShowableDay(day))
         return std::nullopt;
     const QDate first(day.year(), day.month(), 1);
-    return Period{first, QDate(day.year(), day.month(), first.daysInMonth()),
-                  DatePattern::monthName(day.month())};
+    const QString month = DatePattern::monthName(day.month());
+    return Period{first, QDate(day.year(), day.month(), first.daysInMonth()), month,
+                  QStringLiteral("Notas de %1 de %2").arg(month).arg(day.year())};
 }
 
 std::optional<PeriodListings::Period> PeriodListings::yearOf(const QDate& day)
@@ -33,8 +34,8 @@ std::optional<PeriodListings::Period> PeriodListings::yearOf(const QDate& day)
     if (!isShowableDay(day))
         return std::nullopt;
     const QDate first(day.year(), 1, 1);
-    return Period{first, QDate(day.year(), 12, 31),
-                  DatePattern::format(DatePattern::fromDate(first), QStringLiteral("yyyy"))};
+    const QString year = DatePattern::format(DatePattern::fromDate(first), QStringLiteral("yyyy"));
+    return Period{first, QDate(day.year(), 12, 31), year, QStringLiteral("Notas de ") + year};
 }
 
 QString PeriodListings::suffix(const Period& period)
@@ -54,12 +55,12 @@ void PeriodListings::list(const std::optional<Period>& period, bool print)
         return;
     const int count = notes_.recordCount();
     if (print && count > 0)
-        ImprimirListado(QString::number(count) + suffix(*period));
+        ImprimirListado(QString::number(count) + suffix(*period), period->document);
 }
 
-void PeriodListings::ImprimirListado(const QString& title)
+void PeriodListings::ImprimirListado(const QString& title, const QString& documentName)
 {
-    printer_.ImprimirListado(notes_.listing(), title);
+    printer_.ImprimirListado(notes_.listing(), title, documentName);
 }
 
 void PeriodListings::mPantallaMes_Click(const QDate& dFechaActual)

@@ -21,7 +21,8 @@ public:
     {
         QDate first;
         QDate last;
-        QString name; // "mayo", "1997"
+        QString name;     // "mayo", "1997"
+        QString document; // what a printout holds: "Notas de mayo de 1997", "Notas de 1997"
     };
 
     PeriodListings(NotesPanel& notes, Printer& printer, MessageBoxes& boxes);
@@ -32,8 +33,8 @@ public:
     void mPantallaAnyo_Click(const QDate& dFechaActual);
     void mImpresoraAnyo_Click(const QDate& dFechaActual);
 
-    // Prints the listing the notes panel holds under a title.
-    void ImprimirListado(const QString& title);
+    // Prints the listing the notes panel holds under a title, as a document of that name.
+    void ImprimirListado(const QString& title, const QString& documentName);
 
     // Nothing when the day is no day the program can show (invalid, or a year beyond 100..9999).
     static std::optional<Period> monthOf(const QDate& day);

@@ -5,12 +5,14 @@
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
 #include "store/jet/NoteMatch.h"
+#include "widgets/Colours.h"
 #include "widgets/Controls.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -78,7 +80,7 @@ frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* paren
         Controls::place(new QPlainTextEdit(SSFrameHallado_), "txtHallado", 60, 180, 4035, 615);
     txtHallado_->setReadOnly(true);
     QPalette palette = txtHallado_->palette();
-    palette.setColor(QPalette::Base, QColor(0, 255, 255));
+    palette.setColor(QPalette::Base, Colours::cian());
     // The found text stays marked while the user types in the search box.
     for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
@@ -101,6 +103,10 @@ frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* paren
     SSFrameHallado_->setAccessibleName(QStringLiteral("Día hallado"));
     txtHallado_->setAccessibleName(QStringLiteral("Nota hallada"));
 
+    // Enter searches, as "&Buscar" is the window's default button.
+    cmdComenzar_ = cmdComenzar;
+    cmdComenzar->setDefault(true);
+
     connect(cmdComenzar, &QPushButton::clicked, this, &frmBuscar::cmdComenzar_Click);
     connect(cmdSiguiente, &QPushButton::clicked, this, &frmBuscar::cmdSiguiente_Click);
     connect(cmdCancelar, &QPushButton::clicked, this, &frmBuscar::cmdCancelar_Click);
@@ -111,6 +117,18 @@ void frmBuscar::showAndRaise()
     show();
     raise();
     activateWindow();
+}
+
+void frmBuscar::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // The button the keyboard is on is the one Enter presses; anywhere else, "&Buscar".
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    (button ? button : cmdComenzar_)->click();
 }
 
 bool frmBuscar::backwards() const

@@ -5,8 +5,10 @@
 
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 class SearchPoint;
 class StoreGuard;
@@ -35,6 +37,9 @@ public:
     const QString& TextoNota() const { return TextoNota_; }
     int Posicion() const { return Posicion_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void search(bool fromTheEnd);
     bool backwards() const;
@@ -46,6 +51,7 @@ private:
     int Posicion_ = 0;
 
     QLineEdit* txtBuscar_ = nullptr;
+    QPushButton* cmdComenzar_ = nullptr;
     QCheckBox* SSCheckMm_ = nullptr;
     QRadioButton* SSOptionAtras_ = nullptr;
     QGroupBox* SSFrameHallado_ = nullptr;

@@ -7,6 +7,7 @@
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
+#include "widgets/Colours.h"
 #include "widgets/Controls.h"
 #include "widgets/Twips.h"
 
@@ -25,22 +26,9 @@
 
 namespace {
 
-const QColor kBlue(0, 0, 255);
-const QColor kDarkGrey(128, 128, 128);
-const QColor kGreen(0, 192, 0);
-const QColor kRed(255, 0, 0);
-
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    Controls::place(widget, name, left, top, width, height);
-    widget->setFont(Fonts::sansSerif(8.25, true));
-    return widget;
-}
-
 QLineEdit* dateBox(QWidget* parent, const char* name, int left, int top, int width, int height)
 {
-    auto* box = place(new QLineEdit(parent), name, left, top, width, height);
+    auto* box = Controls::place(new QLineEdit(parent), name, left, top, width, height);
     box->setInputMask(QString::fromLatin1(frmSeleccion::kDateMask));
     box->setMaxLength(10);
     return box;
@@ -62,55 +50,61 @@ frmSeleccion::frmSeleccion(NotesPanel& notes, SearchPoint& point, Printer& print
     setFont(Fonts::sansSerif(8.25, true));
     setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
 
-    auto* Frame1 = place(new QGroupBox(QStringLiteral("Color"), this), "Frame1", 60, 0, 1875, 915);
-    OptionAzul_ =
-        place(new QRadioButton(QStringLiteral("Azul"), Frame1), "OptionAzul", 120, 180, 855, 375);
-    Controls::setTextColor(OptionAzul_, kBlue);
-    OptionNegro_ =
-        place(new QRadioButton(QStringLiteral("Negro"), Frame1), "OptionNegro", 960, 240, 855, 255);
+    auto* Frame1 =
+        Controls::place(new QGroupBox(QStringLiteral("Color"), this), "Frame1", 60, 0, 1875, 915);
+    OptionAzul_ = Controls::place(new QRadioButton(QStringLiteral("Azul"), Frame1), "OptionAzul",
+                                  120, 180, 855, 375);
+    Controls::setTextColor(OptionAzul_, Colours::azul());
+    OptionNegro_ = Controls::place(new QRadioButton(QStringLiteral("Negro"), Frame1), "OptionNegro",
+                                   960, 240, 855, 255);
     // "Option1": every colour ("Todos").
-    auto* Option1 =
-        place(new QRadioButton(QStringLiteral("Todos"), Frame1), "Option1", 120, 540, 855, 195);
-    Controls::setTextColor(Option1, kDarkGrey);
+    auto* Option1 = Controls::place(new QRadioButton(QStringLiteral("Todos"), Frame1), "Option1",
+                                    120, 540, 855, 195);
+    Controls::setTextColor(Option1, Colours::gris());
     Option1->setChecked(true);
-    OptionVerde_ =
-        place(new QRadioButton(QStringLiteral("Verde"), Frame1), "OptionVerde", 960, 540, 855, 195);
-    Controls::setTextColor(OptionVerde_, kGreen);
+    OptionVerde_ = Controls::place(new QRadioButton(QStringLiteral("Verde"), Frame1), "OptionVerde",
+                                   960, 540, 855, 195);
+    Controls::setTextColor(OptionVerde_, Colours::verde());
 
-    auto* Frame2 =
-        place(new QGroupBox(QStringLiteral("Festivo"), this), "Frame2", 1980, 0, 1335, 915);
-    CheckFestivo_ = place(new QCheckBox(QStringLiteral("Festivo"), Frame2), "CheckFestivo", 180,
-                          300, 1035, 195);
-    Controls::setTextColor(CheckFestivo_, kRed);
+    auto* Frame2 = Controls::place(new QGroupBox(QStringLiteral("Festivo"), this), "Frame2", 1980,
+                                   0, 1335, 915);
+    CheckFestivo_ = Controls::place(new QCheckBox(QStringLiteral("Festivo"), Frame2),
+                                    "CheckFestivo", 180, 300, 1035, 195);
+    Controls::setTextColor(CheckFestivo_, Colours::festivo());
     CheckFestivo_->setChecked(true);
-    CheckLaboral_ = place(new QCheckBox(QStringLiteral("Laboral"), Frame2), "CheckLaboral", 180,
-                          600, 1035, 195);
-    Controls::setTextColor(CheckLaboral_, kDarkGrey);
+    CheckLaboral_ = Controls::place(new QCheckBox(QStringLiteral("Laboral"), Frame2),
+                                    "CheckLaboral", 180, 600, 1035, 195);
+    Controls::setTextColor(CheckLaboral_, Colours::gris());
     CheckLaboral_->setChecked(true);
 
-    auto* Frame3 =
-        place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960, 1875, 915);
-    // "Label1" and "Label2": the captions of the two date boxes.
-    place(new QLabel(QStringLiteral("Desde"), Frame3), "Label1", 120, 300, 495, 255);
+    auto* Frame3 = Controls::place(new QGroupBox(QStringLiteral("Fechas"), this), "Frame3", 60, 960,
+                                   1875, 915);
+    // "Label1" and "Label2": the captions of the two date boxes, a little narrower than the
+    // rest, so that "Hasta" fits the 29 pixels the layout gives it.
+    QFont captions = font();
+    captions.setStretch(92);
+    Controls::place(new QLabel(QStringLiteral("Desde"), Frame3), "Label1", 120, 300, 495, 255)
+        ->setFont(captions);
     MaskDesde_ = dateBox(Frame3, "MaskDesde", 660, 180, 1155, 315);
-    place(new QLabel(QStringLiteral("Hasta"), Frame3), "Label2", 180, 600, 435, 255);
+    Controls::place(new QLabel(QStringLiteral("Hasta"), Frame3), "Label2", 180, 600, 435, 255)
+        ->setFont(captions);
     MaskHasta_ = dateBox(Frame3, "MaskHasta", 660, 540, 1155, 315);
 
-    auto* Frame4 = place(new QGroupBox(QStringLiteral("Palabra en Nota"), this), "Frame4", 1980,
-                         960, 1335, 915);
-    txtNota_ = place(new QLineEdit(Frame4), "txtNota", 60, 240, 1215, 315);
+    auto* Frame4 = Controls::place(new QGroupBox(QStringLiteral("Palabra en Nota"), this), "Frame4",
+                                   1980, 960, 1335, 915);
+    txtNota_ = Controls::place(new QLineEdit(Frame4), "txtNota", 60, 240, 1215, 315);
     // "&Alguna": any note with at least one character.
-    auto* Command3 =
-        place(new QPushButton(QStringLiteral("&Alguna"), Frame4), "Command3", 240, 600, 855, 255);
+    auto* Command3 = Controls::place(new QPushButton(QStringLiteral("&Alguna"), Frame4), "Command3",
+                                     240, 600, 855, 255);
 
-    auto* cmdPantalla = place(new QPushButton(QStringLiteral("&Pantalla"), this), "cmdPantalla",
-                              3360, 60, 855, 495);
+    auto* cmdPantalla = Controls::place(new QPushButton(QStringLiteral("&Pantalla"), this),
+                                        "cmdPantalla", 3360, 60, 855, 495);
     // "&Impresora"
-    auto* Command2 =
-        place(new QPushButton(QStringLiteral("&Impresora"), this), "Command2", 3360, 720, 855, 495);
+    auto* Command2 = Controls::place(new QPushButton(QStringLiteral("&Impresora"), this),
+                                     "Command2", 3360, 720, 855, 495);
     // "&Cerrar"
-    auto* Command1 =
-        place(new QPushButton(QStringLiteral("&Cerrar"), this), "Command1", 3360, 1380, 855, 495);
+    auto* Command1 = Controls::place(new QPushButton(QStringLiteral("&Cerrar"), this), "Command1",
+                                     3360, 1380, 855, 495);
 
     QWidget* const order[] = {OptionAzul_,   OptionNegro_,  OptionVerde_, MaskDesde_, MaskHasta_,
                               Command1,      txtNota_,      cmdPantalla,  Command2,   Option1,
@@ -279,8 +273,14 @@ bool frmSeleccion::runListing(bool print)
         return false;
     const int count = notes_.recordCount();
     if (print && count > 0) {
-        printer_.ImprimirListado(notes_.listing(), chosen->title(count, MaskDesde_->displayText(),
-                                                                 MaskHasta_->displayText()));
+        const QString desde = MaskDesde_->displayText();
+        const QString hasta = MaskHasta_->displayText();
+        // A file name holds no "/": the dates are written with "-".
+        const QString document =
+            QStringLiteral("Notas seleccionadas del %1 al %2")
+                .arg(QString(desde).replace(QLatin1Char('/'), QLatin1Char('-')),
+                     QString(hasta).replace(QLatin1Char('/'), QLatin1Char('-')));
+        printer_.ImprimirListado(notes_.listing(), chosen->title(count, desde, hasta), document);
     }
     return true;
 }

@@ -44,8 +44,15 @@ void DayButton::setFontSizeAndWeight(qreal points, bool bold)
     setFont(f);
 }
 
+void DayButton::mousePressEvent(QMouseEvent* event)
+{
+    pressedWithMouse_ = true;
+    QAbstractButton::mousePressEvent(event);
+}
+
 void DayButton::keyPressEvent(QKeyEvent* event)
 {
+    pressedWithMouse_ = false;
     switch (event->key()) {
     case Qt::Key_Left:
         emit stepRequested(-1);
@@ -59,6 +66,16 @@ void DayButton::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down:
         emit stepRequested(7);
         return;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // A month at a time, a year with Ctrl, as in other calendars.
+        const int by = event->key() == Qt::Key_PageUp ? -1 : 1;
+        if (event->modifiers() & Qt::ControlModifier)
+            emit yearStepRequested(by);
+        else
+            emit monthStepRequested(by);
+        return;
+    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // Enter opens the day as space does.

@@ -12,6 +12,8 @@ public:
     explicit DayButton(int index, QWidget* parent = nullptr);
 
     int index() const { return index_; }
+    // Whether the last press came from the mouse (else from the keyboard).
+    bool pressedWithMouse() const { return pressedWithMouse_; }
 
     QColor backColor() const { return backColor_; }
     void setBackColor(const QColor& color);
@@ -29,13 +31,19 @@ public:
 signals:
     // An arrow key asks for the day this many days away (-1, +1, -7, +7).
     void stepRequested(int days);
+    // Page Up and Page Down ask for the same day a month back or forward (-1, +1), and with
+    // Ctrl a year.
+    void monthStepRequested(int months);
+    void yearStepRequested(int years);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     int index_;
     QColor backColor_;
     int picture_ = 5;
+    bool pressedWithMouse_ = false;
 };

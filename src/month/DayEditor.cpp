@@ -7,10 +7,12 @@
 #include "platform/MessageBoxes.h"
 #include "store/domain/Day.h"
 #include "store/domain/DayBook.h"
+#include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
 #include "store/jet/Val.h"
+#include "widgets/Colours.h"
 #include "widgets/Controls.h"
 #include "widgets/NoteBox.h"
 #include "widgets/Twips.h"
@@ -40,21 +42,11 @@ constexpr int kTop = 3360;
 constexpr int kWidth = 3495;
 constexpr int kHeight = 5775 - kTop;
 
-const QColor kRed(255, 0, 0);
-
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    Controls::place(widget, name, left, top, width, height);
-    widget->setFont(Fonts::sansSerif(8.25, true));
-    return widget;
-}
-
 // Controls placed straight on the editor stand where the client area's layout puts them.
 template <typename W>
 W* placeOnClient(W* widget, const char* name, int left, int top, int width, int height)
 {
-    return place(widget, name, left, top - kTop, width, height);
+    return Controls::place(widget, name, left, top - kTop, width, height);
 }
 
 QFrame* frame(QWidget* parent, const char* name, int left, int top, int width, int height)
@@ -78,6 +70,8 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
 {
     setObjectName(QStringLiteral("DayEditor"));
     setGeometry(Twips::rect(0, kTop, kWidth, kHeight));
+    // Every control of the editor is in the layouts' font.
+    setFont(Fonts::sansSerif(8.25, true));
 
     QFrame* FrameColores = frame(this, "FrameColores", 0, 3360, 1575, 855);
     struct Option
@@ -88,15 +82,15 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
         QColor text;
     };
     const Option options[] = {
-        {DayColour::Azul, "SSOptionAzul1", 60, 180, 855, 255, QColor(0, 0, 255)},
-        {DayColour::Negro, "SSOptionNegro9", 720, 180, 795, 255, QColor(0, 0, 0)},
-        {DayColour::Gris, "SSOptionGris5", 60, 540, 675, 195, QColor(128, 128, 128)},
-        {DayColour::Verde, "SSOptionVerde13", 720, 540, 795, 195, QColor(0, 192, 0)},
+        {DayColour::Azul, "SSOptionAzul1", 60, 180, 855, 255, Colours::azul()},
+        {DayColour::Negro, "SSOptionNegro9", 720, 180, 795, 255, Colours::negro()},
+        {DayColour::Gris, "SSOptionGris5", 60, 540, 675, 195, Colours::gris()},
+        {DayColour::Verde, "SSOptionVerde13", 720, 540, 795, 195, Colours::verde()},
     };
     for (std::size_t k = 0; k < std::size(options); ++k) {
         const Option& o = options[k];
-        auto* option = place(new QRadioButton(DayColours::name(o.colour), FrameColores), o.name,
-                             o.left, o.top, o.width, o.height);
+        auto* option = Controls::place(new QRadioButton(DayColours::name(o.colour), FrameColores),
+                                       o.name, o.left, o.top, o.width, o.height);
         Controls::setTextColor(option, o.text);
         colourOptions_[k] = {o.colour, option};
     }
@@ -107,36 +101,46 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
     SSCheckFestivo_ = placeOnClient(new QCheckBox(QStringLiteral("Festivo"), this),
                                     "SSCheckFestivo", 2520, 3450, 975, 255);
     SSCheckFestivo_->setToolTip(QStringLiteral("Marca la fecha como festivo"));
-    Controls::setTextColor(SSCheckFestivo_, kRed);
+    // The alarm's frame begins under the box's lower edge: the box and its caption are drawn
+    // above it.
+    SSCheckFestivo_->setStyleSheet(QStringLiteral("QCheckBox { padding-bottom: 3px; }"));
+    Controls::setTextColor(SSCheckFestivo_, Colours::festivo());
 
     lblFecha_ = placeOnClient(new QLabel(this), "lblFecha", 1620, 3480, 855, 195);
     lblFecha_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Controls::setBackground(lblFecha_, QColor(0, 255, 255));
+    Controls::setBackground(lblFecha_, Colours::cian());
 
     QFrame* FrameAlarma = frame(this, "FrameAlarma", 1620, 3660, 1800, 555);
-    Image1_ = place(new QLabel(FrameAlarma), "Image1", 60, 300, 435, 120);
+    Image1_ = Controls::place(new QLabel(FrameAlarma), "Image1", 60, 300, 435, 120);
     Image1_->setPixmap(DayMarkPictures::pixmap(
         DayMarkPictures::pictureFor(DayColour::Gris, true, false), devicePixelRatioF(), false));
     Image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The caption lies outside the box's width: only the box shows.
-    ssCheckAlarma_ = place(new QCheckBox(QStringLiteral("Check1"), FrameAlarma), "ssCheckAlarma",
-                           240, 240, 195, 255);
+    ssCheckAlarma_ = Controls::place(new QCheckBox(QStringLiteral("Check1"), FrameAlarma),
+                                     "ssCheckAlarma", 240, 240, 195, 255);
     ssCheckAlarma_->setToolTip(QStringLiteral("Activa la alarma"));
     // "Label1": an empty label under the alarm box.
-    place(new QLabel(FrameAlarma), "Label1", 240, 240, 135, 195)->lower();
-    txtHora_ = place(new QLineEdit(FrameAlarma), "txtHora", 555, 180, 315, 300);
+    Controls::place(new QLabel(FrameAlarma), "Label1", 240, 240, 135, 195)->lower();
+    txtHora_ = Controls::place(new QLineEdit(FrameAlarma), "txtHora", 555, 180, 315, 300);
     txtHora_->setMaxLength(2);
     txtHora_->setToolTip(QStringLiteral("Determina hora de alarma"));
-    // "Label2" and "Label3": the units after the hour and minute boxes.
-    place(new QLabel(QStringLiteral("h"), FrameAlarma), "Label2", 900, 240, 135, 255);
-    txtMinuto_ = place(new QLineEdit(FrameAlarma), "txtMinuto", 1080, 180, 315, 300);
+    // "Label2" and "Label3": the units after the hour and minute boxes, a little narrower than
+    // the rest, so that an "m" fits the nine pixels the layout gives it.
+    QFont units = font();
+    units.setStretch(88);
+    Controls::place(new QLabel(QStringLiteral("h"), FrameAlarma), "Label2", 900, 240, 135, 255)
+        ->setFont(units);
+    txtMinuto_ = Controls::place(new QLineEdit(FrameAlarma), "txtMinuto", 1080, 180, 315, 300);
     txtMinuto_->setMaxLength(2);
     txtMinuto_->setToolTip(QStringLiteral("Determina minuto de alarma"));
-    place(new QLabel(QStringLiteral("m"), FrameAlarma), "Label3", 1440, 240, 135, 255);
+    Controls::place(new QLabel(QStringLiteral("m"), FrameAlarma), "Label3", 1440, 240, 135, 255)
+        ->setFont(units);
 
-    VScrollHora_ = place(new Spinner(23, FrameAlarma), "VScrollHora", 1620, 120, 195, 435);
+    VScrollHora_ =
+        Controls::place(new Spinner(23, FrameAlarma), "VScrollHora", 1620, 120, 195, 435);
     VScrollHora_->hide();
-    VScrollMinuto_ = place(new Spinner(59, FrameAlarma), "VScrollMinuto", 1620, 120, 195, 435);
+    VScrollMinuto_ =
+        Controls::place(new Spinner(59, FrameAlarma), "VScrollMinuto", 1620, 120, 195, 435);
     VScrollMinuto_->hide();
 
     txtNota1_ = placeOnClient(new NoteBox(Day::kMaxNote, this), "txtNota1", 0, 4260, 3435, 1095);
@@ -166,10 +170,11 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
                               SScmdCerrar};
     for (std::size_t k = 0; k + 1 < std::size(order); ++k)
         setTabOrder(order[k], order[k + 1]);
-    // Escape closes the editor as "Cerrar" does.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &DayEditor::SScmdCerrar_Click);
+    // Escape closes the open editor as "Cerrar" does, wherever the keyboard is in the window.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setContext(Qt::WindowShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, &DayEditor::SScmdCerrar_Click);
 
     SSCheckFestivo_->setAccessibleName(QStringLiteral("Festivo"));
     ssCheckAlarma_->setAccessibleName(QStringLiteral("Alarma"));
@@ -219,9 +224,10 @@ void DayEditor::setWindowHeight(int twips)
     // Out of sight while closed: not even the top edge of a frame shows under the month, and
     // the keyboard does not wander into it.
     setVisible(isOpen());
+    escape_->setEnabled(isOpen());
 }
 
-void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
+void DayEditor::SScmdDia_Click(const QDate& day, bool shownHoliday, bool withMouse)
 {
     if (isOpen() && FechaSeleccionada_ == day) {
         emit windowHeightRequested(kClosedByDayHeight);
@@ -233,22 +239,37 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
         emit gridHeightRequested(kOpenGrid);
     }
     FechaSeleccionada_ = day;
+    openShownHoliday_ = shownHoliday;
+    if (!loadDay(day, shownHoliday))
+        return;
+    // What is typed after a click on a day is the day's note.
+    if (isOpen() && withMouse)
+        txtNota1_->setFocus(Qt::MouseFocusReason);
+}
 
+bool DayEditor::loadDay(const QDate& day, bool shownHoliday)
+{
     std::optional<Day> stored;
     if (!guard_.run([&] {
             // The search goes on from the day the user opened.
             point_.placeAt(day);
             stored = days_.find(day);
         }))
-        return;
+        return false;
+    showDay(day, stored, shownHoliday);
+    return true;
+}
 
+void DayEditor::showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday)
+{
     if (!stored) {
         showCurrentTime();
         for (const auto& [colour, option] : colourOptions_)
             option->setChecked(colour == DayColours::kNeutral);
-        SSCheckFestivo_->setChecked(day.dayOfWeek() != Qt::Sunday && shownRed);
+        SSCheckFestivo_->setChecked(day.dayOfWeek() != Qt::Sunday && shownHoliday);
         ssCheckAlarma_->setChecked(false);
         showNote(QString());
+        loadedState_ = editorState();
         return;
     }
 
@@ -264,6 +285,27 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownRed)
         if (stored->colour == colour)
             option->setChecked(true);
     }
+    loadedState_ = editorState();
+}
+
+QString DayEditor::editorState() const
+{
+    return QStringList{txtNota1_->note(),
+                       QString::number(SSCheckFestivo_->isChecked()),
+                       QString::number(ssCheckAlarma_->isChecked()),
+                       txtHora_->text(),
+                       txtMinuto_->text(),
+                       QString::number(selectedColour() ? int(*selectedColour()) : -1)}
+        .join(QChar(0x1f));
+}
+
+void DayEditor::showStoredDay()
+{
+    // A day the user has changed nothing of shows what another program wrote; one they are
+    // editing keeps what it shows, and "Aplicar" keeps both notes.
+    if (!isOpen() || !FechaSeleccionada_ || editorState() != loadedState_)
+        return;
+    loadDay(*FechaSeleccionada_, openShownHoliday_);
 }
 
 void DayEditor::showNote(const QString& note)
@@ -281,8 +323,7 @@ void DayEditor::showCurrentTime()
 
 void DayEditor::setHourAndMinute(int hour, int minute)
 {
-    // The boxes show two digits; a spinner whose value changes rewrites its box as a plain
-    // number (9, not 09).
+    // The boxes show two digits, and so does a spinner that rewrites its box.
     txtHora_->setText(twoDigits(hour));
     VScrollHora_->setNumber(hour);
     txtMinuto_->setText(twoDigits(minute));
@@ -334,6 +375,7 @@ bool DayEditor::SSCmdAplicar_Click()
     if (day.note == shownNote_)
         day.note = loadedNote_;
     day.colour = selectedColour();
+    const QString opened = loadedNote_;
 
     emit windowHeightRequested(kSavingHeight);
     VScrollHora_->hide();
@@ -342,6 +384,13 @@ bool DayEditor::SSCmdAplicar_Click()
     const bool written = guard_.run(
         [&] {
             point_.placeAt(day.date);
+            // Another program may have written the note since the day was opened: a note the
+            // user left is theirs, one the user changed keeps both.
+            const std::optional<Day> now = days_.find(day.date);
+            if (now && now->note != opened) {
+                day.note =
+                    day.note == opened ? now->note : OutsideWrites::joined(day.note, now->note);
+            }
             days_.save(day);
         },
         QStringLiteral("el día %1").arg(day.date.toString(QStringLiteral("dd/MM/yyyy"))));
@@ -399,12 +448,12 @@ void DayEditor::txtMinuto_GotFocus()
 
 void DayEditor::VScrollHora_Change()
 {
-    txtHora_->setText(QString::number(VScrollHora_->number()));
+    txtHora_->setText(twoDigits(VScrollHora_->number()));
 }
 
 void DayEditor::VScrollMinuto_Change()
 {
-    txtMinuto_->setText(QString::number(VScrollMinuto_->number()));
+    txtMinuto_->setText(twoDigits(VScrollMinuto_->number()));
 }
 
 void DayEditor::setImageHeight(int twips)

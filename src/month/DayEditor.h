@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/domain/Day.h"
 #include "store/domain/DayColour.h"
 
 #include <QDate>
@@ -17,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QShortcut;
 class SearchPoint;
 class Spinner;
 class StoreGuard;
@@ -40,8 +42,10 @@ public:
     // The open day; none until a day is pressed.
     std::optional<QDate> FechaSeleccionada() const { return FechaSeleccionada_; }
 
-    // A day button was pressed; shownRed: its background as the month drew it was pure red.
-    void SScmdDia_Click(const QDate& day, bool shownRed);
+    // A day button was pressed; shownHoliday: the month showed the day as a holiday. A day
+    // opened with the mouse gives its note the keyboard; from the keyboard, the keyboard stays
+    // on the day, its note one Tab away.
+    void SScmdDia_Click(const QDate& day, bool shownHoliday, bool withMouse = false);
     // False, with the editor left open and nothing written, when there is no open day, the
     // alarm is on and its time cannot be read, or the store failed.
     bool SSCmdAplicar_Click();
@@ -54,6 +58,9 @@ public:
     void txtMinuto_LostFocus();
     void VScrollHora_Change();
     void VScrollMinuto_Change();
+    // Another program changed the store: an open day the user has changed nothing of shows
+    // the day as it now stands.
+    void showStoredDay();
 
 signals:
     void windowHeightRequested(int twips);
@@ -67,6 +74,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads the day from the store and shows it; false when the store could not be read.
+    bool loadDay(const QDate& day, bool shownHoliday);
+    void showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday);
+    // Every control's value, to tell whether the user has changed any since the day loaded.
+    QString editorState() const;
     void showNote(const QString& note);
     void showCurrentTime();
     void setHourAndMinute(int hour, int minute);
@@ -85,6 +97,8 @@ private:
     // is written back as stored (the box turns CR LF into one line break).
     QString loadedNote_;
     QString shownNote_;
+    QString loadedState_;
+    bool openShownHoliday_ = false;
 
     std::array<std::pair<DayColour, QRadioButton*>, 4> colourOptions_{};
     QCheckBox* SSCheckFestivo_ = nullptr;
@@ -96,4 +110,5 @@ private:
     Spinner* VScrollHora_ = nullptr;
     Spinner* VScrollMinuto_ = nullptr;
     NoteBox* txtNota1_ = nullptr;
+    QShortcut* escape_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
+#include "widgets/Colours.h"
 #include "widgets/Controls.h"
 #include "widgets/Twips.h"
 
@@ -18,9 +19,6 @@
 #include <QPushButton>
 
 namespace {
-
-const QColor kCyan(0, 255, 255);
-const QColor kRed(255, 0, 0);
 
 constexpr int kFiveRowPanel = 2610;
 constexpr int kSixRowPanel = 3000;
@@ -94,11 +92,11 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
 
     auto* lblFondo = Controls::place(new QLabel(this), "lblFondo", 240, 0, 3195, 450);
     lblFondo->setFont(Fonts::sansSerif(13.5, true));
-    Controls::setBackground(lblFondo, kCyan);
+    Controls::setBackground(lblFondo, Colours::cian());
 
     lblMes_ = Controls::place(new QLabel(this), "lblMes", 1620, 0, 90, 300);
     lblMes_->setFont(Fonts::sansSerif(12, true));
-    Controls::setBackground(lblMes_, kCyan);
+    Controls::setBackground(lblMes_, Colours::cian());
 
     connect(moveButton(this, "SSCmdMenosAnyo", QStringLiteral("<<"),
                        QStringLiteral("Retrocede un año"), 60),
@@ -128,8 +126,8 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
         header->setAlignment(Qt::AlignCenter);
         header->setFont(Fonts::sansSerif(8.25, true));
         if (c == 6) {
-            Controls::setBackground(header, kRed);
-            Controls::setTextColor(header, QColor(64, 64, 64));
+            Controls::setBackground(header, Colours::festivo());
+            Controls::setTextColor(header, Colours::grisOscuro());
         }
     }
 
@@ -138,9 +136,12 @@ MonthView::MonthView(DayBook& days, SearchPoint& point, Clock& clock, const Stor
         const int column = i % 7;
         const int row = i / 7;
         button->setGeometry(Twips::rect(60 + 480 * column, 420 + 420 * row, 495, 435));
-        button->setBackColor(column == 6 ? kRed : DayButton::buttonFace());
+        button->setBackColor(column == 6 ? Colours::festivo() : DayButton::buttonFace());
         connect(button, &DayButton::clicked, this, [this, i] { dayButton_Click(i); });
         connect(button, &DayButton::stepRequested, this, [this, i](int by) { step(i, by); });
+        connect(button, &DayButton::monthStepRequested, this,
+                [this, i](int by) { page(i, by, 0); });
+        connect(button, &DayButton::yearStepRequested, this, [this, i](int by) { page(i, 0, by); });
         button->installEventFilter(this);
         buttons_[std::size_t(i)] = button;
     }
@@ -181,7 +182,8 @@ void MonthView::dayButton_Click(int index)
 {
     // A blank button before the month's first day does nothing.
     if (const std::optional<QDate> day = shownDays_[std::size_t(index)])
-        emit dayClicked(*day, buttons_[std::size_t(index)]->backColor() == kRed);
+        emit dayClicked(*day, shownHolidays_[std::size_t(index)],
+                        buttons_[std::size_t(index)]->pressedWithMouse());
 }
 
 void MonthView::step(int from, int days)
@@ -190,6 +192,19 @@ void MonthView::step(int from, int days)
     const int to = from + days;
     if (to >= 0 && to < kButtons && shownDays_[std::size_t(to)])
         buttons_[std::size_t(to)]->setFocus(Qt::OtherFocusReason);
+}
+
+void MonthView::page(int from, int months, int years)
+{
+    // From the day the keyboard is on, which stays on that day in the month shown next.
+    const std::optional<QDate> day = shownDays_[std::size_t(from)];
+    if (!day)
+        return;
+    const std::optional<QDate> target = moved(*day, months, years);
+    if (!target)
+        return;
+    moveTo(*target);
+    focusDay(*target);
 }
 
 void MonthView::setPanelHeight(int twips)
@@ -214,8 +229,15 @@ void MonthView::MostrarMes()
         emit menuCaptionsChanged(monthAndYear(dFechaActual_, "Mmmm"),
                                  monthAndYear(dFechaActual_, "yyyy"));
 
+        // The day Tab stops at, kept when the same month is drawn again (a day saved).
+        std::optional<QDate> stop;
+        for (int i = 0; i < kButtons; ++i) {
+            if (buttons_[std::size_t(i)]->focusPolicy() == Qt::StrongFocus)
+                stop = shownDays_[std::size_t(i)];
+        }
         for (int i = 0; i < kButtons; ++i) {
             shownDays_[std::size_t(i)].reset();
+            shownHolidays_[std::size_t(i)] = false;
             if (i <= 5 || i >= 28)
                 buttons_[std::size_t(i)]->setText(QString());
             if (i >= 28)
@@ -244,8 +266,9 @@ void MonthView::MostrarMes()
                 ++next;
             const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
             if (dayStored) {
+                shownHolidays_[std::size_t(i)] = dayStored->holiday;
                 if (dayStored->holiday)
-                    button->setBackColor(kRed);
+                    button->setBackColor(Colours::festivo());
                 button->setPicture(DayMarkPictures::pictureFor(*dayStored));
             }
             button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
@@ -261,13 +284,45 @@ void MonthView::MostrarMes()
                 emit gridHeightRequested(kSixRowGrid);
             }
         }
-        // Tab reaches the days at the day the keyboard is on, or else at the reference day.
+        // Tab reaches the days at the day the keyboard is on, or else at the day it stopped at
+        // in this month, or else at the reference day.
         const auto* focused = qobject_cast<const DayButton*>(QApplication::focusWidget());
         const bool onADay = focused && focused->parentWidget() == panel_ &&
                             shownDays_[std::size_t(focused->index())];
-        setTabStop(onADay ? focused->index() : start + dFechaActual_.day() - 1);
+        int stopIndex = start + dFechaActual_.day() - 1;
+        if (onADay)
+            stopIndex = focused->index();
+        else if (stop && stop->year() == first.year() && stop->month() == first.month())
+            stopIndex = start + stop->day() - 1;
+        setTabStop(stopIndex);
         // The search goes on from the month's last day, where the user left it by looking.
         point_.placeAt(last);
+    });
+}
+
+void MonthView::showStoredDays()
+{
+    // Only the marks of the days shown: the layout, the window's height, the keyboard and the
+    // search's point stay where the user has them.
+    guard_.run([this] {
+        const QDate first(dFechaActual_.year(), dFechaActual_.month(), 1);
+        const QDate last(first.year(), first.month(), first.daysInMonth());
+        const std::vector<Day> stored = days_.between(first, last);
+        auto next = stored.begin();
+        const QDate todaysDate = clock_.now().date();
+        const int start = first.dayOfWeek() - 1;
+        for (QDate day = first; day <= last; day = day.addDays(1)) {
+            DayButton* button = buttons_[std::size_t(start + day.day() - 1)];
+            while (next != stored.end() && next->date < day)
+                ++next;
+            const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            if (day.dayOfWeek() != Qt::Sunday)
+                button->setBackColor(dayStored && dayStored->holiday ? kRed
+                                                                     : DayButton::buttonFace());
+            button->setPicture(dayStored ? DayMarkPictures::pictureFor(*dayStored)
+                                         : DayMarkPictures::neutralPicture());
+            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
+        }
     });
 }
 
@@ -293,8 +348,13 @@ void MonthView::move(int months, int years)
     const std::optional<QDate> target = moved(dFechaActual_, months, years);
     if (!target)
         return; // the years the program can show end at 100 and 9999
+    moveTo(*target);
+}
+
+void MonthView::moveTo(const QDate& day)
+{
     buttons_[IndiceHoy_]->setFontSizeAndWeight(8, false);
-    dFechaActual_ = *target;
+    dFechaActual_ = day;
     MostrarMes();
 }
 

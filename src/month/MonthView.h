@@ -35,6 +35,8 @@ public:
 
     // Lays out the month of FechaActual from scratch.
     void MostrarMes();
+    // Another program changed the days: the days shown take their marks as they now stand.
+    void showStoredDays();
     // Gives the keyboard to the button that shows day, if the month shown has it.
     void focusDay(const QDate& day);
 
@@ -51,8 +53,9 @@ signals:
     void windowHeightRequested(int twips);
     void gridHeightRequested(int twips);
     void menuCaptionsChanged(const QString& month, const QString& year);
-    // A button with a day was pressed; shownRed: its background was pure red as drawn.
-    void dayClicked(const QDate& day, bool shownRed);
+    // A button with a day was pressed; shownHoliday: the day was marked a holiday when the
+    // month was drawn; withMouse: pressed with the mouse, not from the keyboard.
+    void dayClicked(const QDate& day, bool shownHoliday, bool withMouse);
     void panelClicked();
 
 protected:
@@ -60,6 +63,8 @@ protected:
 
 private:
     void move(int months, int years);
+    void moveTo(const QDate& day);
+    void page(int from, int months, int years);
     void setTabStop(int index);
     void setPanelHeight(int twips);
     void dayButton_Click(int index);
@@ -73,6 +78,7 @@ private:
     QDate dFechaActual_;
     quint8 IndiceHoy_ = 0;
     std::array<std::optional<QDate>, kButtons> shownDays_{}; // the day each button shows
+    std::array<bool, kButtons> shownHolidays_{};             // and whether it showed a holiday
 
     QLabel* lblMes_ = nullptr;
     MonthPanel* panel_ = nullptr;

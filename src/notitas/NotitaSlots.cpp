@@ -4,29 +4,7 @@
 #include "platform/MessageBoxes.h"
 #include "store/domain/NotitaBook.h"
 #include "store/domain/StoreGuard.h"
-#include "widgets/Twips.h"
-
-#include <QGuiApplication>
-#include <QScreen>
-
-namespace {
-
-// The gap left between the calendar and a notita, and between two notitas.
-constexpr int kGap = 8;
-
-bool isFree(const QRect& place, const QRect& screen, const QRect& calendar,
-            const QList<QRect>& taken)
-{
-    if (!screen.contains(place) || place.intersects(calendar))
-        return false;
-    for (const QRect& other : taken) {
-        if (place.intersects(other.adjusted(-kGap / 2, -kGap / 2, kGap / 2, kGap / 2)))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
+#include "widgets/WindowPlace.h"
 
 NotitaSlots::NotitaSlots(NotitaBook& notitas, MessageBoxes& boxes, const StoreGuard& guard,
                          std::function<QRect()> calendarArea, QObject* parent)
@@ -66,6 +44,7 @@ int NotitaSlots::ContarNotitas()
 
 void NotitaSlots::MostrarNotitas()
 {
+    hiddenByUser_ = false;
     std::vector<Notita> shown;
     int n = 0;
     if (!guard_.run([&] {
@@ -137,69 +116,16 @@ void NotitaSlots::rebindLastToWindow10()
     tenth->show();
 }
 
-QPoint NotitaSlots::freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
-                                    const QList<QRect>& taken)
-{
-    const int stepX = size.width() + kGap;
-    const int stepY = size.height() + kGap;
-    const auto fitsDown = [&](int y) { return y + size.height() <= screen.bottom() + 1; };
-    const auto fitsAcross = [&](int x) { return x + size.width() <= screen.right() + 1; };
-    // The places clear of the calendar, in the order they are offered: beside it (to its right,
-    // then to its left, nearest first; rows from its top down, then from the screen's top down
-    // to it), then below it, then above it (nearest first), each row left to right.
-    QList<int> rows;
-    for (int y = std::max(calendar.top(), screen.top()); fitsDown(y); y += stepY)
-        rows << y;
-    for (int y = screen.top(); y < calendar.top() && fitsDown(y); y += stepY)
-        rows << y;
-    QList<int> columns;
-    for (int x = calendar.right() + 1 + kGap; fitsAcross(x); x += stepX)
-        columns << x;
-    for (int x = calendar.left() - kGap - size.width(); x >= screen.left(); x -= stepX)
-        columns << x;
-    QList<QPoint> places;
-    for (const int x : columns) {
-        for (const int y : rows)
-            places << QPoint(x, y);
-    }
-    QList<int> across;
-    for (int x = screen.left(); fitsAcross(x); x += stepX)
-        across << x;
-    for (int y = std::max(calendar.bottom() + 1 + kGap, screen.top()); fitsDown(y); y += stepY) {
-        for (const int x : across)
-            places << QPoint(x, y);
-    }
-    for (int y = calendar.top() - kGap - size.height(); y >= screen.top(); y -= stepY) {
-        for (const int x : across)
-            places << QPoint(x, y);
-    }
-
-    for (const QPoint& place : places) {
-        if (isFree(QRect(place, size), screen, calendar, taken))
-            return place;
-    }
-    // Every place is taken: the first of them all the same, clear of the calendar.
-    if (!places.isEmpty())
-        return places.first();
-    // The calendar leaves no room on its screen: on the screen all the same, where the user can
-    // see the notita and take hold of it.
-    const int x = std::min(calendar.right() + 1 + kGap, screen.right() + 1 - size.width());
-    return QPoint(std::max(screen.left(), x), screen.top());
-}
-
 QPoint NotitaSlots::placeForNew(const frmNota& notita) const
 {
     const QRect calendar = calendarArea_ ? calendarArea_() : QRect();
-    const QScreen* screen = QGuiApplication::screenAt(calendar.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     QList<QRect> taken;
     for (const std::unique_ptr<frmNota>& other : windows_) {
         if (other && other.get() != &notita && other->isVisible())
             taken << other->frameGeometry();
     }
-    return freePlaceBeside(calendar, notita.outerSize(), area, taken);
+    return WindowPlace::freeBeside(calendar, notita.outerSize(), WindowPlace::screenOf(calendar),
+                                   taken);
 }
 
 void NotitaSlots::SSPanel1_Click()
@@ -258,6 +184,7 @@ void NotitaSlots::mCerrarNotitas_Click()
 {
     for (int k = 1; k <= kSlots; ++k)
         window(k)->hide();
+    hiddenByUser_ = true;
     emit notitasHidden();
 }
 
@@ -275,4 +202,39 @@ void NotitaSlots::raiseShown()
         if (notita && notita->isVisible())
             notita->raise();
     }
+}
+
+void NotitaSlots::showStoredNotitas()
+{
+    for (int k = 1; k <= kSlots; ++k) {
+        frmNota* notita = existingWindow(k);
+        if (!notita || !notita->boundRow())
+            continue;
+        std::optional<Notita> stored;
+        if (!guard_.run([&] { stored = notitas_.read(*notita->boundRow()); }))
+            return;
+        notita->showStored(stored);
+    }
+    std::vector<Notita> first;
+    int n = 0;
+    if (!guard_.run([&] {
+            n = notitas_.count();
+            first = notitas_.first(kSlots);
+        }))
+        return;
+    if (!hiddenByUser_) {
+        for (const Notita& row : first) {
+            if (windowShowing(row.row, nullptr))
+                continue;
+            frmNota* notita = firstUnbound();
+            if (!notita)
+                break;
+            notita->bind(row);
+            notita->show();
+        }
+    }
+    if (n == 0)
+        emit tableEmptied();
+    else
+        emit notitaAdded();
 }

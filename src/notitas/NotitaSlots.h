@@ -47,6 +47,10 @@ public:
     void hideAll();
     // Brings the shown windows in front of others.
     void raiseShown();
+    // Another program changed the notitas: each window shows its row as it now stands, one
+    // deleted there goes (unless it is being typed into), and, unless the user hid the
+    // notitas, one added there is shown in a free window.
+    void showStoredNotitas();
 
 signals:
     void notitasShown();  // "Ver notitas" done: "Ocultar notitas" is what the menu offers
@@ -60,18 +64,10 @@ private:
     frmNota* firstUnbound();
     QPoint placeForNew(const frmNota& notita) const;
 
-public:
-    // Where a window of outer size `size` goes: the first free place beside `calendar` (to
-    // its right, then to its left, then below it, then above it) inside `screen`, clear of
-    // `taken`; the first of those places when every one is taken; and when the calendar leaves
-    // no room at all, a place on the screen all the same.
-    static QPoint freePlaceBeside(const QRect& calendar, const QSize& size, const QRect& screen,
-                                  const QList<QRect>& taken);
-
-private:
     NotitaBook& notitas_;
     MessageBoxes& boxes_;
     const StoreGuard& guard_;
     std::function<QRect()> calendarArea_;
     std::array<std::unique_ptr<frmNota>, kSlots> windows_;
+    bool hiddenByUser_ = false; // "Ocultar notitas" until "Ver notitas"
 };

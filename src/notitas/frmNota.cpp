@@ -3,14 +3,19 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "store/domain/NotitaBook.h"
+#include "store/domain/OutsideWrites.h"
 #include "store/domain/StoreGuard.h"
 #include "widgets/NoteBox.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlace.h"
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -20,9 +25,6 @@ namespace {
 
 // Far beyond any desktop, yet safe to hand to the pixel conversion.
 constexpr double kFarthestTwips = 1.0e7;
-// What a frame and caption add to the window, in pixels, as long as the window manager has
-// not told yet: room enough that a window brought onto a screen shows whole there.
-constexpr QSize kFrameAllowance(16, 40);
 
 int pixelsOf(double twips)
 {
@@ -83,6 +85,10 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
 {
     setObjectName(QStringLiteral("frmNota%1").arg(slot_));
     setWindowTitle(QStringLiteral("Notita"));
+    // A notita comes up beside the calendar without taking the keyboard from it: keys typed
+    // at start-up go to today's day, not into the last notita shown. A click still gives it
+    // the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     txtNota_ = new NoteBox(NoteBox::kNoLimit, this);
     txtNota_->setObjectName(QStringLiteral("txtNota"));
@@ -94,6 +100,11 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
     palette.setColor(QPalette::Text, QColor(0, 0, 0));
     txtNota_->setPalette(palette);
 
+    // The box's own menu, with the deletion the double click offers: the keyboard's menu key
+    // reaches it too.
+    txtNota_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(txtNota_, &QWidget::customContextMenuRequested, this, &frmNota::showContextMenu);
+
     connect(txtNota_, &QPlainTextEdit::textChanged, this, &frmNota::txtNota_Change);
     txtNota_->installEventFilter(this);
     // A double click lands on the text's viewport, not on the box around it.
@@ -102,6 +113,7 @@ frmNota::frmNota(int slot, NotitaBook& notitas, MessageBoxes& boxes, const Store
 
 frmNota::~frmNota()
 {
+    guard_.forget(this);
     // The text box outlives this part of the window by a moment: nothing it does while it
     // goes may reach a save.
     disconnect(txtNota_, nullptr, this, nullptr);
@@ -134,6 +146,8 @@ void frmNota::bind(const Notita& notita)
     restorePlace(notita.top, notita.left);
     setTextQuietly(notita.text);
     storedText_ = StoredText{notita.text, txtNota_->note()};
+    lastStored_ = notita.text;
+    lastShown_ = txtNota_->note();
 }
 
 void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
@@ -142,6 +156,8 @@ void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
     setTextQuietly(QString());
     storedPlace_.reset();
     storedText_.reset();
+    lastStored_.reset(); // the new row holds nothing the user could lose
+    lastShown_.clear();
     move(outerTopLeft);
     row_ = row;
 }
@@ -152,6 +168,8 @@ void frmNota::unbind()
     setTextQuietly(QString());
     storedPlace_.reset();
     storedText_.reset();
+    lastStored_.reset();
+    lastShown_.clear();
     hide();
 }
 
@@ -181,13 +199,26 @@ void frmNota::GuardarNotita()
 {
     if (!row_)
         return;
+    guard_.write(
+        this, [this] { writeShown(); }, QStringLiteral("el texto de la notita"));
+}
+
+bool frmNota::placesKnown()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void frmNota::writeShown()
+{
+    if (!row_)
+        return;
 
     // The place is kept in single precision, as it always was; a stored place still in force
     // goes back exactly as it was read.
     double top = static_cast<float>(Top());
     double left = static_cast<float>(Left());
     if (storedPlace_) {
-        if (frameGeometry().topLeft() == placedAt_) {
+        if (!placesKnown() || frameGeometry().topLeft() == placedAt_) {
             top = storedPlace_->y();
             left = storedPlace_->x();
         } else {
@@ -204,8 +235,53 @@ void frmNota::GuardarNotita()
             return; // neither changed nor moved: the row already holds all the window shows
         text = storedText_->stored;
     }
-    const Notita notita{*row_, text, top, left};
-    guard_.run([&] { notitas_.save(notita); }, QStringLiteral("el texto de la notita"));
+
+    const std::optional<Notita> stored = notitas_.read(*row_);
+    if (!stored) {
+        // Another program deleted the row while the window showed it: what the window shows
+        // becomes a new notita.
+        row_ = notitas_.add();
+    } else if (lastStored_ && stored->text != *lastStored_ && stored->text != text) {
+        // Another program wrote the notita since this window last did: both texts are kept.
+        text = OutsideWrites::joined(text, stored->text);
+        const int cursor = txtNota_->textCursor().position();
+        setTextQuietly(text);
+        QTextCursor at = txtNota_->textCursor();
+        at.setPosition(std::min(cursor, int(txtNota_->document()->characterCount()) - 1));
+        txtNota_->setTextCursor(at);
+        storedText_.reset();
+    }
+    // Where the desktop does not tell where the window is, the row keeps its place.
+    if (placesKnown())
+        notitas_.save(Notita{*row_, text, top, left});
+    else
+        notitas_.saveText(*row_, text);
+    lastStored_ = text;
+    lastShown_ = txtNota_->note();
+}
+
+void frmNota::showStored(const std::optional<Notita>& stored)
+{
+    if (!row_)
+        return;
+    if (!stored) {
+        // Deleted by another program. The window the user is typing into stays: its next save
+        // writes it again.
+        if (!isActiveWindow())
+            unbind();
+        return;
+    }
+    const bool unedited = txtNota_->note() == lastShown_;
+    if (lastStored_ && stored->text != *lastStored_ && unedited) {
+        setTextQuietly(stored->text);
+        storedText_ = StoredText{stored->text, txtNota_->note()};
+        lastStored_ = stored->text;
+        lastShown_ = txtNota_->note();
+    }
+    // A place the user has not changed follows the row's.
+    if (storedPlace_ && (stored->top != storedPlace_->y() || stored->left != storedPlace_->x()) &&
+        (!placesKnown() || frameGeometry().topLeft() == placedAt_))
+        restorePlace(stored->top, stored->left);
 }
 
 bool frmNota::txtNota_DblClick()
@@ -231,6 +307,20 @@ bool frmNota::txtNota_DblClick()
     return true;
 }
 
+void frmNota::showContextMenu(const QPoint& at)
+{
+    QMenu* menu = txtNota_->createStandardContextMenu();
+    menu->setObjectName(QStringLiteral("menuNotita"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    QAction* remove = menu->addAction(QStringLiteral("Eliminar notita"));
+    remove->setObjectName(QStringLiteral("mEliminarNotita"));
+    // Asked once the menu has gone, as the double click asks.
+    connect(
+        remove, &QAction::triggered, this, [this] { txtNota_DblClick(); }, Qt::QueuedConnection);
+    menu->popup(txtNota_->viewport()->mapToGlobal(at));
+}
+
 double frmNota::Top() const
 {
     return Twips::fromPixels(frameGeometry().top());
@@ -243,8 +333,7 @@ double frmNota::Left() const
 
 QSize frmNota::outerSize() const
 {
-    const QSize outer = frameGeometry().size();
-    return outer == size() ? outer + kFrameAllowance : outer;
+    return WindowPlace::outerSize(*this);
 }
 
 void frmNota::restorePlace(double top, double left)

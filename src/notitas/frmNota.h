@@ -49,8 +49,19 @@ public:
 
     // Writes the text and place to the bound notita, if there is one. A text the user has not
     // changed goes back as the store gave it; a window neither typed in nor moved since it was
-    // bound writes nothing, the store holding all it shows.
+    // bound writes nothing, the store holding all it shows. A row that another program deleted
+    // is written again as a new notita, and a text it wrote meanwhile is kept beside the one
+    // typed, so that nothing typed is lost and nothing is written over. Another program's
+    // lock holds the write back until it is free (StoreGuard::write).
     void GuardarNotita();
+    // Another program changed the store: the notita's row as it now stands (none when it was
+    // deleted). A window the user has typed nothing unsaved into shows it; one in use keeps
+    // what it shows, for its next save to keep both.
+    void showStored(const std::optional<Notita>& stored);
+
+    // Where the desktop tells the program where its windows are (not on Wayland): only there
+    // is a notita's place written.
+    static bool placesKnown();
 
     // The window's outer position (frame included) in twips; setting it moves the window.
     double Top() const;
@@ -70,7 +81,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The text box's menu with "Eliminar notita" after its own commands; at: where it was asked
+    // for, on the box's text area.
+    void showContextMenu(const QPoint& at);
     void setTextQuietly(const QString& text);
+    void writeShown();
     void restorePlace(double top, double left);
 
     int slot_;
@@ -88,4 +103,8 @@ private:
         QString shown;  // as the box showed it then
     };
     std::optional<StoredText> storedText_; // until the box shows another text
+    // The text the row holds as far as this window knows (bound or last written), and the box's
+    // text then: another text in the row was written by another program.
+    std::optional<QString> lastStored_;
+    QString lastShown_;
 };

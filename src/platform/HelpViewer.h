@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 // The help viewer: opens a help file, named without a folder, at its contents.
@@ -7,5 +8,7 @@ class HelpViewer
 {
 public:
     virtual ~HelpViewer();
-    virtual void showContents(const QString& helpFile) = 0;
+    // beside: the window the help is asked from, on the desktop and with its frame; the help
+    // opens next to it.
+    virtual void showContents(const QString& helpFile, const QRect& beside) = 0;
 };

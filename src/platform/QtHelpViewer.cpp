@@ -37,7 +37,7 @@ QStringList QtHelpViewer::folders() const
     return folders_.isEmpty() ? HelpLocator::standardFolders() : folders_;
 }
 
-void QtHelpViewer::showContents(const QString& helpFile)
+void QtHelpViewer::showContents(const QString& helpFile, const QRect& beside)
 {
     const QStringList looked = folders();
     const QString path = HelpLocator::find(helpFile, looked);
@@ -63,6 +63,8 @@ void QtHelpViewer::showContents(const QString& helpFile)
     browser_->verticalScrollBar()->setValue(0);
     browser_->horizontalScrollBar()->setValue(0);
 
+    if (!isVisible() && placement_)
+        placement_(*this, beside);
     show();
     raise();
     activateWindow();

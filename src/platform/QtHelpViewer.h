@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class MessageBoxes;
 class QTextBrowser;
 
@@ -14,11 +16,17 @@ class QtHelpViewer : public QWidget, public HelpViewer
 {
     Q_OBJECT
 public:
+    // Moves the help window, about to open, to its place beside the window it is asked from.
+    using Placement = std::function<void(QWidget& help, const QRect& beside)>;
+
     explicit QtHelpViewer(MessageBoxes& boxes, QWidget* parent = nullptr);
 
-    // Shows helpFile from its top and brings the window forward; when no folder holds the
-    // file, says so, naming the file and the folders, and shows nothing.
-    void showContents(const QString& helpFile) override;
+    // Shows helpFile from its top and brings the window forward, placed beside `beside` when
+    // it opens (an open one stays where the user left it); when no folder holds the file, says
+    // so, naming the file and the folders, and shows nothing.
+    void showContents(const QString& helpFile, const QRect& beside) override;
+    // Without a placement the desktop places the window.
+    void setPlacement(Placement placement) { placement_ = std::move(placement); }
 
     // The folders looked in, in order; the standard ones until others are set.
     void setFolders(const QStringList& folders) { folders_ = folders; }
@@ -30,5 +38,6 @@ public:
 private:
     MessageBoxes& boxes_;
     QStringList folders_;
+    Placement placement_;
     QTextBrowser* browser_ = nullptr;
 };

@@ -21,6 +21,13 @@
 namespace {
 
 constexpr int kTabStop = 8;
+// What a document not named for what it holds is called.
+const QString kUnnamed = QStringLiteral("Listado de notas");
+
+QString docName(const QString& documentName)
+{
+    return documentName.isEmpty() ? kUnnamed : documentName;
+}
 
 // A note may hold tabs and stray control characters; on paper a tab is spaces to the next
 // stop of the fixed pitch, and other controls would print as boxes or not at all.
@@ -85,12 +92,18 @@ void QtPrinter::printLine(const QString& line)
         lines_ << printable(part);
 }
 
-QString QtPrinter::suggestedFileName()
+QString QtPrinter::suggestedFileName(const QString& documentName)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("listado.pdf"));
+    static const QRegularExpression forbidden(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    QString name = QString(documentName).replace(forbidden, QStringLiteral("-")).trimmed();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    if (name.isEmpty())
+        name = kUnnamed;
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
 }
 
 bool QtPrinter::endDoc()
@@ -103,9 +116,10 @@ bool QtPrinter::endDoc()
         return offerPdf(QStringLiteral("No hay ninguna impresora disponible."));
     }
     QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Tarvelo - listado"));
+    printer.setDocName(docName(documentName_));
     if (printer.isValid() && paint(printer)) {
         lines_.clear();
+        documentName_.clear();
         return true;
     }
     return offerPdf(QStringLiteral("No se ha podido imprimir el listado en la impresora «%1».")
@@ -117,15 +131,22 @@ bool QtPrinter::offerPdf(const QString& reason)
     const int answer =
         boxes_.show(reason + QStringLiteral("\n\n¿Desea guardar el listado como archivo PDF?"),
                     MessageBoxes::OkCancel | MessageBoxes::Question);
-    QString path = answer == MessageBoxes::Ok ? chooseFile_(suggestedFileName()) : QString();
+    QString path =
+        answer == MessageBoxes::Ok ? chooseFile_(suggestedFileName(documentName_)) : QString();
     if (path.isEmpty()) {
         lines_.clear();
+        documentName_.clear();
         return false;
     }
     // A name typed without an extension would make a file no viewer recognises.
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    return saveAsPdf(path);
+    if (!saveAsPdf(path))
+        return false;
+    boxes_.show(QStringLiteral("El listado se ha guardado en el archivo PDF «%1».")
+                    .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
+                MessageBoxes::Information);
+    return true;
 }
 
 bool QtPrinter::saveAsPdf(const QString& path)
@@ -133,11 +154,12 @@ bool QtPrinter::saveAsPdf(const QString& path)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(QStringLiteral("Tarvelo - listado"));
+    printer.setDocName(docName(documentName_));
     printer.setCreator(QStringLiteral("Tarvelo"));
     printer.setOutputFileName(path);
     const bool written = paint(printer);
     lines_.clear();
+    documentName_.clear();
     if (!written) {
         boxes_.show(QStringLiteral("No se ha podido escribir el archivo PDF «%1». Compruebe que la "
                                    "carpeta existe y que se puede escribir en ella.")

@@ -27,17 +27,21 @@ public:
     explicit QtPrinter(MessageBoxes& boxes, FileChooser chooseFile = {},
                        PrinterLookup findPrinter = {});
 
+    void setDocumentName(const QString& name) override { documentName_ = name; }
     void printLine(const QString& line) override;
     bool endDoc() override;
 
     // Ends the document into a PDF file at path instead of a printer. Returns false, after
-    // saying so, when the file cannot be written. Either way the lines are dropped.
+    // saying so, when the file cannot be written. Either way the lines are dropped and the
+    // next document is nameless until named.
     bool saveAsPdf(const QString& path);
 
     // The document under way, one entry a printed line (line breaks already split).
     const QStringList& lines() const { return lines_; }
 
-    static QString suggestedFileName();
+    // The PDF file offered for a document of that name: the name, without the characters no
+    // file name may hold, in the user's documents folder (the home folder when there is none).
+    static QString suggestedFileName(const QString& documentName);
 
 private:
     // Lays the lines out on printer; false when the printer could not be opened or written.
@@ -48,4 +52,5 @@ private:
     FileChooser chooseFile_;
     PrinterLookup findPrinter_;
     QStringList lines_;
+    QString documentName_;
 };

@@ -21,14 +21,21 @@ void tell(MessageBoxes& boxes, const QString& message)
 
 Session::Session(std::unique_ptr<CalendarStore> store, const Seams& seams)
     : store_(std::move(store)),
-      guard_([boxes = seams.boxes](const StoreError& error, const QString& unsaved) {
-          QString message = error.message();
-          if (!unsaved.isEmpty())
-              message += QStringLiteral("\n\nNo se ha podido guardar %1.").arg(unsaved);
-          message += QStringLiteral("\n\nTarvelo se cerrará. Lo guardado antes sigue guardado.");
-          tell(*boxes, message);
-          QCoreApplication::exit(kStoreFailureExit);
-      }),
+      guard_(
+          [boxes = seams.boxes](const StoreError& error, const QString& unsaved) {
+              QString message = error.message();
+              if (!unsaved.isEmpty())
+                  message += QStringLiteral("\n\nNo se ha podido guardar %1.").arg(unsaved);
+              message +=
+                  QStringLiteral("\n\nTarvelo se cerrará. Lo guardado antes sigue guardado.");
+              tell(*boxes, message);
+              QCoreApplication::exit(kStoreFailureExit);
+          },
+          store_->database(),
+          [this](const std::optional<QString>& holder, const QString& unsaved, bool kept) {
+              if (window_)
+                  window_->storeBusy(holder, unsaved, kept);
+          }),
       window_(std::make_unique<frmCalendar>(*store_, seams, guard_))
 {
 }

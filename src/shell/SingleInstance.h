@@ -19,9 +19,22 @@ public:
 
     // True when no other copy runs on the folder; from then on this copy answers later starts.
     bool claim();
-    // Asks the copy that runs on the folder to bring its windows forward. False when it could
-    // not be reached.
+    // Asks the copy that runs on the folder to bring its windows forward, and waits for its
+    // answer. A copy that started a moment before holds the folder before it answers: it is
+    // waited for (up to kHandOverWaitMs). False when it could not be reached.
     bool activateRunning();
+
+    // What a start does with the folder: takes it (the first copy), or hands over to the copy
+    // that has it and ends; Unreachable when that copy holds the folder and never answers.
+    enum class Start
+    {
+        First,
+        HandedOver,
+        Unreachable
+    };
+    Start claimOrHandOver();
+
+    static constexpr int kHandOverWaitMs = 30000;
 
     QString lockPath() const;
     QString serverName() const;
@@ -30,6 +43,9 @@ signals:
     void activationRequested();
 
 private:
+    // Another live copy has the folder's lock.
+    bool folderHeld() const;
+
     QString folder_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;

@@ -30,3 +30,25 @@ bool TarveloApplication::installSpanish(QCoreApplication& app)
     QCoreApplication::installTranslator(translator);
     return true;
 }
+
+std::optional<QByteArray> TarveloApplication::platformFor(const QByteArray& chosen,
+                                                          const QByteArray& sessionType,
+                                                          const QByteArray& waylandDisplay,
+                                                          const QByteArray& display)
+{
+    if (!chosen.isEmpty())
+        return std::nullopt;
+    const bool wayland = !waylandDisplay.isEmpty() || sessionType.toLower() == "wayland";
+    if (wayland && !display.isEmpty())
+        return QByteArray("xcb");
+    return std::nullopt;
+}
+
+void TarveloApplication::choosePlatform()
+{
+    const std::optional<QByteArray> platform =
+        platformFor(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                    qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+    if (platform)
+        qputenv("QT_QPA_PLATFORM", *platform);
+}

@@ -15,12 +15,14 @@
 #include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
 #include "shell/ClipboardCommands.h"
+#include "shell/StoreBusyNotice.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
 #include "store/domain/StoreGuard.h"
 #include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,6 +32,7 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -100,6 +103,11 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     Timer1_->setObjectName(QStringLiteral("Timer1"));
     Timer1_->setSingleShot(true);
 
+    outsideWrites_ = new QTimer(this);
+    outsideWrites_->setObjectName(QStringLiteral("outsideWrites"));
+    outsideWrites_->setInterval(kOutsideWritesMs);
+    busy_ = new StoreBusyNotice(store_.database().path(), this);
+
     buildMenus();
     wire();
     setInitialState();
@@ -145,8 +153,8 @@ void frmCalendar::buildMenus()
             [this] { periodListings()->mImpresoraAnyo_Click(month_->dFechaActual()); });
     connect(addItem(seleccionar, "mSelección", QStringLiteral("Se&lección")), &QAction::triggered,
             this, &frmCalendar::mSeleccion_Click);
-    connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
-            &frmCalendar::mSalir_Click);
+    // The exchange with other calendars, a group of its own.
+    archivo->addSeparator();
     connect(addItem(archivo, "mExportarICalendar", QStringLiteral("&Exportar a iCalendar…")),
             &QAction::triggered, this, &frmCalendar::mExportarICalendar_Click);
     connect(addItem(archivo, "mImportarICalendar", QStringLiteral("&Importar de iCalendar…")),
@@ -166,6 +174,11 @@ void frmCalendar::buildMenus()
     connect(addItem(editar, "mBucar", QStringLiteral("&Buscar")), &QAction::triggered, this,
             &frmCalendar::mBucar_Click);
 
+    // "Salir" ends the menu, after every other group, as on other desktop programs.
+    archivo->addSeparator();
+    connect(addItem(archivo, "mSalir", QStringLiteral("Sa&lir")), &QAction::triggered, this,
+            &frmCalendar::mSalir_Click);
+
     QMenu* ayuda = styled(menuBar()->addMenu(QStringLiteral("A&yuda")));
     ayuda->setObjectName(QStringLiteral("mnuAyuda"));
     connect(addItem(ayuda, "mInstrucciones", QStringLiteral("A&yuda")), &QAction::triggered, this,
@@ -183,13 +196,24 @@ void frmCalendar::wire()
                 mMesactual_->setTitle(QLatin1Char('&') + monthName);
                 manyoactual_->setTitle(QLatin1Char('&') + year);
             });
-    connect(month_, &MonthView::dayClicked, this, [this](const QDate& day, bool shownRed) {
-        dayEditor()->SScmdDia_Click(day, shownRed);
-    });
+    connect(month_, &MonthView::dayClicked, this,
+            [this](const QDate& day, bool shownHoliday, bool withMouse) {
+                dayEditor()->SScmdDia_Click(day, shownHoliday, withMouse);
+            });
     // A click on the free area of the day panel adds a notita.
     connect(month_, &MonthView::panelClicked, notitas_, &NotitaSlots::SSPanel1_Click);
 
     connect(Timer1_, &QTimer::timeout, this, &frmCalendar::Timer1_Timer);
+
+    // Other programs' writes are looked for now and then, and whenever the user comes back to
+    // one of the windows; what they changed is shown.
+    const auto look = [this] { guard_.run([this] { store_.outsideWrites().check(); }); };
+    connect(outsideWrites_, &QTimer::timeout, this, look);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [look](QWindow* window) {
+        if (window)
+            look();
+    });
+    connect(&store_.outsideWrites(), &OutsideWrites::changed, this, &frmCalendar::showStoreChanges);
 
     connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
         mCerrarNotitas_->setVisible(true);
@@ -219,6 +243,7 @@ void frmCalendar::setInitialState()
     mOcultarNotas_->setVisible(false);
     mVerNotas_->setVisible(true);
     Timer1_->start(alarm_->msToNextTick());
+    outsideWrites_->start();
     applyOuterSize();
 }
 
@@ -252,7 +277,8 @@ bool frmCalendar::Form_Load()
     // not wait for the notitas' ten windows to be made.
     show();
     notitas_->MostrarNotitas();
-    // The keyboard starts on today, not on the year back.
+    // The keyboard starts on today, not on the year back, nor in a notita.
+    activateWindow();
     month_->focusDay(today);
     return !guard_.failed();
 }
@@ -264,8 +290,30 @@ void frmCalendar::Form_Unload()
     if (notes_)
         notes_->commitPendingEdit();
     notitas_->hideAll();
+    // What another program's lock held back is written now, waiting for the lock as a save
+    // does; what still cannot be written is told (and the program ends as after a failure).
+    if (!guard_.flush())
+        return;
     emit ended(0);
     QCoreApplication::exit(0);
+}
+
+void frmCalendar::showStoreChanges(const StoreChanges& changes)
+{
+    if (changes.days) {
+        month_->showStoredDays();
+        if (editor_)
+            editor_->showStoredDay();
+        if (notes_)
+            notes_->showStoredNotes();
+    }
+    if (changes.notitas)
+        notitas_->showStoredNotitas();
+}
+
+void frmCalendar::storeBusy(const std::optional<QString>& holder, const QString& unsaved, bool kept)
+{
+    busy_->tell(holder, unsaved, kept);
 }
 
 NotesPanel* frmCalendar::notesPanel()
@@ -357,6 +405,9 @@ void frmCalendar::mSeleccion_Click()
         seleccion_ = new frmSeleccion(*notesPanel(), store_.searchPoint(), *seams_.printer,
                                       *seams_.boxes, *seams_.clock, guard_, this);
     }
+    // Opened beside the calendar; a window already open stays where the user left it.
+    if (!seleccion_->isVisible())
+        WindowPlace::moveBeside(*seleccion_, frameGeometry(), {buscar_});
     seleccion_->mSeleccion_Click();
 }
 
@@ -364,13 +415,15 @@ void frmCalendar::mBucar_Click()
 {
     if (!buscar_)
         buscar_ = new frmBuscar(store_.searchPoint(), guard_, this);
+    if (!buscar_->isVisible())
+        WindowPlace::moveBeside(*buscar_, frameGeometry(), {seleccion_});
     buscar_->showAndRaise();
 }
 
 void frmCalendar::mInstrucciones_Click()
 {
     if (seams_.help)
-        seams_.help->showContents(QStringLiteral("Tarvelo.HLP"));
+        seams_.help->showContents(QStringLiteral("Tarvelo.HLP"), frameGeometry());
 }
 
 // There is no separate about box: the help's contents say what the program is.

@@ -22,8 +22,10 @@ class PeriodListings;
 class QAction;
 class QMenu;
 class QTimer;
+class StoreBusyNotice;
 class StoreGuard;
 class TrayIcon;
+struct StoreChanges;
 
 // The main window and the program's switchboard: its menus and sizes, and the wiring between
 // the month view, the notitas and the listings, which never talk to each other directly.
@@ -33,6 +35,9 @@ class frmCalendar : public QMainWindow
 public:
     static constexpr int kNarrowWidth = 3555;
     static constexpr int kWideWidth = 7500;
+    // How often the store is looked at for other programs' writes (and whenever one of the
+    // program's windows gains the focus).
+    static constexpr int kOutsideWritesMs = 1500;
 
     // Builds the window and everything in it on an open store; Form_Load then fills it.
     frmCalendar(CalendarStore& store, const Seams& seams, const StoreGuard& guard,
@@ -61,6 +66,12 @@ public:
 
     // A later start of the program on the same folder asks for the windows to come forward.
     void bringForward();
+    // The store changed under the windows (another program, a sync): each part that shows
+    // what changed shows it as it now stands, except what the user is editing.
+    void showStoreChanges(const StoreChanges& changes);
+    // Another program keeps the store busy (holder, in words), or, with nullopt, no longer.
+    void storeBusy(const std::optional<QString>& holder, const QString& unsaved, bool kept);
+    StoreBusyNotice* busyNotice() const { return busy_; }
     // Where the desktop has a tray, a hidden main window leaves an icon there to get it back.
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
 
@@ -119,6 +130,8 @@ private:
     ClipboardCommands* clipboard_ = nullptr;
     TrayIcon* tray_ = nullptr;
     QTimer* Timer1_ = nullptr;
+    QTimer* outsideWrites_ = nullptr; // looks for other programs' writes
+    StoreBusyNotice* busy_ = nullptr;
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
     IcalCommands* ical_ = nullptr;

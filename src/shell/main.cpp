@@ -9,12 +9,15 @@
 #include "shell/TarveloApplication.h"
 #include "shell/TerminationSignals.h"
 #include "shell/frmCalendar.h"
+#include "widgets/WindowPlace.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSessionManager>
 
 int main(int argc, char** argv)
 {
+    TarveloApplication::choosePlatform();
     TarveloApplication app(argc, argv);
     QtMessageBoxes boxes;
     SystemClock clock;
@@ -30,15 +33,33 @@ int main(int argc, char** argv)
     seams.printer = &printer;
     seams.files = &files;
 
+    // Logout, shutdown and Ctrl+C end the program as "Salir" does, so that a note being typed
+    // into the notes list is written and the store is closed cleanly. Listened to from the
+    // start: a signal that comes while a start-up message is up ends the program too, and the
+    // folder's lock goes with it.
+    TerminationSignals termination;
+    frmCalendar* running = nullptr;
+    bool terminated = false;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [&] {
+        terminated = true;
+        if (running)
+            running->Form_Unload();
+        else
+            QCoreApplication::exit(0); // ends the message's own loop
+    });
+
     // One copy per data folder: a second start hands over to the first and ends at once,
     // without touching the store.
     SingleInstance instance(QDir::currentPath());
-    if (!instance.claim()) {
-        if (!instance.activateRunning()) {
-            boxes.show(QStringLiteral("Tarvelo ya está abierto en esta carpeta:\n%1")
-                           .arg(QDir::toNativeSeparators(QDir::currentPath())),
-                       MessageBoxes::Information);
-        }
+    switch (instance.claimOrHandOver()) {
+    case SingleInstance::Start::First:
+        break;
+    case SingleInstance::Start::HandedOver:
+        return 0;
+    case SingleInstance::Start::Unreachable:
+        boxes.show(QStringLiteral("Tarvelo ya está abierto en esta carpeta:\n%1")
+                       .arg(QDir::toNativeSeparators(QDir::currentPath())),
+                   MessageBoxes::Information);
         return 0;
     }
 
@@ -47,13 +68,14 @@ int main(int argc, char** argv)
     if (!session)
         return Session::kStoreFailureExit;
     frmCalendar& window = session->window();
+    running = &window;
+    if (terminated)
+        return 0; // asked to end while it started: nothing was typed yet
+    help.setPlacement([](QWidget& helpWindow, const QRect& beside) {
+        WindowPlace::moveBeside(helpWindow, beside);
+    });
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &frmCalendar::bringForward);
-    // Logout, shutdown and Ctrl+C end the program as "Salir" does, so that a note being typed
-    // into the notes list is written and the store is closed cleanly.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
-                     &frmCalendar::Form_Unload);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.Form_Unload(); });
     return app.exec();

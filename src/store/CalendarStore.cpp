@@ -15,7 +15,7 @@ std::unique_ptr<CalendarStore> CalendarStore::open(const QString& folder)
 }
 
 CalendarStore::CalendarStore(std::unique_ptr<Database> db)
-    : db_(std::move(db)), days_(*db_), notitas_(*db_), point_(*db_, days_)
+    : db_(std::move(db)), days_(*db_), notitas_(*db_), point_(*db_, days_), outside_(*db_)
 {
 }
 

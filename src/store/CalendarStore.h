@@ -2,6 +2,7 @@
 
 #include "store/domain/DayBook.h"
 #include "store/domain/NotitaBook.h"
+#include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
 #include "store/listings/NoteListing.h"
 #include "store/sqlite/Database.h"
@@ -26,6 +27,8 @@ public:
     DayBook& days() { return days_; }
     NotitaBook& notitas() { return notitas_; }
     SearchPoint& searchPoint() { return point_; }
+    // Writes the windows did not make: the windows are told through it.
+    OutsideWrites& outsideWrites() { return outside_; }
 
     // rsLista: the result of the latest listing.
     const NoteListing& listing() const { return listing_; }
@@ -42,4 +45,5 @@ private:
     NotitaBook notitas_;
     SearchPoint point_;
     NoteListing listing_;
+    OutsideWrites outside_;
 };

@@ -23,6 +23,25 @@ MnemonicStyle::MnemonicStyle(QStyle* base) : QProxyStyle(base)
     qApp->installEventFilter(this);
 }
 
+int MnemonicStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                               const QWidget* widget) const
+{
+    // A row of options 13 pixels high (195 twips) holds its circle whole, and "Azul" ends
+    // before "Negro" begins, 44 pixels on.
+    switch (metric) {
+    case PM_IndicatorWidth:
+    case PM_IndicatorHeight:
+    case PM_ExclusiveIndicatorWidth:
+    case PM_ExclusiveIndicatorHeight:
+        return 13;
+    case PM_CheckBoxLabelSpacing:
+    case PM_RadioButtonLabelSpacing:
+        return 4;
+    default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+}
+
 int MnemonicStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                              QStyleHintReturn* returnData) const
 {

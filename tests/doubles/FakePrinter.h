@@ -12,7 +12,9 @@ public:
     QStringList lines; // every line sent, as sent
     int endDocs = 0;
     bool result = true;
+    QStringList documentNames; // every name given, in order
 
+    void setDocumentName(const QString& name) override { documentNames << name; }
     void printLine(const QString& line) override { lines << line; }
     bool endDoc() override;
 };

@@ -200,3 +200,16 @@ e2e_stop_app() {
         return 1
     fi
 }
+
+# e2e_check NAME STATUS MESSAGE: counts a case of a script with many (in $passed and $failed),
+# saying MESSAGE when STATUS is not 0.
+passed=0
+failed=0
+e2e_check() {
+    if [ "$2" -eq 0 ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FALLO $1: $3" >&2
+    fi
+}

@@ -1,10 +1,13 @@
 #include "Controls.h"
+#include "LayoutCheck.h"
 #include "TestStore.h"
 #include "listings/frmBuscar.h"
 #include "platform/Fonts.h"
 #include "store/domain/StoreGuard.h"
+#include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
@@ -120,48 +123,49 @@ private slots:
     void emptyTable();
     void selectionVisibleWithoutFocus();
     void cancelHidesAndMenuShows();
+    void enterPresses_data();
+    void enterPresses();
+    void everythingFits();
 };
 
 void TestBuscar::layout_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips"); // relative to the frame the control sits in
+    // What each control says; that it all can be read is everythingFits.
 
     QTest::newRow("label") << "Label1"
-                           << "Buscar:" << QRect(120, 60, 915, 255);
+                           << "Buscar:";
     QTest::newRow("search text") << "txtBuscar"
-                                 << "" << QRect(60, 300, 1515, 315);
+                                 << "";
     QTest::newRow("case option") << "SSCheckMm"
-                                 << "May./Min." << QRect(120, 660, 1455, 315);
+                                 << "May./Min.";
     QTest::newRow("direction frame") << "Frame1"
-                                     << "Buscar hacia..." << QRect(1740, 60, 1335, 975);
+                                     << "Buscar hacia...";
     QTest::newRow("backwards") << "SSOptionAtras"
-                               << "Atras" << QRect(180, 300, 1035, 255);
+                               << "Atras";
     QTest::newRow("forwards") << "SSOptionDelante"
-                              << "Delante" << QRect(180, 660, 1035, 195);
+                              << "Delante";
     QTest::newRow("search button") << "cmdComenzar"
-                                   << "&Buscar" << QRect(3180, 60, 1035, 315);
+                                   << "&Buscar";
     QTest::newRow("next button") << "cmdSiguiente"
-                                 << "&Siguiente" << QRect(3180, 420, 1035, 315);
+                                 << "&Siguiente";
     QTest::newRow("cancel button") << "cmdCancelar"
-                                   << "&Cancelar" << QRect(3180, 780, 1035, 315);
+                                   << "&Cancelar";
     QTest::newRow("found frame") << "SSFrameHallado"
-                                 << "" << QRect(60, 1200, 4155, 855);
+                                 << "";
     QTest::newRow("found note") << "txtHallado"
-                                << "" << QRect(60, 180, 4035, 615);
+                                << "";
 }
 
 void TestBuscar::layout()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
-    QFETCH(QRect, twips);
 
     Search s;
     auto* widget = s.form->findChild<QWidget*>(name);
     QVERIFY(widget);
-    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     QString text;
     if (auto* label = qobject_cast<QLabel*>(widget))
         text = label->text();
@@ -530,6 +534,54 @@ void TestBuscar::cancelHidesAndMenuShows()
     // Shown again as it was left.
     QCOMPARE(s.shown(), QStringLiteral("uno"));
     QCOMPARE(s.txtBuscar()->text(), QStringLiteral("uno"));
+}
+
+void TestBuscar::enterPresses_data()
+{
+    QTest::addColumn<QString>("focus"); // the control Enter is pressed on
+    QTest::addColumn<QString>("shown"); // "hidden" when the window closed
+
+    // Notes one a day from kFirst; the search goes back from the last.
+    QTest::newRow("in the search box: Buscar") << "txtBuscar"
+                                               << "dos cena";
+    QTest::newRow("on the case option: Buscar") << "SSCheckMm"
+                                                << "dos cena";
+    QTest::newRow("on a direction: Buscar") << "SSOptionAtras"
+                                            << "dos cena";
+    QTest::newRow("on Siguiente: the next one") << "cmdSiguiente"
+                                                << "una cena";
+    QTest::newRow("on Cancelar: the window closes") << "cmdCancelar"
+                                                    << "hidden";
+}
+
+void TestBuscar::enterPresses()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, shown);
+
+    Search s({"una cena", "nada", "dos cena"});
+    frmBuscar& f = *s.form;
+    f.showAndRaise();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    s.txtBuscar()->setText(QStringLiteral("cena"));
+    if (focus == QLatin1String("cmdSiguiente"))
+        s.cmdComenzar()->click(); // a search under way, continued by Enter
+    auto* target = f.findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(target->hasFocus());
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(f.isVisible() ? s.shown() : QStringLiteral("hidden"), shown);
+}
+
+void TestBuscar::everythingFits()
+{
+    Search s;
+    // As the program draws it: in its own style.
+    QApplication::setStyle(new MnemonicStyle);
+    s.form->show();
+    const QStringList faults = LayoutCheck().faults(s.form.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestBuscar)

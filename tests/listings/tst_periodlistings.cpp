@@ -236,6 +236,11 @@ void TestPeriodListings::printedLines()
     QCOMPARE(l.caption(), l.listing().recordCount() == 3
                               ? QStringLiteral("3 Notas halladas de mayo")
                               : QStringLiteral("5 Notas halladas de 1997"));
+    // The document is named for what it holds.
+    const QString document = l.listing().recordCount() == 3
+                                 ? QStringLiteral("Notas de mayo de 1997")
+                                 : QStringLiteral("Notas de 1997");
+    QCOMPARE(l.printer.documentNames, lines.isEmpty() ? QStringList() : QStringList{document});
 }
 
 void TestPeriodListings::printerRefusal()
@@ -301,7 +306,7 @@ void TestPeriodListings::listingLeftAnywhere()
         l.printer.lines.clear();
         auto* table = child<QTableView>(&l.panel, "table");
         table->setCurrentIndex(table->model()->index(position, 1));
-        l.listings.ImprimirListado(QStringLiteral("título"));
+        l.listings.ImprimirListado(QStringLiteral("título"), QStringLiteral("Notas"));
         QCOMPARE(l.printer.lines,
                  (QStringList{"título", ListingPrinter::rule(), ListingPrinter::heading(),
                               "01/dic/97  primero", "31/dic/97  último"}));

@@ -2,6 +2,7 @@
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
 #include "FakePrinter.h"
+#include "LayoutCheck.h"
 #include "TestStore.h"
 #include "listings/ListingPrinter.h"
 #include "listings/NotesPanel.h"
@@ -9,8 +10,10 @@
 #include "store/domain/StoreGuard.h"
 #include "store/jet/JetPattern.h"
 #include "store/listings/SelectionQuery.h"
+#include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -179,6 +182,7 @@ class TestSeleccion : public QObject
 private slots:
     void controls_data();
     void controls();
+    void everythingFits();
     void window();
     void tabOrder();
     void pieces_data();
@@ -205,37 +209,38 @@ private slots:
 
 void TestSeleccion::controls_data()
 {
+    // What each control says and where it belongs; where it stands is the form's own business,
+    // and that it all can be read is everythingFits.
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("twips");
     QTest::addColumn<QColor>("colour"); // invalid: the style's own
 
     const QColor plain;
-    const auto row = [&](const char* name, const char* parent, const char* text, int left, int top,
-                         int width, int height, const QColor& colour) {
+    const auto row = [&](const char* name, const char* parent, const char* text,
+                         const QColor& colour) {
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent)
-                            << QString::fromUtf8(text) << QRect(left, top, width, height) << colour;
+                            << QString::fromUtf8(text) << colour;
     };
-    row("Frame1", "frmSeleccion", "Color", 60, 0, 1875, 915, plain);
-    row("OptionAzul", "Frame1", "Azul", 120, 180, 855, 375, QColor(0, 0, 255));
-    row("OptionNegro", "Frame1", "Negro", 960, 240, 855, 255, plain);
-    row("Option1", "Frame1", "Todos", 120, 540, 855, 195, QColor(128, 128, 128));
-    row("OptionVerde", "Frame1", "Verde", 960, 540, 855, 195, QColor(0, 192, 0));
-    row("Frame2", "frmSeleccion", "Festivo", 1980, 0, 1335, 915, plain);
-    row("CheckFestivo", "Frame2", "Festivo", 180, 300, 1035, 195, QColor(255, 0, 0));
-    row("CheckLaboral", "Frame2", "Laboral", 180, 600, 1035, 195, QColor(128, 128, 128));
-    row("Frame3", "frmSeleccion", "Fechas", 60, 960, 1875, 915, plain);
-    row("Label1", "Frame3", "Desde", 120, 300, 495, 255, plain);
-    row("MaskDesde", "Frame3", "__/__/____", 660, 180, 1155, 315, plain);
-    row("Label2", "Frame3", "Hasta", 180, 600, 435, 255, plain);
-    row("MaskHasta", "Frame3", "__/__/____", 660, 540, 1155, 315, plain);
-    row("Frame4", "frmSeleccion", "Palabra en Nota", 1980, 960, 1335, 915, plain);
-    row("txtNota", "Frame4", "", 60, 240, 1215, 315, plain);
-    row("Command3", "Frame4", "&Alguna", 240, 600, 855, 255, plain);
-    row("cmdPantalla", "frmSeleccion", "&Pantalla", 3360, 60, 855, 495, plain);
-    row("Command2", "frmSeleccion", "&Impresora", 3360, 720, 855, 495, plain);
-    row("Command1", "frmSeleccion", "&Cerrar", 3360, 1380, 855, 495, plain);
+    row("Frame1", "frmSeleccion", "Color", plain);
+    row("OptionAzul", "Frame1", "Azul", QColor(0, 0, 255));
+    row("OptionNegro", "Frame1", "Negro", plain);
+    row("Option1", "Frame1", "Todos", QColor(128, 128, 128));
+    row("OptionVerde", "Frame1", "Verde", QColor(0, 192, 0));
+    row("Frame2", "frmSeleccion", "Festivo", plain);
+    row("CheckFestivo", "Frame2", "Festivo", QColor(255, 0, 0));
+    row("CheckLaboral", "Frame2", "Laboral", QColor(128, 128, 128));
+    row("Frame3", "frmSeleccion", "Fechas", plain);
+    row("Label1", "Frame3", "Desde", plain);
+    row("MaskDesde", "Frame3", "__/__/____", plain);
+    row("Label2", "Frame3", "Hasta", plain);
+    row("MaskHasta", "Frame3", "__/__/____", plain);
+    row("Frame4", "frmSeleccion", "Palabra en Nota", plain);
+    row("txtNota", "Frame4", "", plain);
+    row("Command3", "Frame4", "&Alguna", plain);
+    row("cmdPantalla", "frmSeleccion", "&Pantalla", plain);
+    row("Command2", "frmSeleccion", "&Impresora", plain);
+    row("Command1", "frmSeleccion", "&Cerrar", plain);
 }
 
 void TestSeleccion::controls()
@@ -243,14 +248,12 @@ void TestSeleccion::controls()
     QFETCH(QString, name);
     QFETCH(QString, parent);
     QFETCH(QString, text);
-    QFETCH(QRect, twips);
     QFETCH(QColor, colour);
 
     Selection s(false);
     auto* widget = s.dialog.findChild<QWidget*>(name);
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget()->objectName(), parent);
-    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     QCOMPARE(widget->font().bold(), true);
     QCOMPARE(widget->font().pointSizeF(), 8.25);
 
@@ -266,6 +269,20 @@ void TestSeleccion::controls()
     QCOMPARE(shown, text);
     if (colour.isValid())
         QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
+}
+
+void TestSeleccion::everythingFits()
+{
+    Selection s(false);
+    // As the program draws it: in its own style.
+    QApplication::setStyle(new MnemonicStyle);
+    s.dialog.show();
+    s.setDates(QStringLiteral("28/08/2008"), QStringLiteral("30/08/2008"));
+    const QStringList faults = LayoutCheck().faults(&s.dialog);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    // Each date box is named by its caption for a screen reader.
+    QCOMPARE(s.MaskDesde()->accessibleName(), QStringLiteral("Desde"));
+    QCOMPARE(s.MaskHasta()->accessibleName(), QStringLiteral("Hasta"));
 }
 
 void TestSeleccion::window()
@@ -565,6 +582,10 @@ void TestSeleccion::printedTitles()
     QCOMPARE(s.printer.endDocs, lines.isEmpty() ? 0 : 1);
     QCOMPARE(s.caption(), QString::number(qMax(0, int(lines.size()) - 3)) +
                               QStringLiteral(" Notas seleccionadas"));
+    // The document is named for what it holds, in words a file name can carry.
+    const QString document = QStringLiteral("Notas seleccionadas del 01-01-1997 al ") +
+                             QString(hasta).replace(QLatin1Char('/'), QLatin1Char('-'));
+    QCOMPARE(s.printer.documentNames, lines.isEmpty() ? QStringList() : QStringList{document});
 }
 
 void TestSeleccion::keptAfterCerrar()

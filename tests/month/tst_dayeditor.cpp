@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeMessageBoxes.h"
+#include "LayoutCheck.h"
 #include "MonthWiring.h"
 #include "TestStore.h"
 #include "month/DayButton.h"
@@ -8,8 +9,10 @@
 #include "month/MonthView.h"
 #include "month/Spinner.h"
 #include "store/domain/StoreGuard.h"
+#include "widgets/MnemonicStyle.h"
 #include "widgets/NoteBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -98,12 +101,12 @@ struct Editor
         for (QRadioButton* b : editor.findChildren<QRadioButton*>())
             b->setChecked(b->text() == option);
     }
-    // What the editor shows, e.g. "14:37 alarma festivo Gris [nota]".
+    // What the editor shows, e.g. "14:37 alarma festivo Gris [nota]"; the time as its boxes
+    // show it, in one form however it was set.
     QString shown() const
     {
         return QStringLiteral("%1:%2 %3 %4 %5 [%6]")
-            .arg(txtHora()->text().toInt())
-            .arg(txtMinuto()->text().toInt(), 2, 10, QLatin1Char('0'))
+            .arg(txtHora()->text(), txtMinuto()->text())
             .arg(ssCheckAlarma()->isChecked() ? "alarma" : "-")
             .arg(SSCheckFestivo()->isChecked() ? "festivo" : "-")
             .arg(option(), txtNota1()->toPlainText());
@@ -146,6 +149,10 @@ private slots:
     void rangeCheck_data();
     void rangeCheck();
     void spinners();
+    void noteTakesTheKeyboard_data();
+    void noteTakesTheKeyboard();
+    void everythingFits_data();
+    void everythingFits();
     void noteLimit_data();
     void noteLimit();
     void movesSearchPoint_data();
@@ -198,7 +205,8 @@ void TestDayEditor::load_data()
 {
     QTest::addColumn<QVariantList>("row"); // festivo, alarma, hora, Color, nota; empty: none
     QTest::addColumn<QDate>("day");
-    QTest::addColumn<bool>("redButton");
+    // The month showed the day as a holiday, and its row has gone since (another program).
+    QTest::addColumn<bool>("shownHoliday");
     QTest::addColumn<QString>("shown");
 
     const QVariant none;
@@ -206,14 +214,14 @@ void TestDayEditor::load_data()
         << QVariantList{} << kMarch5 << false << "14:37 - - Gris []";
     QTest::newRow("Sunday without row: red, yet no holiday")
         << QVariantList{} << kMarch2 << false << "14:37 - - Gris []";
-    QTest::newRow("red weekday without row: a holiday")
+    QTest::newRow("weekday shown as a holiday, its row gone: a holiday")
         << QVariantList{} << kMarch5 << true << "14:37 - festivo Gris []";
     QTest::newRow("alarm off: the clock's time, not the stored one")
         << QVariantList{0, 0, DatePattern::fromTime(8, 15), 9, "cita"} << kMarch5 << false
         << "14:37 - - Negro [cita]";
     QTest::newRow("alarm on: the stored time")
         << QVariantList{0, 1, DatePattern::fromTime(9, 5), 13, "cena"} << kMarch5 << false
-        << "9:05 alarma - Verde [cena]";
+        << "09:05 alarma - Verde [cena]";
     QTest::newRow("alarm on without a time: the clock's time")
         << QVariantList{0, 1, none, 5, ""} << kMarch5 << false << "14:37 alarma - Gris []";
     QTest::newRow("holiday, also as -1 from older files")
@@ -226,7 +234,7 @@ void TestDayEditor::load()
 {
     QFETCH(QVariantList, row);
     QFETCH(QDate, day);
-    QFETCH(bool, redButton);
+    QFETCH(bool, shownHoliday);
     QFETCH(QString, shown);
 
     Editor e;
@@ -234,9 +242,13 @@ void TestDayEditor::load()
     e.addDay(kMarch20, {1, 1, DatePattern::fromTime(20, 20), 1, "antes"});
     if (!row.isEmpty())
         e.addDay(day, row);
+    if (shownHoliday)
+        e.addDay(day, {1, 0, QVariant(), 5, ""});
     e.show(kMarch5);
-    if (redButton)
-        e.button(indexOf(day))->setBackColor(QColor(255, 0, 0));
+    if (shownHoliday) {
+        e.s.db().execute(QStringLiteral("DELETE FROM calendar WHERE fecha = %1")
+                             .arg(DatePattern::fromDate(day)));
+    }
     e.press(kMarch20);
     QCOMPARE(e.shown(), QStringLiteral("20:20 alarma festivo Azul [antes]"));
     e.press(day);
@@ -426,12 +438,76 @@ void TestDayEditor::spinners()
     QVERIFY(!e.VScrollHora()->isVisible());
 
     e.VScrollHora()->setNumber(7);
-    QCOMPARE(e.txtHora()->text(), QStringLiteral("7"));
+    QCOMPARE(e.txtHora()->text(), QStringLiteral("07"));
     e.VScrollMinuto()->setNumber(3);
-    QCOMPARE(e.txtMinuto()->text(), QStringLiteral("3"));
+    QCOMPARE(e.txtMinuto()->text(), QStringLiteral("03"));
 
     QVERIFY(e.editor.SSCmdAplicar_Click());
     QVERIFY(!e.VScrollHora()->isVisible() && !e.VScrollMinuto()->isVisible());
+}
+
+void TestDayEditor::noteTakesTheKeyboard_data()
+{
+    QTest::addColumn<bool>("mouse"); // else Enter on the day
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("note"); // after "hola" is typed
+
+    QTest::newRow("a day opened with the mouse: typing goes into its note") << true << "txtNota1"
+                                                                            << "hola";
+    QTest::newRow("a day opened from the keyboard: the keyboard stays on the day")
+        << false << "SScmdDia_9"
+        << "";
+}
+
+void TestDayEditor::noteTakesTheKeyboard()
+{
+    QFETCH(bool, mouse);
+    QFETCH(QString, focused);
+    QFETCH(QString, note);
+
+    Editor e;
+    QVERIFY(e.showWindow());
+    DayButton* day = e.button(indexOf(kMarch5));
+    day->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(day->hasFocus());
+    if (mouse)
+        QTest::mouseClick(day, Qt::LeftButton);
+    else
+        QTest::keyClick(day, Qt::Key_Return);
+    QTRY_VERIFY(e.editor.isOpen());
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("hola"));
+    QCOMPARE(e.txtNota1()->toPlainText(), note);
+}
+
+void TestDayEditor::everythingFits_data()
+{
+    QTest::addColumn<QString>("spinner"); // the one shown, by object name; "" for none
+
+    QTest::newRow("with no spinner") << QString();
+    QTest::newRow("with the hour's spinner") << "VScrollHora";
+    QTest::newRow("with the minute's spinner") << "VScrollMinuto";
+}
+
+void TestDayEditor::everythingFits()
+{
+    QFETCH(QString, spinner);
+
+    // As the program draws it: in its own style.
+    QApplication::setStyle(new MnemonicStyle);
+    Editor e;
+    QVERIFY(e.showWindow());
+    e.press(kMarch5);
+    if (!spinner.isEmpty())
+        e.editor.findChild<QWidget*>(spinner)->show();
+    LayoutCheck check;
+    // The bell's strip runs under the alarm's box, which only shows its box; the open day's
+    // band ends on the top edge of the alarm's frame, which is drawn over it.
+    check.stacked = {{QStringLiteral("Image1"), QStringLiteral("ssCheckAlarma")},
+                     {QStringLiteral("lblFecha"), QStringLiteral("FrameAlarma")}};
+    check.captionsOutside = {QStringLiteral("ssCheckAlarma")};
+    const QStringList faults = check.faults(&e.editor);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void TestDayEditor::noteLimit_data()

@@ -94,6 +94,8 @@ private slots:
     void escapeClosesEditor();
     void arrowsMoveAmongDays_data();
     void arrowsMoveAmongDays();
+    void pageKeysChangeMonth_data();
+    void pageKeysChangeMonth();
     void keysOpenFocusedDay_data();
     void keysOpenFocusedDay();
     void oneTabStopAmongDays_data();
@@ -203,19 +205,19 @@ void TestMonthAccess::arrowsChooseColourStop()
 void TestMonthAccess::escapeClosesEditor_data()
 {
     QTest::addColumn<QString>("control"); // focused when Escape is pressed
-    QTest::addColumn<bool>("closes");
 
     for (const char* name : {"txtNota1", "SSCheckFestivo", "SSOptionGris5", "ssCheckAlarma",
                              "txtHora", "txtMinuto", "SScmdAplicar", "SScmdCerrar"})
-        QTest::addRow("from %s: closed as by Cerrar", name) << QString::fromLatin1(name) << true;
-    QTest::newRow("from a day button: the editor is not the focus, it stays open")
-        << QStringLiteral("day") << false;
+        QTest::addRow("from %s: closed as by Cerrar", name) << QString::fromLatin1(name);
+    // Wherever the keyboard is in the window.
+    QTest::newRow("from another day's button: closed") << QStringLiteral("day");
+    QTest::newRow("from the open day's button: closed") << QStringLiteral("open day");
+    QTest::newRow("from a move to another month: closed") << QStringLiteral("SSCmdMasMes");
 }
 
 void TestMonthAccess::escapeClosesEditor()
 {
     QFETCH(QString, control);
-    QFETCH(bool, closes);
 
     Calendar c;
     c.s.addDay(kToday, {.nota = QStringLiteral("cita"), .color = 9});
@@ -230,9 +232,15 @@ void TestMonthAccess::escapeClosesEditor()
     child<QAbstractButton>(&c.editor, "SSCheckFestivo")->setChecked(true);
     child<QAbstractButton>(&c.editor, "SSOptionGris5")->setChecked(true);
 
-    QWidget* target = control == QLatin1String("day")
-                          ? static_cast<QWidget*>(c.button(kToday.addDays(1)))
-                          : child<QWidget>(&c.editor, control.toUtf8().constData());
+    QWidget* target = nullptr;
+    if (control == QLatin1String("day"))
+        target = c.button(kToday.addDays(1));
+    else if (control == QLatin1String("open day"))
+        target = c.button(kToday);
+    else if (control.startsWith(QLatin1String("SSCmd")))
+        target = child<QWidget>(&c.view, control.toUtf8().constData());
+    else
+        target = child<QWidget>(&c.editor, control.toUtf8().constData());
     target->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(target->hasFocus());
 
@@ -241,19 +249,15 @@ void TestMonthAccess::escapeClosesEditor()
     QSignalSpy savedSpy(&c.editor, &DayEditor::saved);
     QTest::keyClick(target, Qt::Key_Escape);
 
-    if (closes) {
-        QCOMPARE(windowSpy.size(), 1);
-        QCOMPARE(windowSpy.first().first().toInt(), 4020);
-        QCOMPARE(gridSpy.size(), 1);
-        QCOMPARE(gridSpy.first().first().toInt(), 3350);
-        QVERIFY(!c.editor.isOpen());
-        QVERIFY(!c.editor.isVisible());
-    } else {
-        QCOMPARE(windowSpy.size(), 0);
-        QCOMPARE(gridSpy.size(), 0);
-        QVERIFY(c.editor.isOpen());
-        QVERIFY(c.editor.isVisible());
-    }
+    QCOMPARE(windowSpy.size(), 1);
+    QCOMPARE(windowSpy.first().first().toInt(), 4020);
+    QCOMPARE(gridSpy.size(), 1);
+    QCOMPARE(gridSpy.first().first().toInt(), 3350);
+    QVERIFY(!c.editor.isOpen());
+    QVERIFY(!c.editor.isVisible());
+    // Closed, a second Escape has nothing more to close.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(windowSpy.size(), 1);
     QCOMPARE(savedSpy.size(), 0);
     QCOMPARE(c.s.dayRow(kToday), stored);
     QCOMPARE(c.s.dayCount(), 1);
@@ -312,6 +316,54 @@ void TestMonthAccess::arrowsMoveAmongDays()
     QCOMPARE(c.button(to)->text(), QString::number(to.day()));
     QVERIFY(c.button(to)->isVisible());
     QCOMPARE(daySpy.size(), 0); // moving opens nothing
+    QVERIFY(!c.editor.isOpen());
+}
+
+void TestMonthAccess::pageKeysChangeMonth_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("ctrl");
+    QTest::addColumn<QDate>("to"); // the day the keyboard is on after it, in the month shown
+
+    QTest::newRow("Page Down: the same day a month on")
+        << QDate(1997, 3, 12) << int(Qt::Key_PageDown) << false << QDate(1997, 4, 12);
+    QTest::newRow("Page Up: the same day a month back")
+        << QDate(1997, 3, 12) << int(Qt::Key_PageUp) << false << QDate(1997, 2, 12);
+    QTest::newRow("Page Down from 31 January: the last of February")
+        << QDate(1997, 1, 31) << int(Qt::Key_PageDown) << false << QDate(1997, 2, 28);
+    QTest::newRow("Page Up from January: December of the year before")
+        << QDate(1998, 1, 15) << int(Qt::Key_PageUp) << false << QDate(1997, 12, 15);
+    QTest::newRow("Ctrl+Page Down: the same day a year on")
+        << QDate(1997, 3, 12) << int(Qt::Key_PageDown) << true << QDate(1998, 3, 12);
+    QTest::newRow("Ctrl+Page Up from 29 February: the 28th a year back")
+        << QDate(1996, 2, 29) << int(Qt::Key_PageUp) << true << QDate(1995, 2, 28);
+    QTest::newRow("Page Down from the sixth row into a month of five")
+        << QDate(1997, 3, 31) << int(Qt::Key_PageDown) << false << QDate(1997, 4, 30);
+    QTest::newRow("Page Down in December 9999: nowhere to go")
+        << QDate(9999, 12, 15) << int(Qt::Key_PageDown) << false << QDate(9999, 12, 15);
+}
+
+void TestMonthAccess::pageKeysChangeMonth()
+{
+    QFETCH(QDate, from);
+    QFETCH(int, key);
+    QFETCH(bool, ctrl);
+    QFETCH(QDate, to);
+
+    Calendar c;
+    c.show(from);
+    QVERIFY(c.showActive());
+    c.button(from)->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(c.button(from)->hasFocus());
+    QTest::keyClick(c.button(from), Qt::Key(key), ctrl ? Qt::ControlModifier : Qt::NoModifier);
+
+    QCOMPARE(c.view.dFechaActual(), to);
+    QCOMPARE(c.focused(), c.button(to)->objectName());
+    QCOMPARE(c.button(to)->text(), QString::number(to.day()));
+    QVERIFY(c.button(to)->isVisible());
+    // Tab comes back to it.
+    QCOMPARE(c.button(to)->focusPolicy(), Qt::StrongFocus);
     QVERIFY(!c.editor.isOpen());
 }
 
@@ -385,8 +437,9 @@ void TestMonthAccess::oneTabStopAmongDays()
         c.button(reference)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(c.button(reference), Qt::Key_Right);
     } else if (then == QLatin1String("click")) {
+        // The day opens, and its note takes the keyboard.
         QTest::mouseClick(c.button(stop), Qt::LeftButton);
-        QVERIFY(c.button(stop)->hasFocus());
+        QCOMPARE(c.focused(), QStringLiteral("txtNota1"));
     }
 
     // Buttons without a day take no focus; of the days, one is reached by Tab, and the mouse

@@ -5,6 +5,9 @@
 #include "store/domain/StoreGuard.h"
 #include "widgets/Twips.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -130,18 +133,22 @@ void TestFrmNota::guardarNotita_data()
     QTest::addColumn<int>("bound");         // the row the window is bound to; 0 for none
     QTest::addColumn<bool>("unbound");      // bound, then unbound again
     QTest::addColumn<int>("written");       // the row that takes the text; 0 for none
+    QTest::addColumn<bool>("added");        // written as a new row: the bound one is gone
 
     const QString own;
-    QTest::newRow("unbound window writes nothing") << 3 << own << 0 << false << 0;
-    QTest::newRow("a window unbound again writes nothing") << 3 << own << 2 << true << 0;
-    QTest::newRow("the bound row, the first") << 3 << own << 1 << false << 1;
-    QTest::newRow("the bound row, in the middle") << 3 << own << 2 << false << 2;
-    QTest::newRow("the bound row, the last") << 3 << own << 3 << false << 3;
+    QTest::newRow("unbound window writes nothing") << 3 << own << 0 << false << 0 << false;
+    QTest::newRow("a window unbound again writes nothing") << 3 << own << 2 << true << 0 << false;
+    QTest::newRow("the bound row, the first") << 3 << own << 1 << false << 1 << false;
+    QTest::newRow("the bound row, in the middle") << 3 << own << 2 << false << 2 << false;
+    QTest::newRow("the bound row, the last") << 3 << own << 3 << false << 3 << false;
     QTest::newRow("the indice compared as a number, stored as a real one")
         << 3 << "CREATE TABLE Nota (indice REAL, nota TEXT, \"Top\" REAL, \"Left\" REAL)" << 2
-        << false << 2;
-    QTest::newRow("a row that is gone writes nothing") << 3 << own << 7 << false << 0;
-    QTest::newRow("empty table writes nothing") << 0 << own << 1 << false << 0;
+        << false << 2 << false;
+    // Deleted by another program while the window showed it: nothing typed is lost.
+    QTest::newRow("a row that is gone is written again as a new one")
+        << 3 << own << 7 << false << 4 << true;
+    QTest::newRow("empty table: written again as the first row")
+        << 0 << own << 1 << false << 1 << true;
 }
 
 void TestFrmNota::guardarNotita()
@@ -151,6 +158,7 @@ void TestFrmNota::guardarNotita()
     QFETCH(int, bound);
     QFETCH(bool, unbound);
     QFETCH(int, written);
+    QFETCH(bool, added);
 
     NoteWindow n(rows, notaTable);
     const QStringList before = n.table.notitaRows();
@@ -173,10 +181,15 @@ void TestFrmNota::guardarNotita()
     n.window.GuardarNotita();
 
     QStringList expected = before;
-    if (written > 0)
-        expected[written - 1] = TestStore::notitaLine(written, QStringLiteral("escrito"), 600, 900);
+    const QString line = TestStore::notitaLine(written, QStringLiteral("escrito"), 600, 900);
+    if (added)
+        expected << line;
+    else if (written > 0)
+        expected[written - 1] = line;
     QCOMPARE(n.table.notitaRows(), expected);
-    QCOMPARE(n.table.changes(), changes + (written > 0 ? 2 : 0));
+    QCOMPARE(n.window.boundRow().value_or(0), bound > 0 && !unbound ? written : 0);
+    // One write a save, and the new row's own.
+    QCOMPARE(n.table.changes(), changes + (written > 0 ? 2 : 0) + (added ? 1 : 0));
     QVERIFY(n.failures.isEmpty());
 }
 
@@ -404,24 +417,29 @@ void TestFrmNota::storedTextKeptUntilChanged()
 
 void TestFrmNota::deleteByDoubleClick_data()
 {
+    QTest::addColumn<bool>("fromMenu"); // "Eliminar notita" of its menu, else a double click
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("bound"); // 0: the window is bound to no row
     QTest::addColumn<int>("answer");
     QTest::addColumn<QList<int>>("left"); // indices of the rows that remain
     QTest::addColumn<bool>("emptied");
 
-    QTest::newRow("cancelled: nothing deleted")
-        << 3 << 2 << int(MessageBoxes::Cancel) << QList<int>{1, 2, 3} << false;
-    QTest::newRow("the second of three")
-        << 3 << 2 << int(MessageBoxes::Ok) << QList<int>{1, 3} << false;
-    QTest::newRow("the only notita: the table is empty")
-        << 1 << 1 << int(MessageBoxes::Ok) << QList<int>{} << true;
-    QTest::newRow("an unbound window deletes nothing")
-        << 2 << 0 << int(MessageBoxes::Ok) << QList<int>{1, 2} << false;
+    for (const bool menu : {false, true}) {
+        const char* way = menu ? "menu" : "double click";
+        QTest::addRow("%s, cancelled: nothing deleted", way)
+            << menu << 3 << 2 << int(MessageBoxes::Cancel) << QList<int>{1, 2, 3} << false;
+        QTest::addRow("%s: the second of three", way)
+            << menu << 3 << 2 << int(MessageBoxes::Ok) << QList<int>{1, 3} << false;
+        QTest::addRow("%s: the only notita, the table is empty", way)
+            << menu << 1 << 1 << int(MessageBoxes::Ok) << QList<int>{} << true;
+        QTest::addRow("%s: an unbound window deletes nothing", way)
+            << menu << 2 << 0 << int(MessageBoxes::Ok) << QList<int>{1, 2} << false;
+    }
 }
 
 void TestFrmNota::deleteByDoubleClick()
 {
+    QFETCH(bool, fromMenu);
     QFETCH(int, rows);
     QFETCH(int, bound);
     QFETCH(int, answer);
@@ -435,7 +453,22 @@ void TestFrmNota::deleteByDoubleClick()
     QSignalSpy empty(&n.window, &frmNota::becameEmpty);
     n.boxes.answerNext(answer);
 
-    QTest::mouseDClick(n.txtNota()->viewport(), Qt::LeftButton);
+    if (fromMenu) {
+        // As the keyboard's menu key asks for it.
+        QContextMenuEvent ask(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              n.txtNota()->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(n.txtNota()->viewport(), &ask);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        auto* remove = QApplication::activePopupWidget()->findChild<QAction*>(
+            QStringLiteral("mEliminarNotita"));
+        QVERIFY(remove);
+        QCOMPARE(remove->text(), QStringLiteral("Eliminar notita"));
+        remove->trigger();
+        QApplication::activePopupWidget()->close();
+        QTRY_COMPARE(n.boxes.calls().size(), 1);
+    } else {
+        QTest::mouseDClick(n.txtNota()->viewport(), Qt::LeftButton);
+    }
 
     QCOMPARE(n.boxes.calls().size(), 1);
     QCOMPARE(n.boxes.calls().first().prompt, QStringLiteral("¿Desea eliminar la notita?"));

@@ -70,6 +70,7 @@ private slots:
     void missing();
     void showsTheFileFromItsTop();
     void programHelpCoversTheWindows();
+    void placedWhenOpening();
     void fakeRecordsRequests();
 };
 
@@ -159,7 +160,7 @@ void TestHelpViewer::standardOrder()
 
     FakeMessageBoxes boxes;
     QtHelpViewer viewer(boxes);
-    viewer.showContents(name);
+    viewer.showContents(name, QRect());
     QVERIFY(boxes.calls().isEmpty());
     QVERIFY(viewer.isVisible());
     QVERIFY2(viewer.browser()->toPlainText().contains(QStringLiteral("carpeta ") + expected),
@@ -172,7 +173,7 @@ void TestHelpViewer::missing()
     FakeMessageBoxes boxes;
     QtHelpViewer viewer(boxes);
     viewer.setFolders({a.path(), b.path(), c.path()});
-    viewer.showContents(kHelp);
+    viewer.showContents(kHelp, QRect());
 
     QVERIFY(!viewer.isVisible());
     QCOMPARE(boxes.calls().size(), 1);
@@ -195,7 +196,7 @@ void TestHelpViewer::showsTheFileFromItsTop()
     FakeMessageBoxes boxes;
     QtHelpViewer viewer(boxes);
     viewer.setFolders({empty.path(), data.path()});
-    viewer.showContents(kHelp);
+    viewer.showContents(kHelp, QRect());
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     QVERIFY(boxes.calls().isEmpty());
     QCOMPARE(viewer.windowTitle(), QStringLiteral("Ayuda de Tarvelo"));
@@ -208,7 +209,7 @@ void TestHelpViewer::showsTheFileFromItsTop()
     viewer.browser()->scrollToAnchor(QStringLiteral("final"));
     QTRY_VERIFY(viewer.browser()->verticalScrollBar()->value() > 0);
     writeFile(path, longHelp(QStringLiteral("Ayuda revisada")));
-    viewer.showContents(kHelp);
+    viewer.showContents(kHelp, QRect());
     QVERIFY(viewer.browser()->toPlainText().startsWith(QStringLiteral("Ayuda revisada")));
     QCOMPARE(viewer.browser()->verticalScrollBar()->value(), 0);
 }
@@ -221,39 +222,47 @@ void TestHelpViewer::programHelpCoversTheWindows()
     FakeMessageBoxes boxes;
     QtHelpViewer viewer(boxes);
     viewer.setFolders({QFileInfo(path).absolutePath()});
-    viewer.showContents(kHelp);
+    viewer.showContents(kHelp, QRect());
     QVERIFY(boxes.calls().isEmpty());
     const QString text = viewer.browser()->toPlainText();
-    const QStringList topics{"Ver notas",
-                             "Festivo",
-                             "Aplicar",
-                             "alarma.wav",
-                             "Añadir notita",
-                             "Ver notitas",
-                             "Impresora",
-                             "Alguna",
-                             "May./Min.",
-                             "Siguiente",
-                             "CADENA NO ENCONTRADA",
-                             "FIN DE FICHERO",
-                             "Cortar",
-                             "Copiar",
-                             "Pegar",
-                             "calendar.mdb",
-                             "tarvelo-db create",
-                             "tarvelo-db check",
-                             "Cerrar calendario",
-                             "Salir"};
+    const QStringList topics{"Ver notas", "Festivo", "Aplicar", "alarma.wav", "Añadir notita",
+                             "Ver notitas", "Impresora", "Alguna", "May./Min.", "Siguiente",
+                             "CADENA NO ENCONTRADA", "FIN DE FICHERO", "Cortar", "Copiar", "Pegar",
+                             "calendar.mdb", "tarvelo-db create", "tarvelo-db check",
+                             "Cerrar calendario", "Salir",
+                             // what the commands of the calendar's menu reach, and what not
+                             "cuadro de texto de la ventana del calendario", "Eliminar notita",
+                             "Av Pág", "Notas de diciembre de 2026.pdf"};
     for (const QString& topic : topics)
         QVERIFY2(text.contains(topic), qPrintable(topic));
+}
+
+void TestHelpViewer::placedWhenOpening()
+{
+    QTemporaryDir data;
+    writeFile(QDir(data.path()).filePath(kHelp), longHelp(QStringLiteral("Ayuda")));
+    FakeMessageBoxes boxes;
+    QtHelpViewer viewer(boxes);
+    viewer.setFolders({data.path()});
+    QList<QRect> placed;
+    viewer.setPlacement([&placed](QWidget&, const QRect& beside) { placed << beside; });
+
+    // Placed as it opens; asked again while open, it stays where it is; closed and asked
+    // again, placed again.
+    const QRect calendar(40, 30, 245, 460);
+    viewer.showContents(kHelp, calendar);
+    viewer.showContents(kHelp, calendar.translated(5, 0));
+    viewer.hide();
+    viewer.showContents(kHelp, calendar.translated(9, 0));
+    QCOMPARE(placed, (QList<QRect>{calendar, calendar.translated(9, 0)}));
 }
 
 void TestHelpViewer::fakeRecordsRequests()
 {
     FakeHelpViewer fake;
     HelpViewer& viewer = fake;
-    viewer.showContents(kHelp);
-    viewer.showContents(kHelp);
+    viewer.showContents(kHelp, QRect());
+    viewer.showContents(kHelp, QRect());
     QCOMPARE(fake.requested, QStringList({kHelp, kHelp}));
 }
 

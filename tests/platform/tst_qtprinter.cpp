@@ -1,7 +1,9 @@
 #include "FakeMessageBoxes.h"
 #include "platform/QtPrinter.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -71,6 +73,8 @@ private slots:
     void nothingToPrint();
     void withoutPrinter_data();
     void withoutPrinter();
+    void suggestedFileNames_data();
+    void suggestedFileNames();
 };
 
 void TestQtPrinter::pdfOfListing()
@@ -243,10 +247,10 @@ void TestQtPrinter::withoutPrinter_data()
 
     QTest::newRow("declined") << int(MessageBoxes::Cancel) << "listado.pdf" << false << "" << 1;
     QTest::newRow("no file name given") << int(MessageBoxes::Ok) << "" << false << "" << 1;
-    QTest::newRow("a file chosen")
-        << int(MessageBoxes::Ok) << "listado.pdf" << true << "listado.pdf" << 1;
+    QTest::newRow("a file chosen: where it went is said")
+        << int(MessageBoxes::Ok) << "listado.pdf" << true << "listado.pdf" << 2;
     QTest::newRow("a name without extension gets .pdf")
-        << int(MessageBoxes::Ok) << "mayo" << true << "mayo.pdf" << 1;
+        << int(MessageBoxes::Ok) << "mayo" << true << "mayo.pdf" << 2;
     QTest::newRow("a folder that does not exist is reported")
         << int(MessageBoxes::Ok) << "no/existe/listado.pdf" << false << "" << 2;
 }
@@ -270,6 +274,7 @@ void TestQtPrinter::withoutPrinter()
             return chosen.isEmpty() ? QString() : dir.filePath(chosen);
         },
         noPrinter);
+    printer.setDocumentName(QStringLiteral("Notas de mayo de 1997"));
     for (const QString& line : kListing)
         printer.printLine(line);
 
@@ -282,13 +287,26 @@ void TestQtPrinter::withoutPrinter()
     QVERIFY(offer.prompt.contains(QStringLiteral("¿Desea guardar el listado como archivo PDF?")));
     QCOMPARE(offer.style, MessageBoxes::OkCancel | MessageBoxes::Question);
     if (messages > 1) {
-        QVERIFY2(boxes.calls().at(1).prompt.contains(QStringLiteral("PDF")),
-                 qPrintable(boxes.calls().at(1).prompt));
-        QCOMPARE(boxes.calls().at(1).style & 0x70, int(MessageBoxes::Exclamation));
+        const FakeMessageBoxes::Call& after = boxes.calls().at(1);
+        QVERIFY2(after.prompt.contains(QStringLiteral("PDF")), qPrintable(after.prompt));
+        // Written: which file it is; not written: why.
+        if (printed) {
+            QVERIFY2(after.prompt.contains(QDir::toNativeSeparators(dir.filePath(written))),
+                     qPrintable(after.prompt));
+            QCOMPARE(after.style & 0x70, int(MessageBoxes::Information));
+        } else {
+            QCOMPARE(after.style & 0x70, int(MessageBoxes::Exclamation));
+        }
     }
+    // The name offered says what the listing holds, in the documents folder.
     QCOMPARE(suggestions.size(), answer == MessageBoxes::Ok ? 1 : 0);
-    if (!suggestions.isEmpty())
-        QVERIFY(suggestions.first().endsWith(QStringLiteral("listado.pdf")));
+    if (!suggestions.isEmpty()) {
+        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(documents).isDir())
+            documents = QDir::homePath();
+        QCOMPARE(suggestions.first(),
+                 QDir(documents).filePath(QStringLiteral("Notas de mayo de 1997.pdf")));
+    }
 
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
     QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
@@ -299,6 +317,30 @@ void TestQtPrinter::withoutPrinter()
     boxes.answerNext(MessageBoxes::Cancel);
     printer.printLine(QStringLiteral("otra"));
     QCOMPARE(printer.lines(), QStringList{QStringLiteral("otra")});
+}
+
+void TestQtPrinter::suggestedFileNames_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("a month") << "Notas de diciembre de 2026"
+                             << "Notas de diciembre de 2026.pdf";
+    QTest::newRow("what no file name may hold becomes a dash") << "Notas 01/01/1997: a*b?"
+                                                               << "Notas 01-01-1997- a-b-.pdf";
+    QTest::newRow("no hidden file") << "..Notas"
+                                    << "Notas.pdf";
+    QTest::newRow("a nameless document") << ""
+                                         << "Listado de notas.pdf";
+}
+
+void TestQtPrinter::suggestedFileNames()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, file);
+    const QFileInfo suggested(QtPrinter::suggestedFileName(document));
+    QCOMPARE(suggested.fileName(), file);
+    QVERIFY(suggested.dir().exists());
 }
 
 QTEST_MAIN(TestQtPrinter)

@@ -7,9 +7,12 @@
 #include "notitas/NotitaSlots.h"
 #include "shell/Session.h"
 #include "shell/frmCalendar.h"
+#include "widgets/WindowPlace.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 // Every menu item of the main window reaches the command it names.
@@ -24,6 +27,8 @@ private slots:
     void listingsCoverTheShownMonthAndYear();
     void dialogsOpenOnFirstUse();
     void bothHelpItemsOpenTheHelp();
+    void windowsOpenBesideTheCalendar_data();
+    void windowsOpenBesideTheCalendar();
     void notitaItems();
 
 private:
@@ -102,6 +107,55 @@ void TestMenus::bothHelpItemsOpenTheHelp()
     item(QStringLiteral("mAcerca"))->trigger();
     QCOMPARE(doubles_->help.requested,
              QStringList({QStringLiteral("Tarvelo.HLP"), QStringLiteral("Tarvelo.HLP")}));
+}
+
+void TestMenus::windowsOpenBesideTheCalendar_data()
+{
+    QTest::addColumn<QStringList>("items"); // triggered in turn
+    QTest::addColumn<QStringList>("windows");
+
+    QTest::newRow("Seleccionar...") << QStringList{"mSelección"} << QStringList{"frmSeleccion"};
+    QTest::newRow("Buscar...") << QStringList{"mBucar"} << QStringList{"frmBuscar"};
+    QTest::newRow("both: neither over the other")
+        << QStringList{"mSelección", "mBucar"} << QStringList{"frmSeleccion", "frmBuscar"};
+}
+
+void TestMenus::windowsOpenBesideTheCalendar()
+{
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, windows);
+
+    // The calendar at the screen's right edge: the windows go to its left.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    window_->move(screen.right() + 1 - window_->frameGeometry().width(), screen.top() + 40);
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    const QRect calendar = window_->frameGeometry();
+
+    QList<QRect> opened;
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        item(items[k])->trigger();
+        auto* opened_window = window_->findChild<QWidget*>(windows[k]);
+        QVERIFY(opened_window && opened_window->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(opened_window));
+        const QRect outer(opened_window->frameGeometry().topLeft(),
+                          WindowPlace::outerSize(*opened_window));
+        QVERIFY2(screen.contains(outer), qPrintable(windows[k]));
+        QVERIFY2(!outer.intersects(calendar), qPrintable(windows[k]));
+        for (const QRect& other : opened)
+            QVERIFY2(!outer.intersects(other), qPrintable(windows[k]));
+        opened << outer;
+    }
+
+    // An open window moved by the user stays where it was put when asked for again.
+    auto* first = window_->findChild<QWidget*>(windows.first());
+    first->move(screen.topLeft() + QPoint(5, 5));
+    const QPoint put = first->pos();
+    item(items.first())->trigger();
+    QCOMPARE(first->pos(), put);
+
+    // The help is asked for beside the calendar.
+    item(QStringLiteral("mInstrucciones"))->trigger();
+    QCOMPARE(doubles_->help.besides, QList<QRect>{window_->frameGeometry()});
 }
 
 void TestMenus::notitaItems()

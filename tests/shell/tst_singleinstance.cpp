@@ -1,11 +1,14 @@
 #include "shell/SingleInstance.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
 
 // One copy per data folder: a second start is refused and wakes the first instead.
 class TestSingleInstance : public QObject
@@ -17,6 +20,8 @@ private slots:
     void otherFolderIsIndependent();
     void claimReturnsAfterFirstEnds();
     void lockLeftByKilledCopyIsTaken();
+    void startAtTheSameInstant_data();
+    void startAtTheSameInstant();
 };
 
 void TestSingleInstance::secondStartOnSameFolderHandsOver()
@@ -76,6 +81,45 @@ void TestSingleInstance::lockLeftByKilledCopyIsTaken()
 
     SingleInstance next(dir.path());
     QVERIFY(next.claim());
+}
+
+void TestSingleInstance::startAtTheSameInstant_data()
+{
+    QTest::addColumn<bool>("firstAnswers");
+    QTest::addColumn<int>("outcome");
+    // The first copy has taken the folder's lock and is not listening yet.
+    QTest::newRow("first still starting: waited for, then handed over")
+        << true << int(SingleInstance::Start::HandedOver);
+    QTest::newRow("first ended before answering: the folder is taken")
+        << false << int(SingleInstance::Start::First);
+}
+
+void TestSingleInstance::startAtTheSameInstant()
+{
+    QFETCH(bool, firstAnswers);
+    QFETCH(int, outcome);
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    auto starting = std::make_unique<QLockFile>(first.lockPath());
+    QVERIFY(starting->tryLock(0));
+    QSignalSpy woken(&first, &SingleInstance::activationRequested);
+
+    std::atomic<int> got = -1;
+    // The second copy lives on a thread of its own, as it would in a process of its own.
+    std::unique_ptr<QThread> start(QThread::create([&] {
+        SingleInstance second(dir.path());
+        got = int(second.claimOrHandOver());
+    }));
+    start->start();
+    QTest::qWait(300); // the second has found the lock taken and nobody answering
+    QCOMPARE(got.load(), -1);
+    starting.reset();
+    if (firstAnswers)
+        QVERIFY(first.claim());
+    QTRY_VERIFY(got.load() != -1);
+    start->wait();
+    QCOMPARE(got.load(), outcome);
+    QCOMPARE(woken.count(), firstAnswers ? 1 : 0);
 }
 
 QTEST_MAIN(TestSingleInstance)

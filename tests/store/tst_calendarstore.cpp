@@ -1,5 +1,6 @@
 #include "FolderSnapshot.h"
 #include "FullDisk.h"
+#include "LockingProgram.h"
 #include "TestStore.h"
 #include "store/CalendarStore.h"
 #include "store/domain/DayBook.h"
@@ -99,37 +100,6 @@ void setMode(const QString& path, mode_t mode)
 {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
-
-// The sqlite3 program holding the store's lock, as another program would: started with a
-// transaction of the given kind, and ended when it goes out of scope.
-struct LockingProgram
-{
-    LockingProgram(const QString& path, const QByteArray& script)
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
-            return;
-        process.start(QStringLiteral("sqlite3"), {path});
-        if (!process.waitForStarted())
-            return;
-        process.write(script + "\nSELECT 'listo';\n");
-        while (!process.readAllStandardOutput().contains("listo")) {
-            if (!process.waitForReadyRead(5000))
-                return;
-        }
-        holding = true;
-    }
-    ~LockingProgram()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(1000);
-    }
-    qint64 pid() const { return process.processId(); }
-
-    QProcess process;
-    bool holding = false;
-};
 
 } // namespace
 

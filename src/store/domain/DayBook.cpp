@@ -1,7 +1,9 @@
 #include "store/domain/DayBook.h"
 
+#include "store/domain/OutsideWrites.h"
 #include "store/jet/DatePattern.h"
 #include "store/sqlite/Database.h"
+#include "store/sqlite/StoreError.h"
 
 #include <sqlite3.h>
 
@@ -75,7 +77,7 @@ std::optional<Day> DayBook::find(const QDate& date)
 {
     if (!date.isValid())
         return std::nullopt;
-    commitStaged(date);
+    commitStagedForRead(date);
     // Of two rows for one day (a store edited by another program), the older one is the day.
     Statement& select = statement(QStringLiteral("SELECT %1 FROM calendar WHERE fecha = ?1 "
                                                  "ORDER BY rowid LIMIT 1")
@@ -85,6 +87,8 @@ std::optional<Day> DayBook::find(const QDate& date)
         return std::nullopt;
     Day day = dayOf(select);
     select.reset();
+    if (const std::optional<QString> staged = stagedNote(date))
+        day.note = *staged;
     return day;
 }
 
@@ -107,6 +111,8 @@ std::vector<Day> DayBook::between(const QDate& first, const QDate& last)
         Day day = dayOf(select);
         if (!days.empty() && days.back().date == day.date)
             continue;
+        if (const std::optional<QString> staged = stagedNote(day.date))
+            day.note = *staged;
         days.push_back(std::move(day));
     }
     return days;
@@ -193,7 +199,12 @@ qint64 DayBook::dataVersion()
 
 std::shared_ptr<const std::vector<double>> DayBook::noteDays()
 {
-    commitAllStaged();
+    while (!staged_.empty()) {
+        const std::size_t before = staged_.size();
+        commitStagedForRead(staged_.begin()->first);
+        if (staged_.size() == before)
+            break; // held off: the days are read as stored
+    }
     const qint64 version = dataVersion();
     if (noteDays_ && noteDaysGeneration_ == db_.generation() && noteDaysVersion_ == version)
         return noteDays_;
@@ -278,16 +289,31 @@ int DayBook::pruneEmpty()
     return sqlite3_changes(db_.handle());
 }
 
-void DayBook::stageNote(const QDate& date, const QString& note)
+void DayBook::stageNote(const QDate& date, const QString& note,
+                        const std::optional<QString>& listed)
 {
-    if (date.isValid())
-        staged_[date] = note;
+    if (!date.isValid())
+        return;
+    const auto it = staged_.find(date);
+    // The note the user began from is the one listed before the first of their edits.
+    const std::optional<QString> base = it != staged_.end() ? it->second.listed : listed;
+    staged_[date] = Staged{note, base};
 }
 
 std::optional<QString> DayBook::stagedNote(const QDate& date) const
 {
     const auto it = staged_.find(date);
-    return it == staged_.end() ? std::nullopt : std::optional<QString>(it->second);
+    return it == staged_.end() ? std::nullopt : std::optional<QString>(it->second.note);
+}
+
+void DayBook::commitStagedForRead(const QDate& date)
+{
+    try {
+        commitStaged(date);
+    } catch (const StoreError& error) {
+        if (!error.busy())
+            throw;
+    }
 }
 
 bool DayBook::commitStaged(const QDate& date)
@@ -297,30 +323,50 @@ bool DayBook::commitStaged(const QDate& date)
         return true;
     // Copied before the entry goes: date may be the entry's own key.
     const QDate day = it->first;
-    const QString note = it->second;
+    const Staged staged = it->second;
     // Taken off first: a failing write is reported once, not again by every later read.
     staged_.erase(it);
-    db_.awaitWholeFile();
-    Statement& update =
-        statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
-                                 "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));
-    update.bind(1, keyOf(day));
-    update.bind(2, note);
-    update.execute();
-    const bool written = sqlite3_changes(db_.handle()) > 0;
-    if (written)
-        noteWritten(keyOf(day), isNote(note));
-    return written;
+    try {
+        db_.awaitWholeFile();
+        QString note = staged.note;
+        if (staged.listed) {
+            // Another program may have written the day since it was listed: its note is not
+            // written over, both are kept.
+            Statement& read = statement(QStringLiteral(
+                "SELECT nota FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1"));
+            read.bind(1, keyOf(day));
+            if (read.step()) {
+                const QString stored = read.column(0).toString();
+                if (stored != *staged.listed && stored != note)
+                    note = OutsideWrites::joined(note, stored);
+            }
+            read.reset();
+        }
+        Statement& update =
+            statement(QStringLiteral("UPDATE calendar SET nota = ?2 WHERE rowid = (SELECT rowid "
+                                     "FROM calendar WHERE fecha = ?1 ORDER BY rowid LIMIT 1)"));
+        update.bind(1, keyOf(day));
+        update.bind(2, note);
+        update.execute();
+        const bool written = sqlite3_changes(db_.handle()) > 0;
+        if (written)
+            noteWritten(keyOf(day), isNote(note));
+        return written;
+    } catch (const StoreError& error) {
+        // Another program holds the lock: the note waits for it, nothing typed is lost.
+        if (error.busy())
+            staged_.emplace(day, staged);
+        throw;
+    }
 }
 
 void DayBook::commitStagedBetween(const QDate& first, const QDate& last)
 {
-    while (!staged_.empty()) {
-        const auto it = staged_.lower_bound(first);
-        if (it == staged_.end() || it->first > last)
-            return;
-        commitStaged(it->first);
-    }
+    std::vector<QDate> dates;
+    for (auto it = staged_.lower_bound(first); it != staged_.end() && it->first <= last; ++it)
+        dates.push_back(it->first);
+    for (const QDate& date : dates)
+        commitStagedForRead(date);
 }
 
 void DayBook::commitAllStaged()

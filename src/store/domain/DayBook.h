@@ -47,16 +47,29 @@ public:
     // Deletes, among the latest kPruneWindow days, those that carry nothing; returns how many.
     int pruneEmpty();
 
-    // A note edited in the notes list and not yet written.
-    void stageNote(const QDate& date, const QString& note);
+    // A note edited in the notes list and not yet written. listed: the note the list showed
+    // when the user began; when another program has written the day since, the note written is
+    // both, the user's and the other's (OutsideWrites::joined).
+    void stageNote(const QDate& date, const QString& note,
+                   const std::optional<QString>& listed = std::nullopt);
     std::optional<QString> stagedNote(const QDate& date) const;
     bool hasStagedNotes() const { return !staged_.empty(); }
-    // Writes the staged note of date (if any); false when the day has no row any more.
+    // Writes the staged note of date (if any); false when the day has no row any more. A note
+    // that another program's lock holds off stays staged.
     bool commitStaged(const QDate& date);
     void commitAllStaged();
 
 private:
+    struct Staged
+    {
+        QString note;
+        std::optional<QString> listed;
+    };
+
     Day dayOf(const Statement& row) const;
+    // A read writes the staged note first; when another program's lock holds the write off,
+    // the read goes on and shows the staged note.
+    void commitStagedForRead(const QDate& date);
     void commitStagedBetween(const QDate& first, const QDate& last);
     Statement& statement(const QString& sql);
     // A day's note was written by the book: the days with a note follow.
@@ -65,7 +78,7 @@ private:
 
     Database& db_;
     std::map<QString, Statement> statements_; // by SQL text: each compiles once
-    std::map<QDate, QString> staged_;
+    std::map<QDate, Staged> staged_;
     std::shared_ptr<std::vector<double>> noteDays_; // shared with listings: copied to change
     quint64 noteDaysGeneration_ = 0;                // the database's count of outside writes
     qint64 noteDaysVersion_ = 0;                    // SQLite's count of other connections' ones

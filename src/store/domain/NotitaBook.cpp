@@ -147,6 +147,18 @@ bool NotitaBook::save(const Notita& notita)
     return sqlite3_changes(db_.handle()) > 0;
 }
 
+bool NotitaBook::saveText(qint64 row, const QString& text)
+{
+    db_.awaitWholeFile();
+    Statement& update = statement(
+        QStringLiteral("UPDATE Nota SET nota = ?2 WHERE rowid = "
+                       "(SELECT rowid FROM Nota WHERE indice = ?1 ORDER BY rowid LIMIT 1)"));
+    update.bind(1, row);
+    update.bind(2, text);
+    update.execute();
+    return sqlite3_changes(db_.handle()) > 0;
+}
+
 bool NotitaBook::remove(qint64 row)
 {
     db_.awaitWholeFile();

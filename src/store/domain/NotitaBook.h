@@ -32,6 +32,9 @@ public:
     qint64 add();
     // Writes the text and place of the notita's row; false when the row is gone.
     bool save(const Notita& notita);
+    // Writes the text alone, the place left as stored (a desktop that does not tell where its
+    // windows are); false when the row is gone.
+    bool saveText(qint64 row, const QString& text);
     // Deletes the row; false when it was already gone.
     bool remove(qint64 row);
     // Every notita's identity, by row: a UID of its own ("<uuid>@tarvelo"), made the first time

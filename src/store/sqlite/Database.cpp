@@ -342,6 +342,7 @@ void Database::execute(const QString& sql) const
 void Database::setBusyTimeout(int milliseconds)
 {
     sqlite3_busy_timeout(db_, milliseconds);
+    busyTimeoutMs_ = milliseconds;
 }
 
 QString Database::rowidName(const QString& table) const

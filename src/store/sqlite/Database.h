@@ -64,6 +64,7 @@ public:
 
     // How long a write waits for another program's lock before it fails as "in use".
     void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return busyTimeoutMs_; }
 
     // The name by which a table's own row number is reached in a query: "rowid", unless
     // another program gave the table a field of that name (Schema::rowidName).
@@ -108,5 +109,6 @@ private:
     std::future<QString> wholeFile_; // the verdict of the reading on its own thread
     bool wholeFileUnread_ = false;   // still to be read, and not begun
     quint64 generation_ = 0;
+    int busyTimeoutMs_ = 0;
     mutable QHash<QString, QString> rowidNames_;
 };

@@ -18,6 +18,8 @@ public:
     int code() const { return code_; }
     QString detail() const { return detail_; }
     QString cause() const { return cause_; }
+    // Another program holds the file's lock: nothing is wrong with the file.
+    bool busy() const;
 
 private:
     QString message_;
