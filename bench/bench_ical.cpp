@@ -37,6 +37,7 @@ struct PlainDay
     int year, month, day;
     std::string note;
     bool holiday;
+    bool green;
     int alarmSeconds; // -1: none
 };
 
@@ -77,7 +78,7 @@ struct Fixture
                 insert.bind(6, i % 5 == 0 ? 13 : 5);
                 insert.execute();
                 plain.push_back({date.year(), date.month(), date.day(), noteOf(i), i % 7 == 0,
-                                 alarm ? 9 * 3600 + 5 * 60 : -1});
+                                 i % 5 == 0, alarm ? 9 * 3600 + 5 * 60 : -1});
             }
         }
         db.execute(QStringLiteral("COMMIT"));
@@ -166,6 +167,11 @@ void BM_BareLibicalWrite(benchmark::State& state)
             add(e, icalproperty_new_summary(d.note.c_str()));
             if (d.holiday)
                 add(e, icalproperty_new_categories("Festivo"));
+            if (d.green) {
+                add(e, icalproperty_new_categories("Verde"));
+                add(e, icalproperty_new_color("green"));
+                add(e, named(icalproperty_new_x("Verde"), "X-TARVELO-COLOR"));
+            }
             add(e, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
             if (d.alarmSeconds >= 0) {
                 add(e, named(icalproperty_new_x("09:05"), "X-TARVELO-ALARMA"));

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     ImportOptions options;
-    options.recurringYear = 2025;
+    options.shownYear = 2025;
     options.localZone = QTimeZone::utc();
     try {
         const ImportSummary summary = IcsImporter::importFile(calendar, path, options);

@@ -4,11 +4,17 @@ const QString DayMerge::kSeparator = QStringLiteral(" · ");
 
 bool DayMerge::holds(const QString& note, const QString& text)
 {
-    // libical reads a text without the blanks around it, so those make no difference.
+    if (note == text)
+        return true;
+    // A text of blanks adds nothing to a note that has something; an empty note takes it.
     const QString wanted = text.trimmed();
+    if (wanted.isEmpty())
+        return !note.isEmpty();
+    // Blanks around the text make no difference (readers drop them), but only a note of
+    // exactly that text, or one of its parts between separators, holds it: "Ana" is not held
+    // by "Mañana".
     if (note.trimmed() == wanted)
         return true;
-    // Whole parts only: "Ana" is not held by "Mañana".
     for (const QString& part : note.split(kSeparator)) {
         if (part.trimmed() == wanted)
             return true;
@@ -19,7 +25,7 @@ bool DayMerge::holds(const QString& note, const QString& text)
 DayMerge::Result DayMerge::apply(Day& day, const EventDay& event)
 {
     Day after = day;
-    if (!event.text.isEmpty() && !holds(after.note, event.text)) {
+    if (!holds(after.note, event.text)) {
         const QString note =
             after.note.isEmpty() ? event.text : after.note + kSeparator + event.text;
         if (note.size() > Day::kMaxNote)

@@ -9,10 +9,15 @@
 class IcsError : public std::runtime_error
 {
 public:
-    explicit IcsError(const QString& message);
+    explicit IcsError(const QString& message, bool cancelled = false);
+
+    // The user stopped the reading of file.
+    static IcsError cancelled(const QString& file);
 
     QString message() const { return message_; }
+    bool wasCancelled() const { return cancelled_; }
 
 private:
     QString message_;
+    bool cancelled_ = false;
 };

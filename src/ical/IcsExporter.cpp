@@ -70,13 +70,28 @@ QString standIn(const Day& day)
         return QString::fromLatin1(IcsNames::kHoliday);
     if (day.colour && *day.colour != DayColours::kNeutral)
         return DayColours::name(*day.colour);
-    return QString::fromLatin1(IcsNames::kAlarmOnly);
+    if (day.alarmOn)
+        return QString::fromLatin1(IcsNames::kAlarmOnly);
+    return QString::fromLatin1(IcsNames::kBlankNote);
 }
 
 // A note of blanks only is no note to other calendars: libical itself reads it as none.
-bool hasNote(const Day& day)
+bool isBlank(const QString& note)
 {
-    return !day.note.trimmed().isEmpty();
+    return note.trimmed().isEmpty();
+}
+
+// The note's first line with something on it: what calendars that show one line show.
+QString firstLine(const QString& note)
+{
+    if (!note.contains(u'\n'))
+        return note.trimmed();
+    for (const QString& line : note.split(u'\n')) {
+        const QString text = line.trimmed();
+        if (!text.isEmpty())
+            return text;
+    }
+    return {};
 }
 
 QByteArray eventOf(const Day& day)
@@ -88,18 +103,27 @@ QByteArray eventOf(const Day& day)
     add(e, icalproperty_new_uid(IcsNames::dayUid(day.date).toLatin1().constData()));
     add(e, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE, IcsNames::dayStamp(day.date)));
     add(e, valued(ICAL_DTSTART_PROPERTY, ICAL_DATE_VALUE, IcsNames::dateValue(day.date)));
-    const QString summary = hasNote(day) ? day.note : standIn(day);
+    const bool blank = isBlank(day.note);
+    // One line in SUMMARY (a line break there makes some clients skip the event), the whole
+    // note in DESCRIPTION.
+    const QString summary = blank ? standIn(day) : firstLine(day.note);
     add(e, icalproperty_new_summary(summary.toUtf8().constData()));
+    if (!blank && day.note.contains(u'\n'))
+        add(e, icalproperty_new_description(day.note.toUtf8().constData()));
     if (day.holiday)
         add(e, icalproperty_new_categories(IcsNames::kHoliday));
     const bool coloured = day.colour && *day.colour != DayColours::kNeutral;
     if (coloured) {
         const QString name = DayColours::name(*day.colour);
         add(e, icalproperty_new_categories(name.toLatin1().constData()));
+        add(e, icalproperty_new_color(IcsNames::cssName(*day.colour).toLatin1().constData()));
         add(e, xProperty(IcsNames::kColour, name));
     }
-    if (!hasNote(day))
+    if (blank)
         add(e, xProperty(IcsNames::kNoNote, QStringLiteral("TRUE")));
+    // The standard properties lose a CR and the blanks around a text: our own keeps the note.
+    if (!day.note.isEmpty() && (blank || IcsNames::asReadBack(day.note) != day.note))
+        add(e, xProperty(IcsNames::kNote, IcsNames::exactNote(day.note)));
     // A note on a day is no appointment: it leaves the day free for others to book.
     add(e, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     if (day.alarmOn) {
@@ -119,13 +143,13 @@ QByteArray eventOf(const Day& day)
     return text(e);
 }
 
-QByteArray journalOf(const Notita& notita)
+QByteArray journalOf(const Notita& notita, const QString& uid)
 {
     const IcalComponentPtr journal(icalcomponent_new_vjournal());
     if (!journal)
         failed(QStringLiteral("libical no ha creado una entrada de diario"));
     icalcomponent* j = journal.get();
-    add(j, icalproperty_new_uid(IcsNames::notitaUid(notita.row).toLatin1().constData()));
+    add(j, icalproperty_new_uid(uid.toUtf8().constData()));
     add(j, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE,
                   QString::fromLatin1(IcsNames::kNotitaStamp)));
     add(j, icalproperty_new_summary(notita.text.section(u'\n', 0, 0).toUtf8().constData()));
@@ -137,11 +161,12 @@ QByteArray journalOf(const Notita& notita)
 
 bool IcsExporter::isExported(const Day& day)
 {
-    return hasNote(day) || day.holiday || day.alarmOn ||
+    return !day.note.isEmpty() || day.holiday || day.alarmOn ||
            (day.colour && *day.colour != DayColours::kNeutral);
 }
 
-QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<Notita>& notitas)
+QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<Notita>& notitas,
+                               const std::map<qint64, QString>& notitaUids)
 {
     icalerror_set_errors_are_fatal(0);
     const IcalComponentPtr calendar(icalcomponent_new_vcalendar());
@@ -163,8 +188,12 @@ QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<N
             out += eventOf(day);
     }
     for (const Notita& notita : notitas) {
-        if (!notita.text.trimmed().isEmpty())
-            out += journalOf(notita);
+        if (notita.text.trimmed().isEmpty())
+            continue;
+        const auto uid = notitaUids.find(notita.row);
+        if (uid == notitaUids.end())
+            failed(QStringLiteral("la notita %1 no tiene identidad").arg(notita.row));
+        out += journalOf(notita, uid->second);
     }
     out += end;
     return out;
@@ -176,6 +205,7 @@ ExportSummary IcsExporter::exportFile(CalendarStore& store, const QString& file)
     summary.file = shown(file);
     std::vector<Day> days;
     std::vector<Notita> notitas;
+    std::map<qint64, QString> notitaUids;
     try {
         DayBook& book = store.days();
         const std::optional<QDate> first = book.first();
@@ -183,13 +213,15 @@ ExportSummary IcsExporter::exportFile(CalendarStore& store, const QString& file)
         if (first && last)
             days = book.between(*first, *last);
         notitas = store.notitas().first(std::numeric_limits<int>::max());
+        if (!notitas.empty())
+            notitaUids = store.notitas().identities();
     } catch (const StoreError& error) {
         throw IcsError(QStringLiteral("No se ha exportado a «%1»: el almacén ha fallado: %2")
                            .arg(summary.file, error.message()));
     }
     QByteArray bytes;
     try {
-        bytes = render(days, notitas);
+        bytes = render(days, notitas, notitaUids);
     } catch (const IcsError& error) {
         throw IcsError(
             QStringLiteral("No se ha exportado a «%1»: %2").arg(summary.file, error.message()));

@@ -7,12 +7,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <vector>
 
 class CalendarStore;
 
 // Writes the calendar as an iCalendar file that any calendar program reads: every day that
-// carries something as an all-day event, every notita as a journal entry.
+// carries something as an all-day event (the note's first line as SUMMARY, the whole note as
+// DESCRIPTION, the colour as a category and as the standard COLOR, our own properties to bring
+// the day back exactly), every notita as a journal entry with an identity of its own.
 //
 // How to call it (the menu "Exportar a iCalendar…" and `tarvelo-db export-ics`):
 //
@@ -37,8 +40,10 @@ public:
 
     // The file's text for these days and notitas, as exportFile writes it (days that carry
     // nothing and notitas of blanks only are left out).
-    static QByteArray render(const std::vector<Day>& days, const std::vector<Notita>& notitas);
-    // Whether a day is written: it has a note (more than blanks), a holiday mark, a colour other
-    // than the neutral one, or its alarm on.
+    // notitaUids: each notita's identity, by row.
+    static QByteArray render(const std::vector<Day>& days, const std::vector<Notita>& notitas,
+                             const std::map<qint64, QString>& notitaUids);
+    // Whether a day is written: it has a note (blanks too), a holiday mark, a colour other than
+    // the neutral one, or its alarm on.
     static bool isExported(const Day& day);
 };

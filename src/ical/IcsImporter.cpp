@@ -59,16 +59,33 @@ QString tooLong(int length)
 
 } // namespace
 
+IcsCalendar IcsImporter::readFile(const QString& file, const std::atomic<bool>* cancel)
+{
+    return IcsCalendar::parse(readAll(file), shown(file), cancel);
+}
+
+IcsImporter::Prepared IcsImporter::prepare(const IcsCalendar& calendar,
+                                           const ImportOptions& options,
+                                           const std::atomic<bool>* cancel)
+{
+    Prepared prepared;
+    prepared.summary.file = calendar.file();
+    prepared.days = IcsReader::read(calendar, options, prepared.summary, cancel);
+    return prepared;
+}
+
 ImportSummary IcsImporter::importFile(CalendarStore& store, const QString& file,
                                       const ImportOptions& options)
 {
-    ImportSummary summary;
-    summary.file = shown(file);
-    const std::vector<EventDay> events =
-        IcsReader::read(readAll(file), summary.file, options, summary);
+    return write(store, prepare(readFile(file), options));
+}
+
+ImportSummary IcsImporter::write(CalendarStore& store, Prepared prepared)
+{
+    ImportSummary& summary = prepared.summary;
+    const std::vector<EventDay>& events = prepared.days;
     if (events.empty())
         return summary;
-
     // The events of each day in the order of the file: a day's note grows in that order.
     std::vector<const EventDay*> byDay;
     byDay.reserve(events.size());
@@ -115,5 +132,5 @@ ImportSummary IcsImporter::importFile(CalendarStore& store, const QString& file,
                                       "El almacén ha fallado: %2")
                            .arg(summary.file, error.message()));
     }
-    return summary;
+    return std::move(summary);
 }

@@ -1,17 +1,23 @@
 #pragma once
 
+#include "ical/EventDay.h"
+#include "ical/IcsCalendar.h"
 #include "ical/ImportOptions.h"
 #include "ical/ImportSummary.h"
 
 #include <QString>
 
+#include <atomic>
+#include <vector>
+
 class CalendarStore;
 
 // Brings the events of an iCalendar file into the store as notes and holidays.
 //
-// How to call it (the menu "Importar de iCalendar…" and `tarvelo-db import-ics`):
+// How to call it (`tarvelo-db import-ics`; the menu does the same in three steps, the first two
+// away from the window's thread, see IcalCommands):
 //
-//     ImportOptions options;                 // recurring events: the current year
+//     ImportOptions options;                 // recurring events: the years the file speaks of
 //     options.everyEventIsHoliday = festivos; // the "all are holidays" choice
 //     // options.from / options.to: the days asked for, both or neither
 //     try {
@@ -35,4 +41,19 @@ public:
 
     static ImportSummary importFile(CalendarStore& store, const QString& file,
                                     const ImportOptions& options);
+
+    // What the events bring to each day, before the store is asked.
+    struct Prepared
+    {
+        ImportSummary summary;
+        std::vector<EventDay> days;
+    };
+
+    // 1. The file read and checked; throws IcsError naming it. No store is needed.
+    static IcsCalendar readFile(const QString& file, const std::atomic<bool>* cancel = nullptr);
+    // 2. The days each event brings under the options chosen. No store is needed.
+    static Prepared prepare(const IcsCalendar& calendar, const ImportOptions& options,
+                            const std::atomic<bool>* cancel = nullptr);
+    // 3. The days written, in one transaction; the counts go to prepared.summary, returned.
+    static ImportSummary write(CalendarStore& store, Prepared prepared);
 };

@@ -9,6 +9,4 @@ public:
     QString saveFile(const QString& caption, const QString& suggested,
                      const QString& filter) override;
     QString openFile(const QString& caption, const QString& filter) override;
-    std::optional<ImportChoice> askImport(const QString& caption, const QString& file,
-                                          int year) override;
 };

@@ -1,8 +1,6 @@
 #include "shell/frmCalendar.h"
 
-#include "ical/IcsError.h"
-#include "ical/IcsExporter.h"
-#include "ical/IcsImporter.h"
+#include "ical/ui/IcalCommands.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
 #include "listings/frmBuscar.h"
@@ -416,76 +414,31 @@ void frmCalendar::mAcerca_Click()
     mInstrucciones_Click();
 }
 
-namespace {
-
-const QString kIcsFilter = QStringLiteral("Calendarios iCalendar (*.ics);;Todos los archivos (*)");
-
-} // namespace
+IcalCommands* frmCalendar::icalCommands()
+{
+    if (!ical_ && seams_.files) {
+        ical_ = new IcalCommands(store_, guard_, *seams_.boxes, *seams_.files, this);
+        // The days changed under the month and the notes list: both are drawn again.
+        connect(ical_, &IcalCommands::daysChanged, this, [this] {
+            month_->MostrarMes();
+            if (notes_)
+                notes_->refresh();
+        });
+    }
+    return ical_;
+}
 
 void frmCalendar::mExportarICalendar_Click()
 {
-    const QString title = QStringLiteral("Exportar a iCalendar");
-    if (!seams_.files)
-        return;
-    QString path = seams_.files->saveFile(
-        title, QDir::home().filePath(QStringLiteral("tarvelo.ics")), kIcsFilter);
-    if (path.isEmpty())
-        return;
-    // A name typed without an extension would make a file other calendars do not offer.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".ics");
-    QString said;
-    int style = MessageBoxes::Information;
-    guard_.run([&] {
-        try {
-            said = IcsExporter::exportFile(store_, path).text();
-        } catch (const IcsError& error) {
-            said = error.message();
-            style = MessageBoxes::Exclamation;
-        }
-    });
-    if (!said.isEmpty())
-        seams_.boxes->show(said, style, title);
+    if (IcalCommands* commands = icalCommands())
+        commands->exportCalendar();
 }
 
 void frmCalendar::mImportarICalendar_Click()
 {
-    const QString title = QStringLiteral("Importar de iCalendar");
-    if (!seams_.files)
-        return;
-    const QString path = seams_.files->openFile(title, kIcsFilter);
-    if (path.isEmpty())
-        return;
-    // Recurring events are offered the year the calendar shows.
-    const auto choice = seams_.files->askImport(title, path, month_->dFechaActual().year());
-    if (!choice)
-        return;
-    ImportOptions options;
-    options.everyEventIsHoliday = choice->everyEventIsHoliday;
-    options.recurringYear = choice->recurringYear;
-    options.from = choice->from;
-    options.to = choice->to;
-    QString said;
-    int style = MessageBoxes::Information;
-    bool imported = false;
-    guard_.run([&] {
-        try {
-            said = IcsImporter::importFile(store_, path, options).text();
-            imported = true;
-        } catch (const IcsError& error) {
-            said = error.message();
-            style = MessageBoxes::Exclamation;
-        }
-    });
-    if (said.isEmpty())
-        return;
-    if (imported) {
-        // The days changed under the month and the notes list: both are drawn again.
-        month_->MostrarMes();
-        if (notes_)
-            notes_->refresh();
-    }
-    seams_.boxes->show(said, style, title);
+    // Recurring events start from the year the calendar shows.
+    if (IcalCommands* commands = icalCommands())
+        commands->importCalendar(month_->dFechaActual().year());
 }
 
 void frmCalendar::bringForward()

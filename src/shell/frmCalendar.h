@@ -14,6 +14,7 @@ class ClipboardCommands;
 class DayEditor;
 class frmBuscar;
 class frmSeleccion;
+class IcalCommands;
 class MonthView;
 class NotesPanel;
 class NotitaSlots;
@@ -101,6 +102,7 @@ private:
     NotesPanel* notesPanel();
     PeriodListings* periodListings();
     TrayIcon* trayIcon();
+    IcalCommands* icalCommands(); // made when first used; none without file dialogs
 
     CalendarStore& store_;
     Seams seams_;
@@ -123,6 +125,7 @@ private:
     StoreBusyNotice* busy_ = nullptr;
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
+    IcalCommands* ical_ = nullptr;
     std::optional<bool> trayAvailable_; // asked of the desktop when first needed
 
     QAction* mAbrirNotitas_ = nullptr;

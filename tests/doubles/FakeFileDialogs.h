@@ -11,9 +11,6 @@ class FakeFileDialogs : public FileDialogs
 public:
     QString answer;
     QStringList captions;
-    // How the import is answered: the year offered is kept in it, unless the test set one.
-    std::optional<ImportChoice> importAnswer = ImportChoice{};
-    int offeredYear = 0;
 
     QString saveFile(const QString& caption, const QString&, const QString&) override
     {
@@ -24,16 +21,5 @@ public:
     {
         captions << caption;
         return answer;
-    }
-    std::optional<ImportChoice> askImport(const QString& caption, const QString&, int year) override
-    {
-        captions << caption;
-        offeredYear = year;
-        if (importAnswer && importAnswer->recurringYear == 0) {
-            ImportChoice choice = *importAnswer;
-            choice.recurringYear = year;
-            return choice;
-        }
-        return importAnswer;
     }
 };

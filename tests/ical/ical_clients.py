@@ -6,6 +6,8 @@
 calcurse-reads-export   calcurse imports Tarvelo's export and shows each note on its day
 tarvelo-reads-calcurse  Tarvelo imports calcurse's export with the same notes on the same days
 python-parses-export    the Python icalendar package reads every exported entry back as written
+python-days-agree       Tarvelo brings in every day that recurring_ical_events says each event
+                        covers (multi-day, several RRULEs and RDATEs, overrides, EXDATE)
 
 Exits 77 (skipped) where calcurse or the icalendar package is missing.
 """
@@ -67,7 +69,7 @@ def stored_notes(folder):
 
 
 def calcurse_days(folder, first, count):
-    """What calcurse lists: {date: sorted descriptions}, an appointment on its start day only
+    """What calcurse lists: {date: sorted descriptions}, an appointment on every day it touches
     (calcurse shows one that runs past midnight on the next day too, as "..:.." onwards)."""
     out = run("calcurse", "-D", folder, "--input-datefmt", "4", "--output-datefmt", "%Y-%m-%d",
               "-Q", "--from", first.isoformat(), "--days", str(count),
@@ -82,8 +84,7 @@ def calcurse_days(folder, first, count):
             days[current] = []
         elif current is not None:
             start, _, text = line.strip().rpartition("\t")
-            if start != "..:..":
-                days[current].append(text)
+            days[current].append(text)
     return {day: sorted(items) for day, items in days.items()}
 
 
@@ -95,6 +96,7 @@ CALCURSE_DAYS = [
     (datetime.date(2024, 2, 29), "Bisiesto: ¿qué tal?", False, None, 5),
     (datetime.date(2030, 6, 15), "Revisión del coche (ITV)", True, "23:59", 9),
     (datetime.date(1999, 1, 1), "Año 1999 \\ barra", False, "00:00", 5),
+    (datetime.date(2025, 3, 7), "Lista de la compra\npan, leche\r\nhuevos", False, None, 5),
 ]
 SHOWN = {
     datetime.date(2025, 3, 5): 'Cumpleaños de Ana, "la pequeña"; tarta',
@@ -103,6 +105,7 @@ SHOWN = {
     datetime.date(2024, 2, 29): "Bisiesto: ¿qué tal?",
     datetime.date(2030, 6, 15): "Revisión del coche (ITV)",
     datetime.date(1999, 1, 1): "Año 1999 \\ barra",
+    datetime.date(2025, 3, 7): "Lista de la compra",  # calcurse shows the first line
 }
 
 
@@ -178,6 +181,7 @@ PYTHON_DAYS = [
     (datetime.date(1997, 3, 12), long_note(), True, "09:05", 13),
     (datetime.date(2030, 6, 15), "Año 2030", False, None, 9),
     (datetime.date(9999, 12, 31), "Último día", True, "23:59", 5),
+    (datetime.date(2001, 1, 1), "Varias líneas\nla segunda\r\nla tercera", False, None, 5),
 ]
 
 
@@ -204,8 +208,11 @@ def python_parses_export(tool, work):
             fail("falta el evento del %s" % day)
         if type(event.decoded("dtstart")) is not datetime.date:
             fail("el evento del %s no es de día entero" % day)
-        if note and str(event.get("summary")) != note:
-            fail("el %s: %r en vez de %r" % (day, str(event.get("summary")), note))
+        first = note.split("\n")[0].strip()
+        if note and str(event.get("summary")) != first:
+            fail("el %s: %r en vez de %r" % (day, str(event.get("summary")), first))
+        if "\n" in note and str(event.get("description")) != note.replace("\r", ""):
+            fail("el %s: descripción %r en vez de %r" % (day, str(event.get("description")), note))
         categories = []
         for c in (event.get("categories") if isinstance(event.get("categories"), list)
                   else [event.get("categories")] if event.get("categories") else []):
@@ -225,6 +232,103 @@ def python_parses_export(tool, work):
         fail("notitas %r en vez de %r" % (journals, notitas))
 
 
+# Events as other programs write them, each with the days it covers.
+AGREE_CALENDAR = """BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//pruebas//ES
+BEGIN:VEVENT
+UID:puente@pruebas
+DTSTAMP:20250101T000000Z
+DTSTART;VALUE=DATE:20261228
+DTEND;VALUE=DATE:20261231
+SUMMARY:Puente
+END:VEVENT
+BEGIN:VEVENT
+UID:congreso@pruebas
+DTSTAMP:20250101T000000Z
+DTSTART;TZID=Europe/Madrid:20260310T220000
+DTEND;TZID=Europe/Madrid:20260312T010000
+SUMMARY:Congreso
+END:VEVENT
+BEGIN:VEVENT
+UID:reuniones@pruebas
+DTSTAMP:20250101T000000Z
+DTSTART;VALUE=DATE:20260105
+EXDATE;VALUE=DATE:20260112
+RRULE:FREQ=WEEKLY;COUNT=4
+SUMMARY:Reunión
+END:VEVENT
+BEGIN:VEVENT
+UID:mensual@pruebas
+DTSTAMP:20250101T000000Z
+DTSTART;VALUE=DATE:20260201
+RDATE;VALUE=DATE:20260301
+RDATE;VALUE=DATE:20260401,20260501
+SUMMARY:Pago
+END:VEVENT
+BEGIN:VEVENT
+UID:curso@pruebas
+DTSTAMP:20250101T000000Z
+DTSTART;TZID=Europe/Madrid:20260601T090000
+DURATION:PT1H
+RRULE:FREQ=DAILY;COUNT=5
+SUMMARY:Curso
+END:VEVENT
+BEGIN:VEVENT
+UID:curso@pruebas
+DTSTAMP:20250101T000000Z
+RECURRENCE-ID;TZID=Europe/Madrid:20260603T090000
+DTSTART;TZID=Europe/Madrid:20260610T090000
+DURATION:PT1H
+SUMMARY:Curso
+END:VEVENT
+END:VCALENDAR
+""".replace("\n", "\r\n")
+
+
+def python_days_agree(tool, work):
+    try:
+        import icalendar
+        import recurring_ical_events
+    except ImportError:
+        print("falta python3-icalendar o python3-recurring-ical-events: se omite")
+        sys.exit(SKIP)
+    import zoneinfo
+    madrid = zoneinfo.ZoneInfo("Europe/Madrid")
+    first, last = datetime.date(2026, 1, 1), datetime.date(2026, 12, 31)
+    expected = {}
+    calendar = icalendar.Calendar.from_ical(AGREE_CALENDAR)
+    for event in recurring_ical_events.of(calendar).between(first, last + datetime.timedelta(1)):
+        start, end = event.decoded("dtstart"), event.decoded("dtend")
+        if isinstance(start, datetime.datetime):
+            day = start.astimezone(madrid).date()
+            final = (max(end - datetime.timedelta(seconds=1), start)).astimezone(madrid).date()
+        else:  # without DTEND, one day
+            day, final = start, max(end - datetime.timedelta(1), start)
+        while day <= final:
+            if first <= day <= last:
+                expected.setdefault(day, []).append(str(event.get("summary")))
+            day += datetime.timedelta(1)
+    ics = os.path.join(work, "otros.ics")
+    with open(ics, "w", encoding="utf-8", newline="") as out:
+        out.write(AGREE_CALENDAR)
+    store = os.path.join(work, "tarvelo")
+    make_store(tool, store, [])
+    report = run(tool, "import-ics", store, ics, "--desde", "01/01/2026", "--hasta", "31/12/2026",
+                 env=dict(os.environ, TZ="Europe/Madrid"))
+    if "eventos no importados: ninguno" not in report:
+        fail("Tarvelo dejó eventos sin importar:\n" + report)
+    got = {day: note.split(SEPARATOR) for day, note in stored_notes(store).items()}
+    expected = {day: sorted(set(items)) for day, items in expected.items()}
+    got = {day: sorted(items) for day, items in got.items()}
+    if got != expected:
+        fail("Tarvelo guardó\n  %s\nrecurring_ical_events dice\n  %s"
+             % (sorted(got.items()), sorted(expected.items())))
+    covered = sum(len(v) for v in expected.values())
+    if ("que cubren %d días" % covered) not in report:
+        fail("el resumen no cuenta %d días:\n%s" % (covered, report))
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
@@ -232,7 +336,8 @@ def main():
     mode, tool = sys.argv[1], sys.argv[2]
     modes = {"calcurse-reads-export": calcurse_reads_export,
              "tarvelo-reads-calcurse": tarvelo_reads_calcurse,
-             "python-parses-export": python_parses_export}
+             "python-parses-export": python_parses_export,
+             "python-days-agree": python_days_agree}
     if mode not in modes:
         print(__doc__)
         return 2

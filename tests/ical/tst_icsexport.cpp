@@ -2,6 +2,7 @@
 #include "ical/IcsError.h"
 #include "ical/IcsExporter.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace IcsFixture;
@@ -37,6 +38,7 @@ private slots:
     void writesEachDayAsAnAllDayEvent();
     void leavesOutDaysThatCarryNothing();
     void writesNotitasAsJournalEntries();
+    void notitasKeepAnIdentityOfTheirOwn();
     void secondExportIsByteIdentical();
     void linesAreFoldedWithoutSplittingACharacter();
     void summaryCountsWhatWasWritten();
@@ -52,6 +54,8 @@ void TestIcsExport::init()
 {
     t_ = std::make_unique<TestStore>();
     addEveryKindOfDay(*t_);
+    t_->addNote(QDate(2001, 1, 1), QStringLiteral("Windows\r\nsalto de línea"));
+    t_->addDay(QDate(2001, 1, 2), {.nota = QStringLiteral("  "), .festivo = 1});
     t_->addNotita(QStringLiteral("Comprar pan\ny leche, huevos"), 0, 0);
     t_->addNotita(QString(), 0, 0);
     IcsExporter::exportFile(*t_->store, out_.filePath(QStringLiteral("a.ics")));
@@ -69,16 +73,16 @@ void TestIcsExport::writesEachDayAsAnAllDayEvent_data()
                        "CATEGORIES:Festivo", "X-TARVELO-SIN-NOTA:TRUE"};
     QTest::newRow("blue with note")
         << QDate(1997, 3, 6)
-        << QStringList{"SUMMARY:Azul", "CATEGORIES:Azul", "X-TARVELO-COLOR:Azul"};
+        << QStringList{"SUMMARY:Azul", "CATEGORIES:Azul", "COLOR:blue", "X-TARVELO-COLOR:Azul"};
     QTest::newRow("grey is no colour") << QDate(1997, 3, 7) << QStringList{"SUMMARY:Gris"};
     QTest::newRow("black without note")
         << QDate(1997, 3, 8)
-        << QStringList{"SUMMARY:Negro", "CATEGORIES:Negro", "X-TARVELO-COLOR:Negro",
+        << QStringList{"SUMMARY:Negro", "CATEGORIES:Negro", "COLOR:black", "X-TARVELO-COLOR:Negro",
                        "X-TARVELO-SIN-NOTA:TRUE"};
     QTest::newRow("green holiday")
         << QDate(1997, 3, 9)
-        << QStringList{"SUMMARY:Festivo", "CATEGORIES:Festivo", "CATEGORIES:Verde",
-                       "X-TARVELO-COLOR:Verde", "X-TARVELO-SIN-NOTA:TRUE"};
+        << QStringList{"SUMMARY:Festivo", "CATEGORIES:Festivo",    "CATEGORIES:Verde",
+                       "COLOR:green",     "X-TARVELO-COLOR:Verde", "X-TARVELO-SIN-NOTA:TRUE"};
     QTest::newRow("alarm at midnight only")
         << QDate(1997, 3, 10)
         << QStringList{"SUMMARY:Alarma", "X-TARVELO-SIN-NOTA:TRUE", "X-TARVELO-ALARMA:00:00",
@@ -87,23 +91,35 @@ void TestIcsExport::writesEachDayAsAnAllDayEvent_data()
     QTest::newRow("alarm at 23:59") << QDate(1997, 3, 11)
                                     << QStringList{"SUMMARY:Tarde", "X-TARVELO-ALARMA:23:59",
                                                    "DESCRIPTION:Tarde", "TRIGGER:PT23H59M"};
-    QTest::newRow("escaped note")
+    QTest::newRow("a note of many lines: its first line, then all of it")
         << QDate(1997, 3, 12)
-        << QStringList{QStringLiteral("SUMMARY:") +
-                           QString(longNote())
-                               .replace(QLatin1String("\\"), QLatin1String("\\\\"))
-                               .replace(QLatin1String(","), QLatin1String("\\,"))
-                               .replace(QLatin1String(";"), QLatin1String("\\;"))
-                               .replace(QLatin1String("\n"), QLatin1String("\\n")),
-                       "CATEGORIES:Festivo",
-                       "CATEGORIES:Verde",
-                       "X-TARVELO-COLOR:Verde",
-                       "X-TARVELO-ALARMA:09:05",
-                       "TRIGGER:PT9H5M"};
+        << QStringList{
+               QStringLiteral("SUMMARY:Comillas \"dobles\" y 'simples'\\, comas\\, punto\\; "
+                              "y coma"),
+               QStringLiteral("DESCRIPTION:") +
+                   QString(longNote())
+                       .replace(QLatin1String("\\"), QLatin1String("\\\\"))
+                       .replace(QLatin1String(","), QLatin1String("\\,"))
+                       .replace(QLatin1String(";"), QLatin1String("\\;"))
+                       .replace(QLatin1String("\n"), QLatin1String("\\n")),
+               "CATEGORIES:Festivo",
+               "CATEGORIES:Verde",
+               "COLOR:green",
+               "X-TARVELO-COLOR:Verde",
+               "X-TARVELO-ALARMA:09:05",
+               "TRIGGER:PT9H5M"};
+    QTest::newRow("CR LF kept in our own note")
+        << QDate(2001, 1, 1)
+        << QStringList{"SUMMARY:Windows", "DESCRIPTION:Windows\\nsalto de línea",
+                       "X-TARVELO-NOTA:Windows%0D%0Asalto de línea"};
+    QTest::newRow("a holiday whose note is only blanks")
+        << QDate(2001, 1, 2)
+        << QStringList{"SUMMARY:Festivo", "CATEGORIES:Festivo", "X-TARVELO-SIN-NOTA:TRUE",
+                       "X-TARVELO-NOTA:%20%20"};
     QTest::newRow("year 1900") << QDate(1900, 1, 1)
                                << QStringList{"DTSTART;VALUE=DATE:19000101",
                                               "UID:dia-19000101@tarvelo", "CATEGORIES:Azul",
-                                              "X-TARVELO-COLOR:Azul"};
+                                              "COLOR:blue", "X-TARVELO-COLOR:Azul"};
     QTest::newRow("year 9999") << QDate(9999, 12, 31)
                                << QStringList{"DTSTART;VALUE=DATE:99991231",
                                               "DTSTAMP:99991231T000000Z", "CATEGORIES:Festivo",
@@ -122,7 +138,7 @@ void TestIcsExport::writesEachDayAsAnAllDayEvent()
                  qPrintable(line + QStringLiteral(" in\n") + lines.join(u'\n')));
     for (const QString& line : lines) {
         if (line.startsWith(QLatin1String("CATEGORIES")) || line.startsWith(QLatin1String("X-")) ||
-            line.startsWith(QLatin1String("TRIGGER")))
+            line.startsWith(QLatin1String("TRIGGER")) || line.startsWith(QLatin1String("COLOR")))
             QVERIFY2(expected.contains(line), qPrintable(QStringLiteral("unexpected ") + line));
     }
 }
@@ -130,16 +146,41 @@ void TestIcsExport::writesEachDayAsAnAllDayEvent()
 void TestIcsExport::leavesOutDaysThatCarryNothing()
 {
     QVERIFY(eventLines(text_, QDate(1997, 3, 13)).isEmpty());
-    QCOMPARE(text_.count("BEGIN:VEVENT"), 12);
+    QCOMPARE(text_.count("BEGIN:VEVENT"), 14);
 }
 
 void TestIcsExport::writesNotitasAsJournalEntries()
 {
     QCOMPARE(text_.count("BEGIN:VJOURNAL"), 1);
-    QVERIFY(text_.contains("BEGIN:VJOURNAL\r\nUID:notita-1@tarvelo\r\nDTSTAMP:20000101T000000Z\r\n"
-                           "SUMMARY:Comprar pan\r\nDESCRIPTION:Comprar pan\\ny leche\\, huevos\r\n"
-                           "END:VJOURNAL\r\n"));
+    const QRegularExpression journal(
+        QStringLiteral("BEGIN:VJOURNAL\r\nUID:[0-9a-f-]{36}@tarvelo\r\nDTSTAMP:20000101T000000Z\r\n"
+                       "SUMMARY:Comprar pan\r\nDESCRIPTION:Comprar pan\\\\ny leche\\\\, huevos\r\n"
+                       "END:VJOURNAL\r\n"));
+    QVERIFY2(journal.match(QString::fromUtf8(text_)).hasMatch(), text_.constData());
     QVERIFY(text_.endsWith("END:VJOURNAL\r\nEND:VCALENDAR\r\n"));
+}
+
+void TestIcsExport::notitasKeepAnIdentityOfTheirOwn()
+{
+    const auto uids = [](TestStore& t) {
+        QStringList found;
+        for (const auto& [row, uid] : t.store->notitas().identities())
+            found << uid;
+        return found;
+    };
+    const QStringList first = uids(*t_);
+    QCOMPARE(first.size(), 2); // the empty one too: it may be written later
+    QCOMPARE(uids(*t_), first);
+    TestStore other;
+    other.addNotita(QStringLiteral("Comprar pan\ny leche, huevos"), 0, 0);
+    QVERIFY(!first.contains(uids(other).value(0)));
+
+    // A notita deleted and its number given again: the new one is another notita.
+    const qint64 last = t_->store->notitas().last()->row;
+    QVERIFY(t_->store->notitas().remove(last));
+    t_->db().execute(
+        QStringLiteral("INSERT INTO Nota (indice, nota) VALUES (%1, 'Otra')").arg(last));
+    QVERIFY(!first.contains(t_->store->notitas().identities().at(last)));
 }
 
 void TestIcsExport::secondExportIsByteIdentical()
@@ -161,10 +202,10 @@ void TestIcsExport::summaryCountsWhatWasWritten()
 {
     const ExportSummary summary =
         IcsExporter::exportFile(*t_->store, out_.filePath(QStringLiteral("c.ics")));
-    QCOMPARE(summary.days, 12);
+    QCOMPARE(summary.days, 14);
     QCOMPARE(summary.notitas, 1);
     QVERIFY(summary.text().contains(out_.filePath(QStringLiteral("c.ics"))));
-    QVERIFY(summary.text().contains(QStringLiteral("días escritos: 12")));
+    QVERIFY(summary.text().contains(QStringLiteral("días escritos: 14")));
 }
 
 void TestIcsExport::unwritableFileIsReported()

@@ -17,7 +17,7 @@ const QDate kDay(2025, 3, 5);
 ImportOptions madrid()
 {
     ImportOptions options;
-    options.recurringYear = 2025;
+    options.shownYear = 2025;
     options.localZone = QTimeZone("Europe/Madrid");
     return options;
 }
@@ -45,6 +45,11 @@ private slots:
     void ownExportIntoItsStoreChangesNothing();
     void mergesIntoTheDay_data();
     void mergesIntoTheDay();
+    void takesTheStandardWhereAnotherProgramChangedIt_data();
+    void takesTheStandardWhereAnotherProgramChangedIt();
+    void passesOverWhatCannotBeRead_data();
+    void passesOverWhatCannotBeRead();
+    void aLongReadingCanBeCancelled();
     void summaryNamesEachEventLeftOut();
     void refusesDamagedFilesLeavingTheStoreAlone_data();
     void refusesDamagedFilesLeavingTheStoreAlone();
@@ -62,6 +67,11 @@ void TestIcsImport::roundTripGivesBackEveryDay()
 {
     TestStore from;
     addEveryKindOfDay(from);
+    from.addNote(QDate(2001, 1, 1), QStringLiteral(" Con blancos alrededor "));
+    from.addDay(QDate(2001, 1, 2), {.nota = QStringLiteral("  "), .festivo = 1});
+    from.addNote(QDate(2001, 1, 3), QStringLiteral("   "));
+    from.addNote(QDate(2001, 1, 4), QStringLiteral("Windows\r\nsalto de línea"));
+    from.addNote(QDate(2001, 1, 5), QStringLiteral("\n Primera línea en blanco\nsegunda\t"));
     const QString file = files_.filePath(QStringLiteral("ida-y-vuelta.ics"));
     IcsExporter::exportFile(*from.store, file);
 
@@ -82,6 +92,7 @@ void TestIcsImport::ownExportIntoItsStoreChangesNothing()
     t.addNote(QDate(2001, 1, 1), QStringLiteral(" Con blancos alrededor "));
     t.addDay(QDate(2001, 1, 2), {.nota = QStringLiteral("  "), .festivo = 1});
     t.addNote(QDate(2001, 1, 3), QStringLiteral("   "));
+    t.addNote(QDate(2001, 1, 4), QStringLiteral("Windows\r\nsalto de línea"));
     const QString file = files_.filePath(QStringLiteral("propio.ics"));
     IcsExporter::exportFile(*t.store, file);
     const QStringList before = storedDays(t);
@@ -90,7 +101,7 @@ void TestIcsImport::ownExportIntoItsStoreChangesNothing()
     const ImportSummary summary = IcsImporter::importFile(*t.store, file, madrid());
     QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
     QCOMPARE(summary.daysWritten, 0);
-    QCOMPARE(summary.alreadyHeld, 14);
+    QCOMPARE(summary.alreadyHeld, 16); // every day exported, blanks and CR LF too
     QCOMPARE(t.changes(), changes);
     QCOMPARE(storedDays(t), before);
 }
@@ -177,6 +188,144 @@ void TestIcsImport::mergesIntoTheDay()
         QVERIFY(summary.text().contains(QStringLiteral("eventos no importados: 1")));
 }
 
+void TestIcsImport::takesTheStandardWhereAnotherProgramChangedIt_data()
+{
+    QTest::addColumn<QByteArray>("event"); // on 05/03/2025 into an empty store
+    QTest::addColumn<QString>("expected");
+
+    const auto day = [](const QStringList& lines) {
+        return vevent(QStringList{"UID:dia-20250305@tarvelo", "DTSTAMP:20250305T000000Z",
+                                  "DTSTART;VALUE=DATE:20250305"} +
+                      lines);
+    };
+    const QString at = QStringLiteral("05/03/2025 ");
+    QTest::newRow("our exact note where the text is still ours")
+        << day({"SUMMARY:Windows", "DESCRIPTION:Windows\\nsalto",
+                "X-TARVELO-NOTA:Windows%0D%0Asalto"})
+        << at + "[Windows\r\\nsalto] - - --:-- Gris";
+    QTest::newRow("the description changed elsewhere")
+        << day({"SUMMARY:Windows", "DESCRIPTION:Windows\\notra cosa",
+                "X-TARVELO-NOTA:Windows%0D%0Asalto"})
+        << at + "[Windows\\notra cosa] - - --:-- Gris";
+    QTest::newRow("a description that does not begin with the summary")
+        << day({"SUMMARY:Cita", "DESCRIPTION:Llevar los papeles"}) << at + "[Cita] - - --:-- Gris";
+    QTest::newRow("COLOR changed elsewhere")
+        << day({"SUMMARY:x", "CATEGORIES:Verde", "COLOR:blue", "X-TARVELO-COLOR:Verde"})
+        << at + "[x] - - --:-- Azul";
+    QTest::newRow("the colour's category changed elsewhere")
+        << day({"SUMMARY:x", "CATEGORIES:Negro", "COLOR:green", "X-TARVELO-COLOR:Verde"})
+        << at + "[x] - - --:-- Negro";
+    QTest::newRow("all three agree")
+        << day({"SUMMARY:x", "CATEGORIES:Verde", "COLOR:green", "X-TARVELO-COLOR:Verde"})
+        << at + "[x] - - --:-- Verde";
+    QTest::newRow("another program's COLOR that Tarvelo has")
+        << day({"SUMMARY:x", "COLOR:Black"}) << at + "[x] - - --:-- Negro";
+    QTest::newRow("another program's COLOR that Tarvelo has not")
+        << day({"SUMMARY:x", "COLOR:turquoise"}) << at + "[x] - - --:-- Gris";
+    QTest::newRow("the alarm moved elsewhere")
+        << day({"SUMMARY:x", "X-TARVELO-ALARMA:07:30", "BEGIN:VALARM", "ACTION:DISPLAY",
+                "DESCRIPTION:x", "TRIGGER:PT9H15M", "END:VALARM"})
+        << at + "[x] - alarma 09:15 Gris";
+    QTest::newRow("the alarm as it was")
+        << day({"SUMMARY:x", "X-TARVELO-ALARMA:07:30", "BEGIN:VALARM", "ACTION:DISPLAY",
+                "DESCRIPTION:x", "TRIGGER:PT7H30M", "END:VALARM"})
+        << at + "[x] - alarma 07:30 Gris";
+}
+
+void TestIcsImport::takesTheStandardWhereAnotherProgramChangedIt()
+{
+    QFETCH(QByteArray, event);
+    QFETCH(QString, expected);
+
+    TestStore t;
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("cambiado.ics"), calendar(event)), madrid());
+    QVERIFY2(summary.rejected.empty(), qPrintable(summary.text()));
+    QCOMPARE(describeOrNone(t, kDay), expected);
+}
+
+void TestIcsImport::passesOverWhatCannotBeRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected"); // the days stored
+    QTest::addColumn<QString>("said");         // in the summary; empty: nothing passed over
+    QTest::addColumn<int>("rejected");
+
+    const QByteArray other = allDay(kDay.addDays(1), "Otra");
+    const QString otra = QStringLiteral("06/03/2025 [Otra] - - --:-- Gris");
+    const QString x = QStringLiteral("05/03/2025 [x] - - --:-- Gris");
+    QTest::newRow("an RDATE libical cannot read, as Google writes birthdays")
+        << calendar(allDay(kDay, "Cumpleaños", {"RDATE:20131210Z"}) + other)
+        << QStringList{"05/03/2025 [Cumpleaños] - - --:-- Gris", otra}
+        << "línea 9, «RDATE:20131210Z» (en «Cumpleaños»): su valor no se puede leer" << 0;
+    QTest::newRow("a line that is no property")
+        << calendar(allDay(kDay, "x", {"esto no es nada"}) + other) << QStringList{x, otra}
+        << "«esto no es nada» (en «x»): no es ni propiedad ni componente" << 0;
+    QTest::newRow("an unreadable start leaves its event out")
+        << calendar(allDay(kDay, "x").replace("20250305", "2025AB05") + other) << QStringList{otra}
+        << "«DTSTART;VALUE=DATE:2025AB05» (en «x»): su valor no se puede leer" << 1;
+    QTest::newRow("an unreadable rule leaves its event out")
+        << calendar(allDay(kDay, "x", {"RRULE:FREQ=CADA-POCO"}) + other) << QStringList{otra}
+        << "«RRULE:FREQ=CADA-POCO» (en «x»)" << 1;
+    QTest::newRow("a zone that changes every minute is not followed")
+        << calendar("BEGIN:VTIMEZONE\r\nTZID:Cada minuto\r\nBEGIN:STANDARD\r\n"
+                    "DTSTART:19700101T000000\r\nRRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0100\r\n"
+                    "TZOFFSETTO:+0000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n" +
+                    vevent({"UID:z", "DTSTAMP:20240101T000000Z",
+                            "DTSTART;TZID=Cada minuto:20250305T100000", "SUMMARY:x"}))
+        << QStringList{x}
+        << "línea 4, «Cada minuto»: esta zona horaria se pasa por alto: cambia la hora más a "
+           "menudo "
+           "que una vez al mes (FREQ=MINUTELY)"
+        << 0;
+    QTest::newRow("a fold that splits a character")
+        << calendar(
+               allDay(kDay, "Cumpleaños").replace("Cumplea\xC3\xB1os", "Cumplea\xC3\r\n \xB1os"))
+        << QStringList{"05/03/2025 [Cumpleaños] - - --:-- Gris"} << QString() << 0;
+    QTest::newRow("lines ended by CR alone")
+        << calendar(allDay(kDay, "x") + other).replace("\r\n", "\r") << QStringList{x, otra}
+        << QString() << 0;
+}
+
+void TestIcsImport::passesOverWhatCannotBeRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, said);
+    QFETCH(int, rejected);
+
+    TestStore t;
+    const ImportSummary summary = IcsImporter::importFile(
+        *t.store, write(files_, QStringLiteral("ilegible.ics"), bytes), madrid());
+    QCOMPARE(storedDays(t), expected);
+    QCOMPARE(int(summary.rejected.size()), rejected);
+    const QString text = summary.text();
+    QCOMPARE(text.contains(QStringLiteral("líneas pasadas por alto: 1\n")), !said.isEmpty());
+    QVERIFY2(text.contains(said), qPrintable(text));
+    // libical's own words never reach the user.
+    for (const char* english : {"parse", "property", "Removing", "value"})
+        QVERIFY2(!text.contains(QLatin1String(english)), qPrintable(text));
+}
+
+void TestIcsImport::aLongReadingCanBeCancelled()
+{
+    const QString file =
+        write(files_, QStringLiteral("largo.ics"), calendar(allDay(kDay, "x").repeated(20000)));
+    std::atomic<bool> cancel{true};
+    try {
+        IcsImporter::readFile(file, &cancel);
+        QFAIL("a reading cancelled should end");
+    } catch (const IcsError& error) {
+        QVERIFY(error.wasCancelled());
+        QVERIFY2(error.message().contains(QStringLiteral("cancelado")),
+                 qPrintable(error.message()));
+    }
+    cancel = false;
+    const IcsCalendar calendar = IcsImporter::readFile(file, &cancel);
+    cancel = true;
+    QVERIFY_THROWS_EXCEPTION(IcsError, IcsImporter::prepare(calendar, madrid(), &cancel));
+}
+
 void TestIcsImport::summaryNamesEachEventLeftOut()
 {
     TestStore t;
@@ -227,14 +376,23 @@ void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone_data()
     QTest::newRow("ends crossed") << calendar(good).replace("END:VEVENT\r\nEND:VCALENDAR",
                                                             "END:VCALENDAR\r\nEND:VEVENT")
                                   << "(END:VCALENDAR) no cierra BEGIN:VEVENT";
-    QTest::newRow("unreadable date")
-        << calendar(good + allDay(kDay, "x").replace("20250305", "2025AB05"))
-        << "tiene un valor ilegible en un VEVENT";
-    QTest::newRow("a line that is no property")
-        << calendar(good + vevent({"DTSTART;VALUE=DATE:20250101", "esto no es nada", "SUMMARY:x"}))
-        << "no es ni propiedad ni componente";
-    QTest::newRow("unreadable rule")
-        << calendar(good + allDay(kDay, "x", {"RRULE:FREQ=CADA-POCO"})) << "valor ilegible";
+    QByteArray deep;
+    for (int i = 0; i < 21; ++i)
+        deep += "BEGIN:X-A\r\n";
+    for (int i = 0; i < 21; ++i)
+        deep += "END:X-A\r\n";
+    QTest::newRow("components nested too deep")
+        << calendar(good + deep) << "en la línea 35 se anidan más de 20 componentes";
+    QTest::newRow("forty thousand nested components")
+        << calendar(QByteArray("BEGIN:X-A\r\n").repeated(40000) +
+                    QByteArray("END:X-A\r\n").repeated(40000))
+        << "se anidan más de 20 componentes";
+    QTest::newRow("a long line outside every component")
+        << calendar(good) + QByteArray(100000, 'X') + "\r\n"
+        << "está fuera de todo componente: «XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX…»";
+    QTest::newRow("a long component left open")
+        << calendar(good).replace("END:VCALENDAR\r\n", "") + "BEGIN:" + QByteArray(100000, 'Y')
+        << "falta END:YYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYY…";
     QTest::newRow("an event outside any calendar")
         << calendar(good) + allDay(kDay, "suelto") << "fuera de todo VCALENDAR";
 }
@@ -254,6 +412,7 @@ void TestIcsImport::refusesDamagedFilesLeavingTheStoreAlone()
     } catch (const IcsError& error) {
         QVERIFY2(error.message().contains(file), qPrintable(error.message()));
         QVERIFY2(error.message().contains(cause), qPrintable(error.message()));
+        QVERIFY2(error.message().size() < 300, qPrintable(error.message().left(400)));
     }
     QCOMPARE(storeBytes(t), before);
     QCOMPARE(storedDays(t), QStringList{"05/03/2025 [Antes] - - --:-- Gris"});

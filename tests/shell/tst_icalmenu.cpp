@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "TestSeams.h"
 #include "TestStore.h"
+#include "ical/ui/ImportDialog.h"
 #include "listings/NotesPanel.h"
 #include "month/DayButton.h"
 #include "month/DayMarkPictures.h"
@@ -9,8 +10,13 @@
 #include "shell/frmCalendar.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
+#include <QSpinBox>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -29,6 +35,19 @@ const QByteArray kYearlyAndOne = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//pr
                                  "BEGIN:VEVENT\r\nUID:uno@prueba\r\nDTSTAMP:19970101T000000Z\r\n"
                                  "DTSTART;VALUE=DATE:19970320\r\nSUMMARY:Dentista\r\n"
                                  "END:VEVENT\r\nEND:VCALENDAR\r\n";
+
+// How the test answers the import window, and what the window offered.
+struct ImportAnswer
+{
+    bool accepted = true;
+    bool everyEventIsHoliday = false;
+    int year = 0; // 0: as offered
+    QDate from;   // both or neither: the days asked for
+    QDate to;
+
+    bool asked = false;
+    int offeredYear = 0;
+};
 
 } // namespace
 
@@ -50,6 +69,31 @@ private slots:
     void importCancelledAfterTheFileDoesNothing();
 
 private:
+    // The import window, once it comes up, is answered as answer_ says.
+    void answerTheImportWindow()
+    {
+        answerer_ = std::make_unique<QTimer>();
+        QObject::connect(answerer_.get(), &QTimer::timeout, answerer_.get(), [this] {
+            auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            answerer_->stop();
+            answer_.asked = true;
+            auto* year = child<QSpinBox>(dialog, "spinAnno");
+            answer_.offeredYear = year->value();
+            if (answer_.year)
+                year->setValue(answer_.year);
+            child<QCheckBox>(dialog, "chkFestivos")->setChecked(answer_.everyEventIsHoliday);
+            if (answer_.from.isValid()) {
+                child<QCheckBox>(dialog, "chkDias")->setChecked(true);
+                child<QDateEdit>(dialog, "fechaDesde")->setDate(answer_.from);
+                child<QDateEdit>(dialog, "fechaHasta")->setDate(answer_.to);
+            }
+            answer_.accepted ? dialog->accept() : dialog->reject();
+        });
+        answerer_->start(5);
+    }
+
     void trigger(const char* name) { child<QAction>(window_, name)->trigger(); }
     QString folder() const { return store_->folder(); }
     QString writeFile(const QString& name, const QByteArray& bytes) const
@@ -65,6 +109,8 @@ private:
     std::unique_ptr<TestSeams> doubles_;
     std::unique_ptr<Session> session_;
     frmCalendar* window_ = nullptr;
+    ImportAnswer answer_;
+    std::unique_ptr<QTimer> answerer_;
 };
 
 void TestIcalMenu::init()
@@ -75,10 +121,13 @@ void TestIcalMenu::init()
     session_ = Session::start(doubles_->seams(), store_->folder());
     QVERIFY(session_);
     window_ = &session_->window();
+    answer_ = ImportAnswer{};
+    answerTheImportWindow();
 }
 
 void TestIcalMenu::cleanup()
 {
+    answerer_.reset();
     window_ = nullptr;
     session_.reset();
     doubles_.reset();
@@ -151,6 +200,7 @@ void TestIcalMenu::damagedFileLeavesTheStoreAsItWas()
     QCOMPARE(calls[0].style & 0x70, int(MessageBoxes::Exclamation));
     QVERIFY2(calls[0].prompt.contains(path), qPrintable(calls[0].prompt));
     QVERIFY(!session_->guard().failed()); // a refused file is no failure of the store
+    QVERIFY(!answer_.asked);              // refused before any question
 }
 
 void TestIcalMenu::cancelledDialogDoesNothing()
@@ -170,21 +220,21 @@ void TestIcalMenu::importAsChosen_data()
     QTest::addColumn<int>("year");
     QTest::addColumn<QDate>("from");
     QTest::addColumn<QDate>("to");
-    QTest::addColumn<QStringList>("notes"); // of 20 March 1997, 1 May 1997, 1 May 2003
+    QTest::addColumn<QStringList>("notes"); // of 20 March 1997, 1 May 1997, 1 May 1998, 2003
     QTest::addColumn<bool>("holidays");     // the days imported marked as holidays
 
     const QString none = QStringLiteral("<no row>");
     const QString dentista = QStringLiteral("Dentista");
     const QString mayo = QStringLiteral("Día del Trabajo");
-    QTest::newRow("as offered: the year shown, no holidays")
-        << false << 0 << QDate() << QDate() << QStringList{dentista, mayo, none} << false;
+    QTest::newRow("as offered: the year shown and the next, no holidays")
+        << false << 0 << QDate() << QDate() << QStringList{dentista, mayo, mayo, none} << false;
     QTest::newRow("every event a holiday")
-        << true << 0 << QDate() << QDate() << QStringList{dentista, mayo, none} << true;
-    QTest::newRow("another year for the recurring events")
-        << false << 2003 << QDate() << QDate() << QStringList{dentista, none, mayo} << false;
+        << true << 0 << QDate() << QDate() << QStringList{dentista, mayo, mayo, none} << true;
+    QTest::newRow("a later year: from the single event's year on")
+        << false << 2003 << QDate() << QDate() << QStringList{dentista, mayo, mayo, mayo} << false;
     QTest::newRow("days given: only the events on them")
-        << false << 0 << QDate(1997, 4, 1) << QDate(2003, 12, 31) << QStringList{none, mayo, mayo}
-        << false;
+        << false << 0 << QDate(1997, 4, 1) << QDate(2003, 12, 31)
+        << QStringList{none, mayo, mayo, mayo} << false;
 }
 
 void TestIcalMenu::importAsChosen()
@@ -197,11 +247,13 @@ void TestIcalMenu::importAsChosen()
     QFETCH(bool, holidays);
 
     doubles_->files.answer = writeFile(QStringLiteral("fiestas.ics"), kYearlyAndOne);
-    doubles_->files.importAnswer = ImportChoice{everyEventIsHoliday, year, from, to};
+    answer_ = ImportAnswer{true, everyEventIsHoliday, year, from, to};
     trigger("mImportarICalendar");
 
-    QCOMPARE(doubles_->files.offeredYear, 1997); // the year the calendar shows
-    const QList<QDate> days{QDate(1997, 3, 20), QDate(1997, 5, 1), QDate(2003, 5, 1)};
+    QVERIFY(answer_.asked);
+    QCOMPARE(answer_.offeredYear, 1997); // the year the calendar shows
+    const QList<QDate> days{QDate(1997, 3, 20), QDate(1997, 5, 1), QDate(1998, 5, 1),
+                            QDate(2003, 5, 1)};
     for (qsizetype i = 0; i < days.size(); ++i) {
         QCOMPARE(store_->storedNote(days[i]), notes[i]);
         if (notes[i] != QStringLiteral("<no row>"))
@@ -215,8 +267,9 @@ void TestIcalMenu::importAsChosen()
 void TestIcalMenu::importCancelledAfterTheFileDoesNothing()
 {
     doubles_->files.answer = writeFile(QStringLiteral("uno.ics"), kOneEvent);
-    doubles_->files.importAnswer.reset();
+    answer_.accepted = false;
     trigger("mImportarICalendar");
+    QVERIFY(answer_.asked);
     QCOMPARE(store_->dayCount(), 1);
     QVERIFY(doubles_->boxes.calls().isEmpty());
 }

@@ -3,6 +3,8 @@
 #include "store/sqlite/Database.h"
 #include "store/sqlite/Transaction.h"
 
+#include <QUuid>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -11,6 +13,10 @@ namespace {
 
 // "Left" is a keyword of SQL: quoted, like its neighbour for symmetry.
 const QString kFields = QStringLiteral("indice, nota, \"Top\", \"Left\"");
+
+// The notitas' identities, beside Nota rather than in it: a new field in Nota would change a
+// table other programs read and write.
+const QString kIdentities = QStringLiteral("NotaUid");
 
 } // namespace
 
@@ -156,10 +162,55 @@ bool NotitaBook::saveText(qint64 row, const QString& text)
 bool NotitaBook::remove(qint64 row)
 {
     db_.awaitWholeFile();
+    // A later notita given the same number must not inherit this one's identity.
+    Statement known = db_.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = '%1'")
+            .arg(kIdentities));
+    if (known.step()) {
+        known.reset();
+        Statement forget =
+            db_.prepare(QStringLiteral("DELETE FROM %1 WHERE indice = ?1").arg(kIdentities));
+        forget.bind(1, row);
+        forget.execute();
+    }
     Statement& remove = statement(
         QStringLiteral("DELETE FROM Nota WHERE rowid = (SELECT rowid FROM Nota WHERE indice = ?1 "
                        "ORDER BY rowid LIMIT 1)"));
     remove.bind(1, row);
     remove.execute();
     return sqlite3_changes(db_.handle()) > 0;
+}
+
+std::map<qint64, QString> NotitaBook::identities()
+{
+    db_.awaitWholeFile();
+    numberUnnumbered();
+    Transaction transaction(db_);
+    db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (indice INTEGER PRIMARY KEY, "
+                               "uid TEXT NOT NULL UNIQUE)")
+                    .arg(kIdentities));
+    // Notitas deleted by another program leave their identity behind: it goes with them.
+    db_.execute(QStringLiteral("DELETE FROM %1 WHERE indice NOT IN (SELECT indice FROM Nota)")
+                    .arg(kIdentities));
+    Statement missing = db_.prepare(
+        QStringLiteral("SELECT indice FROM Nota WHERE indice NOT IN (SELECT indice FROM %1)")
+            .arg(kIdentities));
+    std::vector<qint64> rows;
+    while (missing.step())
+        rows.push_back(missing.columnInt64(0));
+    Statement give = db_.prepare(
+        QStringLiteral("INSERT INTO %1 (indice, uid) VALUES (?1, ?2)").arg(kIdentities));
+    for (const qint64 row : rows) {
+        give.bind(1, row);
+        give.bind(2,
+                  QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@tarvelo"));
+        give.execute();
+    }
+    std::map<qint64, QString> identities;
+    Statement select = db_.prepare(QStringLiteral("SELECT indice, uid FROM %1").arg(kIdentities));
+    while (select.step())
+        identities.emplace(select.columnInt64(0), select.column(1).toString());
+    select.reset();
+    transaction.commit();
+    return identities;
 }

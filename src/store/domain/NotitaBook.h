@@ -3,6 +3,8 @@
 #include "store/domain/Notita.h"
 #include "store/sqlite/Statement.h"
 
+#include <QString>
+
 #include <map>
 #include <optional>
 #include <vector>
@@ -35,6 +37,11 @@ public:
     bool saveText(qint64 row, const QString& text);
     // Deletes the row; false when it was already gone.
     bool remove(qint64 row);
+    // Every notita's identity, by row: a UID of its own ("<uuid>@tarvelo"), made the first time
+    // it is asked for and kept from then on, so that the notitas of two calendars never pass
+    // for each other elsewhere. Kept in a table beside Nota, made when missing, so that every
+    // store, whichever program made it, opens as it did.
+    std::map<qint64, QString> identities();
 
 private:
     Statement& statement(const QString& sql);

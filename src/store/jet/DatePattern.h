@@ -52,7 +52,9 @@ public:
     static double fromTime(int hour, int minute, int second = 0);
 
     // Dates the program can build and show: 1 January 100 to 31 December 9999.
-    static bool inRange(int year) { return year >= 100 && year <= 9999; }
+    static constexpr int kFirstYear = 100;
+    static constexpr int kLastYear = 9999;
+    static bool inRange(int year) { return year >= kFirstYear && year <= kLastYear; }
 
     static QString monthName(int month);             // 1..12: "enero" ...
     static QString monthAbbreviation(int month);     // 1..12: "ene" ...

@@ -1,4 +1,6 @@
-#include "platform/ImportDialog.h"
+#include "ical/ui/ImportDialog.h"
+
+#include "store/jet/DatePattern.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -14,9 +16,13 @@
 
 namespace {
 
-// The years the store keeps a day for.
-constexpr int kFirstYear = 100;
-constexpr int kLastYear = 9999;
+constexpr int kFirstYear = DatePattern::kFirstYear;
+constexpr int kLastYear = DatePattern::kLastYear;
+
+QString shown(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
 
 QDateEdit* dateEdit(const QDate& date, const char* name, const QString& spoken, QWidget* parent)
 {
@@ -31,8 +37,9 @@ QDateEdit* dateEdit(const QDate& date, const char* name, const QString& spoken, 
 
 } // namespace
 
-ImportDialog::ImportDialog(const QString& caption, const QString& file, int year, QWidget* parent)
-    : QDialog(parent)
+ImportDialog::ImportDialog(const QString& caption, const QString& file, int shownYear,
+                           std::optional<QDate> earliestSingle, QWidget* parent)
+    : QDialog(parent), earliestSingle_(earliestSingle)
 {
     setWindowTitle(caption);
     setObjectName(QStringLiteral("ImportDialog"));
@@ -51,18 +58,20 @@ ImportDialog::ImportDialog(const QString& caption, const QString& file, int year
     spinAnno_ = new QSpinBox(this);
     spinAnno_->setObjectName(QStringLiteral("spinAnno"));
     spinAnno_->setRange(kFirstYear, kLastYear);
-    spinAnno_->setValue(qBound(kFirstYear, year, kLastYear));
-    auto* anno = new QLabel(QStringLiteral("Repetir los eventos periódicos en el &año:"), this);
+    spinAnno_->setValue(qBound(kFirstYear, shownYear, kLastYear));
+    auto* anno = new QLabel(
+        QStringLiteral("Repetir los eventos periódicos hasta el &año siguiente a:"), this);
     anno->setBuddy(spinAnno_);
+    lblRepeticion_ = new QLabel(this);
+    lblRepeticion_->setObjectName(QStringLiteral("lblRepeticion"));
 
     chkDias_ = new QCheckBox(QStringLiteral("&Solo los días del"), this);
     chkDias_->setObjectName(QStringLiteral("chkDias"));
     chkDias_->setAccessibleName(QStringLiteral("Importar solo los eventos de unos días"));
-    const int shownYear = spinAnno_->value();
-    fechaDesde_ =
-        dateEdit(QDate(shownYear, 1, 1), "fechaDesde", QStringLiteral("Primer día"), this);
+    const int offered = spinAnno_->value();
+    fechaDesde_ = dateEdit(QDate(offered, 1, 1), "fechaDesde", QStringLiteral("Primer día"), this);
     fechaHasta_ =
-        dateEdit(QDate(shownYear, 12, 31), "fechaHasta", QStringLiteral("Último día"), this);
+        dateEdit(QDate(offered, 12, 31), "fechaHasta", QStringLiteral("Último día"), this);
     auto* al = new QLabel(QStringLiteral("al"), this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -79,6 +88,7 @@ ImportDialog::ImportDialog(const QString& caption, const QString& file, int year
 
     auto* form = new QFormLayout;
     form->addRow(anno, spinAnno_);
+    form->addRow(lblRepeticion_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(archivo);
@@ -99,6 +109,14 @@ ImportDialog::ImportDialog(const QString& caption, const QString& file, int year
     rangeToggled(false);
 }
 
+void ImportDialog::describeRepetition()
+{
+    const ImportOptions chosen = options();
+    lblRepeticion_->setText(
+        QStringLiteral("Los eventos periódicos se repiten del %1 al %2.")
+            .arg(shown(chosen.firstDay(earliestSingle_)), shown(chosen.lastDay())));
+}
+
 void ImportDialog::rangeToggled(bool on)
 {
     fechaDesde_->setEnabled(on);
@@ -111,6 +129,7 @@ void ImportDialog::yearChanged(int year)
     // The days offered follow the year until the user asks for days of their own.
     if (chkDias_->isChecked())
         return;
+    describeRepetition();
     fechaDesde_->setDate(QDate(year, 1, 1));
     fechaHasta_->setDate(QDate(year, 12, 31));
 }
@@ -118,16 +137,17 @@ void ImportDialog::yearChanged(int year)
 void ImportDialog::datesChanged()
 {
     aceptar_->setEnabled(!chkDias_->isChecked() || fechaDesde_->date() <= fechaHasta_->date());
+    describeRepetition();
 }
 
-ImportChoice ImportDialog::choice() const
+ImportOptions ImportDialog::options() const
 {
-    ImportChoice choice;
-    choice.everyEventIsHoliday = chkFestivos_->isChecked();
-    choice.recurringYear = spinAnno_->value();
+    ImportOptions options;
+    options.everyEventIsHoliday = chkFestivos_->isChecked();
+    options.shownYear = spinAnno_->value();
     if (chkDias_->isChecked()) {
-        choice.from = fechaDesde_->date();
-        choice.to = fechaHasta_->date();
+        options.from = fechaDesde_->date();
+        options.to = fechaHasta_->date();
     }
-    return choice;
+    return options;
 }
