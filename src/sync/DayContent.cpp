@@ -55,7 +55,7 @@ bool DayContent::isEvent(const Day& day)
 QByteArray DayContent::body(const Day& day)
 {
     try {
-        return IcsExporter::render({day}, {});
+        return IcsExporter::render({day}, {}, {});
     } catch (const IcsError& error) {
         throw SyncError(QStringLiteral("No se ha podido preparar el evento del %1: %2")
                             .arg(day.date.toString(QStringLiteral("dd/MM/yyyy")), error.message()));

@@ -82,7 +82,7 @@ e2e_start_app() {
 # e2e_wait_window REGEX [SECONDS] -> the id of the visible window so titled.
 e2e_wait_window() {
     local w
-    w="$(timeout "${2:-30}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1)" || true
+    w="$(timeout "${2:-60}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1)" || true
     if [ -z "$w" ]; then
         echo "no apareció la ventana $1" >&2
         cat "$data/out.log" >&2

@@ -63,15 +63,21 @@ struct Desk
     // The program looks for other programs' writes, as its timer does.
     void look() { session->store().outsideWrites().check(); }
 
-    frmNota* notita(int k) const { return window().notitas()->existingWindow(k); }
-    QPlainTextEdit* notitaBox(int k) const { return child<QPlainTextEdit>(notita(k), "txtNota"); }
-    void openDay() { window().dayEditor()->SScmdDia_Click(kToday, false); }
-    QPlainTextEdit* dayBox() const
+    frmNota* notita(int k) const
     {
-        return child<QPlainTextEdit>(window().dayEditor(), "txtNota1");
+        return child<NotitaSlots>(&window(), "notitas")->existingWindow(k);
     }
+    MonthView* month() const { return child<MonthView>(&window(), "MonthView"); }
+    DayEditor* editor() const { return child<DayEditor>(&window(), "DayEditor"); }
+    QPlainTextEdit* notitaBox(int k) const { return child<QPlainTextEdit>(notita(k), "txtNota"); }
+    // March 1997 starts on a Saturday: the 5th is the tenth button.
+    void openDay() { child<DayButton>(month(), "SScmdDia_9")->click(); }
+    QPlainTextEdit* dayBox() const { return child<QPlainTextEdit>(editor(), "txtNota1"); }
     void listNotes() { window().mVerNotas_Click(); }
-    QTableView* table() const { return child<QTableView>(window().notesPanel(), "table"); }
+    QTableView* table() const
+    {
+        return child<QTableView>(child<NotesPanel>(&window(), "DBGridCalendar"), "table");
+    }
     QString listed(int row) const
     {
         return table()->model()->index(row, 1).data(Qt::DisplayRole).toString();
@@ -99,7 +105,7 @@ struct Desk
             return listed(0);
         // The month: the picture of the 12th, which shows whether it has a note.
         const QByteArray name = "SScmdDia_" + QByteArray::number(kOther.day() + 4);
-        return QString::number(child<DayButton>(window().monthView(), name.constData())->picture());
+        return QString::number(child<DayButton>(month(), name.constData())->picture());
     }
 
     TestStore other;
@@ -201,7 +207,7 @@ void TestOutsideWrites::typingOverOtherWriteKeepsBoth()
         QCOMPARE(desk.notitaBox(1)->toPlainText(), stored.section(QLatin1Char('|'), 1, 1));
     } else {
         if (part == QLatin1String("day"))
-            QVERIFY(desk.window().dayEditor()->SSCmdAplicar_Click());
+            QVERIFY(desk.editor()->SSCmdAplicar_Click());
         else
             desk.leaveListRow();
         QCOMPARE(desk.other.storedNote(kToday), stored);
