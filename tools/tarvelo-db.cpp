@@ -141,7 +141,8 @@ int importMdb(const QString& oldFile, const QString& folder, QTextStream& out)
 
 int exportIcs(const QString& folder, const QString& file, QTextStream& out)
 {
-    const auto store = CalendarStore::open(folder);
+    // Exporting only reads: a store in a folder or on a disk that may not be written exports too.
+    const auto store = CalendarStore::open(folder, Database::Access::ReadOnly);
     out << IcsExporter::exportFile(*store, file).text();
     return 0;
 }

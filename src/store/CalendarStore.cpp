@@ -7,9 +7,9 @@ QString CalendarStore::pathIn(const QString& folder)
     return QDir(folder).filePath(QString::fromLatin1(kFileName));
 }
 
-std::unique_ptr<CalendarStore> CalendarStore::open(const QString& folder)
+std::unique_ptr<CalendarStore> CalendarStore::open(const QString& folder, Database::Access access)
 {
-    std::unique_ptr<CalendarStore> store(new CalendarStore(Database::open(pathIn(folder))));
+    std::unique_ptr<CalendarStore> store(new CalendarStore(Database::open(pathIn(folder), access)));
     store->point_.toFirst(); // the point starts on the first day, as a cursor opened on the days
     store->outside_.start();
     return store;

@@ -21,8 +21,10 @@ class CalendarStore
 public:
     static constexpr const char* kFileName = "calendar.mdb";
 
-    // Opens calendar.mdb in folder; never creates it. Throws StoreError.
-    static std::unique_ptr<CalendarStore> open(const QString& folder);
+    // Opens calendar.mdb in folder; never creates it. Throws StoreError. A store opened for
+    // reading only (the store tool's export) may be on a disk or in a file it cannot write.
+    static std::unique_ptr<CalendarStore>
+    open(const QString& folder, Database::Access access = Database::Access::ReadWrite);
     // The same on a thread of its own, so that the windows can be built on the store meanwhile:
     // nothing reads or writes it before opened() has returned, which waits for the opening and
     // throws its StoreError.

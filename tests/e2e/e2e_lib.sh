@@ -15,7 +15,9 @@ e2e_setup() {
     data="$(mktemp -d)"
     app=""
     xvfb=""
+    bus=""
     trap e2e_cleanup EXIT
+    e2e_session_bus
     "$tarvelo_db" create "$data" >/dev/null
     # Qt's runtime folder, private to the test (Qt warns about a missing one).
     mkdir -m 700 "$data/run"
@@ -27,11 +29,28 @@ e2e_cleanup() {
         kill -KILL "$app" 2>/dev/null || true
         wait "$app" 2>/dev/null || true
     fi
+    if [ -n "${bus:-}" ]; then
+        kill "$bus" 2>/dev/null || true
+    fi
     if [ -n "${xvfb:-}" ]; then
         kill "$xvfb" 2>/dev/null || true
         wait "$xvfb" 2>/dev/null || true
     fi
     rm -rf "${data:?}"
+}
+
+# e2e_session_bus: a session bus, as every desktop session has, unless one is already there.
+# Without one, D-Bus starts a bus from inside the program (dbus-launch's autolaunch, where
+# dbus-x11 is installed) by forking it from a thread; a sanitized program forked that way can
+# hang for good in the sanitizer's own locks, before its window shows.
+e2e_session_bus() {
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && return 0
+    command -v dbus-daemon >/dev/null || return 0
+    local started
+    started="$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)" || return 0
+    DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$started")"
+    export DBUS_SESSION_BUS_ADDRESS
+    bus="$(sed -n 2p <<<"$started")"
 }
 
 # e2e_start_xvfb: a display of our own, whichever number is free; sets DISPLAY. -noreset: without

@@ -181,6 +181,22 @@ void TestIcsExport::notitasKeepAnIdentityOfTheirOwn()
     t_->db().execute(
         QStringLiteral("INSERT INTO Nota (indice, nota) VALUES (%1, 'Otra')").arg(last));
     QVERIFY(!first.contains(t_->store->notitas().identities().at(last)));
+
+    // A store open for reading only (a folder that may not be written) is exported without a
+    // write, each time with the same identities; the ones it keeps are the ones it gives.
+    TestStore readOnly;
+    readOnly.addNotita(QStringLiteral("Sin identidad"), 0, 0);
+    const auto reader = CalendarStore::open(readOnly.folder(), Database::Access::ReadOnly);
+    const auto given = reader->notitas().identities();
+    QCOMPARE(given.size(), std::size_t(1));
+    QCOMPARE(reader->notitas().identities(), given);
+    Statement made = readOnly.db().prepare(
+        QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = 'NotaUid'"));
+    QVERIFY(made.step());
+    QCOMPARE(made.columnInt64(0), 0);
+    const auto kept = t_->store->notitas().identities();
+    QCOMPARE(CalendarStore::open(t_->folder(), Database::Access::ReadOnly)->notitas().identities(),
+             kept);
 }
 
 void TestIcsExport::secondExportIsByteIdentical()

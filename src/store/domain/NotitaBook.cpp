@@ -51,6 +51,8 @@ int NotitaBook::count()
 
 void NotitaBook::numberUnnumbered()
 {
+    if (sqlite3_db_readonly(db_.handle(), "main") == 1)
+        return;
     // Rows that another program added without a number, or with the number of an earlier row,
     // would be shown but never found again to be saved: each gets a number of its own.
     Statement& odd = statement(
@@ -184,6 +186,31 @@ bool NotitaBook::remove(qint64 row)
 std::map<qint64, QString> NotitaBook::identities()
 {
     db_.awaitWholeFile();
+    if (sqlite3_db_readonly(db_.handle(), "main") == 1)
+        return readIdentities();
+    // Once every notita has its identity, an export only reads: it neither waits for another
+    // program's lock nor tells the other programs of a write.
+    Statement unmade = db_.prepare(
+        QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM sqlite_schema WHERE type = 'table' AND "
+                       "name = '%1') OR EXISTS (SELECT 1 FROM Nota AS n WHERE typeof(indice) <> "
+                       "'integer' OR EXISTS (SELECT 1 FROM Nota AS m WHERE m.indice = n.indice "
+                       "AND m.rowid < n.rowid))")
+            .arg(kIdentities));
+    unmade.step();
+    bool mustWrite = unmade.columnInt64(0) != 0;
+    unmade.reset();
+    if (!mustWrite) {
+        Statement changed = db_.prepare(
+            QStringLiteral("SELECT EXISTS (SELECT 1 FROM Nota WHERE indice NOT IN (SELECT indice "
+                           "FROM %1)) OR EXISTS (SELECT 1 FROM %1 WHERE indice NOT IN (SELECT "
+                           "indice FROM Nota))")
+                .arg(kIdentities));
+        changed.step();
+        mustWrite = changed.columnInt64(0) != 0;
+        changed.reset();
+    }
+    if (!mustWrite)
+        return readIdentities();
     numberUnnumbered();
     Transaction transaction(db_);
     db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (indice INTEGER PRIMARY KEY, "
@@ -206,11 +233,36 @@ std::map<qint64, QString> NotitaBook::identities()
                   QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral("@tarvelo"));
         give.execute();
     }
-    std::map<qint64, QString> identities;
-    Statement select = db_.prepare(QStringLiteral("SELECT indice, uid FROM %1").arg(kIdentities));
-    while (select.step())
-        identities.emplace(select.columnInt64(0), select.column(1).toString());
-    select.reset();
+    std::map<qint64, QString> identities = readIdentities();
     transaction.commit();
+    return identities;
+}
+
+std::map<qint64, QString> NotitaBook::readIdentities()
+{
+    std::map<qint64, QString> identities;
+    Statement known = db_.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = '%1'")
+            .arg(kIdentities));
+    if (known.step()) {
+        known.reset();
+        Statement select =
+            db_.prepare(QStringLiteral("SELECT n.indice, u.uid FROM Nota AS n JOIN %1 AS u ON "
+                                       "u.indice = n.indice")
+                            .arg(kIdentities));
+        while (select.step())
+            identities.emplace(select.columnInt64(0), select.column(1).toString());
+    }
+    // A store that may only be read cannot keep an identity: the one given instead follows from
+    // the notita's number, so that exporting the same file twice gives the same identities.
+    static const QUuid kNamespace(QStringLiteral("6f1c2b0e-7d4a-4c55-9a59-3f0a7e2f8c11"));
+    Statement all = db_.prepare(QStringLiteral("SELECT indice FROM Nota"));
+    while (all.step()) {
+        const qint64 row = all.columnInt64(0);
+        if (!identities.contains(row))
+            identities.emplace(row, QUuid::createUuidV5(kNamespace, QString::number(row))
+                                            .toString(QUuid::WithoutBraces) +
+                                        QStringLiteral("@tarvelo"));
+    }
     return identities;
 }

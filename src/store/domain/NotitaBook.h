@@ -40,12 +40,14 @@ public:
     // Every notita's identity, by row: a UID of its own ("<uuid>@tarvelo"), made the first time
     // it is asked for and kept from then on, so that the notitas of two calendars never pass
     // for each other elsewhere. Kept in a table beside Nota, made when missing, so that every
-    // store, whichever program made it, opens as it did.
+    // store, whichever program made it, opens as it did. Only reads once every notita has
+    // one; a store open for reading only gets identities that follow from the numbers.
     std::map<qint64, QString> identities();
 
 private:
     Statement& statement(const QString& sql);
     void numberUnnumbered();
+    std::map<qint64, QString> readIdentities();
     qint64 giveNumber(qint64 rowid); // the next free number, given to the row; returns it
     static Notita notitaOf(const Statement& row);
 
