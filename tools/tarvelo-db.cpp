@@ -141,8 +141,16 @@ int importMdb(const QString& oldFile, const QString& folder, QTextStream& out)
 
 int exportIcs(const QString& folder, const QString& file, QTextStream& out)
 {
-    // Exporting only reads: a store in a folder or on a disk that may not be written exports too.
-    const auto store = CalendarStore::open(folder, Database::Access::ReadOnly);
+    // Exporting only reads: a store that may not be written (a folder of someone else's, a disk
+    // mounted read-only) exports too, its notitas' identities then not kept.
+    std::unique_ptr<CalendarStore> store;
+    try {
+        store = CalendarStore::open(folder);
+    } catch (const StoreError& error) {
+        if ((error.code() & 0xff) != SQLITE_READONLY)
+            throw;
+        store = CalendarStore::open(folder, Database::Access::ReadOnly);
+    }
     out << IcsExporter::exportFile(*store, file).text();
     return 0;
 }
