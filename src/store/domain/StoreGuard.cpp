@@ -68,10 +68,19 @@ bool StoreGuard::write(const void* key, std::function<void()> body, const QStrin
         hold(key, std::move(body), unsaved);
         return true;
     }
+    // What is typed waits only a moment for another program's lock, as every try after it
+    // does: a keystroke never stops the user for a save's whole wait.
+    const int normalWait = db_ ? db_->busyTimeout() : 0;
+    if (db_)
+        db_->setBusyTimeout(std::min(normalWait, kRetryWaitMs));
     try {
         body();
+        if (db_)
+            db_->setBusyTimeout(normalWait);
         return true;
     } catch (const StoreError& error) {
+        if (db_)
+            db_->setBusyTimeout(normalWait);
         if (db_ && error.busy()) {
             hold(key, std::move(body), unsaved);
             return true;

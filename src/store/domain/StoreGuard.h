@@ -60,8 +60,8 @@ public:
 
     // Writes what the user typed: body writes the latest state of key (a notita's window, the
     // notes list), so that one kept for key is replaced by the next. Kept when another program
-    // holds the lock, and then, while anything is kept, every later write is kept behind it
-    // without waiting. False when the store failed.
+    // holds the lock (waited for only kRetryWaitMs), and then, while anything is kept, every
+    // later write is kept behind it without waiting. False when the store failed.
     bool write(const void* key, std::function<void()> body, const QString& unsaved) const;
     // key is going away: whatever it kept is dropped.
     void forget(const void* key) const;
