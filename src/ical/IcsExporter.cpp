@@ -201,37 +201,46 @@ QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<N
 
 ExportSummary IcsExporter::exportFile(CalendarStore& store, const QString& file)
 {
-    ExportSummary summary;
-    summary.file = shown(file);
-    std::vector<Day> days;
-    std::vector<Notita> notitas;
-    std::map<qint64, QString> notitaUids;
+    return write(gather(store, file));
+}
+
+IcsExporter::Content IcsExporter::gather(CalendarStore& store, const QString& file)
+{
+    Content content;
+    content.file = file;
     try {
         DayBook& book = store.days();
         const std::optional<QDate> first = book.first();
         const std::optional<QDate> last = book.last();
         if (first && last)
-            days = book.between(*first, *last);
-        notitas = store.notitas().first(std::numeric_limits<int>::max());
-        if (!notitas.empty())
-            notitaUids = store.notitas().identities();
+            content.days = book.between(*first, *last);
+        content.notitas = store.notitas().first(std::numeric_limits<int>::max());
+        if (!content.notitas.empty())
+            content.notitaUids = store.notitas().identities();
     } catch (const StoreError& error) {
         throw IcsError(QStringLiteral("No se ha exportado a «%1»: el almacén ha fallado: %2")
-                           .arg(summary.file, error.message()));
+                           .arg(shown(file), error.message()));
     }
+    return content;
+}
+
+ExportSummary IcsExporter::write(const Content& content)
+{
+    ExportSummary summary;
+    summary.file = shown(content.file);
     QByteArray bytes;
     try {
-        bytes = render(days, notitas, notitaUids);
+        bytes = render(content.days, content.notitas, content.notitaUids);
     } catch (const IcsError& error) {
         throw IcsError(
             QStringLiteral("No se ha exportado a «%1»: %2").arg(summary.file, error.message()));
     }
-    for (const Day& day : days)
+    for (const Day& day : content.days)
         summary.days += IcsExporter::isExported(day) ? 1 : 0;
-    for (const Notita& notita : notitas)
+    for (const Notita& notita : content.notitas)
         summary.notitas += notita.text.trimmed().isEmpty() ? 0 : 1;
 
-    QSaveFile out(file);
+    QSaveFile out(content.file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
         throw IcsError(
             QStringLiteral("No se puede escribir «%1»: %2").arg(summary.file, out.errorString()));

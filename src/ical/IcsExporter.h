@@ -38,6 +38,19 @@ public:
 
     static ExportSummary exportFile(CalendarStore& store, const QString& file);
 
+    // The same in two steps, so that the window reads the store on its own thread and leaves
+    // the making of the file to another: what is to be written, read from the store; then the
+    // file written from it (on any thread).
+    struct Content
+    {
+        QString file;
+        std::vector<Day> days;
+        std::vector<Notita> notitas;
+        std::map<qint64, QString> notitaUids;
+    };
+    static Content gather(CalendarStore& store, const QString& file);
+    static ExportSummary write(const Content& content);
+
     // The file's text for these days and notitas, as exportFile writes it (days that carry
     // nothing and notitas of blanks only are left out).
     // notitaUids: each notita's identity, by row.

@@ -47,31 +47,54 @@ void IcalCommands::exportCalendar()
     // A name typed without an extension would make a file other calendars do not offer.
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".ics");
+    if (busy_)
+        return;
+    busy_ = true;
+    const auto done = qScopeGuard([this] { busy_ = false; });
+    // The store is read here, where it is open; the file is made on a thread of its own, so
+    // that a large calendar leaves the window drawn meanwhile.
     QString said;
     int style = MessageBoxes::Information;
+    std::optional<IcsExporter::Content> content;
     guard_.run([&] {
         try {
-            said = IcsExporter::exportFile(store_, path).text();
+            content.emplace(IcsExporter::gather(store_, path));
         } catch (const IcsError& error) {
             said = error.message();
             style = MessageBoxes::Exclamation;
         }
     });
+    if (content) {
+        try {
+            runAside(kExportTitle,
+                     QStringLiteral("Exportando a «%1»…")
+                         .arg(QDir::toNativeSeparators(QFileInfo(path).fileName())),
+                     nullptr, [&] { said = IcsExporter::write(*content).text(); });
+        } catch (const IcsError& error) {
+            said = error.message();
+            style = MessageBoxes::Exclamation;
+        }
+    }
     if (!said.isEmpty())
         boxes_.show(said, style, kExportTitle);
 }
 
-void IcalCommands::runAside(const QString& label, std::atomic<bool>& cancel,
+void IcalCommands::runAside(const QString& title, const QString& label, std::atomic<bool>* cancel,
                             const std::function<void()>& work)
 {
-    QProgressDialog progress(label, QStringLiteral("&Cancelar"), 0, 0, window_);
-    progress.setObjectName(QStringLiteral("ProgresoImportar"));
-    progress.setWindowTitle(kImportTitle);
+    QProgressDialog progress(label, cancel ? QStringLiteral("&Cancelar") : QString(), 0, 0,
+                             window_);
+    progress.setObjectName(title == kImportTitle ? QStringLiteral("ProgresoImportar")
+                                                 : QStringLiteral("ProgresoExportar"));
+    progress.setWindowTitle(title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(kProgressDelayMs);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
-    connect(&progress, &QProgressDialog::canceled, this, [&cancel] { cancel = true; });
+    if (cancel)
+        connect(&progress, &QProgressDialog::canceled, this, [cancel] { *cancel = true; });
+    else
+        progress.setCancelButton(nullptr);
 
     QEventLoop loop;
     std::exception_ptr thrown;
@@ -104,14 +127,14 @@ void IcalCommands::importCalendar(int shownYear)
     std::optional<IcsImporter::Prepared> prepared;
     ImportOptions options;
     try {
-        runAside(QStringLiteral("Leyendo «%1»…").arg(name), cancel,
+        runAside(kImportTitle, QStringLiteral("Leyendo «%1»…").arg(name), &cancel,
                  [&] { calendar.emplace(IcsImporter::readFile(path, &cancel)); });
         ImportDialog dialog(kImportTitle, path, shownYear,
                             IcsReader::earliestSingle(*calendar, options.localZone), window_);
         if (dialog.exec() != QDialog::Accepted)
             return;
         options = dialog.options();
-        runAside(QStringLiteral("Preparando los días de «%1»…").arg(name), cancel,
+        runAside(kImportTitle, QStringLiteral("Preparando los días de «%1»…").arg(name), &cancel,
                  [&] { prepared.emplace(IcsImporter::prepare(*calendar, options, &cancel)); });
     } catch (const IcsError& error) {
         if (!error.wasCancelled())

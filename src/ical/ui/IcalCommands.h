@@ -39,7 +39,8 @@ signals:
 private:
     // Runs work on a thread of its own while the window's events go on; a progress window
     // with "Cancelar" appears when it takes long, and sets cancel. Rethrows what work threw.
-    void runAside(const QString& label, std::atomic<bool>& cancel,
+    // cancel: none when the work cannot be stopped (no "Cancelar" is offered then).
+    void runAside(const QString& title, const QString& label, std::atomic<bool>* cancel,
                   const std::function<void()>& work);
 
     CalendarStore& store_;
