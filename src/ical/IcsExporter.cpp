@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -63,6 +64,51 @@ QByteArray text(icalcomponent* component)
     return QByteArray(text.get());
 }
 
+// The same, added to the end of out, without a copy of its own.
+void append(QByteArray& out, icalcomponent* component)
+{
+    const IcalTextPtr text(icalcomponent_as_ical_string_r(component));
+    if (!text)
+        failed(QStringLiteral("libical no ha escrito un componente"));
+    out.append(text.get());
+}
+
+// The day's date as iCalendar writes it, "yyyymmdd": made for every day written, so without
+// QString's formatting.
+struct CompactDate
+{
+    explicit CompactDate(const QDate& date)
+    {
+        std::snprintf(text, sizeof text, "%04d%02d%02d", date.year(), date.month(), date.day());
+    }
+    char text[16];
+};
+
+// A date libical's own constructors take (years up to 3000); later ones are read from text.
+bool takenByLibical(const QDate& date)
+{
+    return date.year() >= 1 && date.year() <= 3000;
+}
+
+icaltimetype midnightUtc(const QDate& date)
+{
+    icaltimetype time = icaltime_null_time();
+    time.year = date.year();
+    time.month = date.month();
+    time.day = date.day();
+    time.zone = icaltimezone_get_utc_timezone();
+    return time;
+}
+
+icaltimetype dateOnly(const QDate& date)
+{
+    icaltimetype time = icaltime_null_date();
+    time.year = date.year();
+    time.month = date.month();
+    time.day = date.day();
+    return time;
+}
+
 // What stands for a day without a note in calendars that show only the summary.
 QString standIn(const Day& day)
 {
@@ -94,15 +140,24 @@ QString firstLine(const QString& note)
     return {};
 }
 
-QByteArray eventOf(const Day& day)
+void appendEvent(QByteArray& out, const Day& day)
 {
     const IcalComponentPtr event(icalcomponent_new_vevent());
     if (!event)
         failed(QStringLiteral("libical no ha creado un evento"));
     icalcomponent* e = event.get();
-    add(e, icalproperty_new_uid(IcsNames::dayUid(day.date).toLatin1().constData()));
-    add(e, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE, IcsNames::dayStamp(day.date)));
-    add(e, valued(ICAL_DTSTART_PROPERTY, ICAL_DATE_VALUE, IcsNames::dateValue(day.date)));
+    if (takenByLibical(day.date)) {
+        const CompactDate date(day.date);
+        char uid[32];
+        std::snprintf(uid, sizeof uid, "dia-%s@tarvelo", date.text);
+        add(e, icalproperty_new_uid(uid));
+        add(e, icalproperty_new_dtstamp(midnightUtc(day.date)));
+        add(e, icalproperty_new_dtstart(dateOnly(day.date)));
+    } else {
+        add(e, icalproperty_new_uid(IcsNames::dayUid(day.date).toLatin1().constData()));
+        add(e, valued(ICAL_DTSTAMP_PROPERTY, ICAL_DATETIME_VALUE, IcsNames::dayStamp(day.date)));
+        add(e, valued(ICAL_DTSTART_PROPERTY, ICAL_DATE_VALUE, IcsNames::dateValue(day.date)));
+    }
     const bool blank = isBlank(day.note);
     // One line in SUMMARY (a line break there makes some clients skip the event), the whole
     // note in DESCRIPTION.
@@ -140,7 +195,7 @@ QByteArray eventOf(const Day& day)
         add(alarm,
             icalproperty_new_trigger(icaltriggertype_from_int(time.msecsSinceStartOfDay() / 1000)));
     }
-    return text(e);
+    append(out, e);
 }
 
 QByteArray journalOf(const Notita& notita, const QString& uid)
@@ -183,9 +238,11 @@ QByteArray IcsExporter::render(const std::vector<Day>& days, const std::vector<N
         failed(QStringLiteral("libical no ha cerrado el calendario"));
 
     QByteArray out = frame.left(frame.size() - end.size());
+    // Some 250 bytes an event: grown once or twice rather than a dozen times.
+    out.reserve(out.size() + qsizetype(days.size()) * 256);
     for (const Day& day : days) {
         if (isExported(day))
-            out += eventOf(day);
+            appendEvent(out, day);
     }
     for (const Notita& notita : notitas) {
         if (notita.text.trimmed().isEmpty())

@@ -205,13 +205,10 @@ std::shared_ptr<const std::vector<double>> DayBook::noteDays()
         return noteDays_;
 
     // Read in the table's order and sorted here: cheaper than walking the day index with a look
-    // at every row. What len() would count is told inside the store where it can be: an empty
-    // text is no note, and a note that begins with a character of plain ASCII (all but a few)
-    // is one; only the rest are counted by len(), as the query of "Ver notas" counts them.
+    // at every row. Which rows have a note is told by the aggregate itself, as len() would.
     auto days = std::make_shared<std::vector<double>>();
-    Statement& read = statement(QStringLiteral(
-        "SELECT tarvelo_days(?1, fecha) FROM calendar WHERE fecha IS NOT NULL AND nota <> '' AND "
-        "((nota >= char(1) AND nota < CAST(x'80' AS TEXT)) OR len(nota) > 0)"));
+    Statement& read =
+        statement(QStringLiteral("SELECT tarvelo_noted_days(?1, fecha, nota) FROM calendar"));
     sqlite3_bind_pointer(read.handle(), 1, days.get(), "tarvelo-days", nullptr);
     read.execute();
     days->shrink_to_fit();

@@ -114,18 +114,22 @@ void len(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
         sqlite3_result_error_nomem(context);
         return;
     }
-    const int bytes = sqlite3_value_bytes(argv[0]);
+    sqlite3_result_int64(context, JetFunctions::length(utf8, sqlite3_value_bytes(argv[0])));
+}
+
+} // namespace
+
+long long JetFunctions::length(const unsigned char* utf8, int bytes)
+{
     // Counting the bytes that begin a UTF-8 sequence gives code points without decoding; the
     // count stops at a NUL as SQLite's own length() does.
-    sqlite3_int64 characters = 0;
+    long long characters = 0;
     for (int i = 0; i < bytes && utf8[i] != 0; ++i) {
         if ((utf8[i] & 0xC0) != 0x80)
             ++characters;
     }
-    sqlite3_result_int64(context, characters);
+    return characters;
 }
-
-} // namespace
 
 int JetFunctions::registerOn(sqlite3* db)
 {

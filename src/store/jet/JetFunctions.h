@@ -12,4 +12,6 @@ public:
 
     // Returns the SQLite result code of the first registration that failed, or SQLITE_OK.
     static int registerOn(sqlite3* db);
+    // What len() gives for a text of so many bytes: its characters up to the first NUL.
+    static long long length(const unsigned char* utf8, int bytes);
 };

@@ -1,5 +1,7 @@
 #include "store/sqlite/DayGathering.h"
 
+#include "store/jet/JetFunctions.h"
+
 #include <sqlite3.h>
 
 namespace {
@@ -18,6 +20,26 @@ void gatherDay(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
     }
 }
 
+// A note is what len() counts characters in. Most notes begin with a character of plain ASCII,
+// told by their first byte; only the rest are counted.
+bool isNote(sqlite3_value* note)
+{
+    if (sqlite3_value_type(note) == SQLITE_NULL)
+        return false;
+    const unsigned char* utf8 = sqlite3_value_text(note);
+    if (!utf8)
+        return false;
+    if (utf8[0] != 0 && utf8[0] < 0x80)
+        return true;
+    return JetFunctions::length(utf8, sqlite3_value_bytes(note)) > 0;
+}
+
+void gatherNotedDay(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
+{
+    if (isNote(argv[2]))
+        gatherDay(context, 2, argv);
+}
+
 void daysGathered(sqlite3_context* context)
 {
     sqlite3_result_null(context);
@@ -27,8 +49,12 @@ void daysGathered(sqlite3_context* context)
 
 int DayGathering::registerOn(sqlite3* db)
 {
-    return sqlite3_create_function_v2(db, "tarvelo_days", 2, SQLITE_UTF8 | SQLITE_INNOCUOUS,
-                                      nullptr, nullptr, gatherDay, daysGathered, nullptr);
+    const int rc = sqlite3_create_function_v2(db, "tarvelo_days", 2, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+                                              nullptr, nullptr, gatherDay, daysGathered, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    return sqlite3_create_function_v2(db, "tarvelo_noted_days", 3, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+                                      nullptr, nullptr, gatherNotedDay, daysGathered, nullptr);
 }
 
 int DayGathering::bind(sqlite3_stmt* statement, int index, std::vector<double>* days)
