@@ -217,17 +217,6 @@ std::optional<QString> givenPassword(QTextStream& err)
     return line;
 }
 
-// Tests (and a machine whose keyring should not be asked) set this.
-bool keyringWanted()
-{
-    return !qEnvironmentVariableIsSet("TARVELO_SIN_LLAVERO");
-}
-
-QString serverOf(const QUrl& url)
-{
-    return url.port() == -1 ? url.host() : url.host() + u':' + QString::number(url.port());
-}
-
 int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--usuario")))
@@ -248,8 +237,8 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
     const QUrl calendar = CalendarSync::setUp(*store, client, server, user);
     out << "Calendario en el servidor: " << calendar.toString() << "\n";
     QString failure = QStringLiteral("no se ha consultado");
-    if (keyringWanted() &&
-        PasswordKeyring::store(PasswordKeyring::entry(user, serverOf(server)), *password, failure))
+    if (PasswordKeyring::wanted() &&
+        PasswordKeyring::store(PasswordKeyring::entry(user, server), *password, failure))
         out << "La contraseña queda guardada en el llavero del escritorio.\n";
     else
         out << "La contraseña no se ha guardado (llavero del escritorio: " << failure
@@ -267,9 +256,8 @@ int sync(const QString& folder, QTextStream& out)
                             .arg(QDir::toNativeSeparators(folder)));
     }
     std::optional<QString> password;
-    if (keyringWanted())
-        password =
-            PasswordKeyring::read(PasswordKeyring::entry(account->user, serverOf(account->server)));
+    if (PasswordKeyring::wanted())
+        password = PasswordKeyring::read(PasswordKeyring::entry(account->user, account->server));
     if (!password && qEnvironmentVariableIsSet(kPasswordVariable))
         password = qEnvironmentVariable(kPasswordVariable);
     if (!password) {

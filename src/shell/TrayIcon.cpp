@@ -45,3 +45,14 @@ bool TrayIcon::isShown() const
 {
     return icon_->isVisible();
 }
+
+void TrayIcon::setStatus(const QString& line)
+{
+    icon_->setToolTip(line.isEmpty() ? QStringLiteral("Tarvelo")
+                                     : QStringLiteral("Tarvelo\n") + line);
+}
+
+QString TrayIcon::toolTip() const
+{
+    return icon_->toolTip();
+}

@@ -20,6 +20,9 @@ public:
     void show();
     void hide();
     bool isShown() const;
+    // The sync's state line under the program's name, or the name alone when it is empty.
+    void setStatus(const QString& line);
+    QString toolTip() const;
 
     QAction* mostrarCalendario() const { return mostrar_; }
     QAction* salir() const { return salir_; }

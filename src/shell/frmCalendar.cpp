@@ -16,10 +16,12 @@
 #include "platform/MessageBoxes.h"
 #include "shell/ClipboardCommands.h"
 #include "shell/StoreBusyNotice.h"
+#include "shell/SyncSchedule.h"
 #include "shell/TrayIcon.h"
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
 #include "store/domain/StoreGuard.h"
+#include "sync/SyncRunner.h"
 #include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowPlace.h"
@@ -106,6 +108,9 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     outsideWrites_->setObjectName(QStringLiteral("outsideWrites"));
     outsideWrites_->setInterval(kOutsideWritesMs);
     busy_ = new StoreBusyNotice(store_.database().path(), this);
+    // The sync has a connection of its own to the same file, on a thread of its own.
+    runner_ = new SyncRunner(QFileInfo(store_.database().path()).absolutePath(), this);
+    schedule_ = new SyncSchedule(store_, guard_, *runner_, *seams_.clock, *seams_.boxes, this);
 
     buildMenus();
     wire();
@@ -158,6 +163,11 @@ void frmCalendar::buildMenus()
             &QAction::triggered, this, &frmCalendar::mExportarICalendar_Click);
     connect(addItem(archivo, "mImportarICalendar", QStringLiteral("&Importar de iCalendar…")),
             &QAction::triggered, this, &frmCalendar::mImportarICalendar_Click);
+    connect(addItem(archivo, "mServidorCalendarios", QStringLiteral("Servi&dor de calendarios…")),
+            &QAction::triggered, this, &frmCalendar::mServidorCalendarios_Click);
+    mSincronizarAhora_ =
+        addItem(archivo, "mSincronizarAhora", QStringLiteral("Sinc&ronizar ahora"));
+    connect(mSincronizarAhora_, &QAction::triggered, this, &frmCalendar::mSincronizarAhora_Click);
 
     QMenu* editar = styled(menuBar()->addMenu(QStringLiteral("&Editar")));
     editar->setObjectName(QStringLiteral("mnuEditar"));
@@ -213,6 +223,7 @@ void frmCalendar::wire()
             look();
     });
     connect(&store_.outsideWrites(), &OutsideWrites::changed, this, &frmCalendar::showStoreChanges);
+    connect(schedule_, &SyncSchedule::stateChanged, this, &frmCalendar::showSyncState);
 
     connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
         mCerrarNotitas_->setVisible(true);
@@ -261,6 +272,8 @@ bool frmCalendar::Form_Load()
     // The keyboard starts on today, not on the year back, nor in a notita.
     activateWindow();
     month_->focusDay(today);
+    // The first sync once the window is up, never before.
+    schedule_->start();
     return !guard_.failed();
 }
 
@@ -368,6 +381,7 @@ TrayIcon* frmCalendar::trayIcon()
         tray_->setObjectName(QStringLiteral("TrayIcon"));
         connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
         connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
+        showSyncState(schedule_->state());
     }
     return tray_;
 }
@@ -439,6 +453,27 @@ void frmCalendar::mImportarICalendar_Click()
     // Recurring events start from the year the calendar shows.
     if (IcalCommands* commands = icalCommands())
         commands->importCalendar(month_->dFechaActual().year());
+}
+
+void frmCalendar::mServidorCalendarios_Click()
+{
+    schedule_->setUpServer();
+}
+
+void frmCalendar::mSincronizarAhora_Click()
+{
+    schedule_->syncNow();
+}
+
+void frmCalendar::showSyncState(const SyncState& state)
+{
+    const QString brief = state.brief();
+    const QString caption = QStringLiteral("Sinc&ronizar ahora");
+    mSincronizarAhora_->setText(brief.isEmpty() ? caption : caption + u'\t' + brief);
+    mSincronizarAhora_->setStatusTip(state.line());
+    mSincronizarAhora_->setToolTip(state.line());
+    if (tray_)
+        tray_->setStatus(state.kind == SyncState::Kind::NoServer ? QString() : state.line());
 }
 
 void frmCalendar::bringForward()

@@ -24,8 +24,11 @@ class QMenu;
 class QTimer;
 class StoreBusyNotice;
 class StoreGuard;
+class SyncRunner;
+class SyncSchedule;
 class TrayIcon;
 struct StoreChanges;
+struct SyncState;
 
 // The main window and the program's switchboard: its menus and sizes, and the wiring between
 // the month view, the notitas and the listings, which never talk to each other directly.
@@ -62,6 +65,8 @@ public:
     void mAcerca_Click();
     void mExportarICalendar_Click();
     void mImportarICalendar_Click();
+    void mServidorCalendarios_Click();
+    void mSincronizarAhora_Click();
 
     // A later start of the program on the same folder asks for the windows to come forward.
     void bringForward();
@@ -71,6 +76,7 @@ public:
     // Another program keeps the store busy (holder, in words), or, with nullopt, no longer.
     void storeBusy(const std::optional<QString>& holder, const QString& unsaved, bool kept);
     StoreBusyNotice* busyNotice() const { return busy_; }
+    SyncSchedule* syncSchedule() const { return schedule_; }
     // Where the desktop has a tray, a hidden main window leaves an icon there to get it back.
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
 
@@ -103,6 +109,8 @@ private:
     PeriodListings* periodListings();
     TrayIcon* trayIcon();
     IcalCommands* icalCommands(); // made when first used; none without file dialogs
+    // The sync's state on the "Sincronizar ahora" item and the tray icon.
+    void showSyncState(const SyncState& state);
 
     CalendarStore& store_;
     Seams seams_;
@@ -126,12 +134,15 @@ private:
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
     IcalCommands* ical_ = nullptr;
+    SyncRunner* runner_ = nullptr;
+    SyncSchedule* schedule_ = nullptr;
     std::optional<bool> trayAvailable_; // asked of the desktop when first needed
 
     QAction* mAbrirNotitas_ = nullptr;
     QAction* mCerrarNotitas_ = nullptr;
     QAction* mOcultarNotas_ = nullptr;
     QAction* mVerNotas_ = nullptr;
+    QAction* mSincronizarAhora_ = nullptr;
     QMenu* mMesactual_ = nullptr;
     QMenu* manyoactual_ = nullptr;
 };

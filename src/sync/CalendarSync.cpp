@@ -51,6 +51,24 @@ std::map<QDate, Day> storedDays(CalendarStore& store)
     return days;
 }
 
+// A day as the server would keep it, empty when nothing is stored.
+Day localIn(const std::map<QDate, Day>& days, const QDate& date)
+{
+    const auto it = days.find(date);
+    return it == days.end() ? emptyDay(date) : DayContent::canonical(it->second);
+}
+
+// The stored day, or a day with no row.
+Day storedIn(const std::map<QDate, Day>& days, const QDate& date)
+{
+    const auto it = days.find(date);
+    if (it != days.end())
+        return it->second;
+    Day day;
+    day.date = date;
+    return day;
+}
+
 // Writes a merged day over the stored one: the parts the server does not carry (an alarm's
 // time while it is off) stay as they were.
 Day saveDay(CalendarStore& store, const Day& stored, const Day& merged)
@@ -84,10 +102,59 @@ struct Write
     std::optional<Day> base;
 };
 
+// What was last sent or read, by the day it carries.
+std::map<QDate, SyncBook::Event> recordsByDate(SyncBook& book)
+{
+    std::map<QDate, SyncBook::Event> byDate;
+    for (SyncBook::Event& event : book.events()) {
+        if (event.date.isValid())
+            byDate.emplace(event.date, std::move(event));
+    }
+    return byDate;
+}
+
+// The writes that bring the server up to the days here: each day new since it was last sent
+// or read, changed, or emptied.
+std::vector<Write> planned(const std::map<QDate, Day>& days,
+                           const std::map<QDate, SyncBook::Event>& byDate, const QString& folder)
+{
+    std::vector<Write> writes;
+    const auto plan = [&](const QDate& date) {
+        const Day local = localIn(days, date);
+        const auto record = byDate.find(date);
+        if (record == byDate.end()) {
+            if (DayContent::isEvent(local)) {
+                writes.push_back({Write::Put,
+                                  folder + DayContent::fileName(date),
+                                  {},
+                                  date,
+                                  local,
+                                  storedIn(days, date),
+                                  std::nullopt});
+            }
+            return;
+        }
+        const SyncBook::Event& event = record->second;
+        if (local == event.base)
+            return;
+        writes.push_back({DayContent::isEvent(local) ? Write::Put : Write::Delete, event.href,
+                          event.etag.toUtf8(), date, local, storedIn(days, date), event.base});
+    };
+    for (const auto& [date, day] : days)
+        plan(date);
+    for (const auto& [date, event] : byDate) {
+        if (!days.count(date))
+            plan(date);
+    }
+    return writes;
+}
+
 } // namespace
 
 std::optional<CalendarSync::Account> CalendarSync::account(CalendarStore& store)
 {
+    if (!SyncBook::exists(store.database()))
+        return std::nullopt;
     SyncBook book(store.database());
     const std::optional<QString> server = book.setting(kServer);
     const std::optional<QString> calendar = book.setting(kCalendar);
@@ -97,16 +164,24 @@ std::optional<CalendarSync::Account> CalendarSync::account(CalendarStore& store)
 }
 
 QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
-                         const QString& user)
+                         const QString& user, const QUrl& chosen)
 {
     CalDavServer dav(client);
     const QUrl home = dav.home(server);
     QUrl calendar;
     for (const CalDavServer::Calendar& c : dav.calendars(home)) {
-        if (c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0 && c.takesEvents) {
+        const bool wanted = chosen.isEmpty()
+                                ? c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0
+                                : c.url.path() == chosen.path();
+        if (wanted && c.takesEvents) {
             calendar = c.url;
             break;
         }
+    }
+    if (calendar.isEmpty() && !chosen.isEmpty()) {
+        throw SyncError(QStringLiteral("El servidor «%1» ya no tiene el calendario «%2», o no "
+                                       "admite eventos en él.")
+                            .arg(client.host(), chosen.toString(QUrl::RemoveUserInfo)));
     }
     if (calendar.isEmpty())
         calendar = dav.create(home, kCalendarName);
@@ -125,6 +200,33 @@ QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& se
     book.setSetting(kSyncCollection, syncCollection ? QStringLiteral("1") : QStringLiteral("0"));
     transaction.commit();
     return calendar;
+}
+
+int CalendarSync::pending(CalendarStore& store)
+{
+    if (!SyncBook::exists(store.database()))
+        return 0;
+    SyncBook book(store.database());
+    if (!book.setting(kCalendar))
+        return 0;
+    return int(planned(storedDays(store), recordsByDate(book), QString()).size());
+}
+
+int CalendarSync::othersEvents(DavClient& client, const QUrl& calendar)
+{
+    CalDavServer dav(client);
+    const CalDavServer::Listing listing = dav.list(calendar, QString(), false);
+    std::vector<QString> hrefs;
+    hrefs.reserve(listing.present.size());
+    for (const CalDavServer::Listing::Entry& entry : listing.present)
+        hrefs.push_back(entry.href);
+    int others = 0;
+    for (const CalDavServer::Event& event : dav.fetch(calendar, hrefs)) {
+        const DayContent::Read read = DayContent::read(event.body, event.href);
+        if (!read.ours && read.date.isValid() && (!read.text.isEmpty() || read.holiday))
+            ++others;
+    }
+    return others;
 }
 
 SyncReport CalendarSync::run()
@@ -173,18 +275,8 @@ SyncReport CalendarSync::run()
         reads.emplace_back(&event, DayContent::read(event.body, event.href));
 
     std::map<QDate, Day> days = storedDays(store_);
-    const auto localOf = [&days](const QDate& date) {
-        const auto it = days.find(date);
-        return it == days.end() ? emptyDay(date) : DayContent::canonical(it->second);
-    };
-    const auto storedOf = [&days](const QDate& date) {
-        const auto it = days.find(date);
-        if (it != days.end())
-            return it->second;
-        Day day;
-        day.date = date;
-        return day;
-    };
+    const auto localOf = [&days](const QDate& date) { return localIn(days, date); };
+    const auto storedOf = [&days](const QDate& date) { return storedIn(days, date); };
 
     std::vector<Write> foreign;
     {
@@ -244,41 +336,13 @@ SyncReport CalendarSync::run()
     }
 
     // What changed here since it was last sent or read.
-    std::map<QDate, SyncBook::Event> byDate;
-    for (SyncBook::Event& event : book.events()) {
-        if (event.date.isValid())
-            byDate.emplace(event.date, std::move(event));
-    }
-    std::vector<Write> writes;
-    const QString folder = calendar.path(QUrl::FullyDecoded);
-    const auto plan = [&](const QDate& date) {
-        const Day local = localOf(date);
-        const auto record = byDate.find(date);
-        if (record == byDate.end()) {
-            if (DayContent::isEvent(local)) {
-                writes.push_back({Write::Put,
-                                  folder + DayContent::fileName(date),
-                                  {},
-                                  date,
-                                  local,
-                                  storedOf(date),
-                                  std::nullopt});
-            }
-            return;
-        }
-        const SyncBook::Event& event = record->second;
-        if (local == event.base)
-            return;
-        writes.push_back({DayContent::isEvent(local) ? Write::Put : Write::Delete, event.href,
-                          event.etag.toUtf8(), date, local, storedOf(date), event.base});
-    };
-    for (const auto& [date, day] : days)
-        plan(date);
-    for (const auto& [date, event] : byDate) {
-        if (!days.count(date))
-            plan(date);
-    }
+    std::vector<Write> writes =
+        planned(days, recordsByDate(book), calendar.path(QUrl::FullyDecoded));
     writes.insert(writes.end(), foreign.begin(), foreign.end());
+    const int total = int(writes.size());
+    int answeredSoFar = 0;
+    if (progress_)
+        progress_(0, total);
 
     const auto requestOf = [&](const Write& write) {
         DavRequest request;
@@ -342,6 +406,11 @@ SyncReport CalendarSync::run()
         if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
             flush();
     };
+    const auto answeredFirst = [&](const Write& write, const DavReply& reply) {
+        answered(write, reply);
+        if (progress_)
+            progress_(++answeredSoFar, total);
+    };
 
     std::vector<DavRequest> requests;
     requests.reserve(writes.size());
@@ -349,7 +418,7 @@ SyncReport CalendarSync::run()
         requests.push_back(requestOf(write));
     try {
         client_.sendAll(requests, [&](std::size_t index, const DavReply& reply) {
-            answered(writes[index], reply);
+            answeredFirst(writes[index], reply);
         });
     } catch (...) {
         // What the server did answer is kept: the next sync goes on from there.

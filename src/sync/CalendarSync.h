@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 class CalendarStore;
@@ -32,15 +33,27 @@ public:
         QString user;
         QUrl calendar;
     };
-    // The account a set-up left in the store; none before one.
+    // The account a set-up left in the store; none before one. Looking writes nothing.
     static std::optional<Account> account(CalendarStore& store);
-    // Finds the user's calendar «Tarvelo» on the server (making it when there is none) and
-    // keeps the account in the store; a calendar other than the one before starts the sync
-    // afresh. Nothing is stored when the server fails. Returns the calendar's address.
+    // Keeps the account in the store with calendar, a calendar of the user's, or, when it is
+    // empty, their calendar «Tarvelo» (made when there is none); a calendar other than the
+    // one before starts the sync afresh. Nothing is stored when the server fails. Returns the
+    // calendar's address.
     static QUrl setUp(CalendarStore& store, DavClient& client, const QUrl& server,
-                      const QString& user);
+                      const QString& user, const QUrl& calendar = {});
+    // The days changed here that the next sync sends (new, changed or emptied since they were
+    // last sent or read): none before a set-up.
+    static int pending(CalendarStore& store);
+    // The events in calendar that other programs made and a sync would bring into their days.
+    static int othersEvents(DavClient& client, const QUrl& calendar);
 
     CalendarSync(CalendarStore& store, DavClient& client) : store_(store), client_(client) {}
+    // Told as the upload goes: the writes answered so far of all there are to make; first
+    // with none answered, once the writes are known.
+    void onProgress(std::function<void(int answered, int writes)> progress)
+    {
+        progress_ = std::move(progress);
+    }
     // Throws SyncError (the server), or StoreError.
     SyncReport run();
 
@@ -51,4 +64,5 @@ public:
 private:
     CalendarStore& store_;
     DavClient& client_;
+    std::function<void(int, int)> progress_;
 };

@@ -32,6 +32,52 @@ QString megabytes(qint64 bytes)
     return QString::number(bytes / (1024 * 1024));
 }
 
+// Qt's own words for these are English: the user is told in Spanish.
+QString networkCause(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("ha cortado la conexión");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("la conexión ha tardado demasiado");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("la red no está disponible");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("el proxy de la red no deja pasar");
+    default:
+        return QStringLiteral("error de red %1").arg(int(error));
+    }
+}
+
+QString certificateCause(const QSslError& error)
+{
+    switch (error.error()) {
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+        return QStringLiteral("está firmado por él mismo");
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+        return QStringLiteral("lo firma una autoridad que este equipo no conoce");
+    case QSslError::CertificateExpired:
+        return QStringLiteral("ha caducado");
+    case QSslError::CertificateNotYetValid:
+        return QStringLiteral("aún no es válido");
+    case QSslError::HostNameMismatch:
+        return QStringLiteral("es de otro nombre de servidor");
+    case QSslError::CertificateRevoked:
+        return QStringLiteral("ha sido revocado");
+    default:
+        return QStringLiteral("no se puede comprobar (error %1)").arg(int(error.error()));
+    }
+}
+
 } // namespace
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password)
@@ -53,6 +99,32 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
 }
 
 DavClient::~DavClient() = default;
+
+QUrl DavClient::addressFrom(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    if (text.contains(QLatin1String("://")))
+        return QUrl(text, QUrl::TolerantMode);
+    QUrl url = QUrl::fromUserInput(text);
+    if (!isLoopback(url.host()))
+        url.setScheme(QStringLiteral("https"));
+    return url;
+}
+
+void DavClient::interrupt()
+{
+    interrupted_ = true;
+    // The replies live on the client's thread, which waits for them in its event loop.
+    QMetaObject::invokeMethod(
+        network_.get(),
+        [network = network_.get()] {
+            for (QNetworkReply* reply : network->findChildren<QNetworkReply*>()) {
+                if (reply->isRunning())
+                    reply->abort();
+            }
+        },
+        Qt::QueuedConnection);
+}
 
 void DavClient::checkAddress(const QUrl& url)
 {
@@ -146,7 +218,15 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
             loop.quit();
     };
 
+    const auto interrupted = [&] {
+        return SyncError(
+            QStringLiteral("Se ha interrumpido la conversación con el servidor «%1».").arg(host),
+            SyncError::Cause::Unreachable);
+    };
+
     launch = [&](Flight& flight) {
+        if (interrupted_)
+            throw interrupted();
         if (!sameServer(flight.request.url)) {
             throw SyncError(QStringLiteral("El servidor «%1» remite a otro («%2»): no se le envía "
                                            "nada.")
@@ -203,7 +283,7 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         QObject::connect(reply, &QNetworkReply::sslErrors, reply,
                          [f](const QList<QSslError>& errors) {
                              for (const QSslError& error : errors)
-                                 f->sslErrors << error.errorString();
+                                 f->sslErrors << certificateCause(error);
                          });
         QObject::connect(reply, &QNetworkReply::finished, reply, [&, f] {
             for (auto it = flying.begin(); it != flying.end(); ++it) {
@@ -220,6 +300,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
     // What came back, as an answer or as the reason nothing more is asked.
     const auto verdict = [&](Flight& f) -> std::optional<DavReply> {
         QNetworkReply* reply = f.reply;
+        if (interrupted_)
+            throw interrupted();
         if (f.tooBig) {
             throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
                                 .arg(host, megabytes(limits_.maxBody)));
@@ -227,7 +309,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         if (f.silent) {
             throw SyncError(QStringLiteral("El servidor «%1» no ha respondido en %2 segundos.")
                                 .arg(host)
-                                .arg(limits_.idleMs / 1000));
+                                .arg(limits_.idleMs / 1000),
+                            SyncError::Cause::Unreachable);
         }
         if (f.tooLong) {
             throw SyncError(QStringLiteral("El servidor «%1» no ha terminado de responder en %2 "
@@ -239,19 +322,27 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         if (status == 0) {
             if (!f.sslErrors.isEmpty() ||
                 reply->error() == QNetworkReply::SslHandshakeFailedError) {
-                throw SyncError(QStringLiteral("El certificado de «%1» no es de confianza: %2")
-                                    .arg(host, f.sslErrors.isEmpty() ? reply->errorString()
-                                                                     : f.sslErrors.join(u"; ")));
+                f.sslErrors.removeDuplicates();
+                throw SyncError(
+                    QStringLiteral("El certificado de «%1» no es de confianza: %2.")
+                        .arg(host, f.sslErrors.isEmpty()
+                                       ? QStringLiteral("la conexión segura no se ha podido "
+                                                        "establecer")
+                                       : f.sslErrors.join(QStringLiteral("; "))));
             }
-            if (reply->error() == QNetworkReply::HostNotFoundError)
-                throw SyncError(QStringLiteral("No se encuentra el servidor «%1».").arg(host));
+            if (reply->error() == QNetworkReply::HostNotFoundError) {
+                throw SyncError(QStringLiteral("No se encuentra el servidor «%1».").arg(host),
+                                SyncError::Cause::Unreachable);
+            }
             if (reply->error() == QNetworkReply::ConnectionRefusedError) {
                 throw SyncError(QStringLiteral("El servidor «%1» no acepta conexiones (¿está en "
                                                "marcha?).")
-                                    .arg(host));
+                                    .arg(host),
+                                SyncError::Cause::Unreachable);
             }
-            throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2")
-                                .arg(host, reply->errorString()));
+            throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2.")
+                                .arg(host, networkCause(reply->error())),
+                            SyncError::Cause::Unreachable);
         }
         if (status == 401) {
             throw SyncError(

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -56,6 +57,9 @@ public:
 
     // Refuses what may not be asked: Spanish message naming the address and why.
     static void checkAddress(const QUrl& url);
+    // The server's address as a person types it: "casa.example:5232" is https, as any server
+    // but this machine must be; "localhost:5232" is plain http, as a server here usually is.
+    static QUrl addressFrom(const QString& typed);
     // Whether url is on the server the password was given for (scheme, host and port).
     bool sameServer(const QUrl& url) const;
     QUrl server() const { return server_; }
@@ -71,9 +75,14 @@ public:
     void sendAll(const std::vector<DavRequest>& requests,
                  const std::function<void(std::size_t index, const DavReply& reply)>& done);
 
+    // From any thread, while the client is alive: the requests in flight end and none is
+    // made any more; what waits for them throws SyncError. The program ending mid-sync.
+    void interrupt();
+
 private:
     QUrl server_;
     QByteArray authorization_;
     Limits limits_;
     std::unique_ptr<QNetworkAccessManager> network_;
+    std::atomic<bool> interrupted_{false};
 };

@@ -30,9 +30,20 @@ bool finished(QKeychain::Job& job)
 
 } // namespace
 
+bool PasswordKeyring::wanted()
+{
+    return !qEnvironmentVariableIsSet("TARVELO_SIN_LLAVERO");
+}
+
 QString PasswordKeyring::entry(const QString& user, const QString& server)
 {
     return user + u'@' + server;
+}
+
+QString PasswordKeyring::entry(const QString& user, const QUrl& server)
+{
+    return entry(user, server.port() == -1 ? server.host()
+                                           : server.host() + u':' + QString::number(server.port()));
 }
 
 bool PasswordKeyring::store(const QString& entry, const QString& password, QString& failure)
@@ -44,11 +55,30 @@ bool PasswordKeyring::store(const QString& entry, const QString& password, QStri
         failure = QStringLiteral("el llavero del escritorio no responde");
         return false;
     }
-    if (job.error() != QKeychain::NoError) {
-        failure = job.errorString();
-        return false;
+    // The keyring's own words are English: the user is told in Spanish.
+    switch (job.error()) {
+    case QKeychain::NoError:
+        return true;
+    case QKeychain::NoBackendAvailable:
+    case QKeychain::NotImplemented:
+        failure = QStringLiteral("este escritorio no tiene llavero");
+        break;
+    case QKeychain::AccessDenied:
+    case QKeychain::AccessDeniedByUser:
+        failure = QStringLiteral("el llavero no lo ha permitido");
+        break;
+    default:
+        failure = QStringLiteral("el llavero ha fallado");
+        break;
     }
-    return true;
+    return false;
+}
+
+void PasswordKeyring::forget(const QString& entry)
+{
+    QKeychain::DeletePasswordJob job(kService);
+    job.setKey(entry);
+    finished(job);
 }
 
 std::optional<QString> PasswordKeyring::read(const QString& entry)

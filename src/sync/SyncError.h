@@ -10,10 +10,18 @@
 class SyncError : public std::runtime_error
 {
 public:
-    explicit SyncError(const QString& message);
+    enum class Cause
+    {
+        Server,      // the server refused or answered wrongly; trying again changes nothing
+        Unreachable, // no answer at all (no network, the server down or silent): later
+    };
+
+    explicit SyncError(const QString& message, Cause cause = Cause::Server);
 
     QString message() const { return message_; }
+    bool unreachable() const { return cause_ == Cause::Unreachable; }
 
 private:
     QString message_;
+    Cause cause_;
 };

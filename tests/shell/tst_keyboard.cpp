@@ -132,6 +132,8 @@ void TestKeyboard::menuLetters_data()
                                             "-",
                                             "Exportar a iCalendar…",
                                             "Importar de iCalendar…",
+                                            "Servidor de calendarios…",
+                                            "Sincronizar ahora",
                                             "-",
                                             "Salir"};
     QTest::newRow("Seleccionar notas")

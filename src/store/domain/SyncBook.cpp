@@ -31,6 +31,16 @@ SyncBook::SyncBook(Database& db) : db_(db)
         QStringLiteral("CREATE INDEX IF NOT EXISTS SincroEventoFecha ON SincroEvento (fecha)"));
 }
 
+bool SyncBook::exists(Database& db)
+{
+    Statement& look = db.cached(QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SincroAjuste'"));
+    look.step();
+    const bool there = look.columnInt64(0) > 0;
+    look.reset();
+    return there;
+}
+
 Statement& SyncBook::statement(const QString& sql)
 {
     auto it = statements_.find(sql);

@@ -30,6 +30,8 @@ public:
 
     // Makes the tables when they are not there. Throws StoreError.
     explicit SyncBook(Database& db);
+    // Whether a sync ever opened the book of this store; looking makes nothing.
+    static bool exists(Database& db);
 
     std::optional<QString> setting(const QString& key);
     void setSetting(const QString& key, const QString& value);

@@ -384,6 +384,11 @@ void Database::execute(const QString& sql) const
     statement.execute();
 }
 
+qint64 Database::rowsWritten() const
+{
+    return db_ ? sqlite3_total_changes64(db_) : 0;
+}
+
 void Database::setBusyTimeout(int milliseconds)
 {
     sqlite3_busy_timeout(db_, milliseconds);

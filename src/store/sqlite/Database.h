@@ -97,6 +97,9 @@ public:
     // is read again.
     quint64 generation() const { return generation_; }
     void noteWrite() { ++generation_; }
+    // Rows this connection has written since it opened, whatever wrote them: what follows it
+    // learns that the program saved something.
+    qint64 rowsWritten() const;
 
 private:
     Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}

@@ -1,0 +1,235 @@
+#include "shell/SyncSchedule.h"
+
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "store/CalendarStore.h"
+#include "store/domain/StoreGuard.h"
+#include "sync/CalendarSync.h"
+#include "sync/PasswordKeyring.h"
+#include "sync/SyncReport.h"
+#include "sync/SyncRunner.h"
+#include "sync/ui/PasswordDialog.h"
+#include "sync/ui/ServerDialog.h"
+
+#include <QTimer>
+
+#include <optional>
+
+SyncSchedule::SyncSchedule(CalendarStore& store, const StoreGuard& guard, SyncRunner& runner,
+                           const Clock& clock, MessageBoxes& boxes, QWidget* window)
+    : QObject(window), store_(store), guard_(guard), runner_(runner), clock_(clock), boxes_(boxes),
+      window_(window), every_(new QTimer(this)), afterSave_(new QTimer(this)),
+      saves_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("SyncSchedule"));
+    every_->setInterval(kEveryMs);
+    afterSave_->setSingleShot(true);
+    afterSave_->setInterval(kAfterSaveMs);
+    saves_->setInterval(kLookForSavesMs);
+    connect(every_, &QTimer::timeout, this, [this] { request(false); });
+    connect(afterSave_, &QTimer::timeout, this, [this] { request(false); });
+    connect(saves_, &QTimer::timeout, this, &SyncSchedule::lookForSaves);
+    connect(&runner_, &SyncRunner::progress, this, [this](int answered, int writes) {
+        SyncState running;
+        running.kind = SyncState::Kind::Running;
+        running.done = answered;
+        running.total = writes;
+        setState(running);
+    });
+    connect(&runner_, &SyncRunner::synced, this, &SyncSchedule::synced);
+    connect(&runner_, &SyncRunner::failed, this, &SyncSchedule::failed);
+    connect(&runner_, &SyncRunner::passwordWanted, this, &SyncSchedule::passwordWanted);
+}
+
+void SyncSchedule::start()
+{
+    rowsSeen_ = store_.database().rowsWritten();
+    saves_->start();
+    every_->start();
+    std::optional<CalendarSync::Account> account;
+    guard_.run([&] { account = CalendarSync::account(store_); });
+    SyncState first;
+    first.kind = account ? SyncState::Kind::NotYet : SyncState::Kind::NoServer;
+    setState(first);
+    if (account)
+        QTimer::singleShot(kAfterStartMs, this, [this] { request(false); });
+}
+
+void SyncSchedule::syncNow()
+{
+    std::optional<CalendarSync::Account> account;
+    if (!guard_.run([&] { account = CalendarSync::account(store_); }))
+        return;
+    if (account)
+        request(true);
+    else
+        setUpServer();
+}
+
+void SyncSchedule::lookForSaves()
+{
+    const qint64 rows = store_.database().rowsWritten();
+    if (rows == rowsSeen_)
+        return;
+    rowsSeen_ = rows;
+    // Saves close together go up in one sync, a few seconds after the last.
+    if (state_.kind != SyncState::Kind::NoServer)
+        afterSave_->start();
+}
+
+void SyncSchedule::request(bool byUser)
+{
+    std::optional<CalendarSync::Account> account;
+    if (!guard_.run([&] { account = CalendarSync::account(store_); }))
+        return;
+    if (!account) {
+        setState(SyncState{});
+        return;
+    }
+    if (runner_.syncing() || dialog_) {
+        again_ = true;
+        byUser_ = byUser_ || byUser;
+        return;
+    }
+    const QString entry = PasswordKeyring::entry(account->user, account->server);
+    if (entry != entry_) {
+        entry_ = entry;
+        password_.clear();
+        asked_ = false;
+    }
+    byUser_ = byUser;
+    afterSave_->stop(); // what was saved so far goes up with this sync
+    rowsSeen_ = store_.database().rowsWritten();
+    runner_.sync(password_);
+    SyncState running;
+    running.kind = SyncState::Kind::Running;
+    setState(running);
+}
+
+void SyncSchedule::synced(const SyncReport& report)
+{
+    SyncState done;
+    done.kind = SyncState::Kind::Synced;
+    done.at = clock_.now().time();
+    done.joined = report.joined;
+    setState(done);
+    ended();
+}
+
+void SyncSchedule::failed(const QString& message, bool unreachable, int pending)
+{
+    SyncState failure;
+    failure.kind = unreachable ? SyncState::Kind::Offline : SyncState::Kind::Failed;
+    failure.message = message;
+    failure.pending = pending;
+    setState(failure);
+    ended();
+}
+
+void SyncSchedule::ended()
+{
+    // What the sync wrote, on its own connection, shows now rather than at the next look.
+    guard_.run([this] { store_.outsideWrites().check(); });
+    if (again_) {
+        again_ = false;
+        request(byUser_);
+    }
+}
+
+void SyncSchedule::passwordWanted()
+{
+    SyncState wanted;
+    wanted.kind = SyncState::Kind::NoPassword;
+    setState(wanted);
+    // Asked once in a run on its own; again only when the user asks for a sync.
+    if (asked_ && !byUser_) {
+        ended();
+        return;
+    }
+    asked_ = true;
+    std::optional<CalendarSync::Account> account;
+    guard_.run([&] { account = CalendarSync::account(store_); });
+    if (!account)
+        return;
+    auto* prompt = new PasswordDialog(account->user, account->server.host(), window_);
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    dialog_ = prompt;
+    connect(prompt, &QDialog::accepted, this, [this, prompt] {
+        password_ = prompt->password();
+        again_ = true;
+    });
+    connect(prompt, &QDialog::finished, this, [this] {
+        dialog_ = nullptr;
+        if (again_) {
+            again_ = false;
+            request(byUser_);
+        }
+    });
+    prompt->open();
+}
+
+void SyncSchedule::setUpServer()
+{
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    std::optional<CalendarSync::Account> before;
+    if (!guard_.run([&] { before = CalendarSync::account(store_); }))
+        return;
+    auto* dialog = new ServerDialog(runner_, boxes_, before, password_, window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog_ = dialog;
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        again_ = false; // the set-up syncs once it is done, on the new account
+        const CalendarSync::Account chosen = dialog->account();
+        setUp(chosen.server, chosen.user, chosen.calendar, dialog->password(), dialog->remember());
+    });
+    connect(dialog, &QDialog::finished, this, [this] {
+        dialog_ = nullptr;
+        if (again_ && !runner_.syncing()) {
+            again_ = false;
+            request(byUser_);
+        }
+    });
+    dialog->open();
+}
+
+void SyncSchedule::setUp(const QUrl& server, const QString& user, const QUrl& calendar,
+                         const QString& password, bool remember)
+{
+    SyncState running;
+    running.kind = SyncState::Kind::Running;
+    setState(running);
+    runner_.setUp({server, user, password}, calendar, remember, this,
+                  [this, server, user, password](const QString& keyring, const QString& failure) {
+                      if (!failure.isEmpty()) {
+                          boxes_.show(failure, MessageBoxes::Exclamation, ServerDialog::kTitle);
+                          SyncState before;
+                          guard_.run([&] {
+                              if (CalendarSync::account(store_))
+                                  before.kind = SyncState::Kind::NotYet;
+                          });
+                          setState(before);
+                          return;
+                      }
+                      entry_ = PasswordKeyring::entry(user, server);
+                      password_ = password;
+                      asked_ = false;
+                      if (!keyring.isEmpty()) {
+                          boxes_.show(QStringLiteral("La contraseña no se ha guardado en el "
+                                                     "llavero del escritorio (%1): se pedirá "
+                                                     "una vez cada vez que se abra Tarvelo.")
+                                          .arg(keyring),
+                                      MessageBoxes::Information, ServerDialog::kTitle);
+                      }
+                      request(true);
+                  });
+}
+
+void SyncSchedule::setState(const SyncState& state)
+{
+    state_ = state;
+    emit stateChanged(state_);
+}
