@@ -199,33 +199,31 @@ void SyncSchedule::setUpServer()
 void SyncSchedule::setUp(const QUrl& server, const QString& user, const QUrl& calendar,
                          const QString& password, bool remember)
 {
+    // A set-up that fails leaves the account, and the state, as they were.
+    const SyncState before = state_;
     SyncState running;
     running.kind = SyncState::Kind::Running;
     setState(running);
-    runner_.setUp({server, user, password}, calendar, remember, this,
-                  [this, server, user, password](const QString& keyring, const QString& failure) {
-                      if (!failure.isEmpty()) {
-                          boxes_.show(failure, MessageBoxes::Exclamation, ServerDialog::kTitle);
-                          SyncState before;
-                          guard_.run([&] {
-                              if (CalendarSync::account(store_))
-                                  before.kind = SyncState::Kind::NotYet;
-                          });
-                          setState(before);
-                          return;
-                      }
-                      entry_ = PasswordKeyring::entry(user, server);
-                      password_ = password;
-                      asked_ = false;
-                      if (!keyring.isEmpty()) {
-                          boxes_.show(QStringLiteral("La contraseña no se ha guardado en el "
-                                                     "llavero del escritorio (%1): se pedirá "
-                                                     "una vez cada vez que se abra Tarvelo.")
-                                          .arg(keyring),
-                                      MessageBoxes::Information, ServerDialog::kTitle);
-                      }
-                      request(true);
-                  });
+    runner_.setUp(
+        {server, user, password}, calendar, remember, this,
+        [this, server, user, password, before](const QString& keyring, const QString& failure) {
+            if (!failure.isEmpty()) {
+                boxes_.show(failure, MessageBoxes::Exclamation, ServerDialog::kTitle);
+                setState(before);
+                return;
+            }
+            entry_ = PasswordKeyring::entry(user, server);
+            password_ = password;
+            asked_ = false;
+            if (!keyring.isEmpty()) {
+                boxes_.show(QStringLiteral("La contraseña no se ha guardado en el "
+                                           "llavero del escritorio (%1): se pedirá "
+                                           "una vez cada vez que se abra Tarvelo.")
+                                .arg(keyring),
+                            MessageBoxes::Information, ServerDialog::kTitle);
+            }
+            request(true);
+        });
 }
 
 void SyncSchedule::setState(const SyncState& state)

@@ -87,8 +87,7 @@ private slots:
             << "html/" << false << "no es un servidor de calendarios";
         QTest::newRow("setting up: a certificate no one vouches for")
             << "https://127.0.0.1:<tls>/" << false
-            << "El certificado de «127.0.0.1» no es de "
-               "confianza";
+            << "El certificado de «127.0.0.1» no es de confianza: está firmado por él mismo.";
         QTest::newRow("setting up: plain http to another machine")
             << "http://192.0.2.1/" << false << "solo se admiten direcciones https";
         QTest::newRow("setting up: the password in the address")
@@ -138,6 +137,31 @@ private slots:
         } else {
             QVERIFY(!hasSyncTables(store));
         }
+    }
+
+    // The server's address as a person types it into the set-up.
+    void typedAddress_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("a name alone is https") << "casa.example"
+                                               << "https://casa.example";
+        QTest::newRow("a name with a port and a path") << " casa.example:5232/dav/ "
+                                                       << "https://casa.example:5232/dav/";
+        QTest::newRow("this machine by name is plain http") << "localhost:5232"
+                                                            << "http://localhost:5232";
+        QTest::newRow("this machine by number") << "127.0.0.1:5232"
+                                                << "http://127.0.0.1:5232";
+        QTest::newRow("this machine by its IPv6 number") << "[::1]:5232"
+                                                         << "http://[::1]:5232";
+        QTest::newRow("a scheme given is kept, to be refused if it must") << "http://casa.example/"
+                                                                          << "http://casa.example/";
+    }
+    void typedAddress()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, address);
+        QCOMPARE(DavClient::addressFrom(typed).toString(), address);
     }
 };
 

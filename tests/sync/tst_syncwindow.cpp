@@ -9,10 +9,14 @@
 #include "month/MonthView.h"
 #include "shell/Session.h"
 #include "shell/SyncSchedule.h"
+#include "shell/TrayIcon.h"
 #include "shell/frmCalendar.h"
+#include "sync/CalDavServer.h"
+#include "sync/ui/PasswordDialog.h"
 #include "sync/ui/ServerDialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -62,7 +66,10 @@ private slots:
     void setUpSyncAndServerDown();
     void probeSaysWhatIsWrong_data();
     void probeSaysWhatIsWrong();
-    void othersEventsAskedFirst();
+    void calendarChosen_data();
+    void calendarChosen();
+    void passwordAskedOnceAndSavesSynced();
+    void quitMidUploadGoesOnNextRun();
 
 private:
     void startWindow()
@@ -88,6 +95,30 @@ private:
     {
         return child<QPushButton>(dialog, "cmdProbar")->isEnabled();
     }
+    // The store set up for user as another copy of the program would have left it.
+    void setUpStore(int user)
+    {
+        DavClient client(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
+        CalendarSync::setUp(*store_->store, client, server.url(), RadicaleServer::user(user));
+    }
+    // This run has no password (no keyring): the sync asks for it once.
+    void typePassword(int user)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(window_->findChild<PasswordDialog*>(), kSlowMs);
+        auto* prompt = window_->findChild<PasswordDialog*>();
+        QVERIFY(prompt->isVisible());
+        child<QLineEdit>(prompt, "txtContrasena")->setText(RadicaleServer::password(user));
+        prompt->accept();
+    }
+    void seed(int days)
+    {
+        std::vector<std::pair<QDate, TestDayRow>> rows;
+        for (int d = 0; d < days; ++d)
+            rows.emplace_back(QDate(1996, 1, 1).addDays(d),
+                              TestDayRow{.nota = QStringLiteral("Día")});
+        store_->addDays(rows);
+    }
+    bool synced() const { return stateLine().startsWith(QLatin1String("Sincronizado")); }
     int freshUser()
     {
         if (nextUser >= RadicaleServer::kUsers)
@@ -109,10 +140,7 @@ private:
 void TestSyncWindow::setUpSyncAndServerDown()
 {
     const int user = freshUser();
-    std::vector<std::pair<QDate, TestDayRow>> days;
-    for (int d = 0; d < kSeededDays; ++d)
-        days.emplace_back(QDate(1996, 7, 1).addDays(d), TestDayRow{.nota = QStringLiteral("Día")});
-    store_->addDays(days);
+    seed(kSeededDays);
     startWindow();
     QCOMPARE(stateLine(),
              QStringLiteral("Sin servidor de calendarios (Archivo → Servidor de calendarios…)"));
@@ -123,6 +151,8 @@ void TestSyncWindow::setUpSyncAndServerDown()
     auto* calendars = child<QComboBox>(dialog, "cboCalendario");
     QCOMPARE(calendars->itemText(0), QStringLiteral("Crear un calendario «Tarvelo»"));
     QCOMPARE(calendars->currentIndex(), 0);
+    // Without a keyring the password is this run's only.
+    QVERIFY(!child<QCheckBox>(dialog, "chkRecordar")->isChecked());
 
     // The first upload: its progress told, the window's event loop never held up meanwhile.
     QStringList lines;
@@ -137,7 +167,7 @@ void TestSyncWindow::setUpSyncAndServerDown()
     sinceTick.start();
     ticks.start(20);
     QTest::mouseClick(child<QPushButton>(dialog, "cmdAceptar"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(stateLine().startsWith(QLatin1String("Sincronizado")), kSlowMs);
+    QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
     ticks.stop();
     disconnect(told);
     QCOMPARE(stateLine(), QStringLiteral("Sincronizado a las 09:07"));
@@ -146,6 +176,13 @@ void TestSyncWindow::setUpSyncAndServerDown()
     QVERIFY2(longestWait < 1000, qPrintable(QString::number(longestWait)));
     QCOMPARE(server.eventFiles(user), kSeededDays);
     QVERIFY(doubles_->boxes.calls().isEmpty());
+    // The state where the user sees it: beside the item, and on the tray icon while hidden.
+    auto* item = child<QAction>(window_, "mSincronizarAhora");
+    QCOMPARE(item->text(), QStringLiteral("Sinc&ronizar ahora\tSincronizado a las 09:07"));
+    window_->setTrayAvailable(true);
+    window_->mCerrarCalendario_Click();
+    auto* tray = child<TrayIcon>(window_, "TrayIcon");
+    QCOMPARE(tray->toolTip(), QStringLiteral("Tarvelo\nSincronizado a las 09:07"));
 
     // What the phone adds shows in the month once "Sincronizar ahora" has run, which the menu
     // does not wait for.
@@ -166,6 +203,7 @@ void TestSyncWindow::setUpSyncAndServerDown()
     trigger("mSincronizarAhora");
     QTRY_COMPARE_WITH_TIMEOUT(stateLine(), QStringLiteral("Sin conexión: 1 cambio pendiente"),
                               kSlowMs);
+    QCOMPARE(tray->toolTip(), QStringLiteral("Tarvelo\nSin conexión: 1 cambio pendiente"));
     QVERIFY(server.start());
 }
 
@@ -220,37 +258,130 @@ void TestSyncWindow::probeSaysWhatIsWrong()
     QCOMPARE(child<QComboBox>(dialog, "cboCalendario")->count(), 0);
 }
 
-void TestSyncWindow::othersEventsAskedFirst()
+void TestSyncWindow::calendarChosen_data()
 {
+    QTest::addColumn<QString>("calendar"); // on the server before the set-up
+    QTest::addColumn<bool>("phoneEvent");  // with an event of another program in it
+    QTest::addColumn<QString>("asked");    // what the user is asked first; "" nothing
+    QTest::addColumn<QString>("day");      // the phone's day once synced
+
+    QTest::newRow("another program's event in «Tarvelo»: asked first, then brought in")
+        << "Tarvelo" << true << "El calendario «Tarvelo» ya tiene 1 evento de otros programas"
+        << "17:30 Tenis";
+    QTest::newRow("an empty calendar of another name: taken at once") << "Trabajo" << false << ""
+                                                                      << "<no row>";
+}
+
+void TestSyncWindow::calendarChosen()
+{
+    QFETCH(QString, calendar);
+    QFETCH(bool, phoneEvent);
+    QFETCH(QString, asked);
+    QFETCH(QString, day);
     const int user = freshUser();
     {
-        Machine other(server, user); // makes the calendar «Tarvelo»
-        other.setUp();
+        DavClient client(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
+        CalDavServer dav(client);
+        dav.create(dav.home(server.url()), calendar);
     }
-    QCOMPARE(phone(server, user, {"add", kPhoneDay.toString(Qt::ISODate), "17:30", "Tenis"}),
-             QString());
+    if (phoneEvent) {
+        QCOMPARE(phone(server, user, {"add", kPhoneDay.toString(Qt::ISODate), "17:30", "Tenis"}),
+                 QString());
+    }
+    store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
     startWindow();
     QPointer<ServerDialog> dialog =
         probe(server.url().toString(), RadicaleServer::user(user), RadicaleServer::password(user));
     QTRY_VERIFY_WITH_TIMEOUT(probed(dialog), kSlowMs);
     auto* calendars = child<QComboBox>(dialog, "cboCalendario");
-    QCOMPARE(calendars->currentText(), QStringLiteral("Tarvelo"));
+    QCOMPARE(calendars->count(), 2);
+    // Another answer typed: the calendars found are not its calendars until it is tried.
+    auto* usuario = child<QLineEdit>(dialog, "txtUsuario");
+    QTest::keyClick(usuario, Qt::Key_X);
+    QCOMPARE(calendars->count(), 0);
+    QVERIFY(!child<QPushButton>(dialog, "cmdAceptar")->isEnabled());
+    QTest::keyClick(usuario, Qt::Key_Backspace);
+    QTest::mouseClick(child<QPushButton>(dialog, "cmdProbar"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(probed(dialog) && calendars->count() == 2, kSlowMs);
+    calendars->setCurrentIndex(calendars->findText(calendar));
+    auto* aceptar = child<QPushButton>(dialog, "cmdAceptar");
 
-    doubles_->boxes.answerNext(MessageBoxes::No);
-    QTest::mouseClick(child<QPushButton>(dialog, "cmdAceptar"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(doubles_->boxes.calls().size(), 1, kSlowMs);
-    QVERIFY2(doubles_->boxes.calls()[0].prompt.contains(
-                 QStringLiteral("El calendario «Tarvelo» ya tiene 1 evento de otros programas")),
-             qPrintable(doubles_->boxes.calls()[0].prompt));
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(store_->storedNote(kPhoneDay), QStringLiteral("<no row>"));
-
-    doubles_->boxes.answerNext(MessageBoxes::Yes);
-    QTest::mouseClick(child<QPushButton>(dialog, "cmdAceptar"), Qt::LeftButton);
+    if (!asked.isEmpty()) {
+        doubles_->boxes.answerNext(MessageBoxes::No);
+        QTest::mouseClick(aceptar, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(doubles_->boxes.calls().size(), 1, kSlowMs);
+        QVERIFY2(doubles_->boxes.calls()[0].prompt.contains(asked),
+                 qPrintable(doubles_->boxes.calls()[0].prompt));
+        QVERIFY(dialog && dialog->isVisible());
+        doubles_->boxes.answerNext(MessageBoxes::Yes);
+    }
+    QTest::mouseClick(aceptar, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog || !dialog->isVisible(), kSlowMs);
-    QTRY_COMPARE_WITH_TIMEOUT(store_->storedNote(kPhoneDay), QStringLiteral("17:30 Tenis"),
-                              kSlowMs);
-    QTRY_VERIFY_WITH_TIMEOUT(stateLine().startsWith(QLatin1String("Sincronizado")), kSlowMs);
+    QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
+    QCOMPARE(doubles_->boxes.calls().size(), asked.isEmpty() ? 0 : 2); // No, then Yes
+    QCOMPARE(store_->storedNote(kPhoneDay), day);
+    QCOMPARE(server.eventFiles(user, calendar.toLower()), phoneEvent ? 2 : 1);
+}
+
+void TestSyncWindow::passwordAskedOnceAndSavesSynced()
+{
+    const int user = freshUser();
+    setUpStore(user);
+    store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
+    startWindow();
+    QCOMPARE(stateLine(), QStringLiteral("Aún sin sincronizar"));
+    typePassword(user); // the sync after start-up asks
+    QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
+    QCOMPARE(server.eventFiles(user), 1);
+
+    // Asked while one runs, a sync comes after it, once, however often it was asked.
+    int syncs = 0;
+    const QMetaObject::Connection counted =
+        connect(window_->syncSchedule(), &SyncSchedule::stateChanged, this,
+                [&syncs](const SyncState& state) {
+                    syncs += state.kind == SyncState::Kind::Synced ? 1 : 0;
+                });
+    for (int asked = 0; asked < 3; ++asked)
+        trigger("mSincronizarAhora");
+    QTRY_COMPARE_WITH_TIMEOUT(syncs, 2, kSlowMs);
+    QTest::qWait(500);
+    QCOMPARE(syncs, 2);
+    disconnect(counted);
+
+    // A save in the window goes up a few seconds later, with the password typed before.
+    Day day;
+    day.date = kPhoneDay;
+    day.note = QStringLiteral("Dentista");
+    session_->store().days().save(day);
+    QTRY_COMPARE_WITH_TIMEOUT(server.eventFiles(user), 2, kSlowMs);
+    QCOMPARE(window_->findChildren<PasswordDialog*>().size(), 0);
+}
+
+void TestSyncWindow::quitMidUploadGoesOnNextRun()
+{
+    constexpr int kDays = 600;
+    const int user = freshUser();
+    seed(kDays);
+    setUpStore(user);
+    startWindow();
+    typePassword(user);
+    QTRY_VERIFY_WITH_TIMEOUT(stateLine().startsWith(QLatin1String("Subiendo ")) &&
+                                 !stateLine().startsWith(QLatin1String("Subiendo 0 ")),
+                             kSlowMs);
+    // The program ends at once, the upload cut short where it stands.
+    QElapsedTimer quitting;
+    quitting.start();
+    window_ = nullptr;
+    session_.reset();
+    QVERIFY2(quitting.elapsed() < 5000, qPrintable(QString::number(quitting.elapsed())));
+    const int sent = server.eventFiles(user);
+    QVERIFY2(sent > 0 && sent < kDays, qPrintable(QString::number(sent)));
+
+    // The next run sends the rest: every day on the server, none twice.
+    startWindow();
+    typePassword(user);
+    QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
+    QCOMPARE(server.eventFiles(user), kDays);
 }
 
 QTEST_MAIN(TestSyncWindow)
