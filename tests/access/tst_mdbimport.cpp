@@ -1,5 +1,6 @@
 #include "FolderSnapshot.h"
 #include "JetFixture.h"
+#include "Thrown.h"
 #include "access/ConversionFiles.h"
 #include "access/MdbError.h"
 #include "access/MdbImport.h"
@@ -70,10 +71,13 @@ private slots:
         QTest::addColumn<QString>("select"); // the store's fields in the older table's order
         QTest::addColumn<QString>("kinds");  // d date, n number, t text
         QTest::newRow("every day, every field")
-            << u"calendar"_s << u"SELECT fecha, nota, festivo, alarma, hora, Color FROM calendar"_s
-            << u"dtnndn"_s;
+            << "calendar"
+            << "SELECT fecha, nota, festivo, alarma, hora, Color FROM calendar"
+            << "dtnndn";
         QTest::newRow("every notita, every field")
-            << u"Nota"_s << u"SELECT indice, nota, \"Top\", \"Left\" FROM Nota"_s << u"ntnn"_s;
+            << "Nota"
+            << "SELECT indice, nota, \"Top\", \"Left\" FROM Nota"
+            << "ntnn";
     }
     void matchesTheLibrary()
     {
@@ -104,33 +108,35 @@ private slots:
         QTest::addColumn<QString>("select");
         QTest::addColumn<QString>("expected");
         QTest::newRow("an empty note stays an empty text")
-            << u"SELECT typeof(nota) || ':' || ifnull(nota, '') FROM calendar WHERE fecha = 35801"_s
-            << u"text:"_s;
+            << "SELECT typeof(nota) || ':' || ifnull(nota, '') FROM calendar WHERE fecha = 35801"
+            << "text:";
         QTest::newRow("a Null note stays Null")
-            << u"SELECT typeof(nota) FROM calendar WHERE fecha = 35840"_s << u"null"_s;
+            << "SELECT typeof(nota) FROM calendar WHERE fecha = 35840"
+            << "null";
         QTest::newRow("CR LF inside a note")
             << u"SELECT nota = 'línea uno' || char(13, 10) || 'línea dos' FROM calendar "
                "WHERE fecha = 36342"_s
-            << u"1"_s;
+            << "1";
         QTest::newRow("a note of 255 characters")
-            << u"SELECT length(nota) FROM calendar WHERE fecha = 36585"_s << u"255"_s;
+            << "SELECT length(nota) FROM calendar WHERE fecha = 36585"
+            << "255";
         QTest::newRow("an alarm's time to the second")
-            << u"SELECT round(hora * 86400) FROM calendar WHERE fecha = 35494"_s << u"32700"_s;
-        QTest::newRow("a green day's code")
-            << u"SELECT Color FROM calendar WHERE fecha = 35494"_s << u"13"_s;
-        QTest::newRow("a day of 1935")
-            << u"SELECT nota || festivo FROM calendar WHERE fecha = 12905"_s
-            << u"año treinta y cinco1"_s;
+            << "SELECT round(hora * 86400) FROM calendar WHERE fecha = 35494"
+            << "32700";
+        QTest::newRow("a green day's code") << "SELECT Color FROM calendar WHERE fecha = 35494"
+                                            << "13";
+        QTest::newRow("a day of 1935") << "SELECT nota || festivo FROM calendar WHERE fecha = 12905"
+                                       << "año treinta y cinco1";
         QTest::newRow("notitas keep their numbers")
-            << u"SELECT group_concat(indice) FROM (SELECT indice FROM Nota ORDER BY 1)"_s
-            << u"1,2,3,4"_s;
+            << "SELECT group_concat(indice) FROM (SELECT indice FROM Nota ORDER BY 1)"
+            << "1,2,3,4";
         QTest::newRow("a notita's Null text and another's empty one")
             << u"SELECT group_concat(typeof(nota)) FROM (SELECT nota FROM Nota WHERE "
                "indice IN (3, 4) ORDER BY indice)"_s
-            << u"null,text"_s;
+            << "null,text";
         QTest::newRow("a notita's text over two lines and its place")
-            << u"SELECT nota || '@' || \"Top\" || ',' || \"Left\" FROM Nota WHERE indice = 2"_s
-            << u"Teléfono del fontanero:\r\n91 555 12 34@2400.0,9300.0"_s;
+            << "SELECT nota || '@' || \"Top\" || ',' || \"Left\" FROM Nota WHERE indice = 2"
+            << "Teléfono del fontanero:\r\n91 555 12 34@2400.0,9300.0";
     }
     void keepsValuesAsStored()
     {
@@ -159,19 +165,19 @@ private slots:
         for (char& c : noise)
             c = char(random.bounded(256));
 
-        QTest::newRow("cut inside a page") << jet4.left(jet4.size() - 100) << u"truncado"_s;
-        QTest::newRow("half of its pages") << jet4.left(jet4.size() / 2) << u"tabla calendar"_s;
+        QTest::newRow("cut inside a page") << jet4.left(jet4.size() - 100) << "truncado";
+        QTest::newRow("half of its pages") << jet4.left(jet4.size() / 2) << "tabla calendar";
         QTest::newRow("every page after the first zeroed")
-            << jet4.left(4096) + QByteArray(jet4.size() - 4096, '\0') << u"lista de tablas"_s;
-        QTest::newRow("data pages scrambled") << scrambled << u"dañad"_s;
+            << jet4.left(4096) + QByteArray(jet4.size() - 4096, '\0') << "lista de tablas";
+        QTest::newRow("data pages scrambled") << scrambled << "dañad";
         QTest::newRow("an Access 97 file of other tables")
             << JetFixture::bytes("other-jet3.mdb")
-            << u"le falta la tabla «calendar» y la tabla «Nota»"_s;
+            << "le falta la tabla «calendar» y la tabla «Nota»";
         QTest::newRow("an Access 2007 file")
             << QByteArray(jet4).replace(4, 16, QByteArray("Standard ACE DB\0", 16))
-            << u"Access 2007"_s;
-        QTest::newRow("random bytes") << noise << u"no es un archivo de Access"_s;
-        QTest::newRow("an empty file") << QByteArray() << u"no es un archivo de Access"_s;
+            << "Access 2007";
+        QTest::newRow("random bytes") << noise << "no es un archivo de Access";
+        QTest::newRow("an empty file") << QByteArray() << "no es un archivo de Access";
     }
     void refusesDamagedFiles()
     {
@@ -183,13 +189,9 @@ private slots:
         const QString path = CalendarStore::pathIn(dir.path());
         JetFixture::write(path, contents);
         const FolderSnapshot before(dir.path());
-        try {
-            MdbImport::convertInPlace(dir.path(), nullptr);
-            QFAIL("a damaged file was converted");
-        } catch (const MdbError& error) {
-            QVERIFY2(error.message().contains(cause), qPrintable(error.message()));
-            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
-        }
+        const QString said =
+            thrown<MdbError>([&] { MdbImport::convertInPlace(dir.path(), nullptr); });
+        QVERIFY2(said.contains(cause) && said.contains(path), qPrintable(said));
         QVERIFY2(FolderSnapshot(dir.path()) == before,
                  qPrintable(FolderSnapshot(dir.path()).describe()));
 
@@ -204,21 +206,17 @@ private slots:
         QTest::addColumn<MdbReader::Limits>("limits");
         QTest::addColumn<QString>("cause");
         QTest::newRow("a reading that takes too long is ended")
-            << MdbReader::Limits{.wallMs = 1} << u"tardaba más de"_s;
+            << MdbReader::Limits{.wallMs = 1} << "tardaba más de";
         QTest::newRow("a reader that needs too much memory is ended")
-            << MdbReader::Limits{.memoryBytes = qint64(4) << 20}
-            << u"límite de tiempo o de memoria"_s;
+            << MdbReader::Limits{.memoryBytes = qint64(4) << 20} << "límite de tiempo o de memoria";
     }
     void boundsTheReader()
     {
         QFETCH(MdbReader::Limits, limits);
         QFETCH(QString, cause);
-        try {
-            MdbImport::prepare(JetFixture::file("calendar-jet4.mdb"), limits);
-            QFAIL("the reader ran past its limit");
-        } catch (const MdbError& error) {
-            QVERIFY2(error.message().contains(cause), qPrintable(error.message()));
-        }
+        const QString said = thrown<MdbError>(
+            [&] { MdbImport::prepare(JetFixture::file("calendar-jet4.mdb"), limits); });
+        QVERIFY2(said.contains(cause), qPrintable(said));
     }
 
     void killLeavesOneOfTwoStates_data()
