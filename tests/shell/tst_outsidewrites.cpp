@@ -131,11 +131,11 @@ private slots:
         const QString notitaText = u"UPDATE Nota SET nota = 'ext 399'"_s;
         const QString noteOf5 = u"UPDATE calendar SET nota = 'ext 399'"_s;
         QTest::newRow("notita: its new text") << "notita" << false << notitaText << "ext 399";
-        QTest::newRow("notita: deleted there, it goes") << "notita" << false << "DELETE FROM Nota"
-                                                        << "<oculta>";
+        QTest::newRow("notita: deleted there, it goes")
+            << "notita" << false << u"DELETE FROM Nota"_s << "<oculta>";
         QTest::newRow("notita: added there, it shows")
             << "new notita" << false
-            << "INSERT INTO Nota (nota, \"Top\", \"Left\") VALUES ('nueva', 900, 900)"
+            << u"INSERT INTO Nota (nota, \"Top\", \"Left\") VALUES ('nueva', 900, 900)"_s
             << "nueva";
         QTest::newRow("open day: its new note") << "day" << false << noteOf5 << "ext 399";
         QTest::newRow("notes list: the new note") << "list" << false << noteOf5 << "ext 399";
@@ -147,13 +147,11 @@ private slots:
         QTest::newRow("typed: notita changed there")
             << "notita" << true << notitaText << "1|tresZ · ext 399|600|900";
         QTest::newRow("typed: notita deleted there, written again")
-            << "notita" << true << "DELETE FROM Nota"
-            << "2|tresZ|600|900";
+            << "notita" << true << u"DELETE FROM Nota"_s << "2|tresZ|600|900";
         QTest::newRow("typed: open day changed there")
             << "day" << true << noteOf5 << "citaZ · ext 399";
         QTest::newRow("typed: open day deleted there, written again")
-            << "day" << true << "DELETE FROM calendar"
-            << "citaZ";
+            << "day" << true << u"DELETE FROM calendar"_s << "citaZ";
         QTest::newRow("typed: notes list changed there")
             << "list" << true << noteOf5 << "citaZ · ext 399";
     }
@@ -240,11 +238,9 @@ private slots:
         QTest::addColumn<bool>("freedBeforeClosing");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("told");
-        QTest::newRow("freed: written at the close") << true << "tresZ"
-                                                     << "";
+        QTest::newRow("freed: written at the close") << true << "tresZ" << QString();
         QTest::newRow("still held: the close says what was not saved")
-            << false << "tres"
-            << "No se ha podido guardar el texto de la notita.";
+            << false << u"tres"_s << "No se ha podido guardar el texto de la notita.";
     }
     void closingWhileHeld()
     {
