@@ -112,6 +112,7 @@ void SyncSchedule::synced(const SyncReport& report)
     done.kind = SyncState::Kind::Synced;
     done.at = clock_.now().time();
     done.joined = report.joined;
+    done.joinedNotitas = report.notitasJoined;
     setState(done);
     ended();
 }

@@ -107,7 +107,8 @@ std::vector<CalDavServer::Calendar> CalDavServer::calendars(const QUrl& home)
     for (const Multistatus::Response& r :
          Multistatus::read(reply.body, reply.url, client_.host()).responses) {
         if (r.isCalendar)
-            out.push_back({asFolder(at(home, r.href)), r.displayName, r.takesEvents});
+            out.push_back(
+                {asFolder(at(home, r.href)), r.displayName, r.takesEvents, r.takesJournals});
     }
     return out;
 }
@@ -149,6 +150,17 @@ bool CalDavServer::offersSyncCollection(const QUrl& calendar)
             return true;
     }
     return false;
+}
+
+bool CalDavServer::takesJournals(const QUrl& calendar)
+{
+    const DavReply reply =
+        client_.send(propfind(calendar, "0", "<c:supported-calendar-component-set/>"));
+    if (reply.status != 207)
+        return false;
+    // Depth 0: the one answer is the calendar's own.
+    const Multistatus answer = Multistatus::read(reply.body, reply.url, client_.host());
+    return !answer.responses.empty() && answer.responses.front().takesJournals;
 }
 
 CalDavServer::Listing CalDavServer::list(const QUrl& calendar, const QString& token,

@@ -22,6 +22,7 @@ public:
         QUrl url;
         QString name;
         bool takesEvents = true;
+        bool takesJournals = true;
     };
     // From the address the user gave: the address itself, else /.well-known/caldav, for the
     // user's principal; its calendar home; the calendars there.
@@ -47,6 +48,8 @@ public:
     Listing list(const QUrl& calendar, const QString& token, bool syncCollection);
     // Whether the calendar answers sync-collection.
     bool offersSyncCollection(const QUrl& calendar);
+    // Whether the calendar keeps journal entries (VJOURNAL) beside its events.
+    bool takesJournals(const QUrl& calendar);
 
     struct Event
     {

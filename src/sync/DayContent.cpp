@@ -104,7 +104,16 @@ DayContent::Read DayContent::read(const QByteArray& body, const QString& where)
     const icaltimetype start = icalcomponent_get_dtstart(event);
     if (icaltime_is_null_time(start))
         return read;
-    read.date = EventDates::localDate(start, QTimeZone::systemTimeZone());
+    // Repetitions from the year the event starts (or this year) through the next.
+    const ImportOptions options;
+    int steps = EventDates::kMaxSteps;
+    const EventDates::Result dates =
+        EventDates::of(event,
+                       {options.firstDay(EventDates::localDate(start, options.localZone)),
+                        options.lastDay(), false, options.localZone},
+                       {}, steps);
+    read.dates = dates.dates;
+    read.recurring = EventDates::isRecurring(event);
     QString text = fromIcal(icalcomponent_get_summary(event)).trimmed();
     if (!start.is_date) {
         // The time as the user's clock shows it.

@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QString>
 
+#include <vector>
+
 // A day as one event on the server: the body sent for it (the export's own event for that
 // day), and what an event's body read back brings.
 class DayContent
@@ -30,11 +32,14 @@ public:
     {
         bool ours = false; // a day's own event: its UID is dia-AAAAMMDD@tarvelo
         Day day;           // ours: the day it carries (canonical)
-        // Another program's event: its first day and the text it brings to it (its summary,
-        // after its time when it has one); empty date when it has no VEVENT to take.
-        QDate date;
+        // Another program's event: the days it covers, as an import would give them (each day
+        // of a multi-day event; each repetition of a recurring one from the year it starts through
+        // the next), and the text it brings to each (its summary, after its time when it has one);
+        // no days when it has no VEVENT to take.
+        std::vector<QDate> dates;
         QString text;
         bool holiday = false;
+        bool recurring = false; // its rule reaches beyond the days it is brought into
     };
     // Throws SyncError naming where when the body is no calendar text.
     static Read read(const QByteArray& body, const QString& where);

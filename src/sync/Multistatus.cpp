@@ -127,12 +127,16 @@ struct Reader
                 });
             } else if (is(kCalDav, "supported-calendar-component-set")) {
                 bool events = false;
+                bool journals = false;
                 readInside([&] {
-                    if (is(kCalDav, "comp") &&
-                        xml.attributes().value(QLatin1String("name")) == QLatin1String("VEVENT"))
-                        events = true;
+                    if (!is(kCalDav, "comp"))
+                        return;
+                    const auto name = xml.attributes().value(QLatin1String("name"));
+                    events = events || name == QLatin1String("VEVENT");
+                    journals = journals || name == QLatin1String("VJOURNAL");
                 });
                 r.takesEvents = events;
+                r.takesJournals = journals;
             } else if (is(kDav, "supported-report-set")) {
                 readInside([&] {
                     if (is(kDav, "sync-collection"))

@@ -22,6 +22,7 @@ struct Multistatus
         QString displayName;
         bool isCalendar = false;
         bool takesEvents = true;     // supported-calendar-component-set names VEVENT, or none
+        bool takesJournals = true;   // it names VJOURNAL, or none
         QString principal;           // current-user-principal
         QString home;                // calendar-home-set
         bool syncCollection = false; // supported-report-set lists sync-collection

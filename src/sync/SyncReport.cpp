@@ -1,17 +1,24 @@
 #include "sync/SyncReport.h"
 
+#include <utility>
+
 QString SyncReport::text() const
 {
-    return QStringLiteral("Días subidos al servidor: %1\n"
-                          "Días traídos del servidor: %2\n"
-                          "Días borrados en el servidor: %3\n"
-                          "Días vaciados aquí (borrados en el servidor): %4\n"
-                          "Días cambiados en los dos lados y unidos: %5\n"
-                          "Eventos de otros programas traídos a su día: %6\n")
-        .arg(sent)
-        .arg(received)
-        .arg(deletedThere)
-        .arg(deletedHere)
-        .arg(joined)
-        .arg(broughtIn);
+    const std::pair<const char*, int> lines[] = {
+        {"Días subidos al servidor", sent},
+        {"Días traídos del servidor", received},
+        {"Días borrados en el servidor", deletedThere},
+        {"Días vaciados aquí (borrados en el servidor)", deletedHere},
+        {"Días cambiados en los dos lados y unidos", joined},
+        {"Eventos de otros programas traídos a su día", broughtIn},
+        {"Notitas subidas al servidor", notitasSent},
+        {"Notitas traídas del servidor", notitasReceived},
+        {"Notitas borradas en el servidor", notitasDeletedThere},
+        {"Notitas borradas aquí (borradas en el servidor)", notitasDeletedHere},
+        {"Notitas cambiadas en los dos lados y unidas", notitasJoined},
+    };
+    QString text;
+    for (const auto& [label, count] : lines)
+        text += QString::fromUtf8(label) + QStringLiteral(": ") + QString::number(count) + u'\n';
+    return text;
 }

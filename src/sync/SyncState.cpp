@@ -1,5 +1,7 @@
 #include "sync/SyncState.h"
 
+#include <QStringList>
+
 namespace {
 
 QString waiting(int pending)
@@ -34,13 +36,23 @@ QString SyncState::line() const
     case Kind::Synced: {
         const QString synced =
             QStringLiteral("Sincronizado a las %1").arg(at.toString(QStringLiteral("HH:mm")));
-        if (joined == 0)
+        if (joined == 0 && joinedNotitas == 0)
             return synced;
-        return synced + (joined == 1 ? QStringLiteral(" · 1 día cambiado aquí y en el servidor: "
-                                                      "se guardan los dos textos")
-                                     : QStringLiteral(" · %1 días cambiados aquí y en el "
-                                                      "servidor: se guardan los dos textos")
-                                           .arg(count(joined)));
+        QStringList what;
+        if (joined > 0)
+            what << (joined == 1 ? QStringLiteral("1 día")
+                                 : count(joined) + QStringLiteral(" días"));
+        if (joinedNotitas > 0) {
+            what << (joinedNotitas == 1 ? QStringLiteral("1 notita")
+                                        : count(joinedNotitas) + QStringLiteral(" notitas"));
+        }
+        // The participle agrees with what changed: masculine for days or both, plural for more
+        // than one.
+        const bool plural = what.size() > 1 || joined > 1 || joinedNotitas > 1;
+        const QString changed = QStringLiteral("cambiad") + (joined > 0 ? u'o' : u'a') +
+                                (plural ? QStringLiteral("s") : QString());
+        return synced + QStringLiteral(" · %1 %2 aquí y en el servidor: se guardan los dos textos")
+                            .arg(what.join(QStringLiteral(" y ")), changed);
     }
     case Kind::Offline:
         return QStringLiteral("Sin conexión: ") + waiting(pending);

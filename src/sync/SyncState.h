@@ -12,7 +12,7 @@ struct SyncState
         NoServer,   // no account set up
         NotYet,     // set up, not synced yet in this run
         Running,    // under way; done of total days sent once the upload is known
-        Synced,     // at the time at; joined days kept both texts
+        Synced,     // at the time at; joined days and joinedNotitas kept both texts
         Offline,    // the server could not be reached; pending days wait to go up
         NoPassword, // none known for this run, and none in the keyring
         Failed,     // message says why; pending days wait
@@ -23,6 +23,7 @@ struct SyncState
     int done = 0;
     int total = 0;
     int joined = 0;
+    int joinedNotitas = 0;
     int pending = 0;
     QString message;
 

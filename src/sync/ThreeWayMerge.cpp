@@ -94,3 +94,17 @@ ThreeWayMerge::Result ThreeWayMerge::merge(const std::optional<Day>& base, const
     }
     return result;
 }
+
+ThreeWayMerge::TextResult ThreeWayMerge::mergeText(const std::optional<QString>& base,
+                                                   const QString& local, const QString& remote)
+{
+    const QString from = base.value_or(QString());
+    if (local == from)
+        return {remote, false};
+    if (remote == from || remote == local || remote.isEmpty())
+        return {local, false};
+    if (local.isEmpty())
+        return {remote, false};
+    const QString joined = join(local, remote);
+    return {joined, joined != local && joined != remote};
+}

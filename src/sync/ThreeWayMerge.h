@@ -27,6 +27,15 @@ public:
     // base: none when the day had never been synced (both sides are new).
     // All three canonical (DayContent::canonical).
     static Result merge(const std::optional<Day>& base, const Day& local, const Day& remote);
+    // A notita's text, likewise: an empty text is a deletion, which an edit beats, and a text
+    // both sides changed keeps both. All three canonical (NotitaContent::canonical).
+    struct TextResult
+    {
+        QString text;
+        bool joined = false;
+    };
+    static TextResult mergeText(const std::optional<QString>& base, const QString& local,
+                                const QString& remote);
     // note with text after it, unless it holds it already.
     static QString join(const QString& note, const QString& text);
 };

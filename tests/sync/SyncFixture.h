@@ -2,6 +2,7 @@
 
 #include "RadicaleServer.h"
 #include "TestStore.h"
+#include "store/domain/NotitaBook.h"
 #include "store/domain/SyncBook.h"
 #include "sync/CalendarSync.h"
 #include "sync/DavClient.h"
@@ -53,6 +54,31 @@ struct Machine
         return day ? day->note : QString();
     }
 
+    // The notitas' texts, in table order.
+    QStringList notitas()
+    {
+        QStringList texts;
+        for (const Notita& notita : store.store->notitas().first(100))
+            texts << notita.text;
+        return texts;
+    }
+    void addNotita(const QString& text)
+    {
+        NotitaBook& book = store.store->notitas();
+        book.saveText(book.add(), text);
+    }
+    // The first notita's text changed; an empty text deletes it.
+    void writeNotita(const QString& text)
+    {
+        NotitaBook& book = store.store->notitas();
+        const qint64 row = book.first(1).at(0).row;
+        if (text.isEmpty())
+            book.remove(row);
+        else
+            book.saveText(row, text);
+    }
+    QString firstNotitaUid() { return store.store->notitas().identities().begin()->second; }
+
     RadicaleServer& server;
     int user;
     TestStore store;
@@ -68,7 +94,7 @@ inline QString phone(const RadicaleServer& server, int user, const QStringList& 
                               server.url().toString() + RadicaleServer::user(user) +
                                   QStringLiteral("/tarvelo/")} +
                       command);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+    if (!process.waitForFinished(300000) || process.exitCode() != 0) {
         qWarning() << "phone" << command << process.readAllStandardError();
         return QStringLiteral("<falló>");
     }

@@ -3,7 +3,10 @@
 
 phone.py URL USER PASSWORD CALENDAR_URL COMMAND...
   list                      one line per event: UID, SUMMARY, DTSTART
-  add YYYY-MM-DD [HH:MM] SUMMARY
+  add YYYY-MM-DD [HH:MM] SUMMARY [LINE]   LINE: a further property (DTEND, RRULE...)
+  notes                     one line per journal entry: UID, DESCRIPTION
+  note UID TEXT             the journal entry's text changed
+  unnote UID                the journal entry deleted
   edit UID SUMMARY          the event's summary changed
   delete UID
 """
@@ -29,17 +32,33 @@ def main():
         return
     if command == "add":
         day = datetime.date.fromisoformat(args[0])
-        if len(args) == 3:
+        if len(args) > 2 and ":" in args[1] and len(args[1]) == 5:
             hour, minute = map(int, args[1].split(":"))
             start = "DTSTART:%sT%02d%02d00" % (day.strftime("%Y%m%d"), hour, minute)
-            summary = args[2]
+            summary, *more = args[2:]
         else:
             start = "DTSTART;VALUE=DATE:%s" % day.strftime("%Y%m%d")
-            summary = args[1]
+            summary, *more = args[1:]
         calendar.save_event(
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\nBEGIN:VEVENT\r\n"
-            "UID:%s\r\nDTSTAMP:20260101T000000Z\r\n%s\r\nSUMMARY:%s\r\nEND:VEVENT\r\n"
-            "END:VCALENDAR\r\n" % (uuid.uuid4(), start, summary))
+            "UID:%s\r\nDTSTAMP:20260101T000000Z\r\n%s\r\n%sSUMMARY:%s\r\nEND:VEVENT\r\n"
+            "END:VCALENDAR\r\n" % (uuid.uuid4(), start, "".join(m + "\r\n" for m in more),
+                                   summary))
+        return
+    if command == "notes":
+        for journal in calendar.journals():
+            component = journal.icalendar_instance.walk("VJOURNAL")[0]
+            print("%s\t%s" % (component.get("UID"), component.get("DESCRIPTION", "")))
+        return
+    if command in ("note", "unnote"):
+        journal = calendar.object_by_uid(args[0], comp_class=caldav.Journal)
+        if command == "unnote":
+            journal.delete()
+            return
+        component = journal.icalendar_instance.walk("VJOURNAL")[0]
+        component["DESCRIPTION"] = args[1]
+        component["SUMMARY"] = args[1]
+        journal.save()
         return
     event = calendar.event_by_uid(args[0])
     if command == "edit":

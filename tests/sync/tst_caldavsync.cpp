@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 #ifndef TARVELO_DB
 #error "TARVELO_DB names the store tool; the CMakeLists defines it"
 #endif
@@ -43,7 +45,7 @@ QProcess* startTool(const QStringList& args, const QString& password)
 Run tool(const QStringList& args, const QString& password)
 {
     std::unique_ptr<QProcess> process(startTool(args, password));
-    process->waitForFinished(180000);
+    process->waitForFinished(900000);
     return {process->exitCode(),
             QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())};
 }
@@ -117,6 +119,14 @@ private slots:
         QTest::newRow("an event added from the phone joins its day and goes")
             << untouched << untouched << QStringList{"add", "2026-03-05", "17:30", "Tenis"}
             << "Dentista · 17:30 Tenis" << 1 << false << false;
+        QTest::newRow("a multi-day event from the phone joins each of its days and goes")
+            << untouched << untouched
+            << QStringList{"add", "2026-03-04", "Congreso", "DTEND;VALUE=DATE:20260306"}
+            << "Dentista · Congreso" << 2 << false << false;
+        QTest::newRow("a weekly event from the phone joins its days and stays")
+            << untouched << untouched
+            << QStringList{"add", "2026-03-05", "Yoga", "RRULE:FREQ=WEEKLY;COUNT=3"}
+            << "Dentista · Yoga" << 4 << false << false;
         QTest::newRow("a stale write read, merged and written again")
             << "Dentista 10h" << untouched << QStringList{"edit", kUid, "Médico"}
             << "Dentista 10h · Médico" << 1 << true << false;
@@ -177,7 +187,104 @@ private slots:
             QCOMPARE(listed.section(u'\t', 0, 1), kUid + u'\t' + expected);
         // A further sync finds nothing to do on either machine.
         const SyncReport quiet = b.sync();
-        QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere, 0);
+        QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere +
+                     quiet.broughtIn,
+                 0);
+    }
+
+    // A notita written on one machine, then changed on either machine or on the phone, and
+    // every side synced: the notitas on both machines afterwards, and the server's entries.
+    void notitas_data()
+    {
+        QTest::addColumn<QString>("here");  // the first notita's new text on the first machine,
+                                            // "" deletes it, "-" leaves it
+        QTest::addColumn<QString>("there"); // likewise on the second; "+…" adds a notita
+        QTest::addColumn<QStringList>("onPhone"); // {uid} stands for the notita's identity
+        QTest::addColumn<QStringList>("atFirst");
+        QTest::addColumn<QStringList>("atSecond");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("journals"); // the calendar keeps journal entries
+
+        const QString untouched = QStringLiteral("-");
+        const QStringList none;
+        const QStringList bread{QStringLiteral("Comprar pan")};
+        const auto both = [](const QString& name, const QString& here, const QString& there,
+                             const QStringList& onPhone, const QStringList& texts, int entries) {
+            QTest::newRow(qPrintable(name))
+                << here << there << onPhone << texts << texts << entries << true;
+        };
+        both(u"edited here"_s, u"Pan y leche"_s, untouched, none, {u"Pan y leche"_s}, 1);
+        both(u"edited on the other machine"_s, untouched, u"Pan integral"_s, none,
+             {u"Pan integral"_s}, 1);
+        both(u"edited on both machines: both texts kept"_s, u"Pan"_s, u"Leche"_s, none,
+             {u"Leche · Pan"_s}, 1);
+        both(u"deleted here"_s, u""_s, untouched, none, {}, 0);
+        both(u"deleted on the other machine"_s, untouched, u""_s, none, {}, 0);
+        both(u"a notita added on the other machine"_s, untouched, u"+Llamar a Ana"_s, none,
+             {u"Comprar pan"_s, u"Llamar a Ana"_s}, 2);
+        both(u"edited from the phone"_s, untouched, untouched,
+             {u"note"_s, u"{uid}"_s, u"Churros"_s}, {u"Churros"_s}, 1);
+        both(u"deleted from the phone"_s, untouched, untouched, {u"unnote"_s, u"{uid}"_s}, {}, 0);
+        both(u"deleted here, edited from the phone: the edit"_s, u""_s, untouched,
+             {u"note"_s, u"{uid}"_s, u"Churros"_s}, {u"Churros"_s}, 1);
+        both(u"edited here, deleted from the phone: the edit"_s, u"Pan y leche"_s, untouched,
+             {u"unnote"_s, u"{uid}"_s}, {u"Pan y leche"_s}, 1);
+        QTest::newRow("a calendar without journal entries: each machine keeps its own")
+            << untouched << u"+Llamar a Ana"_s << none << bread << QStringList{u"Llamar a Ana"_s}
+            << 0 << false;
+    }
+    void notitas()
+    {
+        QFETCH(QString, here);
+        QFETCH(QString, there);
+        QFETCH(QStringList, onPhone);
+        QFETCH(QStringList, atFirst);
+        QFETCH(QStringList, atSecond);
+        QFETCH(int, entries);
+        QFETCH(bool, journals);
+        const int user = freshUser();
+        Machine a(server, user);
+        Machine b(server, user);
+        a.addNotita(u"Comprar pan"_s);
+        a.setUp();
+        b.setUp();
+        for (Machine* m : {&a, &b}) {
+            if (!journals)
+                SyncBook(m->store.db()).setSetting(u"diario"_s, u"0"_s);
+        }
+        a.sync();
+        b.sync();
+        QCOMPARE(b.notitas(), journals ? QStringList{u"Comprar pan"_s} : QStringList{});
+        const QString uid = a.firstNotitaUid();
+
+        if (here != QLatin1String("-"))
+            a.writeNotita(here);
+        if (there.startsWith(u'+'))
+            b.addNotita(there.mid(1));
+        else if (there != QLatin1String("-"))
+            b.writeNotita(there);
+        if (!onPhone.isEmpty()) {
+            onPhone.replaceInStrings(u"{uid}"_s, uid);
+            QVERIFY(!phone(server, user, onPhone).startsWith(QLatin1String("<falló>")));
+        }
+        a.sync();
+        b.sync();
+        a.sync();
+
+        QCOMPARE(a.notitas(), atFirst);
+        QCOMPARE(b.notitas(), atSecond);
+        QCOMPARE(server.eventFiles(user), entries);
+        if (entries > 0) {
+            const QStringList listed =
+                phone(server, user, {u"notes"_s}).split(u'\n', Qt::SkipEmptyParts);
+            QCOMPARE(listed.size(), entries);
+            QVERIFY2(atFirst.contains(listed.first().section(u'\t', 1)),
+                     qPrintable(listed.first()));
+        }
+        const SyncReport quiet = b.sync();
+        QCOMPARE(quiet.notitasSent + quiet.notitasReceived + quiet.notitasDeletedHere +
+                     quiet.notitasDeletedThere,
+                 0);
     }
 
     // Each machine's own days reach the other, a day both had is joined, and marks travel.
@@ -307,7 +414,7 @@ private slots:
     // the server ends with every day once.
     void killDuringFirstUpload()
     {
-        constexpr int kDays = 300;
+        constexpr int kDays = 2000;
         const int user = freshUser();
         Machine a(server, user);
         std::vector<std::pair<QDate, TestDayRow>> rows;
@@ -318,7 +425,7 @@ private slots:
         a.store.store.reset();
         std::unique_ptr<QProcess> first(
             startTool({QStringLiteral("sync"), a.store.folder()}, RadicaleServer::password(user)));
-        QTRY_VERIFY_WITH_TIMEOUT(server.eventFiles(user) >= kDays / 4, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(server.eventFiles(user) >= kDays / 4, 600000);
         first->kill();
         first->waitForFinished();
         QVERIFY(server.eventFiles(user) < kDays);

@@ -3,6 +3,7 @@
 #include "Thrown.h"
 #include "sync/DayContent.h"
 #include "sync/Multistatus.h"
+#include "sync/NotitaContent.h"
 #include "sync/SyncError.h"
 #include "sync/ThreeWayMerge.h"
 
@@ -130,31 +131,65 @@ private slots:
         QCOMPARE(read.day, DayContent::canonical(stored));
     }
 
-    // Another program's events bring their summary, with the time the user's clock shows.
+    // Likewise a notita's text from its journal entry's body.
+    void notitaRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one line") << u"Comprar pan"_s;
+        QTest::newRow("lines as the notita box keeps them") << u"Pan\r\nLeche\r\n\r\nHuevos"_s;
+        QTest::newRow("blanks around, commas, semicolons, backslashes")
+            << u"  té, ¿sí?; C:\\datos  "_s;
+    }
+    void notitaRoundTrip()
+    {
+        QFETCH(QString, text);
+        const QString uid = u"0b3c2e6a-1f7d-4a55-9a59-3f0a7e2f8c11@tarvelo"_s;
+        const std::optional<NotitaContent::Read> read =
+            NotitaContent::read(NotitaContent::body(uid, text), u"prueba"_s);
+        QVERIFY(read);
+        QCOMPARE(read->uid, uid);
+        QCOMPARE(read->text, NotitaContent::canonical(text));
+        QVERIFY(!NotitaContent::read(DayContent::body(stored(u"n"_s)), u"prueba"_s));
+    }
+
+    // Another program's events bring their summary, with the time the user's clock shows, to
+    // each day they cover.
     void foreignEvent_data()
     {
         QTest::addColumn<QByteArray>("event");
-        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QList<QDate>>("dates");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("recurring");
+        const QDate d(2026, 3, 5);
         QTest::newRow("all-day") << QByteArray("DTSTART;VALUE=DATE:20260305\r\nSUMMARY:Feria")
-                                 << QDate(2026, 3, 5) << "Feria";
+                                 << QList{d} << "Feria" << false;
         QTest::newRow("floating time") << QByteArray("DTSTART:20260305T173000\r\nSUMMARY:Tenis")
-                                       << QDate(2026, 3, 5) << "17:30 Tenis";
+                                       << QList{d} << "17:30 Tenis" << false;
         QTest::newRow("time without a summary")
-            << QByteArray("DTSTART:20260306T080000") << QDate(2026, 3, 6) << "08:00";
+            << QByteArray("DTSTART:20260306T080000") << QList{d.addDays(1)} << "08:00" << false;
+        QTest::newRow("three days")
+            << QByteArray("DTSTART;VALUE=DATE:20260305\r\nDTEND;VALUE=DATE:20260308\r\n"
+                          "SUMMARY:Congreso")
+            << QList{d, d.addDays(1), d.addDays(2)} << "Congreso" << false;
+        QTest::newRow("weekly, three times")
+            << QByteArray("DTSTART;VALUE=DATE:20260305\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+                          "SUMMARY:Yoga")
+            << QList{d, d.addDays(7), d.addDays(14)} << "Yoga" << true;
     }
     void foreignEvent()
     {
         QFETCH(QByteArray, event);
-        QFETCH(QDate, date);
+        QFETCH(QList<QDate>, dates);
         QFETCH(QString, text);
+        QFETCH(bool, recurring);
         const QByteArray body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Movil//ES\r\n"
                                 "BEGIN:VEVENT\r\nUID:abc-123\r\nDTSTAMP:20260101T000000Z\r\n" +
                                 event + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
         const DayContent::Read read = DayContent::read(body, u"movil.ics"_s);
         QVERIFY(!read.ours);
-        QCOMPARE(read.date, date);
+        QCOMPARE(QList<QDate>(read.dates.begin(), read.dates.end()), dates);
         QCOMPARE(read.text, text);
+        QCOMPARE(read.recurring, recurring);
     }
 
     // What a server answers is read within limits, or refused with the server named.

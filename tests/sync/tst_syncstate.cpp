@@ -12,8 +12,9 @@ private slots:
     {
         using Kind = SyncState::Kind;
         QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("done");  // Running: days sent; Synced: days joined
-        QTest::addColumn<int>("total"); // Running: days to send; else days pending
+        QTest::addColumn<int>("done"); // Running: days sent; Synced: days joined
+        // Running: days to send; Synced: notitas joined; else days pending
+        QTest::addColumn<int>("total");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("brief"); // "=": the line itself
@@ -40,6 +41,14 @@ private slots:
         row("synced, several days changed on both sides", Kind::Synced, 3, 0, "",
             "Sincronizado a las 10:42 · 3 días cambiados aquí y en el servidor: se guardan los "
             "dos textos",
+            "Sincronizado a las 10:42");
+        row("synced, one notita changed on both sides", Kind::Synced, 0, 1, "",
+            "Sincronizado a las 10:42 · 1 notita cambiada aquí y en el servidor: se guardan los "
+            "dos textos",
+            "Sincronizado a las 10:42");
+        row("synced, days and a notita changed on both sides", Kind::Synced, 2, 1, "",
+            "Sincronizado a las 10:42 · 2 días y 1 notita cambiados aquí y en el servidor: se "
+            "guardan los dos textos",
             "Sincronizado a las 10:42");
         row("offline with changes waiting", Kind::Offline, 0, 3, "",
             "Sin conexión: 3 cambios pendientes", "=");
@@ -74,8 +83,10 @@ private slots:
         if (state.kind == SyncState::Kind::Running) {
             state.done = done;
             state.total = total;
-        } else {
+        } else if (state.kind == SyncState::Kind::Synced) {
             state.joined = done;
+            state.joinedNotitas = total;
+        } else {
             state.pending = total;
         }
         QCOMPARE(state.line(), line);

@@ -121,17 +121,41 @@ std::optional<Notita> NotitaBook::read(qint64 row)
 qint64 NotitaBook::add()
 {
     Transaction transaction(db_);
+    const qint64 row = insertRow();
+    transaction.commit();
+    return row;
+}
+
+void NotitaBook::makeIdentityTable()
+{
+    db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (indice INTEGER PRIMARY KEY, "
+                               "uid TEXT NOT NULL UNIQUE)")
+                    .arg(kIdentities));
+}
+
+qint64 NotitaBook::insertRow()
+{
     statement(QStringLiteral("INSERT INTO Nota DEFAULT VALUES")).execute();
     const qint64 rowid = sqlite3_last_insert_rowid(db_.handle());
     Statement& counter = statement(QStringLiteral("SELECT indice FROM Nota WHERE rowid = ?1"));
     counter.bind(1, rowid);
     counter.step();
     const bool numbered = !counter.columnIsNull(0);
-    qint64 row = counter.columnInt64(0);
+    const qint64 row = counter.columnInt64(0);
     counter.reset();
-    if (!numbered)
-        row = giveNumber(rowid);
-    transaction.commit();
+    return numbered ? row : giveNumber(rowid);
+}
+
+qint64 NotitaBook::addKnown(const QString& uid, const QString& text, double top, double left)
+{
+    makeIdentityTable();
+    const qint64 row = insertRow();
+    save({row, text, top, left});
+    Statement& give = statement(
+        QStringLiteral("INSERT OR REPLACE INTO %1 (indice, uid) VALUES (?1, ?2)").arg(kIdentities));
+    give.bind(1, row);
+    give.bind(2, uid);
+    give.execute();
     return row;
 }
 
@@ -213,9 +237,7 @@ std::map<qint64, QString> NotitaBook::identities()
         return readIdentities();
     numberUnnumbered();
     Transaction transaction(db_);
-    db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (indice INTEGER PRIMARY KEY, "
-                               "uid TEXT NOT NULL UNIQUE)")
-                    .arg(kIdentities));
+    makeIdentityTable();
     // Notitas deleted by another program leave their identity behind: it goes with them.
     db_.execute(QStringLiteral("DELETE FROM %1 WHERE indice NOT IN (SELECT indice FROM Nota)")
                     .arg(kIdentities));

@@ -30,6 +30,9 @@ public:
     // Adds an empty notita at the end and returns its row; a table whose counter the store
     // does not fill by itself gets the next number.
     qint64 add();
+    // Adds a notita made elsewhere (another machine's, through a sync) at the end, with its own
+    // identity, text and place; returns its row. Writes inside the caller's transaction.
+    qint64 addKnown(const QString& uid, const QString& text, double top, double left);
     // Writes the text and place of the notita's row; false when the row is gone.
     bool save(const Notita& notita);
     // Writes the text alone, the place left as stored (a desktop that does not tell where its
@@ -47,6 +50,8 @@ public:
 private:
     Statement& statement(const QString& sql);
     void numberUnnumbered();
+    qint64 insertRow(); // an empty row at the end, with its number
+    void makeIdentityTable();
     std::map<qint64, QString> readIdentities();
     qint64 giveNumber(qint64 rowid); // the next free number, given to the row; returns it
     static Notita notitaOf(const Statement& row);

@@ -29,6 +29,8 @@ SyncBook::SyncBook(Database& db) : db_(db)
         "nota TEXT, festivo INTEGER, alarma INTEGER, hora REAL, Color INTEGER)"));
     db_.execute(
         QStringLiteral("CREATE INDEX IF NOT EXISTS SincroEventoFecha ON SincroEvento (fecha)"));
+    db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS SincroNotita (href TEXT PRIMARY KEY, "
+                               "etag TEXT, uid TEXT, texto TEXT)"));
 }
 
 bool SyncBook::exists(Database& db)
@@ -130,7 +132,38 @@ void SyncBook::forget(const QString& href)
     remove.execute();
 }
 
+std::vector<SyncBook::Journal> SyncBook::journals()
+{
+    std::vector<Journal> journals;
+    Statement& select =
+        statement(QStringLiteral("SELECT href, etag, uid, texto FROM SincroNotita ORDER BY href"));
+    while (select.step()) {
+        journals.push_back({select.column(0).toString(), select.column(1).toString(),
+                            select.column(2).toString(), select.column(3).toString()});
+    }
+    return journals;
+}
+
+void SyncBook::record(const Journal& journal)
+{
+    Statement& upsert = statement(QStringLiteral(
+        "INSERT OR REPLACE INTO SincroNotita (href, etag, uid, texto) VALUES (?1, ?2, ?3, ?4)"));
+    upsert.bind(1, journal.href);
+    upsert.bind(2, journal.etag);
+    upsert.bind(3, journal.uid);
+    upsert.bind(4, journal.text);
+    upsert.execute();
+}
+
+void SyncBook::forgetJournal(const QString& href)
+{
+    Statement& remove = statement(QStringLiteral("DELETE FROM SincroNotita WHERE href = ?1"));
+    remove.bind(1, href);
+    remove.execute();
+}
+
 void SyncBook::forgetAll()
 {
     statement(QStringLiteral("DELETE FROM SincroEvento")).execute();
+    statement(QStringLiteral("DELETE FROM SincroNotita")).execute();
 }

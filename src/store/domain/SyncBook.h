@@ -14,7 +14,8 @@ class Database;
 
 // What the store keeps of its sync with a calendar server: the account's settings (never the
 // password) and, per event on the server, its address, its ETag and the day's content as it
-// was last sent or read, the common ancestor of a three-way merge. Its tables are made the
+// was last sent or read, the common ancestor of a three-way merge; likewise per notita's
+// journal entry, its text. Its tables are made the
 // first time a sync opens the book, beside the calendar's own: a store that never syncs never
 // gets them, and a program that knows nothing of them opens the store as before.
 class SyncBook
@@ -26,6 +27,14 @@ public:
         QString etag;
         QDate date; // the day it carries; invalid for an event that is not one of ours
         Day base;   // the day as last sent or read
+    };
+
+    struct Journal
+    {
+        QString href;
+        QString etag;
+        QString uid;  // the notita's identity
+        QString text; // as last sent or read
     };
 
     // Makes the tables when they are not there. Throws StoreError.
@@ -41,6 +50,9 @@ public:
     std::vector<Event> events();
     void record(const Event& event);
     void forget(const QString& href);
+    std::vector<Journal> journals();
+    void record(const Journal& journal);
+    void forgetJournal(const QString& href);
     // The calendar changed: nothing recorded of the old one holds.
     void forgetAll();
 
