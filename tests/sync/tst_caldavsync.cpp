@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -26,25 +28,43 @@ struct Run
     QString out;
 };
 
-// The store tool, with the password in the environment and no keyring asked.
-QProcess* startTool(const QStringList& args, const QString& password)
+// The store tool, with the password in the environment and no keyring asked; or, given a
+// keyring's home, in a desktop session of its own whose keyring (GNOME's, unlocked as a login
+// unlocks it) keeps its secrets in that home.
+QProcess* startTool(const QStringList& args, const QString& password,
+                    const QString& keyringHome = {})
 {
     auto* tool = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TARVELO_SIN_LLAVERO"), QStringLiteral("1"));
     if (password.isNull())
         env.remove(QStringLiteral("TARVELO_CONTRASENA"));
     else
         env.insert(QStringLiteral("TARVELO_CONTRASENA"), password);
-    tool->setProcessEnvironment(env);
-    tool->start(QStringLiteral(TARVELO_DB), args);
+    if (keyringHome.isEmpty()) {
+        env.insert(QStringLiteral("TARVELO_SIN_LLAVERO"), QStringLiteral("1"));
+        tool->setProcessEnvironment(env);
+        tool->start(QStringLiteral(TARVELO_DB), args);
+    } else {
+        env.remove(QStringLiteral("TARVELO_SIN_LLAVERO"));
+        env.insert(QStringLiteral("HOME"), keyringHome);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), keyringHome + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), keyringHome + QStringLiteral("/run"));
+        tool->setProcessEnvironment(env);
+        tool->start(QStringLiteral("dbus-run-session"),
+                    QStringList{u"--"_s, u"sh"_s, u"-c"_s,
+                                u"mkdir -p -m 700 \"$XDG_RUNTIME_DIR\" && printf llave | "
+                                "gnome-keyring-daemon --unlock --components=secrets "
+                                ">/dev/null && exec \"$@\""_s,
+                                u"sh"_s, QStringLiteral(TARVELO_DB)} +
+                        args);
+    }
     tool->closeWriteChannel();
     return tool;
 }
 
-Run tool(const QStringList& args, const QString& password)
+Run tool(const QStringList& args, const QString& password, const QString& keyringHome = {})
 {
-    std::unique_ptr<QProcess> process(startTool(args, password));
+    std::unique_ptr<QProcess> process(startTool(args, password, keyringHome));
     process->waitForFinished(900000);
     return {process->exitCode(),
             QString::fromUtf8(process->readAllStandardOutput() + process->readAllStandardError())};
@@ -354,25 +374,34 @@ private slots:
         QTest::addColumn<QString>("password");    // null: none given
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("keyring"); // in a desktop session with a keyring
 
         const QString good = QStringLiteral("<buena>");
         QTest::newRow("sync-setup")
             << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
-            << "Calendario en el servidor: <url><user>/tarvelo/";
+            << "Calendario en el servidor: <url><user>/tarvelo/" << false;
         QTest::newRow("sync sends the days")
-            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 2\n";
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 2\n"
+            << false;
         QTest::newRow("sync again: nothing to do")
-            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 0\n";
-        QTest::newRow("a wrong password")
-            << QStringList{"sync"} << "otra" << 1 << "no acepta el usuario o la contraseña";
+            << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 0\n"
+            << false;
+        QTest::newRow("a wrong password") << QStringList{"sync"} << "otra" << 1
+                                          << "no acepta el usuario o la contraseña" << false;
         QTest::newRow("no password")
-            << QStringList{"sync"} << QString() << 1 << "No hay contraseña para «<user>»";
+            << QStringList{"sync"} << QString() << 1 << "No hay contraseña para «<user>»" << false;
         QTest::newRow("set up with a wrong password")
             << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << "otra" << 1
-            << "no acepta el usuario o la contraseña";
+            << "no acepta el usuario o la contraseña" << false;
+        QTest::newRow("set up, the password kept in the desktop's keyring")
+            << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
+            << "La contraseña queda guardada en el llavero del escritorio." << true;
+        QTest::newRow("sync with the keyring's password alone")
+            << QStringList{"sync"} << QString() << 0 << "Días subidos al servidor: 0\n"
+            << true;
         QTest::newRow("plain http to another machine")
             << QStringList{"sync-setup", "http://192.0.2.1/", "--usuario", "<user>"} << good << 1
-            << "solo se admiten direcciones https";
+            << "solo se admiten direcciones https" << false;
     }
     void storeTool()
     {
@@ -380,6 +409,10 @@ private slots:
         QFETCH(QString, password);
         QFETCH(int, code);
         QFETCH(QString, said);
+        QFETCH(bool, keyring);
+        if (keyring && QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty())
+            QSKIP("GNOME's keyring is not installed");
+        static QTemporaryDir keyringHome;
         static int user = -1;
         static std::unique_ptr<TestStore> store;
         if (!store) {
@@ -397,7 +430,8 @@ private slots:
         QStringList args{command.first(), store->folder()};
         for (const QString& arg : command.mid(1))
             args << fill(arg);
-        const Run run = tool(args, password.isNull() ? QString() : fill(password));
+        const Run run = tool(args, password.isNull() ? QString() : fill(password),
+                             keyring ? keyringHome.path() : QString());
         QVERIFY2(run.out.contains(fill(said)), qPrintable(run.out));
         QCOMPARE(run.code, code);
         const QByteArray secret = RadicaleServer::password(user).toUtf8();
