@@ -570,9 +570,9 @@ SyncReport CalendarSync::run()
         journalsToForget.clear();
     };
     const auto what = [](const Write& write) {
-        return write.notita()
-                   ? QStringLiteral("la notita «%1»").arg(write.text.section(u'\n', 0, 0))
-                   : QStringLiteral("el día %1").arg(dayShown(write.date));
+        const QString text = write.text.isEmpty() ? write.baseText.value_or(QString()) : write.text;
+        return write.notita() ? QStringLiteral("la notita «%1»").arg(text.section(u'\n', 0, 0))
+                              : QStringLiteral("el día %1").arg(dayShown(write.date));
     };
     std::vector<Write> stale;
     const auto answered = [&](const Write& write, const DavReply& reply) {
