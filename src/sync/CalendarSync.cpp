@@ -550,11 +550,15 @@ SyncReport CalendarSync::run()
     std::vector<QString> toForget;
     std::vector<SyncBook::Journal> journalsToRecord;
     std::vector<QString> journalsToForget;
+    // A calendar that refused journal entries is not sent them again.
+    bool journalsRefused = false;
     const auto flush = [&] {
         if (toRecord.empty() && toForget.empty() && journalsToRecord.empty() &&
-            journalsToForget.empty())
+            journalsToForget.empty() && !journalsRefused)
             return;
         Transaction transaction(db);
+        if (journalsRefused)
+            book.setSetting(kJournals, QStringLiteral("0"));
         for (const SyncBook::Event& event : toRecord)
             book.record(event);
         for (const QString& href : toForget)
@@ -579,6 +583,13 @@ SyncReport CalendarSync::run()
         const int status = reply.status;
         if (status == 412) {
             stale.push_back(write);
+            return;
+        }
+        if (write.kind == Write::PutNotita && write.etag.isEmpty() &&
+            (status == 403 || status == 415 || status == 501)) {
+            // A calendar that said nothing of journal entries and refuses them: the notitas
+            // stay each machine's own, and the days go on.
+            journalsRefused = true;
             return;
         }
         if (write.kind == Write::Put || write.kind == Write::PutNotita) {

@@ -8,6 +8,7 @@ trusts; 0 where openssl is missing), then answers each request by the first part
   /mudo/      never answers                     /enorme/    a body without end
   /goteo/     a byte now and then, for ever     /remite/    302 to another host
   /html/      200 with a web page
+  /sindiario/ an empty calendar that takes events and refuses journal entries (403)
 """
 import http.server
 import os
@@ -36,10 +37,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
-        if length:
-            self.rfile.read(length)
+        body = self.rfile.read(length) if length else b""
         mode = self.path.strip("/").split("/")[0]
-        if mode == "basura":
+        if mode == "sindiario":
+            if self.command == "PUT":
+                if b"VJOURNAL" in body:
+                    self.answer(403, b"")
+                    return
+                self.send_response(201)
+                self.send_header("ETag", '"1"')
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+            else:
+                self.answer(207, PROLOGUE + b'<d:multistatus xmlns:d="DAV:"><d:response><d:href>'
+                            b'/sindiario/</d:href><d:propstat><d:prop><d:getetag>"0"</d:getetag>'
+                            b'</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
+                            b'</d:response></d:multistatus>')
+        elif mode == "basura":
             self.answer(207, b"\x00\xffesto no es XML <<<>>>")
         elif mode == "dtd":
             self.answer(207, PROLOGUE + b'<!DOCTYPE d:multistatus [<!ENTITY a "aaaaaaaaaa">'

@@ -1,10 +1,12 @@
 // A server that misbehaves gets a clear message naming it and changes nothing stored, whether
 // it is met while setting up or while syncing.
 #include "TestStore.h"
+#include "store/domain/NotitaBook.h"
 #include "store/domain/SyncBook.h"
 #include "sync/CalendarSync.h"
 #include "sync/DavClient.h"
 #include "sync/SyncError.h"
+#include "sync/SyncReport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -137,6 +139,28 @@ private slots:
         } else {
             QVERIFY(!hasSyncTables(store));
         }
+    }
+
+    // A calendar that never said it keeps no journal entries, and refuses them: the days go up,
+    // the notitas stay here, and no later sync offers them again.
+    void journalEntriesRefused()
+    {
+        const QUrl url(base + QStringLiteral("sindiario/"));
+        TestStore store;
+        store.addNote(kDay, QStringLiteral("Dentista"));
+        NotitaBook& notitas = store.store->notitas();
+        notitas.saveText(notitas.add(), QStringLiteral("Comprar pan"));
+        {
+            SyncBook book(store.db());
+            book.setSetting(QStringLiteral("servidor"), base);
+            book.setSetting(QStringLiteral("calendario"), url.toString());
+        }
+        DavClient client(url, QStringLiteral("ana"), QStringLiteral("secreto"), tight());
+        const SyncReport report = CalendarSync(*store.store, client).run();
+        QCOMPARE(report.sent, 1);
+        QCOMPARE(report.notitasSent, 0);
+        QCOMPARE(CalendarSync::pending(*store.store), 0);
+        QCOMPARE(notitas.first(10).at(0).text, QStringLiteral("Comprar pan"));
     }
 
     // The server's address as a person types it into the set-up.
