@@ -7,6 +7,8 @@
 #include "month/DayButton.h"
 #include "month/DayMarkPictures.h"
 #include "month/MonthView.h"
+#include "notitas/NotitaSlots.h"
+#include "notitas/frmNota.h"
 #include "shell/Session.h"
 #include "shell/SyncSchedule.h"
 #include "shell/TrayIcon.h"
@@ -21,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
@@ -194,6 +197,23 @@ void TestSyncWindow::setUpSyncAndServerDown()
     QTRY_COMPARE_WITH_TIMEOUT(
         day->picture(), DayMarkPictures::pictureFor(DayColours::kNeutral, false, true), kSlowMs);
     QCOMPARE(store_->storedNote(kPhoneDay), QStringLiteral("Dentista"));
+
+    // A notita made on another machine comes up in a window of its own.
+    Machine other(server, user);
+    other.addNotita(QStringLiteral("Llamar a Ana"));
+    other.setUp();
+    other.sync();
+    trigger("mSincronizarAhora");
+    const auto shown = [this] {
+        auto* notitas = child<NotitaSlots>(window_, "notitas");
+        for (int k = 1; k <= NotitaSlots::kSlots; ++k) {
+            frmNota* notita = notitas->existingWindow(k);
+            if (notita && notita->isVisible())
+                return child<QPlainTextEdit>(notita, "txtNota")->toPlainText();
+        }
+        return QString();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringLiteral("Llamar a Ana"), kSlowMs);
 
     // The server down: the state says what waits to go up.
     server.stop();
