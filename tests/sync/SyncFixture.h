@@ -100,3 +100,17 @@ inline QString phone(const RadicaleServer& server, int user, const QStringList& 
     }
     return QString::fromUtf8(process.readAllStandardOutput());
 }
+
+// Both machines set up on one calendar, with these settings of the sync's (key, value), and
+// synced in turn, the first first.
+inline void setUpAndSync(Machine& a, Machine& b,
+                         const QList<QPair<QString, QString>>& settings = {})
+{
+    for (Machine* m : {&a, &b}) {
+        m->setUp();
+        for (const auto& [key, value] : settings)
+            SyncBook(m->store.db()).setSetting(key, value);
+    }
+    a.sync();
+    b.sync();
+}

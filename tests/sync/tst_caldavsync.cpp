@@ -172,14 +172,9 @@ private slots:
         Machine a(server, user);
         Machine b(server, user);
         a.write(kDay, QStringLiteral("Dentista"));
-        a.setUp();
-        b.setUp();
-        if (byEtags) {
-            for (Machine* m : {&a, &b})
-                SyncBook(m->store.db()).setSetting(QStringLiteral("sync-collection"), "0");
-        }
-        a.sync();
-        b.sync();
+        setUpAndSync(a, b,
+                     byEtags ? QList{qMakePair(u"sync-collection"_s, u"0"_s)}
+                             : QList<QPair<QString, QString>>{});
         QCOMPARE(b.note(kDay), QStringLiteral("Dentista"));
 
         if (here != QLatin1String("-"))
@@ -266,14 +261,9 @@ private slots:
         Machine a(server, user);
         Machine b(server, user);
         a.addNotita(u"Comprar pan"_s);
-        a.setUp();
-        b.setUp();
-        for (Machine* m : {&a, &b}) {
-            if (!journals)
-                SyncBook(m->store.db()).setSetting(u"diario"_s, u"0"_s);
-        }
-        a.sync();
-        b.sync();
+        setUpAndSync(a, b,
+                     journals ? QList<QPair<QString, QString>>{}
+                              : QList{qMakePair(u"diario"_s, u"0"_s)});
         QCOMPARE(b.notitas(), journals ? QStringList{u"Comprar pan"_s} : QStringList{});
         const QString uid = a.firstNotitaUid();
 
