@@ -2,22 +2,37 @@
 
 #include "platform/Sound.h"
 
-#include <memory>
+#include <QLibrary>
 
-class QSoundEffect;
+struct TarveloSoundModule;
 
-// The sound card through Qt Multimedia: the list of audio outputs, and a sound effect for the
-// wave file (a media player is avoided: it fails on machines without audio).
+// The sound card through Qt Multimedia, in a module of its own (see SoundModule.h) loaded when
+// the sound card is first needed. Without the module there is no sound card to the program.
 class QtSound : public Sound
 {
 public:
-    QtSound();
+    // The module is looked for where it is installed beside the program, where it was to be
+    // installed, and where it was built; a test names its own.
+    explicit QtSound(QStringList modulePaths = defaultModulePaths());
     ~QtSound() override;
 
     int outputDeviceCount() const override;
     void stop() override;
     void playAsync(const QString& waveFile) override;
 
+    // Why there is no sound card to the program: the module that would not load, and the
+    // loader's reason; empty once the module has loaded. Loads it when not yet tried.
+    QString failure() const;
+
+    static QStringList defaultModulePaths();
+
 private:
-    std::unique_ptr<QSoundEffect> effect_;
+    const TarveloSoundModule* module() const;
+
+    QStringList modulePaths_;
+    mutable QLibrary library_;
+    mutable const TarveloSoundModule* module_ = nullptr;
+    mutable bool looked_ = false;
+    mutable QString failure_;
+    void* player_ = nullptr;
 };

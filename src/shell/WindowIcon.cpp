@@ -34,10 +34,18 @@ QRgb colorOf(char c)
 
 QImage WindowIcon::image16()
 {
-    QImage image(16, 16, QImage::Format_ARGB32);
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x)
-            image.setPixel(x, y, colorOf(kRows[y][x]));
+    return drawn(16);
+}
+
+QImage WindowIcon::drawn(int size)
+{
+    // Each pixel of the sheet becomes a square block: drawn directly, for scaling an image
+    // would start Qt's image threads while the window is being built.
+    QImage image(size, size, QImage::Format_ARGB32);
+    for (int y = 0; y < size; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size; ++x)
+            line[x] = colorOf(kRows[y * 16 / size][x * 16 / size]);
     }
     return image;
 }
@@ -45,9 +53,7 @@ QImage WindowIcon::image16()
 QIcon WindowIcon::icon()
 {
     QIcon icon;
-    const QImage base = image16();
     for (int size : {16, 32, 48, 64, 128})
-        icon.addPixmap(QPixmap::fromImage(
-            base.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+        icon.addPixmap(QPixmap::fromImage(drawn(size)));
     return icon;
 }

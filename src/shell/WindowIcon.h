@@ -12,4 +12,7 @@ public:
 
     static QImage image16();
     static QIcon icon(); // 16, 32, 48, 64 and 128 pixels
+
+private:
+    static QImage drawn(int size);
 };

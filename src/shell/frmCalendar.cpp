@@ -266,8 +266,10 @@ bool frmCalendar::Form_Load()
     if (guard_.failed())
         return false;
     // The window first, and at once the notitas: they come up together, and the window does
-    // not wait for the notitas' ten windows to be made.
+    // not wait for the notitas' ten windows to be made: the window system is handed the window,
+    // and the month is drawn, before they are.
     show();
+    QGuiApplication::sync();
     notitas_->MostrarNotitas();
     // The keyboard starts on today, not on the year back, nor in a notita.
     activateWindow();

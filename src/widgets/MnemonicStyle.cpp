@@ -1,9 +1,12 @@
 #include "widgets/MnemonicStyle.h"
 
+#include "widgets/DeferredIcon.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -21,6 +24,18 @@ bool menuBarFromKeyboard()
 MnemonicStyle::MnemonicStyle(QStyle* base) : QProxyStyle(base)
 {
     qApp->installEventFilter(this);
+}
+
+QIcon MnemonicStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                  const QWidget* widget) const
+{
+    if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
+        return QProxyStyle::standardIcon(icon, option, widget);
+    // Made from the base style with no option or widget: the bar may be gone by then, and so
+    // may this style, when the application was given another.
+    return QIcon(new DeferredIcon([style = QPointer<const MnemonicStyle>(this), icon] {
+        return style ? style->QProxyStyle::standardIcon(icon) : QIcon();
+    }));
 }
 
 int MnemonicStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,

@@ -19,6 +19,10 @@ public:
                   const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
 
+    // The menu bar's overflow arrows are made when first drawn (see DeferredIcon).
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
+
     bool cuesShown() const;
     // A menu was opened from the keyboard (F10): its letters show until the menus close.
     void menuOpenedFromKeyboard();
