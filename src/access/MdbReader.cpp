@@ -69,6 +69,8 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
         setrlimit(RLIMIT_CORE, &none);
         setrlimit(RLIMIT_FSIZE, &none); // it reads; it never writes a file
     });
+    // The whole reading counts, the reader's own start included.
+    const QDeadlineTimer deadline(limits.wallMs);
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(10000))
         refuse(path, QStringLiteral("no se ha podido iniciar el programa que lee archivos de "
@@ -76,7 +78,6 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
                          .arg(process.errorString()));
 
     MdbDecoder decoder(shown(path));
-    const QDeadlineTimer deadline(limits.wallMs);
     try {
         for (;;) {
             // Checked at every turn: a reader that keeps writing must not keep the time open.
@@ -97,7 +98,9 @@ MdbContents MdbReader::read(const QString& path, const Limits& limits)
         process.waitForFinished(5000);
         throw;
     }
-    if (process.state() != QProcess::NotRunning) {
+    // A reader that ended after the limit took too long as well, though this side only saw it
+    // end: how busy the machine was does not change which readings are refused.
+    if (process.state() != QProcess::NotRunning || deadline.hasExpired()) {
         process.kill();
         process.waitForFinished(5000);
         refuse(path, QStringLiteral("leerlo tardaba más de %1 segundos: está dañado")
