@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -112,7 +111,7 @@ void BM_SaveYearPdf(benchmark::State& state)
     f.periods->mPantallaAnyo_Click(kReference);
     const QString path = f.dir.filePath(QStringLiteral("anyo.pdf"));
     SilentBoxes boxes;
-    QtPrinter pdf(boxes, {}, [] { return QPrinterInfo(); });
+    QtPrinter pdf(boxes, {}, [] { return QString(); });
     const NoteListing& rsLista = f.store->listing();
     for (auto _ : state) {
         state.PauseTiming();

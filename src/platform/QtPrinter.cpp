@@ -1,22 +1,19 @@
 #include "platform/QtPrinter.h"
 
-#include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PrintModule.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTextLayout>
-#include <QTextOption>
+
+#ifndef TARVELO_PRINT_MODULE_INSTALLED
+#error                                                                                             \
+    "TARVELO_PRINT_MODULE_INSTALLED and _BUILT name the module; the platform CMakeLists defines them"
+#endif
 
 namespace {
 
@@ -47,27 +44,6 @@ QString printable(const QString& line)
     return out;
 }
 
-// The pieces a line takes on paper of the given width: broken after a word where one fits,
-// anywhere within a word longer than the whole width, and never within a character.
-QStringList wrapped(const QString& line, const QFont& font, QPaintDevice* device, qreal width)
-{
-    QStringList pieces;
-    QTextLayout layout(line, font, device);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine textLine = layout.createLine(); textLine.isValid();
-         textLine = layout.createLine()) {
-        textLine.setLineWidth(width);
-        pieces << line.mid(textLine.textStart(), textLine.textLength());
-    }
-    layout.endLayout();
-    if (pieces.isEmpty())
-        pieces << QString();
-    return pieces;
-}
-
 QString chooseWithDialog(const QString& suggested)
 {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(),
@@ -75,14 +51,70 @@ QString chooseWithDialog(const QString& suggested)
                                         QStringLiteral("Documentos PDF (*.pdf)"));
 }
 
+constexpr char kModuleName[] = "libtarvelo-print.so";
+
 } // namespace
 
-QtPrinter::QtPrinter(MessageBoxes& boxes, FileChooser chooseFile, PrinterLookup findPrinter)
+QtPrinter::QtPrinter(MessageBoxes& boxes, FileChooser chooseFile, PrinterLookup findPrinter,
+                     QStringList modulePaths)
     : boxes_(boxes),
       chooseFile_(chooseFile ? std::move(chooseFile) : FileChooser(chooseWithDialog)),
-      findPrinter_(findPrinter ? std::move(findPrinter)
-                               : PrinterLookup(&QPrinterInfo::defaultPrinter))
+      findPrinter_(std::move(findPrinter)),
+      library_(QLatin1String(kModuleName), std::move(modulePaths))
 {
+    if (!findPrinter_) {
+        findPrinter_ = [this] {
+            const TarveloPrintModule* printing = module();
+            return printing ? printing->defaultPrinter() : QString();
+        };
+    }
+}
+
+QtPrinter::~QtPrinter() = default;
+
+QStringList QtPrinter::defaultModulePaths()
+{
+    return PlatformModule::places(QStringLiteral(TARVELO_PRINT_MODULE_RELATIVE),
+                                  QStringLiteral(TARVELO_PRINT_MODULE_INSTALLED),
+                                  QStringLiteral(TARVELO_PRINT_MODULE_BUILT));
+}
+
+const TarveloPrintModule* QtPrinter::module()
+{
+    if (!module_) {
+        if (const auto entry =
+                reinterpret_cast<TarveloPrintEntry>(library_.entry(kTarveloPrintEntry)))
+            module_ = entry();
+    }
+    return module_;
+}
+
+bool QtPrinter::moduleMissing()
+{
+    if (module())
+        return false;
+    // The loader's reason went to stderr: it is not in Spanish.
+    boxes_.show(QStringLiteral("No se puede imprimir ni guardar el listado: falta %1 o no se puede "
+                               "cargar. Vuelva a instalar Tarvelo.")
+                    .arg(QLatin1String(kModuleName)),
+                MessageBoxes::Exclamation);
+    lines_.clear();
+    documentName_.clear();
+    return true;
+}
+
+bool QtPrinter::print(const QString& printer, const QString& pdfPath)
+{
+    const TarveloPrintModule* printing = module();
+    if (!printing)
+        return false;
+    TarveloPrintJob job;
+    job.printer = printer;
+    job.pdfPath = pdfPath;
+    job.documentName = docName(documentName_);
+    job.lines = lines_;
+    job.points = kPoints;
+    return printing->print(job);
 }
 
 void QtPrinter::printLine(const QString& line)
@@ -110,20 +142,20 @@ bool QtPrinter::endDoc()
 {
     if (lines_.isEmpty())
         return true;
+    if (moduleMissing())
+        return false;
 
-    const QPrinterInfo info = findPrinter_();
-    if (info.isNull()) {
+    const QString printer = findPrinter_();
+    if (printer.isEmpty()) {
         return offerPdf(QStringLiteral("No hay ninguna impresora disponible."));
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(docName(documentName_));
-    if (printer.isValid() && paint(printer)) {
+    if (print(printer, QString())) {
         lines_.clear();
         documentName_.clear();
         return true;
     }
-    return offerPdf(QStringLiteral("No se ha podido imprimir el listado en la impresora «%1».")
-                        .arg(info.printerName()));
+    return offerPdf(
+        QStringLiteral("No se ha podido imprimir el listado en la impresora «%1».").arg(printer));
 }
 
 bool QtPrinter::offerPdf(const QString& reason)
@@ -151,13 +183,9 @@ bool QtPrinter::offerPdf(const QString& reason)
 
 bool QtPrinter::saveAsPdf(const QString& path)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(docName(documentName_));
-    printer.setCreator(QStringLiteral("Tarvelo"));
-    printer.setOutputFileName(path);
-    const bool written = paint(printer);
+    if (moduleMissing())
+        return false;
+    const bool written = print(QString(), path);
     lines_.clear();
     documentName_.clear();
     if (!written) {
@@ -167,35 +195,4 @@ bool QtPrinter::saveAsPdf(const QString& path)
                     MessageBoxes::Exclamation);
     }
     return written;
-}
-
-bool QtPrinter::paint(QPrinter& printer) const
-{
-    printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const QFont font = Fonts::fixedPitch(kPoints);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, &printer);
-    const qreal width = printer.width();
-    const qreal height = printer.height();
-    const qreal lineHeight = metrics.lineSpacing();
-
-    qreal y = 0;
-    for (const QString& line : lines_) {
-        for (const QString& piece : wrapped(line, font, &printer, width)) {
-            // y > 0: a page always takes at least one line, however tall the font.
-            if (y > 0 && y + lineHeight > height) {
-                if (!printer.newPage()) {
-                    painter.end();
-                    return false;
-                }
-                y = 0;
-            }
-            painter.drawText(QPointF(0, y + metrics.ascent()), piece);
-            y += lineHeight;
-        }
-    }
-    return painter.end();
 }

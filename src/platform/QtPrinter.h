@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PlatformModule.h"
 #include "platform/Printer.h"
 
 #include <QStringList>
@@ -7,25 +8,29 @@
 #include <functional>
 
 class MessageBoxes;
-class QPrinter;
-class QPrinterInfo;
+struct TarveloPrintJob;
+struct TarveloPrintModule;
 
 // The printer seam on the system's default printer: the lines of a document are kept until its
 // end, then laid out in a fixed-pitch font page after page. Without a printer, or when it fails,
-// the user may keep the listing as a PDF file instead.
+// the user may keep the listing as a PDF file instead. The laying out is Qt Print Support's, in
+// a module of its own (see PrintModule.h) loaded when a document first ends.
 class QtPrinter : public Printer
 {
 public:
     // Asked for the PDF file's name, given a suggestion; an empty answer abandons the listing.
     using FileChooser = std::function<QString(const QString& suggested)>;
-    // The printer endDoc prints on; a null QPrinterInfo means there is none.
-    using PrinterLookup = std::function<QPrinterInfo()>;
+    // The name of the printer endDoc prints on; empty when there is none.
+    using PrinterLookup = std::function<QString()>;
 
     static constexpr qreal kPoints = 10;
 
-    // Empty functions stand for the system's: a save-file dialog and the default printer.
+    // Empty functions stand for the system's: a save-file dialog and the default printer. The
+    // module is looked for where PlatformModule::places says; a test names its own.
     explicit QtPrinter(MessageBoxes& boxes, FileChooser chooseFile = {},
-                       PrinterLookup findPrinter = {});
+                       PrinterLookup findPrinter = {},
+                       QStringList modulePaths = defaultModulePaths());
+    ~QtPrinter() override;
 
     void setDocumentName(const QString& name) override { documentName_ = name; }
     void printLine(const QString& line) override;
@@ -43,14 +48,22 @@ public:
     // file name may hold, in the user's documents folder (the home folder when there is none).
     static QString suggestedFileName(const QString& documentName);
 
+    static QStringList defaultModulePaths();
+
 private:
-    // Lays the lines out on printer; false when the printer could not be opened or written.
-    bool paint(QPrinter& printer) const;
+    // The lines laid out on printer, or into the PDF file at pdfPath when printer is empty;
+    // false when that could not be opened or written, or the module is missing.
+    bool print(const QString& printer, const QString& pdfPath);
+    const TarveloPrintModule* module();
+    // True, after saying so and dropping the lines, when the module cannot be loaded.
+    bool moduleMissing();
     bool offerPdf(const QString& reason);
 
     MessageBoxes& boxes_;
     FileChooser chooseFile_;
     PrinterLookup findPrinter_;
+    PlatformModule library_;
+    const TarveloPrintModule* module_ = nullptr;
     QStringList lines_;
     QString documentName_;
 };

@@ -2,11 +2,7 @@
 
 #include "platform/SoundModule.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-
-#include <cstdio>
 
 #ifndef TARVELO_SOUND_MODULE_INSTALLED
 #error                                                                                             \
@@ -19,7 +15,10 @@ constexpr char kModuleName[] = "libtarvelo-sound.so";
 
 } // namespace
 
-QtSound::QtSound(QStringList modulePaths) : modulePaths_(std::move(modulePaths)) {}
+QtSound::QtSound(QStringList modulePaths)
+    : library_(QLatin1String(kModuleName), std::move(modulePaths))
+{
+}
 
 QtSound::~QtSound()
 {
@@ -29,42 +28,25 @@ QtSound::~QtSound()
 
 QStringList QtSound::defaultModulePaths()
 {
-    return {QCoreApplication::instance()
-                ? QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
-                                      .filePath(QStringLiteral(TARVELO_SOUND_MODULE_RELATIVE)))
-                : QString(),
-            QStringLiteral(TARVELO_SOUND_MODULE_INSTALLED),
-            QStringLiteral(TARVELO_SOUND_MODULE_BUILT)};
+    return PlatformModule::places(QStringLiteral(TARVELO_SOUND_MODULE_RELATIVE),
+                                  QStringLiteral(TARVELO_SOUND_MODULE_INSTALLED),
+                                  QStringLiteral(TARVELO_SOUND_MODULE_BUILT));
 }
 
 const TarveloSoundModule* QtSound::module() const
 {
-    if (looked_)
-        return module_;
-    looked_ = true;
-    failure_ = QStringLiteral("no se encuentra %1").arg(QLatin1String(kModuleName));
-    for (const QString& path : modulePaths_) {
-        if (path.isEmpty() || !QFileInfo::exists(path))
-            continue;
-        library_.setFileName(path);
-        const auto entry =
-            reinterpret_cast<TarveloSoundEntry>(library_.resolve(kTarveloSoundEntry));
-        if (entry && (module_ = entry())) {
-            failure_.clear();
-            return module_;
-        }
-        failure_ = QStringLiteral("no se ha podido cargar %1: %2")
-                       .arg(QDir::toNativeSeparators(path), library_.errorString());
+    if (!module_) {
+        if (const auto entry =
+                reinterpret_cast<TarveloSoundEntry>(library_.entry(kTarveloSoundEntry)))
+            module_ = entry();
     }
-    // The alarm then says there is no sound card; why is told here, for whoever installed it.
-    std::fprintf(stderr, "tarvelo: sin sonido: %s\n", failure_.toLocal8Bit().constData());
-    return nullptr;
+    return module_;
 }
 
 QString QtSound::failure() const
 {
     module();
-    return failure_;
+    return library_.failure();
 }
 
 int QtSound::outputDeviceCount() const

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/PlatformModule.h"
 #include "platform/Sound.h"
-
-#include <QLibrary>
 
 struct TarveloSoundModule;
 
@@ -11,8 +10,7 @@ struct TarveloSoundModule;
 class QtSound : public Sound
 {
 public:
-    // The module is looked for where it is installed beside the program, where it was to be
-    // installed, and where it was built; a test names its own.
+    // Where the module is looked for (PlatformModule::places); a test names its own.
     explicit QtSound(QStringList modulePaths = defaultModulePaths());
     ~QtSound() override;
 
@@ -29,10 +27,7 @@ public:
 private:
     const TarveloSoundModule* module() const;
 
-    QStringList modulePaths_;
-    mutable QLibrary library_;
+    mutable PlatformModule library_;
     mutable const TarveloSoundModule* module_ = nullptr;
-    mutable bool looked_ = false;
-    mutable QString failure_;
     void* player_ = nullptr;
 };

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -52,9 +51,9 @@ bool hasPdfText()
 }
 
 // Without any printer, as on a machine with none set up.
-QPrinterInfo noPrinter()
+QString noPrinter()
 {
-    return QPrinterInfo();
+    return {};
 }
 
 } // namespace
@@ -75,6 +74,7 @@ private slots:
     void withoutPrinter();
     void suggestedFileNames_data();
     void suggestedFileNames();
+    void withoutModule();
 };
 
 void TestQtPrinter::pdfOfListing()
@@ -341,6 +341,25 @@ void TestQtPrinter::suggestedFileNames()
     const QFileInfo suggested(QtPrinter::suggestedFileName(document));
     QCOMPARE(suggested.fileName(), file);
     QVERIFY(suggested.dir().exists());
+}
+
+// Without the printing module nothing can be printed or kept: the user is told so in Spanish,
+// and the listing is dropped as after a failed print.
+void TestQtPrinter::withoutModule()
+{
+    QTemporaryDir dir;
+    FakeMessageBoxes boxes;
+    QtPrinter printer(boxes,
+                      [&](const QString&) { return dir.filePath(QStringLiteral("listado.pdf")); },
+                      noPrinter, {dir.filePath(QStringLiteral("libtarvelo-print.so"))});
+    for (const QString& line : kListing)
+        printer.printLine(line);
+    QVERIFY(!printer.endDoc());
+    QVERIFY(printer.lines().isEmpty());
+    QCOMPARE(boxes.calls().size(), 1);
+    QVERIFY2(boxes.calls().first().prompt.contains(QStringLiteral("falta libtarvelo-print.so")),
+             qPrintable(boxes.calls().first().prompt));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("listado.pdf"))));
 }
 
 QTEST_MAIN(TestQtPrinter)
