@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PlatformModule.h"
 #include "platform/Printer.h"
+#include "platform/core/PlatformModule.h"
 
 #include <QStringList>
 

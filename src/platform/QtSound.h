@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PlatformModule.h"
 #include "platform/Sound.h"
+#include "platform/core/PlatformModule.h"
 
 struct TarveloSoundModule;
 

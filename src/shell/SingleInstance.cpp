@@ -4,18 +4,23 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QThread>
 
 #include <algorithm>
-
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
-#endif
+#include <cstring>
+#include <memory>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,11 +45,30 @@ bool isLeftByDeadCopy(const QLockFile& lock, const QString& path)
         return written.isValid() &&
                written.msecsTo(QDateTime::currentDateTime()) > kUnreadableLockAgeMs;
     }
-#ifdef Q_OS_UNIX
-    if (pid > 0 && ::kill(pid_t(pid), 0) == -1 && errno == ESRCH)
-        return true;
-#endif
-    return false;
+    return pid > 0 && ::kill(pid_t(pid), 0) == -1 && errno == ESRCH;
+}
+
+// The socket's address; false when the path does not fit in one.
+bool addressOf(const QString& path, sockaddr_un& address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (encoded.isEmpty() || std::size_t(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, encoded.constData(), std::size_t(encoded.size()));
+    return true;
+}
+
+// Waits for fd to be ready for events, at most ms; false on time out or failure.
+bool await(int fd, short events, int ms)
+{
+    pollfd watched{fd, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&watched, 1, std::max(0, ms));
+    } while (ready < 0 && errno == EINTR);
+    return ready == 1;
 }
 
 } // namespace
@@ -56,7 +80,13 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
         folder_ = QDir(folder).absolutePath();
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (listener_ >= 0) {
+        ::close(listener_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+    }
+}
 
 QString SingleInstance::lockPath() const
 {
@@ -70,7 +100,30 @@ QString SingleInstance::serverName() const
     return QStringLiteral("tarvelo-") + QString::fromLatin1(hash);
 }
 
+QString SingleInstance::socketPath() const
+{
+    // The user's own run-time folder, which no one else may enter; the temporary folder where
+    // the desktop gives none.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString base =
+        !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
+    return QDir(base).filePath(serverName());
+}
+
+void SingleInstance::claimAside()
+{
+    taking_ = std::async(std::launch::async, [this] { return takeLock(); });
+}
+
 bool SingleInstance::claim()
+{
+    const bool held = taking_.valid() ? taking_.get() : takeLock();
+    if (held && lock_)
+        listen();
+    return held;
+}
+
+bool SingleInstance::takeLock()
 {
     lock_ = std::make_unique<QLockFile>(lockPath());
     // Only a lock whose process has gone is stale; a long-running copy keeps its claim.
@@ -85,26 +138,6 @@ bool SingleInstance::claim()
         // The folder cannot hold a lock file (read-only, say): nothing to guard against then,
         // for such a store cannot be written by either copy.
         lock_.reset();
-        return true;
-    }
-
-    server_ = new QLocalServer(this);
-    QLocalServer::removeServer(serverName()); // a socket left by a copy that was killed
-    if (server_->listen(serverName())) {
-        connect(server_, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = server_->nextPendingConnection()) {
-                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                    if (!socket->readAll().contains(kActivate.trimmed()))
-                        return;
-                    emit activationRequested();
-                    // The second copy ends once it knows the windows came forward.
-                    socket->write(kDone);
-                    socket->flush();
-                    socket->disconnectFromServer();
-                });
-                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
     }
     return true;
 }
@@ -113,22 +146,49 @@ namespace {
 
 // One attempt at the running copy: true when it answered, within answerWaitMs, that its
 // windows came forward. A copy still starting answers once its windows are up.
-bool askOnce(const QString& name, int answerWaitMs)
+bool askOnce(const QString& path, int answerWaitMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    sockaddr_un address;
+    if (!addressOf(path, address))
         return false;
-    socket.write(kActivate);
-    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
         return false;
+    const auto closed = qScopeGuard([fd] { ::close(fd); });
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS && errno != EAGAIN)
+            return false;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (!await(fd, POLLOUT, kConnectTimeoutMs) ||
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+            return false;
+    }
+    for (qsizetype sent = 0; sent < kActivate.size();) {
+        const ssize_t wrote = ::send(fd, kActivate.constData() + sent,
+                                     std::size_t(kActivate.size() - sent), MSG_NOSIGNAL);
+        if (wrote > 0)
+            sent += wrote;
+        else if (wrote < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        else if (!await(fd, POLLOUT, kConnectTimeoutMs))
+            return false;
+    }
     QByteArray answer;
     QElapsedTimer waited;
     waited.start();
-    while (!answer.contains(kDone) && waited.elapsed() < answerWaitMs &&
-           socket.waitForReadyRead(int(std::max<qint64>(1, answerWaitMs - waited.elapsed()))))
-        answer += socket.readAll();
-    answer += socket.readAll();
+    while (!answer.contains(kDone)) {
+        char chunk[64];
+        const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
+        if (got > 0) {
+            answer.append(chunk, got);
+            continue;
+        }
+        if (got == 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+        if (!await(fd, POLLIN, int(answerWaitMs - waited.elapsed())))
+            break;
+    }
     return answer.contains(kDone);
 }
 
@@ -142,7 +202,7 @@ bool SingleInstance::activateRunning()
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        if (askOnce(serverName(),
+        if (askOnce(socketPath(),
                     int(std::max<qint64>(kConnectTimeoutMs, kHandOverWaitMs - waited.elapsed()))))
             return true;
         if (waited.elapsed() >= kHandOverWaitMs || !folderHeld())
@@ -175,4 +235,59 @@ SingleInstance::Start SingleInstance::claimOrHandOver()
             return Start::Unreachable;
     }
     return Start::Unreachable;
+}
+
+void SingleInstance::listen()
+{
+    sockaddr_un address;
+    if (listener_ >= 0)
+        return;
+    if (!addressOf(socketPath(), address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    // This copy holds the folder, so a socket there was left by a copy that was killed.
+    ::unlink(address.sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0) {
+        // Later starts then find nobody to hand over to, and say the folder is in use.
+        ::close(fd);
+        return;
+    }
+    listener_ = fd;
+    auto* accepting = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(accepting, &QSocketNotifier::activated, this, [this] {
+        int client = -1;
+        while ((client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0)
+            answer(client);
+    });
+}
+
+void SingleInstance::answer(int client)
+{
+    auto* reading = new QSocketNotifier(client, QSocketNotifier::Read, this);
+    auto heard = std::make_shared<QByteArray>();
+    connect(reading, &QSocketNotifier::activated, this, [this, reading, client, heard] {
+        const auto hangUp = [reading, client] {
+            reading->setEnabled(false);
+            reading->deleteLater();
+            ::close(client);
+        };
+        char chunk[64];
+        const ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (got <= 0 || heard->size() + got > 1024) {
+            hangUp();
+            return;
+        }
+        heard->append(chunk, got);
+        if (!heard->contains(kActivate.trimmed()))
+            return;
+        emit activationRequested();
+        // The second copy ends once it knows the windows came forward.
+        ::send(client, kDone.constData(), std::size_t(kDone.size()), MSG_NOSIGNAL);
+        hangUp();
+    });
 }

@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include <future>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
 
 // One copy of the program per data folder: two copies would bind the same notitas twice and
@@ -17,6 +17,9 @@ public:
     explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // Begins taking the folder's lock on a thread of its own, which the next claim waits for:
+    // writing the lock waits for the disk, and the program meanwhile connects to the display.
+    void claimAside();
     // True when no other copy runs on the folder; from then on this copy answers later starts.
     bool claim();
     // Asks the copy that runs on the folder to bring its windows forward, and waits for its
@@ -38,6 +41,8 @@ public:
 
     QString lockPath() const;
     QString serverName() const;
+    // Where this copy answers later starts.
+    QString socketPath() const;
 
 signals:
     void activationRequested();
@@ -45,8 +50,14 @@ signals:
 private:
     // Another live copy has the folder's lock.
     bool folderHeld() const;
+    // The folder's lock: true when this copy holds it, or the folder cannot hold one.
+    bool takeLock();
+    // Answers later starts from the event loop: each may ask for the windows to come forward.
+    void listen();
+    void answer(int client);
 
     QString folder_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    int listener_ = -1;
+    std::future<bool> taking_;
 };

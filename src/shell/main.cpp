@@ -18,6 +18,10 @@
 int main(int argc, char** argv)
 {
     TarveloApplication::choosePlatform();
+    // One copy per data folder: a second start hands over to the first and ends at once,
+    // without touching the store. The lock is taken while the application starts.
+    SingleInstance instance(QDir::currentPath());
+    instance.claimAside();
     TarveloApplication app(argc, argv);
     QtMessageBoxes boxes;
     SystemClock clock;
@@ -48,9 +52,6 @@ int main(int argc, char** argv)
             QCoreApplication::exit(0); // ends the message's own loop
     });
 
-    // One copy per data folder: a second start hands over to the first and ends at once,
-    // without touching the store.
-    SingleInstance instance(QDir::currentPath());
     switch (instance.claimOrHandOver()) {
     case SingleInstance::Start::First:
         break;

@@ -2,14 +2,12 @@
 
 #include "sync/SyncError.h"
 
+#include "platform/core/Network.h"
+
 #include <QEventLoop>
-#include <QHostAddress>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
 #include <QTimer>
+
+#include <arpa/inet.h>
 
 #include <deque>
 #include <exception>
@@ -23,59 +21,21 @@ bool isLoopback(const QString& host)
 {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (::inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, text.constData(), &v6) != 1)
+        return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6))
+        return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
 }
 
 QString megabytes(qint64 bytes)
 {
     return QString::number(bytes / (1024 * 1024));
-}
-
-// Qt's own words for these are English: the user is told in Spanish.
-QString networkCause(QNetworkReply::NetworkError error)
-{
-    switch (error) {
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("ha cortado la conexión");
-    case QNetworkReply::TimeoutError:
-        return QStringLiteral("la conexión ha tardado demasiado");
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-        return QStringLiteral("la red no está disponible");
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-        return QStringLiteral("el proxy de la red no deja pasar");
-    default:
-        return QStringLiteral("error de red %1").arg(int(error));
-    }
-}
-
-QString certificateCause(const QSslError& error)
-{
-    switch (error.error()) {
-    case QSslError::SelfSignedCertificate:
-    case QSslError::SelfSignedCertificateInChain:
-        return QStringLiteral("está firmado por él mismo");
-    case QSslError::UnableToGetLocalIssuerCertificate:
-    case QSslError::UnableToGetIssuerCertificate:
-    case QSslError::UnableToVerifyFirstCertificate:
-    case QSslError::CertificateUntrusted:
-        return QStringLiteral("lo firma una autoridad que este equipo no conoce");
-    case QSslError::CertificateExpired:
-        return QStringLiteral("ha caducado");
-    case QSslError::CertificateNotYetValid:
-        return QStringLiteral("aún no es válido");
-    case QSslError::HostNameMismatch:
-        return QStringLiteral("es de otro nombre de servidor");
-    case QSslError::CertificateRevoked:
-        return QStringLiteral("ha sido revocado");
-    default:
-        return QStringLiteral("no se puede comprobar (error %1)").arg(int(error.error()));
-    }
 }
 
 } // namespace
@@ -87,15 +47,19 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
                      Limits limits)
-    : server_(server), limits_(limits), network_(std::make_unique<QNetworkAccessManager>())
+    : server_(server), limits_(limits)
 {
     checkAddress(server);
+    QString failure;
+    network_ = Network::module(&failure);
+    if (!network_) {
+        throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2. Instale "
+                                       "Tarvelo de nuevo.")
+                            .arg(server.host(), failure));
+    }
     authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
-    network_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     // The password goes to the server alone, never through a proxy the environment names.
-    if (isLoopback(server.host()))
-        network_->setProxy(QNetworkProxy::NoProxy);
-    network_->setAutoDeleteReplies(false);
+    access_.reset(network_->newAccess(isLoopback(server.host())));
 }
 
 DavClient::~DavClient() = default;
@@ -116,13 +80,7 @@ void DavClient::interrupt()
     interrupted_ = true;
     // The replies live on the client's thread, which waits for them in its event loop.
     QMetaObject::invokeMethod(
-        network_.get(),
-        [network = network_.get()] {
-            for (QNetworkReply* reply : network->findChildren<QNetworkReply*>()) {
-                if (reply->isRunning())
-                    reply->abort();
-            }
-        },
+        access_.get(), [network = network_, access = access_.get()] { network->abortAll(access); },
         Qt::QueuedConnection);
 }
 
@@ -172,7 +130,7 @@ struct Flight
 {
     std::size_t index = 0;
     DavRequest request;
-    QNetworkReply* reply = nullptr;
+    QObject* reply = nullptr; // the module's exchange
     QByteArray body;
     int redirects = 0;
     bool tooBig = false;
@@ -232,66 +190,62 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                                            "nada.")
                                 .arg(host, flight.request.url.host()));
         }
-        QNetworkRequest request(flight.request.url);
-        request.setRawHeader("Authorization", authorization_);
-        request.setRawHeader("User-Agent", "Tarvelo");
-        for (const auto& [name, value] : flight.request.headers)
-            request.setRawHeader(name, value);
-        if (!flight.request.body.isEmpty() && !request.hasRawHeader("Content-Type"))
-            request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                             QNetworkRequest::AlwaysNetwork);
+        QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", authorization_},
+                                                     {"User-Agent", "Tarvelo"}};
+        bool typed = false;
+        for (const auto& header : flight.request.headers) {
+            headers << header;
+            typed = typed || header.first.compare("Content-Type", Qt::CaseInsensitive) == 0;
+        }
+        if (!flight.request.body.isEmpty() && !typed)
+            headers << qMakePair(QByteArray("Content-Type"),
+                                 QByteArray("application/xml; charset=utf-8"));
         flight.body.clear();
-        flight.reply =
-            network_->sendCustomRequest(request, flight.request.verb, flight.request.body);
-        QNetworkReply* reply = flight.reply;
-        flight.idle = new QTimer(reply);
-        flight.idle->setSingleShot(true);
-        flight.idle->setInterval(limits_.idleMs);
-        flight.whole = new QTimer(reply);
-        flight.whole->setSingleShot(true);
-        flight.whole->setInterval(limits_.wholeMs);
         Flight* f = &flight;
-        QObject::connect(f->idle, &QTimer::timeout, reply, [f] {
-            f->silent = true;
-            f->reply->abort();
-        });
-        QObject::connect(f->whole, &QTimer::timeout, reply, [f] {
-            f->tooLong = true;
-            f->reply->abort();
-        });
-        const auto alive = [f] { f->idle->start(); };
-        QObject::connect(reply, &QNetworkReply::uploadProgress, reply, alive);
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [this, f] {
+        TarveloExchangeEvents events;
+        events.alive = [f] { f->idle->start(); };
+        events.head = [this, f] {
             f->idle->start();
-            const QVariant length = f->reply->header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid() && length.toLongLong() > limits_.maxBody) {
+            if (network_->length(f->reply) > limits_.maxBody) {
                 f->tooBig = true;
-                f->reply->abort();
+                network_->abort(f->reply);
             }
-        });
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, f] {
+        };
+        events.readable = [this, f] {
             f->idle->start();
             // Only what is there: read(n) would set aside n bytes first.
-            f->body += f->reply->read(
-                std::min(f->reply->bytesAvailable(), limits_.maxBody + 1 - f->body.size()));
+            f->body += network_->read(f->reply, std::min(network_->available(f->reply),
+                                                         limits_.maxBody + 1 - f->body.size()));
             if (f->body.size() > limits_.maxBody) {
                 f->tooBig = true;
-                f->reply->abort();
+                network_->abort(f->reply);
             }
-        });
-        QObject::connect(reply, &QNetworkReply::sslErrors, reply,
-                         [f](const QList<QSslError>& errors) {
-                             for (const QSslError& error : errors)
-                                 f->sslErrors << certificateCause(error);
-                         });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [&, f] {
+        };
+        events.untrusted = [f](const QStringList& causes) { f->sslErrors << causes; };
+        events.finished = [&, f] {
             for (auto it = flying.begin(); it != flying.end(); ++it) {
                 if (&*it == f) {
                     landed(it);
                     return;
                 }
             }
+        };
+        flight.reply = network_->send(access_.get(), flight.request.url, flight.request.verb,
+                                      headers, flight.request.body, std::move(events));
+        QObject* reply = flight.reply;
+        flight.idle = new QTimer(reply);
+        flight.idle->setSingleShot(true);
+        flight.idle->setInterval(limits_.idleMs);
+        flight.whole = new QTimer(reply);
+        flight.whole->setSingleShot(true);
+        flight.whole->setInterval(limits_.wholeMs);
+        QObject::connect(f->idle, &QTimer::timeout, reply, [this, f] {
+            f->silent = true;
+            network_->abort(f->reply);
+        });
+        QObject::connect(f->whole, &QTimer::timeout, reply, [this, f] {
+            f->tooLong = true;
+            network_->abort(f->reply);
         });
         flight.idle->start();
         flight.whole->start();
@@ -299,7 +253,7 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
 
     // What came back, as an answer or as the reason nothing more is asked.
     const auto verdict = [&](Flight& f) -> std::optional<DavReply> {
-        QNetworkReply* reply = f.reply;
+        QObject* reply = f.reply;
         if (interrupted_)
             throw interrupted();
         if (f.tooBig) {
@@ -318,10 +272,11 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                                 .arg(host)
                                 .arg(limits_.wholeMs / 1000));
         }
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const int status = network_->status(reply);
         if (status == 0) {
-            if (!f.sslErrors.isEmpty() ||
-                reply->error() == QNetworkReply::SslHandshakeFailedError) {
+            QString cause;
+            const TarveloExchangeFailure failed = network_->failure(reply, &cause);
+            if (!f.sslErrors.isEmpty() || failed == TarveloExchangeFailure::Certificate) {
                 f.sslErrors.removeDuplicates();
                 throw SyncError(
                     QStringLiteral("El certificado de «%1» no es de confianza: %2.")
@@ -330,19 +285,19 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                                                         "establecer")
                                        : f.sslErrors.join(QStringLiteral("; "))));
             }
-            if (reply->error() == QNetworkReply::HostNotFoundError) {
+            if (failed == TarveloExchangeFailure::HostNotFound) {
                 throw SyncError(QStringLiteral("No se encuentra el servidor «%1».").arg(host),
                                 SyncError::Cause::Unreachable);
             }
-            if (reply->error() == QNetworkReply::ConnectionRefusedError) {
+            if (failed == TarveloExchangeFailure::Refused) {
                 throw SyncError(QStringLiteral("El servidor «%1» no acepta conexiones (¿está en "
                                                "marcha?).")
                                     .arg(host),
                                 SyncError::Cause::Unreachable);
             }
-            throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2.")
-                                .arg(host, networkCause(reply->error())),
-                            SyncError::Cause::Unreachable);
+            throw SyncError(
+                QStringLiteral("No se puede hablar con el servidor «%1»: %2.").arg(host, cause),
+                SyncError::Cause::Unreachable);
         }
         if (status == 401) {
             throw SyncError(
@@ -354,7 +309,7 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         }
         if (status >= 300 && status < 400 && status != 304) {
             const QUrl location = f.request.url.resolved(
-                QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
+                QUrl::fromEncoded(network_->header(reply, "Location"), QUrl::StrictMode));
             if (!location.isValid() || location.isEmpty() || !sameServer(location)) {
                 throw SyncError(
                     QStringLiteral("El servidor «%1» remite a otro («%2»): no se le "
@@ -370,13 +325,13 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         }
         DavReply answer;
         answer.status = status;
-        answer.body = f.body + reply->read(std::min(reply->bytesAvailable(),
-                                                    limits_.maxBody + 1 - f.body.size()));
+        answer.body = f.body + network_->read(reply, std::min(network_->available(reply),
+                                                              limits_.maxBody + 1 - f.body.size()));
         if (answer.body.size() > limits_.maxBody) {
             throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
                                 .arg(host, megabytes(limits_.maxBody)));
         }
-        answer.etag = reply->rawHeader("ETag");
+        answer.etag = network_->header(reply, "ETag");
         answer.url = f.request.url;
         return answer;
     };
@@ -386,26 +341,26 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
     const auto fail = [&](const Flight* current) {
         if (!failure)
             failure = std::current_exception();
-        std::vector<QNetworkReply*> running;
+        std::vector<QObject*> running;
         for (Flight& other : flying) {
-            if (&other != current && other.reply && other.reply->isRunning())
+            if (&other != current && other.reply && network_->running(other.reply))
                 running.push_back(other.reply);
         }
-        for (QNetworkReply* reply : running)
-            reply->abort();
+        for (QObject* reply : running)
+            network_->abort(reply);
     };
 
     landed = [&](std::list<Flight>::iterator it) {
         Flight& f = *it;
         f.idle->stop();
         f.whole->stop();
-        QNetworkReply* reply = f.reply;
+        QObject* reply = f.reply;
         try {
             if (!failure) {
                 const std::optional<DavReply> answer = verdict(f);
                 if (!answer) {
                     f.request.url = f.request.url.resolved(
-                        QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
+                        QUrl::fromEncoded(network_->header(reply, "Location"), QUrl::StrictMode));
                     ++f.redirects;
                     reply->deleteLater();
                     launch(f);

@@ -11,7 +11,8 @@
 #include <memory>
 #include <vector>
 
-class QNetworkAccessManager;
+class QObject;
+struct TarveloNetworkModule;
 
 // One request to the calendar server.
 struct DavRequest
@@ -48,7 +49,8 @@ public:
         int parallel = 4;                  // requests in flight at once
     };
 
-    // Throws SyncError when the address may not be used (not https, nor http to this machine).
+    // Throws SyncError when the address may not be used (not https, nor http to this machine),
+    // or when the network module cannot be loaded.
     DavClient(const QUrl& server, const QString& user, const QString& password, Limits limits);
     DavClient(const QUrl& server, const QString& user, const QString& password);
     ~DavClient();
@@ -83,6 +85,7 @@ private:
     QUrl server_;
     QByteArray authorization_;
     Limits limits_;
-    std::unique_ptr<QNetworkAccessManager> network_;
+    const TarveloNetworkModule* network_ = nullptr;
+    std::unique_ptr<QObject> access_;
     std::atomic<bool> interrupted_{false};
 };

@@ -1,32 +1,10 @@
 #include "sync/PasswordKeyring.h"
 
-#include <qt6keychain/keychain.h>
-
-#include <QEventLoop>
-#include <QTimer>
+#include "platform/core/Network.h"
 
 namespace {
 
 const QString kService = QStringLiteral("Tarvelo");
-
-// Runs a keyring job to its end, or until the keyring has been waited for long enough.
-bool finished(QKeychain::Job& job)
-{
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(PasswordKeyring::kWaitMs, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    // Never a file beside the store when no keyring answers.
-    job.setInsecureFallback(false);
-    job.start();
-    if (!done)
-        loop.exec();
-    return done;
-}
 
 } // namespace
 
@@ -48,26 +26,26 @@ QString PasswordKeyring::entry(const QString& user, const QUrl& server)
 
 bool PasswordKeyring::store(const QString& entry, const QString& password, QString& failure)
 {
-    QKeychain::WritePasswordJob job(kService);
-    job.setKey(entry);
-    job.setTextData(password);
-    if (!finished(job)) {
-        failure = QStringLiteral("el llavero del escritorio no responde");
+    const TarveloNetworkModule* network = Network::module();
+    if (!network) {
+        failure = QStringLiteral("falta libtarvelo-network.so, que habla con el llavero");
         return false;
     }
     // The keyring's own words are English: the user is told in Spanish.
-    switch (job.error()) {
-    case QKeychain::NoError:
+    switch (network->storePassword(kService, entry, password, kWaitMs)) {
+    case TarveloKeyringAnswer::Done:
         return true;
-    case QKeychain::NoBackendAvailable:
-    case QKeychain::NotImplemented:
+    case TarveloKeyringAnswer::Silent:
+        failure = QStringLiteral("el llavero del escritorio no responde");
+        break;
+    case TarveloKeyringAnswer::NoKeyring:
         failure = QStringLiteral("este escritorio no tiene llavero");
         break;
-    case QKeychain::AccessDenied:
-    case QKeychain::AccessDeniedByUser:
+    case TarveloKeyringAnswer::Denied:
         failure = QStringLiteral("el llavero no lo ha permitido");
         break;
-    default:
+    case TarveloKeyringAnswer::Missing:
+    case TarveloKeyringAnswer::Failed:
         failure = QStringLiteral("el llavero ha fallado");
         break;
     }
@@ -76,16 +54,16 @@ bool PasswordKeyring::store(const QString& entry, const QString& password, QStri
 
 void PasswordKeyring::forget(const QString& entry)
 {
-    QKeychain::DeletePasswordJob job(kService);
-    job.setKey(entry);
-    finished(job);
+    if (const TarveloNetworkModule* network = Network::module())
+        network->forgetPassword(kService, entry, kWaitMs);
 }
 
 std::optional<QString> PasswordKeyring::read(const QString& entry)
 {
-    QKeychain::ReadPasswordJob job(kService);
-    job.setKey(entry);
-    if (!finished(job) || job.error() != QKeychain::NoError)
+    const TarveloNetworkModule* network = Network::module();
+    QString password;
+    if (!network ||
+        network->readPassword(kService, entry, &password, kWaitMs) != TarveloKeyringAnswer::Done)
         return std::nullopt;
-    return job.textData();
+    return password;
 }

@@ -4,11 +4,12 @@
 #            floors jet (the old program's functions and patterns), sqlite, domain and listings
 #            each include only their own floor and those below, and CalendarStore, the store's
 #            front, stands on all of them;
-#   platform includes only platform (the seams know nothing of the rest of the program);
+#   platform includes only platform (the seams know nothing of the rest of the program), and
+#            its core (the seams a headless part may use, Qt Core only) only its core;
 #   widgets  includes only widgets and platform;
 #   month, notitas, listings and the feature libraries (ical, ...) include only themselves,
 #            store, platform and widgets; a feature's headless part never includes its ui part
-#            nor a widget;
+#            nor a widget, and of the platform only its core;
 #            a feature may stand on another's headless part where stands_on says so;
 #   shell may include anything below it. Every offending line is printed.
 set -uo pipefail
@@ -59,6 +60,8 @@ fi
 
 offend platform "(store|widgets|$subsystems${features:+|$features}|shell)/" \
     "platform includes the store or a layer above it"
+offend platform/core "platform/[^c]|platform/c[^o]" "platform/core includes the platform above it"
+offend platform/core "$gui" "platform/core includes a widget or GUI header"
 offend widgets "(store|$subsystems${features:+|$features}|shell)/" \
     "widgets includes the store or a layer above it"
 # A feature may stand on the headless part of the features named here (never their ui part):
@@ -77,7 +80,9 @@ done
 # A feature's headless part is what the store tool links: no widgets, no ui part.
 for f in $(echo "$features" | tr '|' ' '); do
     [ -d "$f" ] || continue
-    offend "$f" "($f/ui|widgets|platform)/" "$f's headless part includes its ui part or a widget" --exclude-dir=ui
+    offend "$f" "($f/ui|widgets)/|platform/[^c]|platform/c[^o]" \
+        "$f's headless part includes its ui part, a widget or a seam beside the platform's core" \
+        --exclude-dir=ui
     offend "$f" "(QtWidgets/|QWidget|QDialog|QMessageBox)\\b" "$f's headless part includes a widget header" --exclude-dir=ui
 done
 [ $status -eq 0 ] && echo "layers kept"

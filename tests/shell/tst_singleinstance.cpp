@@ -16,6 +16,7 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private slots:
+    void secondStartOnSameFolderHandsOver_data();
     void secondStartOnSameFolderHandsOver();
     void otherFolderIsIndependent();
     void claimReturnsAfterFirstEnds();
@@ -24,14 +25,33 @@ private slots:
     void startAtTheSameInstant();
 };
 
+void TestSingleInstance::secondStartOnSameFolderHandsOver_data()
+{
+    QTest::addColumn<bool>("aside");
+    QTest::addColumn<bool>("socketLeft");
+    QTest::newRow("folder claimed at once") << false << false;
+    QTest::newRow("lock taken aside while the application starts") << true << false;
+    QTest::newRow("socket left by a copy that was killed") << false << true;
+}
+
 void TestSingleInstance::secondStartOnSameFolderHandsOver()
 {
+    QFETCH(bool, aside);
+    QFETCH(bool, socketLeft);
     QTemporaryDir dir;
     SingleInstance first(dir.path());
+    if (socketLeft) {
+        QFile left(first.socketPath());
+        QVERIFY(left.open(QIODevice::WriteOnly));
+    }
+    if (aside)
+        first.claimAside();
     QVERIFY(first.claim());
     QSignalSpy woken(&first, &SingleInstance::activationRequested);
 
     SingleInstance second(dir.path());
+    if (aside)
+        second.claimAside();
     QVERIFY(!second.claim());
     // The running copy answers from its event loop, so the second asks from another thread.
     bool reached = false;

@@ -178,6 +178,14 @@ private slots:
                                                 << "http://127.0.0.1:5232";
         QTest::newRow("this machine by its IPv6 number") << "[::1]:5232"
                                                          << "http://[::1]:5232";
+        QTest::newRow("any number of the loopback network") << "127.0.0.2:5232"
+                                                            << "http://127.0.0.2:5232";
+        QTest::newRow("this machine's IPv4 number written as IPv6")
+            << "[::ffff:127.0.0.1]:5232"
+            << "http://[::ffff:127.0.0.1]:5232";
+        QTest::newRow("a name that begins like this machine's number")
+            << "127.0.0.1.casa.example"
+            << "https://127.0.0.1.casa.example";
         QTest::newRow("a scheme given is kept, to be refused if it must") << "http://casa.example/"
                                                                           << "http://casa.example/";
     }

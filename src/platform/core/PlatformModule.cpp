@@ -1,4 +1,4 @@
-#include "platform/PlatformModule.h"
+#include "platform/core/PlatformModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
