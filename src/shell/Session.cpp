@@ -65,9 +65,11 @@ std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folde
 
 void Session::tidyUpOnceRead()
 {
-    // The whole file is read once the window is up, on a thread of its own: the first write
-    // waits for that reading, and the window need not. The empty days go once it is done.
-    QTimer::singleShot(0, &tidyUp_, [this] {
+    // The whole file is read once the windows are up and drawn, on a thread of its own: the
+    // first write waits for that reading, and the windows need not. Begun at once, a large
+    // file's reading took a processor from the display server while it drew the first frames.
+    // The empty days go once it is done.
+    QTimer::singleShot(kWholeFileAfterMs, &tidyUp_, [this] {
         store_->database().readWholeFileAside([this] {
             QMetaObject::invokeMethod(
                 &tidyUp_,

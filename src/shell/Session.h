@@ -20,6 +20,8 @@ class Session
 public:
     // The program's exit status after the store failed.
     static constexpr int kStoreFailureExit = 2;
+    // How long after the windows are up the store's whole file begins to be read.
+    static constexpr int kWholeFileAfterMs = 250;
 
     // Opens calendar.mdb in folder, builds the windows and runs the start-up; the empty days
     // are pruned once the store's whole file has been read. Nothing, after the user has been

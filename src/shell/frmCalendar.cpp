@@ -11,6 +11,7 @@
 #include "notitas/NotitaSlots.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/FontCatalogue.h"
 #include "platform/Fonts.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
@@ -254,6 +255,8 @@ void frmCalendar::setInitialState()
     mVerNotas_->setVisible(true);
     Timer1_->start(alarm_->msToNextTick());
     outsideWrites_->start();
+    // The first text measured: the fonts must have been looked up by then.
+    FontCatalogue::awaitRead();
     applyOuterSize();
 }
 

@@ -1,3 +1,4 @@
+#include "platform/FontCatalogue.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
@@ -64,6 +65,9 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The fonts are looked up while the windows are built, which do not need them until the
+    // main window is laid out.
+    FontCatalogue::readAside();
     // The store is the calendar.mdb of the working directory, never one beside the program.
     const std::unique_ptr<Session> session = Session::start(seams, QDir::currentPath());
     if (!session)
