@@ -3,12 +3,18 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // One copy per data folder: a second start is refused and wakes the first instead.
 class TestSingleInstance : public QObject
@@ -29,15 +35,38 @@ void TestSingleInstance::secondStartOnSameFolderHandsOver_data()
 {
     QTest::addColumn<bool>("aside");
     QTest::addColumn<bool>("socketLeft");
-    QTest::newRow("folder claimed at once") << false << false;
-    QTest::newRow("lock taken aside while the application starts") << true << false;
-    QTest::newRow("socket left by a copy that was killed") << false << true;
+    QTest::addColumn<QByteArray>("strangerSays"); // before the second copy asks; null: no one
+    QTest::newRow("folder claimed at once") << false << false << QByteArray();
+    QTest::newRow("lock taken aside while the application starts") << true << false << QByteArray();
+    QTest::newRow("socket left by a copy that was killed") << false << true << QByteArray();
+    QTest::newRow("another program connected and silent") << false << false << QByteArray("");
+    QTest::newRow("another program pouring out bytes") << false << false << QByteArray(4096, 'x');
 }
+
+namespace {
+
+// A connection of another program to the running copy's socket, left open.
+int connectStranger(const QString& path, const QByteArray& says)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    std::memcpy(address.sun_path, encoded.constData(), std::size_t(encoded.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return -1;
+    if (!says.isEmpty())
+        ::send(fd, says.constData(), std::size_t(says.size()), MSG_NOSIGNAL);
+    return fd;
+}
+
+} // namespace
 
 void TestSingleInstance::secondStartOnSameFolderHandsOver()
 {
     QFETCH(bool, aside);
     QFETCH(bool, socketLeft);
+    QFETCH(QByteArray, strangerSays);
     QTemporaryDir dir;
     SingleInstance first(dir.path());
     if (socketLeft) {
@@ -48,6 +77,18 @@ void TestSingleInstance::secondStartOnSameFolderHandsOver()
         first.claimAside();
     QVERIFY(first.claim());
     QSignalSpy woken(&first, &SingleInstance::activationRequested);
+    // Nothing another program sends, or fails to send, keeps the copy from answering the next.
+    int stranger = -1;
+    if (!strangerSays.isNull()) {
+        stranger = connectStranger(first.socketPath(), strangerSays);
+        QVERIFY(stranger >= 0);
+        QTest::qWait(50);
+        QCOMPARE(woken.count(), 0);
+    }
+    const auto hangUp = qScopeGuard([stranger] {
+        if (stranger >= 0)
+            ::close(stranger);
+    });
 
     SingleInstance second(dir.path());
     if (aside)
