@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QSessionManager>
 
 int main(int argc, char** argv)
@@ -66,8 +67,10 @@ int main(int argc, char** argv)
     }
 
     // The fonts are looked up while the windows are built, which do not need them until the
-    // main window is laid out.
+    // main window is laid out; the looking up ends before the application does, whatever way
+    // the start ends.
     FontCatalogue::readAside();
+    const auto fontsRead = qScopeGuard([] { FontCatalogue::awaitRead(); });
     // The store is the calendar.mdb of the working directory, never one beside the program.
     const std::unique_ptr<Session> session = Session::start(seams, QDir::currentPath());
     if (!session)
