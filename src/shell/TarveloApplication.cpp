@@ -1,5 +1,6 @@
 #include "shell/TarveloApplication.h"
 
+#include "platform/FontCatalogue.h"
 #include "widgets/MnemonicStyle.h"
 
 #include <QLibraryInfo>
@@ -8,11 +9,19 @@
 
 TarveloApplication::TarveloApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The fonts are looked up from the moment the display is reached: nothing before the main
+    // window's layout needs them.
+    FontCatalogue::readAside();
     setApplicationName(QStringLiteral("Tarvelo"));
     setOrganizationName(QStringLiteral("Tarvelo"));
     setQuitOnLastWindowClosed(false); // the main window may be hidden while notitas live
     setStyle(new MnemonicStyle);
     installSpanish(*this);
+}
+
+TarveloApplication::~TarveloApplication()
+{
+    FontCatalogue::awaitRead();
 }
 
 bool TarveloApplication::installSpanish(QCoreApplication& app)

@@ -14,7 +14,10 @@ class TarveloApplication : public QApplication
 {
     Q_OBJECT
 public:
+    // Begins looking up the fonts, on a thread of their own (FontCatalogue).
     TarveloApplication(int& argc, char** argv);
+    // Waits for that looking up: it needs the application.
+    ~TarveloApplication() override;
 
     // Loads Qt's Spanish translations into app; false when they are not installed (Qt's own
     // texts then stay in English, and the program works all the same).

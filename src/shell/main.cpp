@@ -1,4 +1,3 @@
-#include "platform/FontCatalogue.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtHelpViewer.h"
 #include "platform/QtMessageBoxes.h"
@@ -14,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QScopeGuard>
 #include <QSessionManager>
 
 int main(int argc, char** argv)
@@ -66,11 +64,6 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The fonts are looked up while the windows are built, which do not need them until the
-    // main window is laid out; the looking up ends before the application does, whatever way
-    // the start ends.
-    FontCatalogue::readAside();
-    const auto fontsRead = qScopeGuard([] { FontCatalogue::awaitRead(); });
     // The store is the calendar.mdb of the working directory, never one beside the program.
     const std::unique_ptr<Session> session = Session::start(seams, QDir::currentPath());
     if (!session)
