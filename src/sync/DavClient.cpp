@@ -50,12 +50,13 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
     : server_(server), limits_(limits)
 {
     checkAddress(server);
-    QString failure;
-    network_ = Network::module(&failure);
+    // Why the module did not load is on stderr: the loader's own words are English.
+    network_ = Network::module();
     if (!network_) {
-        throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: %2. Instale "
+        throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: falta "
+                                       "libtarvelo-network.so o no se puede cargar. Instale "
                                        "Tarvelo de nuevo.")
-                            .arg(server.host(), failure));
+                            .arg(server.host()));
     }
     authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
     // The password goes to the server alone, never through a proxy the environment names.

@@ -9,7 +9,7 @@
     "TARVELO_NETWORK_MODULE_INSTALLED and _BUILT name the module; the platform CMakeLists defines them"
 #endif
 
-const TarveloNetworkModule* Network::module(QString* failure)
+const TarveloNetworkModule* Network::module()
 {
     static std::mutex mutex;
     static const TarveloNetworkModule* table = nullptr;
@@ -24,7 +24,5 @@ const TarveloNetworkModule* Network::module(QString* failure)
                 reinterpret_cast<TarveloNetworkEntry>(library.entry(kTarveloNetworkEntry)))
             table = entry();
     }
-    if (!table && failure)
-        *failure = library.failure();
     return table;
 }

@@ -2,8 +2,6 @@
 
 #include "platform/core/NetworkModule.h"
 
-#include <QString>
-
 // The network module, loaded the first time a sync or the keyring needs it, from whichever
 // thread asks first; it stays loaded.
 class Network
@@ -11,6 +9,6 @@ class Network
 public:
     Network() = delete;
 
-    // The module's table; null when it cannot be loaded, and then why, in Spanish, in failure.
-    static const TarveloNetworkModule* module(QString* failure = nullptr);
+    // The module's table; null when it cannot be loaded (why is said once on stderr).
+    static const TarveloNetworkModule* module();
 };
