@@ -28,6 +28,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -119,10 +120,22 @@ int check(const QString& path, QTextStream& out)
 {
     const auto db = Database::open(path, Database::Access::ReadOnly);
     const StoreSummary summary = StoreSummary::of(*db);
-    if (summary.verdict != QLatin1String("ok"))
-        throw StoreError(QStringLiteral("El archivo «%1» está dañado: %2")
-                             .arg(QDir::toNativeSeparators(path), summary.verdict),
-                         SQLITE_CORRUPT);
+    if (summary.verdict != QLatin1String("ok")) {
+        const QStringList problems = summary.verdict.split(QLatin1Char('\n'));
+        const bool indexes = std::all_of(problems.begin(), problems.end(), [](const QString& p) {
+            return p.contains(QLatin1String(" index "));
+        });
+        // SQLite's own lines are English: they follow the message, for whoever mends the file.
+        throw StoreError(QStringLiteral("El archivo «%1» está dañado: %2 (%3 %4).")
+                             .arg(QDir::toNativeSeparators(path),
+                                  indexes ? QStringLiteral("sus índices no coinciden con las "
+                                                           "tablas")
+                                          : QStringLiteral("su estructura interna está rota"),
+                                  QString::number(problems.size()),
+                                  problems.size() == 1 ? QStringLiteral("problema")
+                                                       : QStringLiteral("problemas")),
+                         SQLITE_CORRUPT, summary.verdict);
+    }
     out << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) << ": correcto\n"
         << "  días guardados: " << summary.days << "\n"
         << "  días con nota:  " << summary.notedDays << "\n"
@@ -308,6 +321,8 @@ int main(int argc, char** argv)
             return check(args.value(1, QString::fromLatin1(CalendarStore::kFileName)), out);
     } catch (const StoreError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
+        if ((error.code() & 0xff) == SQLITE_CORRUPT && !error.detail().isEmpty())
+            err << "Detalle de SQLite:\n" << error.detail() << "\n";
         return 1;
     } catch (const IcsError& error) {
         err << "tarvelo-db: " << error.message() << "\n";

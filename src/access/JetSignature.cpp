@@ -1,6 +1,6 @@
 #include "access/JetSignature.h"
 
-#include <QFile>
+#include "store/sqlite/HeldFiles.h"
 
 #include <cstring>
 
@@ -28,10 +28,9 @@ JetSignature::Kind JetSignature::ofBytes(const char* bytes, qsizetype size)
 
 JetSignature::Kind JetSignature::of(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Kind::NotAccess;
-    char head[32];
-    const qint64 got = file.read(head, sizeof head);
-    return got < 0 ? Kind::NotAccess : ofBytes(head, qsizetype(got));
+    // The file may be the open store itself: it is read as the store's own files are.
+    const HeldFiles::Reading head = HeldFiles::read(path, 32);
+    return head.kind != HeldFiles::Reading::Kind::File
+               ? Kind::NotAccess
+               : ofBytes(head.bytes.constData(), head.bytes.size());
 }

@@ -4,6 +4,7 @@
 #include "ical/IcsError.h"
 #include "ical/IcsNames.h"
 #include "store/CalendarStore.h"
+#include "store/sqlite/HeldFiles.h"
 #include "store/sqlite/StoreError.h"
 
 #include <QDir>
@@ -297,6 +298,14 @@ ExportSummary IcsExporter::write(const Content& content)
     for (const Notita& notita : content.notitas)
         summary.notitas += notita.text.trimmed().isEmpty() ? 0 : 1;
 
+    // The save replaces the file by its name: never the open store nor a file SQLite keeps
+    // beside it.
+    if (HeldFiles::isHeld(content.file)) {
+        throw IcsError(QStringLiteral("No se ha exportado a «%1»: es el archivo de datos que "
+                                      "Tarvelo tiene abierto, o uno de los que lo acompañan. "
+                                      "Elija otro nombre.")
+                           .arg(summary.file));
+    }
     QSaveFile out(content.file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
         throw IcsError(

@@ -4,11 +4,11 @@
 #include "ical/IcsError.h"
 #include "ical/IcsReader.h"
 #include "store/CalendarStore.h"
+#include "store/sqlite/HeldFiles.h"
 #include "store/sqlite/StoreError.h"
 #include "store/sqlite/Transaction.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -23,23 +23,23 @@ QString shown(const QString& file)
 
 QByteArray readAll(const QString& file)
 {
-    QFile in(file);
-    if (!QFileInfo(file).isFile()) {
-        throw IcsError(QStringLiteral("No se puede importar «%1»: %2")
-                           .arg(shown(file), QFileInfo::exists(file)
-                                                 ? QStringLiteral("es una carpeta, no un archivo")
-                                                 : QStringLiteral("el archivo no existe")));
-    }
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Read as the store's own files are: the file chosen may be the open store, or a pipe.
+    using Kind = HeldFiles::Reading::Kind;
+    HeldFiles::Reading reading = HeldFiles::read(file, -1);
+    switch (reading.kind) {
+    case Kind::File:
+        return std::move(reading.bytes);
+    case Kind::Missing:
         throw IcsError(
-            QStringLiteral("No se puede leer «%1»: %2").arg(shown(file), in.errorString()));
-    }
-    QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
+            QStringLiteral("No se puede importar «%1»: el archivo no existe").arg(shown(file)));
+    case Kind::Forbidden:
+    case Kind::Failed:
         throw IcsError(
-            QStringLiteral("No se puede leer «%1»: %2").arg(shown(file), in.errorString()));
+            QStringLiteral("No se puede leer «%1»: %2").arg(shown(file), reading.failureInWords()));
+    default:
+        throw IcsError(QStringLiteral("No se puede importar «%1»: es %2, no un archivo")
+                           .arg(shown(file), reading.kindInWords()));
     }
-    return bytes;
 }
 
 Day newDay(const QDate& date)

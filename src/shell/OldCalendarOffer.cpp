@@ -46,6 +46,15 @@ bool OldCalendarOffer::run(MessageBoxes& boxes, const QString& folder)
             .arg(shown, ConversionFiles::keptName(folder));
     if (boxes.show(question, MessageBoxes::YesNo | MessageBoxes::Question) != MessageBoxes::Yes) {
         std::fprintf(stderr, "tarvelo: %s no se ha convertido.\n", shown.toLocal8Bit().constData());
+        // The program ends here: the user is told it was their answer, and how to come back.
+        boxes.show(QStringLiteral("No se ha cambiado nada: «%1» sigue como estaba, y Tarvelo no "
+                                  "se abre sobre un calendario sin convertir.\n\n"
+                                  "Para convertirlo más adelante, abra Tarvelo de nuevo en esta "
+                                  "carpeta y responda «Sí»; o, con Tarvelo abierto en otra "
+                                  "carpeta, use «Archivo → Traer el calendario de la versión "
+                                  "anterior…».")
+                       .arg(shown),
+                   MessageBoxes::Information);
         return false;
     }
     try {

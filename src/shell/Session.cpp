@@ -54,6 +54,10 @@ std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folde
     try {
         session->store_->opened();
     } catch (const StoreError& error) {
+        // What was built on the store goes before the user is told: nothing of it may run in
+        // the message's own loop (a look for other programs' writes when the box takes the
+        // focus would read a store that never opened).
+        session.reset();
         tell(*seams.boxes, error.message());
         return nullptr;
     }

@@ -217,12 +217,7 @@ void frmCalendar::wire()
 
     // Other programs' writes are looked for now and then, and whenever the user comes back to
     // one of the windows; what they changed is shown.
-    const auto look = [this] { guard_.run([this] { store_.outsideWrites().check(); }); };
-    connect(outsideWrites_, &QTimer::timeout, this, look);
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [look](QWindow* window) {
-        if (window)
-            look();
-    });
+    connect(outsideWrites_, &QTimer::timeout, this, &frmCalendar::lookForOutsideWrites);
     connect(&store_.outsideWrites(), &OutsideWrites::changed, this, &frmCalendar::showStoreChanges);
     connect(schedule_, &SyncSchedule::stateChanged, this, &frmCalendar::showSyncState);
 
@@ -254,7 +249,6 @@ void frmCalendar::setInitialState()
     mOcultarNotas_->setVisible(false);
     mVerNotas_->setVisible(true);
     Timer1_->start(alarm_->msToNextTick());
-    outsideWrites_->start();
     // The first text measured: the fonts must have been looked up by then.
     FontCatalogue::awaitRead();
     applyOuterSize();
@@ -277,6 +271,12 @@ bool frmCalendar::Form_Load()
     // The keyboard starts on today, not on the year back, nor in a notita.
     activateWindow();
     month_->focusDay(today);
+    // Other programs' writes are looked for from now on, when the store is known to be open.
+    outsideWrites_->start();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window)
+            lookForOutsideWrites();
+    });
     // The first sync once the window is up, never before.
     schedule_->start();
     return !guard_.failed();
@@ -295,6 +295,11 @@ void frmCalendar::Form_Unload()
         return;
     emit ended(0);
     QCoreApplication::exit(0);
+}
+
+void frmCalendar::lookForOutsideWrites()
+{
+    guard_.run([this] { store_.outsideWrites().check(); });
 }
 
 void frmCalendar::showStoreChanges(const StoreChanges& changes)

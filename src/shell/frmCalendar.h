@@ -98,6 +98,9 @@ protected:
 
 private:
     void buildMenus();
+    // Other programs' writes, looked for now and then and whenever the user comes back to one
+    // of the windows; what they changed is shown.
+    void lookForOutsideWrites();
     void wire();
     void setInitialState();
     void applyOuterSize();

@@ -81,8 +81,13 @@ void TestOldCalendar::asksToConvert()
     QCOMPARE(question.title, QStringLiteral("Tarvelo"));
 
     if (keptAs.isEmpty()) {
+        // Not a silent end: the user is told nothing changed and how to convert later.
         QVERIFY(!session);
-        QCOMPARE(d.boxes.calls().size(), 1);
+        QCOMPARE(d.boxes.calls().size(), 2);
+        QCOMPARE(d.boxes.calls().at(1).style, int(MessageBoxes::Information));
+        QVERIFY2(d.boxes.calls().at(1).prompt.contains(
+                     QStringLiteral("Traer el calendario de la versión anterior")),
+                 qPrintable(d.boxes.calls().at(1).prompt));
         QVERIFY(FolderSnapshot(dir.path()) == before);
         return;
     }

@@ -33,6 +33,23 @@ if(pos EQUAL -1)
     message(FATAL_ERROR "check should print the row counts: ${last_output}")
 endif()
 
+# A day another program wrote past the index: only the whole check finds it.
+file(MAKE_DIRECTORY "${WORK}/indice")
+run(0 create "${WORK}/indice")
+foreach(sql "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = sql || ' WHERE 0' WHERE name = 'Fecha'"
+            "INSERT INTO calendar (fecha, nota, festivo, alarma, Color) VALUES (46392, 'x', 0, 0, 5)"
+            "PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = replace(sql, ' WHERE 0', '') WHERE name = 'Fecha'")
+    execute_process(COMMAND sqlite3 "${WORK}/indice/calendar.mdb" "${sql}" RESULT_VARIABLE code)
+    if(NOT code EQUAL 0)
+        message(FATAL_ERROR "sqlite3 could not damage the index: ${sql}")
+    endif()
+endforeach()
+run(1 check "${WORK}/indice/calendar.mdb")
+string(FIND "${last_output}" "sus índices no coinciden con las tablas" pos)
+if(pos EQUAL -1)
+    message(FATAL_ERROR "check should find the damaged index: ${last_output}")
+endif()
+
 file(WRITE "${WORK}/junk.mdb" "esto no es una base de datos")
 run(1 check "${WORK}/junk.mdb")
 run(1 check "${WORK}/missing.mdb")

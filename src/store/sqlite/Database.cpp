@@ -104,8 +104,12 @@ private:
 
 std::unique_ptr<Database> Database::connect(const QString& path, const char* options, int flags)
 {
-    return std::unique_ptr<Database>(new Database(
-        openConnection(uriOf(path, options), path, flags | SQLITE_OPEN_URI, Doing::Opening), path));
+    // Held before SQLite opens it: from the first connection to the last, no look at the file
+    // by another path may close a descriptor of it.
+    std::unique_ptr<HeldFiles::Hold> hold = HeldFiles::hold(path);
+    sqlite3* db =
+        openConnection(uriOf(path, options), path, flags | SQLITE_OPEN_URI, Doing::Opening);
+    return std::unique_ptr<Database>(new Database(db, path, std::move(hold)));
 }
 
 namespace {
@@ -271,6 +275,7 @@ std::unique_ptr<Database> Database::unopened(const QString& path)
 
 void Database::take(std::unique_ptr<Database> opened)
 {
+    std::swap(hold_, opened->hold_);
     std::swap(db_, opened->db_);
     std::swap(path_, opened->path_);
     std::swap(cached_, opened->cached_);
@@ -292,7 +297,7 @@ void Database::create(const QString& path)
     }
     sqlite3* raw =
         openConnection(path, path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, Doing::Creating);
-    std::unique_ptr<Database> db(new Database(raw, path));
+    std::unique_ptr<Database> db(new Database(raw, path, HeldFiles::hold(path)));
     try {
         db->execute(QStringLiteral("PRAGMA journal_mode=WAL"));
         db->execute(QStringLiteral("BEGIN"));

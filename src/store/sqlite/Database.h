@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/sqlite/HeldFiles.h"
 #include "store/sqlite/Statement.h"
 
 #include <QHash>
@@ -102,7 +103,10 @@ public:
     qint64 rowsWritten() const;
 
 private:
-    Database(sqlite3* db, const QString& path) : db_(db), path_(path) {}
+    Database(sqlite3* db, const QString& path, std::unique_ptr<HeldFiles::Hold> hold = {})
+        : hold_(std::move(hold)), db_(db), path_(path)
+    {
+    }
     // A connection to path with SQLite's URI options ("mode=ro").
     static std::unique_ptr<Database> connect(const QString& path, const char* options, int flags);
     // The store read and verified on a connection that can neither write the file nor make a
@@ -112,6 +116,8 @@ private:
 
     static QString wholeFileVerdict(const QString& path);
 
+    // First, so that it goes last: the file's own descriptor outlives the connection.
+    std::unique_ptr<HeldFiles::Hold> hold_;
     sqlite3* db_;
     QString path_;
     std::map<QString, Statement> cached_;

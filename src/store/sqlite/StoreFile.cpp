@@ -1,6 +1,7 @@
 #include "store/sqlite/StoreFile.h"
 
 #include "store/sqlite/FailureCause.h"
+#include "store/sqlite/HeldFiles.h"
 #include "store/sqlite/StoreError.h"
 
 #include <QDir>
@@ -48,39 +49,12 @@ bool permits(const QString& path, int mode, mode_t bits)
     return ::stat(name.constData(), &info) == 0 && (info.st_mode & bits) != 0;
 }
 
-// The kind of a file that is not a plain file, in words; empty for a plain file.
-QString kindOf(const QString& path)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    if (S_ISDIR(info.st_mode))
-        return QStringLiteral("una carpeta");
-    if (S_ISFIFO(info.st_mode))
-        return QStringLiteral("una tubería con nombre (FIFO)");
-    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-        return QStringLiteral("un dispositivo");
-    if (S_ISSOCK(info.st_mode))
-        return QStringLiteral("un socket");
-    if (!S_ISREG(info.st_mode))
-        return QStringLiteral("un archivo especial");
-    return {};
-}
-
 bool onReadOnlyDisk(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     return ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0 && errno == EROFS;
 }
 #else
-QString kindOf(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("una carpeta");
-    return info.isFile() ? QString() : QStringLiteral("un archivo especial");
-}
-
 bool onReadOnlyDisk(const QString&)
 {
     return false;
@@ -118,9 +92,10 @@ StoreFile::Journal StoreFile::check(const QString& path, bool forWriting)
                    .arg(shown, QDir::toNativeSeparators(info.absolutePath())),
                SQLITE_CANTOPEN);
     }
-    // Opening a named pipe or a device would block or read forever: only a plain file is
-    // handed to SQLite.
-    if (const QString kind = kindOf(path); !kind.isEmpty())
+    // Read through the file's own descriptor when a connection has it open: closing another
+    // would drop that connection's locks. A named pipe or a device is never opened to be read.
+    const HeldFiles::Reading head = HeldFiles::read(path, kHeaderSize);
+    if (const QString kind = head.kindInWords(); !kind.isEmpty())
         refuse(notAFile(path, kind), SQLITE_CANTOPEN);
     if (!mayRead(path)) {
         refuse(QStringLiteral("No se puede leer el archivo de datos «%1»: no tiene permiso de "
@@ -128,16 +103,13 @@ StoreFile::Journal StoreFile::check(const QString& path, bool forWriting)
                    .arg(shown),
                SQLITE_PERM);
     }
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (head.kind != HeldFiles::Reading::Kind::File) {
         refuse(QStringLiteral("No se puede leer el archivo de datos «%1»: el sistema no deja "
                               "abrirlo.")
                    .arg(shown),
                SQLITE_CANTOPEN);
     }
-    const QByteArray header = file.read(kHeaderSize);
-    file.close();
+    const QByteArray& header = head.bytes;
     if (header.isEmpty()) {
         refuse(QStringLiteral("El archivo «%1» está vacío: no es un archivo de datos de Tarvelo.")
                    .arg(shown),
