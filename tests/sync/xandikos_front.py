@@ -94,6 +94,9 @@ class Backends:
         with self.lock:
             for process in self.processes.values():
                 process.kill()
+            # Reaped here: where the init process does not reap, an orphan stays a zombie.
+            for process in self.processes.values():
+                process.wait()
 
 
 class UnixConnection(http.client.HTTPConnection):
