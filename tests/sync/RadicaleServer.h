@@ -77,6 +77,8 @@ public:
     QString storage() const { return dir_.filePath(QStringLiteral("collections")); }
     static QString user(int n) { return QStringLiteral("u%1").arg(n); }
     static QString password(int n) { return QStringLiteral("clave%1").arg(n); }
+    // Where the user's calendars are made (calendar-home-set): the principal itself.
+    QUrl calendarHome(int n) const { return url().resolved(QUrl(u'/' + user(n) + u'/')); }
     // The events a user's calendar folder holds on disk.
     int eventFiles(int user, const QString& calendar = QStringLiteral("tarvelo")) const
     {
