@@ -4,6 +4,7 @@
 #include "access/MdbWire.h"
 #include "store/domain/DayBook.h"
 #include "store/domain/DayColour.h"
+#include "store/domain/TextMerge.h"
 #include "store/jet/DatePattern.h"
 
 #include <algorithm>
@@ -308,7 +309,7 @@ private:
         if (alarmTime)
             day.time = alarmTime;
         day.note =
-            anyText ? std::optional<QString>(notes.join(QStringLiteral(" · "))) : std::nullopt;
+            anyText ? std::optional<QString>(notes.join(TextMerge::kSeparator)) : std::nullopt;
         change(QStringLiteral("%1: las filas %2 de calendar eran del mismo día; se han unido en "
                               "una (notas juntas con « · », festivo y alarma si alguna los tenía)")
                    .arg(dayText(day.date), orders.join(QStringLiteral(", "))));

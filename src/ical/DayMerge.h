@@ -5,30 +5,19 @@
 
 #include <QString>
 
-// How an imported event changes a day: its text joins the day's note after kSeparator unless
-// the note already holds it, and only while the note still fits; a holiday mark, a colour or
-// an alarm it carries is set on the day.
+// How an imported event changes a day: its text joins the day's note (TextMerge::join) unless
+// the note already holds it, however long the note grows, for nothing brought in is cut; a
+// holiday mark, a colour or an alarm it carries is set on the day.
 class DayMerge
 {
 public:
     DayMerge() = delete;
 
-    static const QString kSeparator; // " · "
-
     enum class Outcome
     {
         Changed,
         Unchanged, // the day already held everything the event brings
-        TooLong,   // the note would pass Day::kMaxNote: the day is left as it was
-    };
-    struct Result
-    {
-        Outcome outcome;
-        int noteLength; // what the note would have been, in characters
     };
 
-    static Result apply(Day& day, const EventDay& event);
-    // The note holds text as itself, as one of its parts between separators or as a run of
-    // them, blanks around it aside.
-    static bool holds(const QString& note, const QString& text);
+    static Outcome apply(Day& day, const EventDay& event);
 };

@@ -50,13 +50,6 @@ Day newDay(const QDate& date)
     return day;
 }
 
-QString tooLong(int length)
-{
-    return QStringLiteral("no cabe en la nota del día (quedaría de %1 caracteres; caben %2)")
-        .arg(length)
-        .arg(Day::kMaxNote);
-}
-
 } // namespace
 
 IcsCalendar IcsImporter::readFile(const QString& file, const std::atomic<bool>* cancel)
@@ -108,10 +101,7 @@ ImportSummary IcsImporter::write(CalendarStore& store, Prepared prepared)
             const Day before = existed ? found->second : newDay(date);
             Day day = before;
             for (; it != byDay.end() && (*it)->date == date; ++it) {
-                const DayMerge::Result result = DayMerge::apply(day, **it);
-                if (result.outcome == DayMerge::Outcome::TooLong)
-                    summary.rejected.push_back({(*it)->name, date, tooLong(result.noteLength)});
-                else if (result.outcome == DayMerge::Outcome::Unchanged)
+                if (DayMerge::apply(day, **it) == DayMerge::Outcome::Unchanged)
                     ++summary.alreadyHeld;
             }
             if (day == before)

@@ -7,9 +7,9 @@
 #include "platform/MessageBoxes.h"
 #include "store/domain/Day.h"
 #include "store/domain/DayBook.h"
-#include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
+#include "store/domain/TextMerge.h"
 #include "store/jet/DatePattern.h"
 #include "store/jet/Val.h"
 #include "widgets/Colours.h"
@@ -388,8 +388,8 @@ bool DayEditor::SSCmdAplicar_Click()
             // user left is theirs, one the user changed keeps both.
             const std::optional<Day> now = days_.find(day.date);
             if (now && now->note != opened) {
-                day.note =
-                    day.note == opened ? now->note : OutsideWrites::joined(day.note, now->note);
+                day.note = day.note == opened ? now->note
+                                              : TextMerge::merge(opened, day.note, now->note).text;
             }
             days_.save(day);
         },

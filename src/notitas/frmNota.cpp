@@ -3,8 +3,8 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "store/domain/NotitaBook.h"
-#include "store/domain/OutsideWrites.h"
 #include "store/domain/StoreGuard.h"
+#include "store/domain/TextMerge.h"
 #include "widgets/NoteBox.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowPlace.h"
@@ -243,7 +243,7 @@ void frmNota::writeShown()
         row_ = notitas_.add();
     } else if (lastStored_ && stored->text != *lastStored_ && stored->text != text) {
         // Another program wrote the notita since this window last did: both texts are kept.
-        text = OutsideWrites::joined(text, stored->text);
+        text = TextMerge::merge(*lastStored_, text, stored->text).text;
         const int cursor = txtNota_->textCursor().position();
         setTextQuietly(text);
         QTextCursor at = txtNota_->textCursor();

@@ -35,7 +35,9 @@ QString shown(const QUrl& url)
     throw SyncError(QStringLiteral("El servidor «%1» no es un servidor de calendarios, o no como "
                                    "se esperaba: a %2 de «%3» responde HTTP %4.")
                         .arg(host, QString::fromLatin1(verb), shown(url))
-                        .arg(status));
+                        .arg(status),
+                    SyncError::Kind::NotACalendar)
+        .about(host, status);
 }
 
 // A folder's path ends in a slash, so that the names inside it resolve under it.
@@ -163,13 +165,19 @@ bool CalDavServer::takesJournals(const QUrl& calendar)
     return !answer.responses.empty() && answer.responses.front().takesJournals;
 }
 
-CalDavServer::Listing CalDavServer::list(const QUrl& calendar, const QString& token,
-                                         bool syncCollection)
+RemoteCalendar::Listing CalDavServer::list(const QUrl& calendar, const QString& token,
+                                           bool syncCollection)
 {
-    Listing listing;
+    RemoteCalendar::Listing listing;
     const QString own = calendar.path(QUrl::FullyDecoded);
     const auto isEvent = [&own](const QString& href) {
         return href != own && !href.endsWith(u'/');
+    };
+    const auto gone = [&] {
+        return SyncError(QStringLiteral("El calendario «%1» ya no está en el servidor «%2».")
+                             .arg(shown(calendar), client_.host()),
+                         SyncError::Kind::CalendarGone)
+            .about(client_.host(), 404);
     };
     if (syncCollection) {
         const DavRequest request{"REPORT",
@@ -179,12 +187,24 @@ CalDavServer::Listing CalDavServer::list(const QUrl& calendar, const QString& to
                                      "</d:sync-token><d:sync-level>1</d:sync-level><d:prop>"
                                      "<d:getetag/></d:prop></d:sync-collection>",
                                  {}};
-        const DavReply reply = client_.send(request);
+        DavReply reply;
+        try {
+            reply = client_.send(request);
+        } catch (const SyncError& error) {
+            // A server that fails on a token it no longer knows, without saying why (500).
+            if (token.isEmpty() || error.kind() != SyncError::Kind::Refused || error.status < 500)
+                throw;
+            listing.tokenRefused = true;
+            return listing;
+        }
+        if (reply.status == 404)
+            throw gone();
         if (reply.status != 207) {
-            // A token the server no longer knows: everything again.
-            if (!token.isEmpty() && (reply.status == 403 || reply.status == 409 ||
-                                     reply.status == 400 || reply.status == 412))
-                return list(calendar, QString(), true);
+            // A token the server no longer knows (403 valid-sync-token, and the like).
+            if (!token.isEmpty()) {
+                listing.tokenRefused = true;
+                return listing;
+            }
             unexpected(client_.host(), request.verb, calendar, reply.status);
         }
         const Multistatus answer = Multistatus::read(reply.body, reply.url, client_.host());
@@ -196,25 +216,31 @@ CalDavServer::Listing CalDavServer::list(const QUrl& calendar, const QString& to
             else if (!r.etag.isEmpty())
                 listing.present.push_back({r.href, r.etag});
         }
-        if (answer.syncToken.isEmpty()) {
+        listing.truncated = answer.truncated;
+        if (answer.syncToken.isEmpty() && !answer.truncated) {
             throw SyncError(QStringLiteral("El servidor «%1» no ha dado la marca de "
                                            "sincronización (sync-token).")
-                                .arg(client_.host()));
+                                .arg(client_.host()))
+                .about(client_.host(), reply.status);
         }
         listing.token = answer.syncToken;
-        listing.complete = token.isEmpty();
         return listing;
     }
     const DavRequest request = propfind(calendar, "1", "<d:getetag/>");
     const DavReply reply = client_.send(request);
+    if (reply.status == 404)
+        throw gone();
     if (reply.status != 207)
         unexpected(client_.host(), request.verb, calendar, reply.status);
-    for (const Multistatus::Response& r :
-         Multistatus::read(reply.body, reply.url, client_.host()).responses) {
+    const Multistatus answer = Multistatus::read(reply.body, reply.url, client_.host());
+    for (const Multistatus::Response& r : answer.responses) {
+        // Some servers answer for a calendar that is gone with its own name, not found.
+        if (!isEvent(r.href) && r.status == 404)
+            throw gone();
         if (isEvent(r.href) && !r.etag.isEmpty())
             listing.present.push_back({r.href, r.etag});
     }
-    listing.complete = true;
+    listing.truncated = answer.truncated;
     return listing;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sync/DavClient.h"
+#include "sync/RemoteCalendar.h"
 
 #include <QString>
 #include <QUrl>
@@ -31,21 +32,9 @@ public:
     // Makes a calendar named name in home (or takes the one already at its address).
     QUrl create(const QUrl& home, const QString& name);
 
-    struct Listing
-    {
-        struct Entry
-        {
-            QString href;
-            QByteArray etag;
-        };
-        std::vector<Entry> present;
-        std::vector<QString> removed; // only for a listing since a token
-        QString token;                // empty when the server keeps none
-        bool complete = false;        // every event is in present
-    };
     // What changed since token (empty: everything), by sync-collection where the server
     // offers it, else every event with its ETag.
-    Listing list(const QUrl& calendar, const QString& token, bool syncCollection);
+    RemoteCalendar::Listing list(const QUrl& calendar, const QString& token, bool syncCollection);
     // Whether the calendar answers sync-collection.
     bool offersSyncCollection(const QUrl& calendar);
     // Whether the calendar keeps journal entries (VJOURNAL) beside its events.

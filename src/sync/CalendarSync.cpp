@@ -3,240 +3,238 @@
 #include "store/CalendarStore.h"
 #include "store/domain/SyncBook.h"
 #include "store/sqlite/Transaction.h"
+#include "sync/CalDavCalendar.h"
 #include "sync/CalDavServer.h"
 #include "sync/DavClient.h"
 #include "sync/DayContent.h"
 #include "sync/NotitaContent.h"
 #include "sync/SyncError.h"
-#include "sync/ThreeWayMerge.h"
 
 #include <QSet>
 
 #include <limits>
-#include <map>
+
+const QString CalendarSync::kCalendarName = QStringLiteral("Tarvelo");
 
 namespace {
 
 const QString kServer = QStringLiteral("servidor");
 const QString kUser = QStringLiteral("usuario");
 const QString kCalendar = QStringLiteral("calendario");
+const QString kName = QStringLiteral("nombre");
 const QString kToken = QStringLiteral("marca");
+// A name written since the token was taken: the next listing since that token must show it,
+// or the calendar was made again under the same token.
+const QString kWritten = QStringLiteral("escrito");
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
-const QString kCalendarName = QStringLiteral("Tarvelo");
-
-// How often one write is read, merged and tried again before the sync gives up on the server.
-constexpr int kConflictRounds = 3;
-
-Day emptyDay(const QDate& date)
-{
-    Day day;
-    day.date = date;
-    return DayContent::canonical(day);
-}
-
-QString dayShown(const QDate& date)
-{
-    return date.toString(QStringLiteral("dd/MM/yyyy"));
-}
-
-// The days of the store, as the server would keep them, by date.
-std::map<QDate, Day> storedDays(CalendarStore& store)
-{
-    std::map<QDate, Day> days;
-    DayBook& book = store.days();
-    const std::optional<QDate> first = book.first();
-    const std::optional<QDate> last = book.last();
-    if (!first || !last)
-        return days;
-    for (const Day& day : book.between(*first, *last))
-        days.emplace(day.date, day);
-    return days;
-}
-
-// A day as the server would keep it, empty when nothing is stored.
-Day localIn(const std::map<QDate, Day>& days, const QDate& date)
-{
-    const auto it = days.find(date);
-    return it == days.end() ? emptyDay(date) : DayContent::canonical(it->second);
-}
-
-// The stored day, or a day with no row.
-Day storedIn(const std::map<QDate, Day>& days, const QDate& date)
-{
-    const auto it = days.find(date);
-    if (it != days.end())
-        return it->second;
-    Day day;
-    day.date = date;
-    return day;
-}
-
-// Writes a merged day over the stored one: the parts the server does not carry (an alarm's
-// time while it is off) stay as they were.
-Day saveDay(CalendarStore& store, const Day& stored, const Day& merged)
-{
-    Day day = stored;
-    day.date = merged.date;
-    day.note = merged.note;
-    day.holiday = merged.holiday;
-    day.alarmOn = merged.alarmOn;
-    if (merged.alarmOn)
-        day.alarmTime = merged.alarmTime;
-    day.colour = merged.colour;
-    store.days().save(day);
-    return day;
-}
-
-// One write planned for the upload.
-struct Write
-{
-    enum Kind
-    {
-        Put,
-        Delete,
-        DeleteForeign,
-        PutNotita,
-        DeleteNotita
-    } kind;
-    QString href;
-    QByteArray etag; // empty: a new event (If-None-Match: *)
-    QDate date;
-    Day content; // Put: the day sent
-    Day stored;  // the stored day it came from
-    std::optional<Day> base;
-    // A notita's entry: its identity, the text sent and the text last sent or read.
-    QString uid;
-    QString text;
-    std::optional<QString> baseText;
-
-    bool notita() const { return kind == PutNotita || kind == DeleteNotita; }
-};
-
-// The notitas here by identity, with their texts as the server would keep them.
-struct LocalNotita
-{
-    qint64 row = 0;
-    QString text;
-};
-std::map<QString, LocalNotita> notitasByUid(CalendarStore& store)
-{
-    NotitaBook& book = store.notitas();
-    std::vector<Notita> notitas = book.first(std::numeric_limits<int>::max());
-    std::map<QString, LocalNotita> byUid;
-    if (notitas.empty())
-        return byUid;
-    const std::map<qint64, QString> uids = book.identities();
-    for (const Notita& notita : notitas) {
-        const auto uid = uids.find(notita.row);
-        if (uid != uids.end())
-            byUid.emplace(uid->second,
-                          LocalNotita{notita.row, NotitaContent::canonical(notita.text)});
-    }
-    return byUid;
-}
-
-// The writes that bring the server's entries up to the notitas here: each one new, changed or
-// emptied since it was last sent or read, and each one deleted here.
-std::vector<Write> plannedNotitas(const std::map<QString, LocalNotita>& notitas,
-                                  const std::vector<SyncBook::Journal>& records,
-                                  const QString& folder)
-{
-    std::vector<Write> writes;
-    std::map<QString, const SyncBook::Journal*> byUid;
-    for (const SyncBook::Journal& record : records)
-        byUid.emplace(record.uid, &record);
-    const auto write = [](Write::Kind kind, const QString& href, const QString& etag,
-                          const QString& uid, const QString& text, std::optional<QString> base) {
-        Write w{kind, href, etag.toUtf8(), {}, {}, {}, std::nullopt, uid, text, std::move(base)};
-        return w;
-    };
-    for (const auto& [uid, notita] : notitas) {
-        const auto record = byUid.find(uid);
-        if (record == byUid.end()) {
-            if (!notita.text.isEmpty()) {
-                writes.push_back(write(Write::PutNotita, folder + NotitaContent::fileName(uid), {},
-                                       uid, notita.text, std::nullopt));
-            }
-        } else if (notita.text != record->second->text) {
-            writes.push_back(write(notita.text.isEmpty() ? Write::DeleteNotita : Write::PutNotita,
-                                   record->second->href, record->second->etag, uid, notita.text,
-                                   record->second->text));
-        }
-    }
-    for (const SyncBook::Journal& record : records) {
-        if (!notitas.count(record.uid)) {
-            writes.push_back(
-                write(Write::DeleteNotita, record.href, record.etag, record.uid, {}, record.text));
-        }
-    }
-    return writes;
-}
 
 // Where a notita made on another machine first stands here: one beside the other, from the
 // top left, until the user moves it (in twips).
 constexpr double kNewNotitaPlace = 720;
 constexpr double kNewNotitaStep = 360;
+// Pages of a listing the server cuts short, at most.
+constexpr int kMaxPages = 100000;
 
-// What was last sent or read, by the day it carries.
-std::map<QDate, SyncBook::Event> recordsByDate(SyncBook& book)
+// Every record of the book, days, notitas and promises alike.
+SyncPlan::Records recordsOf(SyncBook& book)
 {
-    std::map<QDate, SyncBook::Event> byDate;
+    SyncPlan::Records records;
     for (SyncBook::Event& event : book.events()) {
-        if (event.date.isValid())
-            byDate.emplace(event.date, std::move(event));
+        SyncRecord record;
+        record.href = event.href;
+        record.etag = event.etag.toUtf8();
+        if (event.date.isValid()) {
+            event.base.date = event.date;
+            record.base = SyncItem::ofDay(event.base);
+        } else {
+            record.holds = SyncRecord::Holds::Foreign;
+        }
+        records.push_back(std::move(record));
     }
-    return byDate;
+    for (const SyncBook::Journal& journal : book.journals())
+        records.push_back({journal.href, journal.etag.toUtf8(), SyncRecord::Holds::Item,
+                           SyncItem::ofNotita(journal.uid, journal.text)});
+    for (const SyncBook::Promise& promise : book.promises()) {
+        SyncRecord record;
+        record.href = promise.href;
+        record.etag = promise.etag.toUtf8();
+        if (promise.action == SyncBook::Promise::Action::Rewrite) {
+            record.holds = SyncRecord::Holds::Moved;
+            record.base = SyncItem::emptyOf(
+                promise.uid.isEmpty() ? SyncItem::Key{SyncItem::Kind::Day, promise.date, {}}
+                                      : SyncItem::Key{SyncItem::Kind::Notita, {}, promise.uid});
+        } else {
+            record.holds = SyncRecord::Holds::Brought;
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
 }
 
-// The writes that bring the server up to the days here: each day new since it was last sent
-// or read, changed, or emptied.
-std::vector<Write> planned(const std::map<QDate, Day>& days,
-                           const std::map<QDate, SyncBook::Event>& byDate, const QString& folder)
+void recordIn(SyncBook& book, const SyncRecord& record)
 {
-    std::vector<Write> writes;
-    const auto plan = [&](const QDate& date) {
-        const Day local = localIn(days, date);
-        const auto record = byDate.find(date);
-        if (record == byDate.end()) {
-            if (DayContent::isEvent(local)) {
-                writes.push_back({Write::Put,
-                                  folder + DayContent::fileName(date),
-                                  {},
-                                  date,
-                                  local,
-                                  storedIn(days, date),
-                                  std::nullopt,
-                                  {},
-                                  {},
-                                  std::nullopt});
-            }
-            return;
-        }
-        const SyncBook::Event& event = record->second;
-        if (local == event.base)
-            return;
-        writes.push_back({DayContent::isEvent(local) ? Write::Put : Write::Delete,
-                          event.href,
-                          event.etag.toUtf8(),
-                          date,
-                          local,
-                          storedIn(days, date),
-                          event.base,
-                          {},
-                          {},
-                          std::nullopt});
-    };
-    for (const auto& [date, day] : days)
-        plan(date);
-    for (const auto& [date, event] : byDate) {
-        if (!days.count(date))
-            plan(date);
+    book.forgetHref(record.href);
+    const QString etag = QString::fromUtf8(record.etag);
+    switch (record.holds) {
+    case SyncRecord::Holds::Item:
+        if (record.base.key.kind == SyncItem::Kind::Day)
+            book.record(SyncBook::Event{record.href, etag, record.base.key.date, record.base.day});
+        else
+            book.record(
+                SyncBook::Journal{record.href, etag, record.base.key.uid, record.base.text});
+        break;
+    case SyncRecord::Holds::Foreign:
+        book.record(SyncBook::Event{record.href, etag, QDate(), Day{}});
+        break;
+    case SyncRecord::Holds::Brought:
+        book.record(
+            SyncBook::Promise{record.href, etag, SyncBook::Promise::Action::Delete, {}, {}});
+        break;
+    case SyncRecord::Holds::Moved:
+        book.record(SyncBook::Promise{record.href, etag, SyncBook::Promise::Action::Rewrite,
+                                      record.base.key.date, record.base.key.uid});
+        break;
     }
-    return writes;
+}
+
+// The store's notitas by identity: their rows.
+std::map<QString, qint64> notitaRows(CalendarStore& store)
+{
+    std::map<QString, qint64> rows;
+    for (const auto& [row, uid] : store.notitas().identities())
+        rows.emplace(uid, row);
+    return rows;
+}
+
+// Every item here, as the server would keep it.
+SyncPlan::Local localItems(CalendarStore& store)
+{
+    SyncPlan::Local items;
+    DayBook& days = store.days();
+    const std::optional<QDate> first = days.first();
+    const std::optional<QDate> last = days.last();
+    if (first && last) {
+        for (const Day& day : days.between(*first, *last)) {
+            SyncItem item = SyncItem::ofDay(day);
+            items.emplace(item.key, std::move(item));
+        }
+    }
+    NotitaBook& notitas = store.notitas();
+    const std::vector<Notita> all = notitas.first(std::numeric_limits<int>::max());
+    if (all.empty())
+        return items;
+    const std::map<qint64, QString> uids = notitas.identities();
+    for (const Notita& notita : all) {
+        const auto uid = uids.find(notita.row);
+        if (uid == uids.end())
+            continue;
+        SyncItem item = SyncItem::ofNotita(uid->second, notita.text);
+        items.emplace(item.key, std::move(item));
+    }
+    return items;
+}
+
+QString shownUrl(const QUrl& url)
+{
+    return url.toString(QUrl::RemoveUserInfo);
 }
 
 } // namespace
+
+// What one run keeps while it goes: the book, the calendar, the report, the settings read.
+struct CalendarSync::Run
+{
+    CalendarStore& store;
+    SyncBook book;
+    RemoteCalendar& remote;
+    SyncReport report;
+    bool journals = true;
+    bool journalsKnown = false;
+    QString calendarName;
+    // The notitas' rows by identity, read once a transaction and kept up to date in it.
+    std::map<QString, qint64> notitas;
+
+    Run(CalendarStore& s, RemoteCalendar& r) : store(s), book(s.database()), remote(r) {}
+
+    // The item as it stands here now.
+    SyncItem now(const SyncItem::Key& key)
+    {
+        if (key.kind == SyncItem::Kind::Day) {
+            const std::optional<Day> day = store.days().find(key.date);
+            if (day)
+                return SyncItem::ofDay(*day);
+            return SyncItem::emptyOf(key);
+        }
+        const auto row = notitas.find(key.uid);
+        if (row == notitas.end())
+            return SyncItem::emptyOf(key);
+        const std::optional<Notita> notita = store.notitas().read(row->second);
+        return notita ? SyncItem::ofNotita(key.uid, notita->text) : SyncItem::emptyOf(key);
+    }
+
+    // Writes item here, over what the item held (inside the caller's transaction); the parts
+    // the server does not carry (an alarm's time while it is off) stay as they were.
+    void write(const SyncItem& item, bool removedThere)
+    {
+        if (item.key.kind == SyncItem::Kind::Day) {
+            Day day = store.days().find(item.key.date).value_or(Day{});
+            const bool had = day.date.isValid() && SyncItem::ofDay(day).present();
+            day.date = item.key.date;
+            day.note = item.day.note;
+            day.holiday = item.day.holiday;
+            day.alarmOn = item.day.alarmOn;
+            if (item.day.alarmOn)
+                day.alarmTime = item.day.alarmTime;
+            day.colour = item.day.colour;
+            store.days().save(day);
+            if (removedThere && had && !item.present())
+                ++report.deletedHere;
+            else
+                ++report.received;
+            return;
+        }
+        NotitaBook& rows = store.notitas();
+        const auto row = notitas.find(item.key.uid);
+        if (!item.present()) {
+            if (row != notitas.end()) {
+                rows.remove(row->second);
+                notitas.erase(row);
+                ++(removedThere ? report.notitasDeletedHere : report.notitasReceived);
+            }
+            return;
+        }
+        if (row != notitas.end()) {
+            rows.saveText(row->second, item.text);
+        } else {
+            const double place = kNewNotitaPlace + kNewNotitaStep * double(notitas.size() % 10);
+            notitas.emplace(item.key.uid, rows.addKnown(item.key.uid, item.text, place, place));
+        }
+        ++report.notitasReceived;
+    }
+
+    // Merges the server's content into the item as it stands now, and stores what changed.
+    // Returns what the item holds afterwards.
+    SyncItem mergeNow(const std::optional<SyncItem>& base, const SyncItem& there)
+    {
+        const SyncItem here = now(there.key);
+        bool joined = false;
+        const SyncItem merged = SyncItem::merge(base, here, there, &joined);
+        if (joined)
+            ++(there.key.kind == SyncItem::Kind::Day ? report.joined : report.notitasJoined);
+        if (!merged.sameAs(here))
+            write(merged, false);
+        return merged;
+    }
+
+    QString shown(const SyncPlan::Upload& upload) const
+    {
+        return upload.key.shown(upload.sent.present() ? upload.sent.text
+                                                      : upload.base.value_or(SyncItem{}).text);
+    }
+};
+
+// --- The account ---------------------------------------------------------------------------
 
 std::optional<CalendarSync::Account> CalendarSync::account(CalendarStore& store)
 {
@@ -250,45 +248,60 @@ std::optional<CalendarSync::Account> CalendarSync::account(CalendarStore& store)
     return Account{QUrl(*server), book.setting(kUser).value_or(QString()), QUrl(*calendar)};
 }
 
+void CalendarSync::keep(CalendarStore& store, const Account& account, const Calendar& calendar,
+                        bool fresh)
+{
+    SyncBook book(store.database());
+    Transaction transaction(store.database());
+    const QString address = shownUrl(calendar.url);
+    if (fresh || book.setting(kCalendar).value_or(QString()) != address) {
+        book.forgetAll();
+        book.removeSetting(kToken);
+        book.removeSetting(kWritten);
+    }
+    book.setSetting(kServer, shownUrl(account.server));
+    book.setSetting(kUser, account.user);
+    book.setSetting(kCalendar, address);
+    book.setSetting(kName, calendar.name);
+    book.setSetting(kSyncCollection,
+                    calendar.listsChanges ? QStringLiteral("1") : QStringLiteral("0"));
+    book.setSetting(kJournals, calendar.journals ? QStringLiteral("1") : QStringLiteral("0"));
+    transaction.commit();
+}
+
 QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
                          const QString& user, const QUrl& chosen)
 {
     CalDavServer dav(client);
     const QUrl home = dav.home(server);
-    QUrl calendar;
+    Calendar calendar;
     for (const CalDavServer::Calendar& c : dav.calendars(home)) {
         const bool wanted = chosen.isEmpty()
                                 ? c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0
                                 : c.url.path() == chosen.path();
         if (wanted && c.takesEvents) {
-            calendar = c.url;
+            calendar.url = c.url;
+            calendar.name = c.name;
             break;
         }
     }
-    if (calendar.isEmpty() && !chosen.isEmpty()) {
+    if (calendar.url.isEmpty() && !chosen.isEmpty()) {
         throw SyncError(QStringLiteral("El servidor «%1» ya no tiene el calendario «%2», o no "
                                        "admite eventos en él.")
-                            .arg(client.host(), chosen.toString(QUrl::RemoveUserInfo)));
+                            .arg(client.host(), shownUrl(chosen)),
+                        SyncError::Kind::CalendarGone)
+            .about(client.host());
     }
-    if (calendar.isEmpty())
-        calendar = dav.create(home, kCalendarName);
-    const bool syncCollection = dav.offersSyncCollection(calendar);
-    const bool journals = dav.takesJournals(calendar);
-
-    SyncBook book(store.database());
-    Transaction transaction(store.database());
-    const QString address = calendar.toString(QUrl::RemoveUserInfo);
-    if (book.setting(kCalendar).value_or(QString()) != address) {
-        book.forgetAll();
-        book.removeSetting(kToken);
+    // A calendar made now holds nothing of what any record says.
+    const bool made = calendar.url.isEmpty();
+    if (made) {
+        calendar.url = dav.create(home, kCalendarName);
+        calendar.name = kCalendarName;
     }
-    book.setSetting(kServer, server.toString(QUrl::RemoveUserInfo));
-    book.setSetting(kUser, user);
-    book.setSetting(kCalendar, address);
-    book.setSetting(kSyncCollection, syncCollection ? QStringLiteral("1") : QStringLiteral("0"));
-    book.setSetting(kJournals, journals ? QStringLiteral("1") : QStringLiteral("0"));
-    transaction.commit();
-    return calendar;
+    calendar.listsChanges = dav.offersSyncCollection(calendar.url);
+    calendar.journals = dav.takesJournals(calendar.url);
+    keep(store, {server, user, calendar.url}, calendar, made);
+    return calendar.url;
 }
 
 int CalendarSync::pending(CalendarStore& store)
@@ -298,19 +311,18 @@ int CalendarSync::pending(CalendarStore& store)
     SyncBook book(store.database());
     if (!book.setting(kCalendar))
         return 0;
-    const int days = int(planned(storedDays(store), recordsByDate(book), QString()).size());
-    if (book.setting(kJournals) == QLatin1String("0"))
-        return days;
-    return days + int(plannedNotitas(notitasByUid(store), book.journals(), QString()).size());
+    return int(SyncPlan::uploads(recordsOf(book), localItems(store), QString(),
+                                 book.setting(kJournals) != QLatin1String("0"))
+                   .size());
 }
 
 int CalendarSync::othersEvents(DavClient& client, const QUrl& calendar)
 {
     CalDavServer dav(client);
-    const CalDavServer::Listing listing = dav.list(calendar, QString(), false);
+    const RemoteCalendar::Listing listing = dav.list(calendar, QString(), false);
     std::vector<QString> hrefs;
     hrefs.reserve(listing.present.size());
-    for (const CalDavServer::Listing::Entry& entry : listing.present)
+    for (const RemoteCalendar::Entry& entry : listing.present)
         hrefs.push_back(entry.href);
     int others = 0;
     for (const CalDavServer::Event& event : dav.fetch(calendar, hrefs)) {
@@ -321,323 +333,289 @@ int CalendarSync::othersEvents(DavClient& client, const QUrl& calendar)
     return others;
 }
 
-SyncReport CalendarSync::run()
+// --- A run ---------------------------------------------------------------------------------
+
+CalendarSync::CalendarSync(CalendarStore& store, DavClient& client)
+    : store_(store), client_(&client)
 {
-    SyncReport report;
-    Database& db = store_.database();
-    SyncBook book(db);
-    const std::optional<QString> calendarText = book.setting(kCalendar);
-    if (!calendarText) {
-        throw SyncError(QStringLiteral("Este calendario aún no tiene servidor: configúrelo "
-                                       "primero (tarvelo-db sync-setup)."));
-    }
-    const QUrl calendar(*calendarText);
-    if (!client_.sameServer(calendar)) {
-        throw SyncError(QStringLiteral("El calendario «%1» no está en el servidor «%2».")
-                            .arg(calendar.toString(), client_.host()));
-    }
-    CalDavServer dav(client_);
+}
 
-    // What changed on the server, read whole before anything is stored.
-    const QString token = book.setting(kToken).value_or(QString());
-    const bool syncCollection = book.setting(kSyncCollection) == QLatin1String("1");
-    // Set up before notitas travelled: asked once.
-    const std::optional<QString> journalsSetting = book.setting(kJournals);
-    const bool journals =
-        journalsSetting ? *journalsSetting == QLatin1String("1") : dav.takesJournals(calendar);
-    const CalDavServer::Listing listing = dav.list(calendar, token, syncCollection);
+CalendarSync::CalendarSync(CalendarStore& store, RemoteCalendar& remote)
+    : store_(store), remote_(&remote)
+{
+}
 
-    std::map<QString, SyncBook::Event> records;
-    for (SyncBook::Event& event : book.events())
-        records.emplace(event.href, std::move(event));
-    std::map<QString, SyncBook::Journal> journalRecords;
-    for (SyncBook::Journal& journal : book.journals())
-        journalRecords.emplace(journal.href, std::move(journal));
-    const auto recordedEtag = [&](const QString& href) -> std::optional<QString> {
-        if (const auto it = records.find(href); it != records.end())
-            return it->second.etag;
-        if (const auto it = journalRecords.find(href); it != journalRecords.end())
-            return it->second.etag;
-        return std::nullopt;
-    };
-    std::vector<QString> changed;
-    QSet<QString> present;
-    for (const CalDavServer::Listing::Entry& entry : listing.present) {
-        present.insert(entry.href);
-        const std::optional<QString> etag = recordedEtag(entry.href);
-        if (!etag || etag->toUtf8() != entry.etag)
-            changed.push_back(entry.href);
-    }
-    std::vector<QString> removed = listing.removed;
-    if (listing.complete) {
-        for (const auto& [href, record] : records) {
-            if (!present.contains(href))
-                removed.push_back(href);
-        }
-        for (const auto& [href, record] : journalRecords) {
-            if (!present.contains(href))
-                removed.push_back(href);
-        }
-    }
-    const std::vector<CalDavServer::Event> fetched = dav.fetch(calendar, changed);
-    struct Fetched
+CalendarSync::~CalendarSync() = default;
+
+SyncReport CalendarSync::run(WhenEmptied whenEmptied)
+{
+    RemoteCalendar* remote = remote_;
     {
-        const CalDavServer::Event* event;
-        DayContent::Read day;
-        std::optional<NotitaContent::Read> notita;
+        SyncBook book(store_.database());
+        const std::optional<QString> calendarText = book.setting(kCalendar);
+        if (!calendarText) {
+            throw SyncError(QStringLiteral("Este calendario aún no tiene servidor: configúrelo "
+                                           "primero (tarvelo-db sync-setup)."),
+                            SyncError::Kind::Setup);
+        }
+        if (!remote) {
+            const QUrl calendar(*calendarText);
+            if (!client_->sameServer(calendar)) {
+                throw SyncError(QStringLiteral("El calendario «%1» no está en el servidor «%2».")
+                                    .arg(calendar.toString(), client_->host()),
+                                SyncError::Kind::Setup)
+                    .about(client_->host());
+            }
+            own_ = std::make_unique<CalDavCalendar>(
+                *client_, calendar, book.setting(kSyncCollection) == QLatin1String("1"));
+            remote = own_.get();
+        }
+    }
+    Run run(store_, *remote);
+    const std::optional<QString> journals = run.book.setting(kJournals);
+    run.journalsKnown = journals.has_value();
+    run.journals = journals.value_or(QStringLiteral("1")) == QLatin1String("1");
+    run.calendarName = run.book.setting(kName).value_or(QString());
+    if (run.calendarName.isEmpty()) {
+        const QString calendar = run.book.setting(kCalendar).value_or(QString());
+        run.calendarName = calendar.section(u'/', -2, -2, QString::SectionSkipEmpty);
+    }
+
+    // Gather: the server's listing, read whole before anything is stored.
+    const SyncPlan::Listing listing = gather(run);
+    if (const std::optional<SyncPlan::Emptied> lost =
+            SyncPlan::emptied(recordsOf(run.book), listing)) {
+        if (whenEmptied == WhenEmptied::Refuse) {
+            SyncError error(QStringLiteral("El calendario «%1» del servidor «%2» está vacío, pero "
+                                           "este equipo tiene %3 días y %4 notitas sincronizados "
+                                           "con él.")
+                                .arg(run.calendarName, run.remote.host())
+                                .arg(lost->days)
+                                .arg(lost->notitas),
+                            SyncError::Kind::CalendarEmptied);
+            error.about(run.remote.host());
+            error.calendar = run.calendarName;
+            error.days = lost->days;
+            error.notitas = lost->notitas;
+            throw error;
+        }
+        if (whenEmptied == WhenEmptied::SendAgain) {
+            // As to a calendar made anew: nothing recorded, everything sent and merged.
+            Transaction transaction(store_.database());
+            run.book.forgetAll();
+            run.book.removeSetting(kToken);
+            run.book.removeSetting(kWritten);
+            transaction.commit();
+        }
+    }
+    const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, listing);
+
+    // Decide and apply.
+    const SyncPlan::Decision decision =
+        SyncPlan::decide(recordsOf(run.book), listing, fetched, run.remote.folder());
+    apply(run, decision, listing);
+
+    // Upload what changed here, then resolve what the server refused as stale.
+    std::vector<SyncPlan::Upload> uploads = SyncPlan::uploads(
+        recordsOf(run.book), localItems(store_), run.remote.folder(), run.journals);
+    resolve(run, upload(run, std::move(uploads)));
+    return run.report;
+}
+
+SyncPlan::Listing CalendarSync::gather(Run& run)
+{
+    const QString stored = run.book.setting(kToken).value_or(QString());
+    const QString written = run.book.setting(kWritten).value_or(QString());
+    const auto listFrom = [&](const QString& token) {
+        SyncPlan::Listing listing;
+        RemoteCalendar::Listing answer = run.remote.list(token);
+        if (answer.tokenRefused)
+            return std::optional<SyncPlan::Listing>();
+        listing.take(answer);
+        // A server that stops before the end gives the rest since the token it stopped at.
+        QString at = token;
+        for (int page = 0; answer.truncated && page < kMaxPages; ++page) {
+            if (answer.token.isEmpty() || answer.token == at) {
+                listing.token.clear();
+                return std::optional(listing); // cut short for good: not complete
+            }
+            at = answer.token;
+            answer = run.remote.list(at);
+            if (answer.tokenRefused) {
+                listing.token.clear();
+                return std::optional(listing);
+            }
+            listing.take(answer);
+        }
+        listing.complete = token.isEmpty() && !answer.truncated;
+        if (answer.truncated)
+            listing.token.clear();
+        return std::optional(listing);
     };
-    std::vector<Fetched> reads;
-    for (const CalDavServer::Event& event : fetched) {
-        Fetched read{&event, DayContent::read(event.body, event.href), std::nullopt};
-        if (!read.day.ours && read.day.dates.empty())
-            read.notita = NotitaContent::read(event.body, event.href);
-        reads.push_back(std::move(read));
+
+    if (!stored.isEmpty()) {
+        std::optional<SyncPlan::Listing> since = listFrom(stored);
+        // The calendar made again under a token it gives anew (the token of an empty calendar
+        // is the same on some servers): what was written since is not there.
+        if (since && !written.isEmpty() && !since->present.count(written) &&
+            !since->removed.count(written))
+            since.reset();
+        if (since)
+            return *since;
     }
+    // Everything, once: a token refused is not asked again.
+    std::optional<SyncPlan::Listing> all = listFrom(QString());
+    if (!all) {
+        throw SyncError(QStringLiteral("El servidor «%1» no da la lista de eventos del calendario "
+                                       "«%2».")
+                            .arg(run.remote.host(), run.calendarName),
+                        SyncError::Kind::NotACalendar)
+            .about(run.remote.host());
+    }
+    if (!run.remote.listsChanges())
+        all->complete = all->token.isEmpty() && all->complete;
+    return *all;
+}
 
-    std::map<QDate, Day> days = storedDays(store_);
-    const auto localOf = [&days](const QDate& date) { return localIn(days, date); };
-    const auto storedOf = [&days](const QDate& date) { return storedIn(days, date); };
-    // Every notita has its identity before the server's entries are matched with them.
-    std::map<QString, LocalNotita> notitas = notitasByUid(store_);
-    NotitaBook& notitaBook = store_.notitas();
-
-    std::vector<Write> foreign;
-    {
-        Transaction transaction(db);
-        for (const Fetched& fetchedRead : reads) {
-            const CalDavServer::Event* event = fetchedRead.event;
-            const DayContent::Read& read = fetchedRead.day;
-            if (read.ours) {
-                const QDate date = read.day.date;
-                const auto record = records.find(event->href);
-                std::optional<Day> base;
-                if (record != records.end())
-                    base = record->second.base;
-                const Day local = localOf(date);
-                const ThreeWayMerge::Result merged = ThreeWayMerge::merge(base, local, read.day);
-                if (merged.day != local) {
-                    days[date] = saveDay(store_, storedOf(date), merged.day);
-                    ++report.received;
-                }
-                report.joined += merged.joined ? 1 : 0;
-                book.record({event->href, QString::fromUtf8(event->etag), date, read.day});
-            } else if (!read.dates.empty() && (!read.text.isEmpty() || read.holiday)) {
-                // Another program's event in this calendar: its days take it in, and the days'
-                // own events replace it. One that repeats beyond them stays, recorded as read.
-                for (const QDate& date : read.dates) {
-                    Day day = storedOf(date);
-                    day.note = ThreeWayMerge::join(day.note, read.text);
-                    day.holiday = day.holiday || read.holiday;
-                    if (!day.colour)
-                        day.colour = DayColours::kNeutral;
-                    store_.days().save(day);
-                    days[date] = day;
-                }
-                ++report.broughtIn;
-                if (read.recurring) {
-                    book.record({event->href, QString::fromUtf8(event->etag), QDate(), Day{}});
-                } else {
-                    foreign.push_back({Write::DeleteForeign,
-                                       event->href,
-                                       event->etag,
-                                       read.dates.front(),
-                                       {},
-                                       {},
-                                       std::nullopt,
-                                       {},
-                                       {},
-                                       std::nullopt});
-                }
-            } else if (fetchedRead.notita) {
-                // A notita's entry, changed on the server or made on another machine.
-                const NotitaContent::Read& entry = *fetchedRead.notita;
-                const auto record = journalRecords.find(event->href);
-                const std::optional<QString> base = record != journalRecords.end()
-                                                        ? std::optional(record->second.text)
-                                                        : std::nullopt;
-                const auto local = notitas.find(entry.uid);
-                if (local != notitas.end()) {
-                    const ThreeWayMerge::TextResult merged =
-                        ThreeWayMerge::mergeText(base, local->second.text, entry.text);
-                    if (merged.text != local->second.text) {
-                        notitaBook.saveText(local->second.row, merged.text);
-                        local->second.text = merged.text;
-                        ++report.notitasReceived;
-                    }
-                    report.notitasJoined += merged.joined ? 1 : 0;
-                } else if (!entry.text.isEmpty()) {
-                    // New here, or deleted here and edited there since: the edit stands.
-                    const double place =
-                        kNewNotitaPlace + kNewNotitaStep * double(notitas.size() % 10);
-                    const qint64 row = notitaBook.addKnown(entry.uid, entry.text, place, place);
-                    notitas.emplace(entry.uid, LocalNotita{row, entry.text});
-                    ++report.notitasReceived;
-                }
-                const SyncBook::Journal journal{event->href, QString::fromUtf8(event->etag),
-                                                entry.uid, entry.text};
-                book.record(journal);
-                journalRecords[event->href] = journal;
-            }
+std::vector<SyncPlan::Fetched> CalendarSync::fetchChanged(Run& run,
+                                                          const SyncPlan::Listing& listing)
+{
+    std::vector<SyncPlan::Fetched> fetched;
+    for (RemoteCalendar::Event& event :
+         run.remote.fetch(SyncPlan::toFetch(recordsOf(run.book), listing))) {
+        SyncPlan::Fetched f{event.href, event.etag, {}};
+        try {
+            f.read = SyncItem::read(event.body, event.href);
+        } catch (const SyncError&) {
+            // Another program's body that is no calendar text: left as it is, read once.
+            f.read.what = SyncItem::Read::What::Other;
         }
-        for (const QString& href : removed) {
-            if (const auto journal = journalRecords.find(href); journal != journalRecords.end()) {
-                const auto local = notitas.find(journal->second.uid);
-                if (local != notitas.end() && local->second.text == journal->second.text) {
-                    // Deleted on the server and unchanged here: it goes here too.
-                    notitaBook.remove(local->second.row);
-                    notitas.erase(local);
-                    ++report.notitasDeletedHere;
-                }
-                // Changed here since: the edit goes up again as a new entry.
-                book.forgetJournal(href);
-                journalRecords.erase(journal);
-                continue;
-            }
-            const auto record = records.find(href);
-            if (record == records.end())
-                continue;
-            const QDate date = record->second.date;
-            if (date.isValid() && localOf(date) == record->second.base &&
-                DayContent::isEvent(record->second.base)) {
-                // Deleted on the server and unchanged here: the day is emptied.
-                days[date] = saveDay(store_, storedOf(date), emptyDay(date));
-                ++report.deletedHere;
-            }
-            // Changed here since: the edit goes up again as a new event.
-            book.forget(href);
-        }
-        if (!listing.token.isEmpty())
-            book.setSetting(kToken, listing.token);
-        if (!journalsSetting)
-            book.setSetting(kJournals, journals ? QStringLiteral("1") : QStringLiteral("0"));
-        transaction.commit();
+        fetched.push_back(std::move(f));
     }
+    return fetched;
+}
 
-    // What changed here since it was last sent or read.
-    const QString folder = calendar.path(QUrl::FullyDecoded);
-    std::vector<Write> writes = planned(days, recordsByDate(book), folder);
-    writes.insert(writes.end(), foreign.begin(), foreign.end());
-    if (journals) {
-        const std::vector<Write> notitaWrites = plannedNotitas(notitas, book.journals(), folder);
-        writes.insert(writes.end(), notitaWrites.begin(), notitaWrites.end());
+void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
+                         const SyncPlan::Listing& listing)
+{
+    // The notitas' identities first: making one that is missing is a write of its own.
+    run.notitas = notitaRows(store_);
+    Transaction transaction(store_.database());
+    for (const SyncPlan::Incoming& in : decision.incoming) {
+        if (!in.bringIn) {
+            run.mergeNow(in.base, in.remote);
+            continue;
+        }
+        if (in.key.kind == SyncItem::Kind::Notita && !run.journals)
+            continue;
+        const SyncItem here = run.now(in.key);
+        const SyncItem brought = SyncItem::bringInto(here, in.text, in.holiday,
+                                                     in.remote.day.colour, in.remote.day.alarmTime);
+        if (!brought.sameAs(here))
+            run.write(brought, false);
     }
-    const int total = int(writes.size());
+    run.report.broughtIn += decision.broughtIn;
+    for (const SyncItem& base : decision.removals) {
+        // Gone there and unchanged here: it goes here too. Changed here since: it stays, and
+        // goes up again as new.
+        if (run.now(base.key).sameAs(base))
+            run.write(SyncItem::emptyOf(base.key), true);
+    }
+    for (const QString& href : decision.forget)
+        run.book.forgetHref(href);
+    for (const SyncRecord& record : decision.record)
+        recordIn(run.book, record);
+    if (!listing.token.isEmpty()) {
+        run.book.setSetting(kToken, listing.token);
+        run.book.removeSetting(kWritten);
+    }
+    if (!run.journalsKnown)
+        run.book.setSetting(kJournals, run.journals ? QStringLiteral("1") : QStringLiteral("0"));
+    transaction.commit();
+}
+
+std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPlan::Upload> uploads)
+{
+    const int total = int(uploads.size());
     int answeredSoFar = 0;
     if (progress_)
         progress_(0, total);
 
-    const auto requestOf = [&](const Write& write) {
-        DavRequest request;
-        request.url = dav.at(calendar, write.href);
-        if (write.kind == Write::Put || write.kind == Write::PutNotita) {
-            request.verb = "PUT";
-            request.body = write.kind == Write::Put ? DayContent::body(write.stored)
-                                                    : NotitaContent::body(write.uid, write.text);
-            request.headers.append(
-                qMakePair(QByteArray("Content-Type"), QByteArray("text/calendar; charset=utf-8")));
-        } else {
-            request.verb = "DELETE";
-        }
-        if (write.etag.isEmpty())
-            request.headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
-        else
-            request.headers.append(qMakePair(QByteArray("If-Match"), write.etag));
-        return request;
-    };
-
     // Answers wait here until a batch of them is written in one transaction.
-    std::vector<SyncBook::Event> toRecord;
+    std::vector<SyncRecord> toRecord;
     std::vector<QString> toForget;
-    std::vector<SyncBook::Journal> journalsToRecord;
-    std::vector<QString> journalsToForget;
-    // A calendar that refused journal entries is not sent them again.
+    QString lastWritten;
     bool journalsRefused = false;
+    std::vector<SyncPlan::Upload> stale;
     const auto flush = [&] {
-        if (toRecord.empty() && toForget.empty() && journalsToRecord.empty() &&
-            journalsToForget.empty() && !journalsRefused)
+        if (toRecord.empty() && toForget.empty() && !journalsRefused && lastWritten.isEmpty())
             return;
-        Transaction transaction(db);
+        Transaction transaction(store_.database());
         if (journalsRefused)
-            book.setSetting(kJournals, QStringLiteral("0"));
-        for (const SyncBook::Event& event : toRecord)
-            book.record(event);
+            run.book.setSetting(kJournals, QStringLiteral("0"));
         for (const QString& href : toForget)
-            book.forget(href);
-        for (const SyncBook::Journal& journal : journalsToRecord)
-            book.record(journal);
-        for (const QString& href : journalsToForget)
-            book.forgetJournal(href);
+            run.book.forgetHref(href);
+        for (const SyncRecord& record : toRecord)
+            recordIn(run.book, record);
+        if (!lastWritten.isEmpty())
+            run.book.setSetting(kWritten, lastWritten);
         transaction.commit();
         toRecord.clear();
         toForget.clear();
-        journalsToRecord.clear();
-        journalsToForget.clear();
+        lastWritten.clear();
     };
-    const auto what = [](const Write& write) {
-        const QString text = write.text.isEmpty() ? write.baseText.value_or(QString()) : write.text;
-        return write.notita() ? QStringLiteral("la notita «%1»").arg(text.section(u'\n', 0, 0))
-                              : QStringLiteral("el día %1").arg(dayShown(write.date));
-    };
-    std::vector<Write> stale;
-    const auto answered = [&](const Write& write, const DavReply& reply) {
-        const int status = reply.status;
+    const auto answered = [&](const SyncPlan::Upload& upload,
+                              const RemoteCalendar::Answer& answer) {
+        const int status = answer.status;
         if (status == 412) {
-            stale.push_back(write);
+            stale.push_back(upload);
             return;
         }
-        if (write.kind == Write::PutNotita && write.etag.isEmpty() &&
+        const bool notita = upload.key.kind == SyncItem::Kind::Notita;
+        if (!upload.deletion() && notita && upload.write.etag.isEmpty() &&
             (status == 403 || status == 415 || status == 501)) {
             // A calendar that said nothing of journal entries and refuses them: the notitas
             // stay each machine's own, and the days go on.
             journalsRefused = true;
             return;
         }
-        if (write.kind == Write::Put || write.kind == Write::PutNotita) {
+        if (!upload.deletion()) {
             if (status != 200 && status != 201 && status != 204) {
                 throw SyncError(QStringLiteral("El servidor «%1» no ha guardado %2 (HTTP %3).")
-                                    .arg(client_.host(), what(write))
-                                    .arg(status));
+                                    .arg(run.remote.host(), run.shown(upload))
+                                    .arg(status),
+                                SyncError::Kind::Refused)
+                    .about(run.remote.host(), status);
             }
-            if (write.notita()) {
-                journalsToRecord.push_back(
-                    {write.href, QString::fromUtf8(reply.etag), write.uid, write.text});
-                ++report.notitasSent;
-            } else {
-                toRecord.push_back(
-                    {write.href, QString::fromUtf8(reply.etag), write.date, write.content});
-                ++report.sent;
-            }
+            toRecord.push_back(
+                {upload.write.href, answer.etag, SyncRecord::Holds::Item, upload.sent});
+            ++(notita ? run.report.notitasSent : run.report.sent);
         } else {
             if (status != 200 && status != 204 && status != 404) {
                 throw SyncError(QStringLiteral("El servidor «%1» no ha borrado «%2» (HTTP %3).")
-                                    .arg(client_.host(), write.href)
-                                    .arg(status));
+                                    .arg(run.remote.host(), upload.write.href)
+                                    .arg(status),
+                                SyncError::Kind::Refused)
+                    .about(run.remote.host(), status);
             }
-            if (write.notita()) {
-                journalsToForget.push_back(write.href);
-                ++report.notitasDeletedThere;
-            } else {
-                toForget.push_back(write.href);
-                report.deletedThere += write.kind == Write::Delete ? 1 : 0;
-            }
+            toForget.push_back(upload.write.href);
+            if (upload.holds == SyncRecord::Holds::Item && upload.base && upload.base->present())
+                ++(notita ? run.report.notitasDeletedThere : run.report.deletedThere);
         }
-        if (int(toRecord.size() + toForget.size() + journalsToRecord.size() +
-                journalsToForget.size()) >= kRecordBatch)
+        lastWritten = upload.write.href;
+        if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
             flush();
     };
-    const auto answeredFirst = [&](const Write& write, const DavReply& reply) {
-        answered(write, reply);
-        if (progress_)
-            progress_(++answeredSoFar, total);
-    };
 
-    std::vector<DavRequest> requests;
-    requests.reserve(writes.size());
-    for (const Write& write : writes)
-        requests.push_back(requestOf(write));
+    std::vector<RemoteCalendar::Write> writes;
+    writes.reserve(uploads.size());
+    for (const SyncPlan::Upload& upload : uploads)
+        writes.push_back(upload.write);
     try {
-        client_.sendAll(requests, [&](std::size_t index, const DavReply& reply) {
-            answeredFirst(writes[index], reply);
+        run.remote.write(writes, [&](std::size_t index, const RemoteCalendar::Answer& answer) {
+            answered(uploads[index], answer);
+            if (progress_)
+                progress_(++answeredSoFar, total);
         });
     } catch (...) {
         // What the server did answer is kept: the next sync goes on from there.
@@ -645,111 +623,121 @@ SyncReport CalendarSync::run()
         throw;
     }
     flush();
+    return stale;
+}
 
-    // A notita's entry written meanwhile on the server: read, merged, and the write to make
-    // after it, if any.
-    const auto restaleNotita = [&](const Write& write,
-                                   const CalDavServer::Event& current) -> std::optional<Write> {
-        const std::optional<NotitaContent::Read> read =
-            NotitaContent::read(current.body, write.href);
-        if (!read || read->uid != write.uid) {
-            throw SyncError(QStringLiteral("En el servidor «%1», «%2» no es la entrada de %3.")
-                                .arg(client_.host(), write.href, what(write)));
-        }
-        const std::map<QString, LocalNotita> now = notitasByUid(store_);
-        const auto local = now.find(write.uid);
-        const QString localText = local != now.end() ? local->second.text : QString();
-        const ThreeWayMerge::TextResult merged =
-            ThreeWayMerge::mergeText(write.baseText, localText, read->text);
-        report.notitasJoined += merged.joined ? 1 : 0;
+void CalendarSync::resolve(Run& run, std::vector<SyncPlan::Upload> stale)
+{
+    for (int round = 0; round < kConflictRounds && !stale.empty(); ++round) {
+        std::vector<QString> hrefs;
+        for (const SyncPlan::Upload& upload : stale)
+            hrefs.push_back(upload.write.href);
+        std::map<QString, RemoteCalendar::Event> current;
+        for (RemoteCalendar::Event& event : run.remote.fetch(hrefs))
+            current.emplace(event.href, std::move(event));
+
+        std::vector<SyncPlan::Upload> again;
         {
-            Transaction transaction(db);
-            if (merged.text != localText) {
-                if (local != now.end()) {
-                    notitaBook.saveText(local->second.row, merged.text);
-                } else {
-                    notitaBook.addKnown(write.uid, merged.text, kNewNotitaPlace, kNewNotitaPlace);
+            run.notitas = notitaRows(store_);
+            Transaction transaction(store_.database());
+            for (SyncPlan::Upload& upload : stale) {
+                const auto found = current.find(upload.write.href);
+                if (found == current.end()) {
+                    // Gone meanwhile: a deletion is done; anything else is written anew.
+                    run.book.forgetHref(upload.write.href);
+                    if (!upload.deletion() && upload.holds == SyncRecord::Holds::Item) {
+                        upload.write.etag.clear();
+                        upload.base.reset();
+                        again.push_back(upload);
+                    }
+                    continue;
                 }
-                ++report.notitasReceived;
+                const RemoteCalendar::Event& event = found->second;
+                SyncItem::Read read;
+                try {
+                    read = SyncItem::read(event.body, event.href);
+                } catch (const SyncError&) {
+                    read.what = SyncItem::Read::What::Other;
+                }
+                if (upload.holds == SyncRecord::Holds::Brought) {
+                    // Another program's event changed before its deletion landed: brought in
+                    // again, and the promise kept with its new ETag.
+                    if (read.what == SyncItem::Read::What::Foreign) {
+                        for (const QDate& date : read.dates) {
+                            const SyncItem::Key key{SyncItem::Kind::Day, date, {}};
+                            const SyncItem here = run.now(key);
+                            const SyncItem brought =
+                                SyncItem::bringInto(here, read.text, read.holiday);
+                            if (!brought.sameAs(here))
+                                run.write(brought, false);
+                        }
+                    } else if (read.what == SyncItem::Read::What::Item) {
+                        const SyncItem here = run.now(read.item.key);
+                        const SyncItem brought = SyncItem::bringInto(
+                            here,
+                            read.item.key.kind == SyncItem::Kind::Day ? read.item.day.note
+                                                                      : read.item.text,
+                            read.item.day.holiday);
+                        if (!brought.sameAs(here))
+                            run.write(brought, false);
+                    } else {
+                        recordIn(run.book,
+                                 {event.href, event.etag, SyncRecord::Holds::Foreign, SyncItem{}});
+                        continue;
+                    }
+                    recordIn(run.book,
+                             {event.href, event.etag, SyncRecord::Holds::Brought, SyncItem{}});
+                    upload.write.etag = event.etag;
+                    again.push_back(upload);
+                    continue;
+                }
+                if (read.what != SyncItem::Read::What::Item) {
+                    throw SyncError(QStringLiteral("En el servidor «%1», «%2» no es el de %3.")
+                                        .arg(run.remote.host(), event.href, run.shown(upload)),
+                                    SyncError::Kind::Refused)
+                        .about(run.remote.host());
+                }
+                SyncItem there = read.item;
+                if (!(there.key == upload.key)) {
+                    // The name now holds another item: moved meanwhile. Its content goes there,
+                    // and the item whose name it is is written back as it stands here.
+                    const SyncItem here = run.now(there.key);
+                    const SyncItem brought = SyncItem::bringInto(
+                        here, there.key.kind == SyncItem::Kind::Day ? there.day.note : there.text,
+                        there.day.holiday);
+                    if (!brought.sameAs(here))
+                        run.write(brought, false);
+                    recordIn(run.book, {event.href, event.etag, SyncRecord::Holds::Moved,
+                                        SyncItem::emptyOf(upload.key)});
+                    const SyncItem mine = run.now(upload.key);
+                    upload.write = {event.href, mine.present() ? mine.body() : QByteArray(),
+                                    event.etag};
+                    upload.sent = mine;
+                    upload.holds = SyncRecord::Holds::Item;
+                    again.push_back(upload);
+                    continue;
+                }
+                // Written meanwhile on the server: merged with the item as it stands now.
+                const SyncItem merged = run.mergeNow(upload.base, there);
+                recordIn(run.book, {event.href, event.etag, SyncRecord::Holds::Item, there});
+                if (merged.sameAs(there))
+                    continue;
+                upload.write = {event.href, merged.present() ? merged.body() : QByteArray(),
+                                event.etag};
+                upload.sent = merged;
+                upload.base = there;
+                upload.holds = SyncRecord::Holds::Item;
+                again.push_back(upload);
             }
-            book.record(SyncBook::Journal{write.href, QString::fromUtf8(current.etag), write.uid,
-                                          read->text});
             transaction.commit();
         }
-        if (merged.text == read->text)
-            return std::nullopt;
-        Write retry = write;
-        retry.kind = merged.text.isEmpty() ? Write::DeleteNotita : Write::PutNotita;
-        retry.etag = current.etag;
-        retry.text = merged.text;
-        retry.baseText = read->text;
-        return retry;
-    };
-
-    // Written meanwhile on the server: read, merged and written again, one at a time.
-    for (int round = 0; round < kConflictRounds && !stale.empty(); ++round) {
-        std::vector<Write> again;
-        for (const Write& write : stale) {
-            const std::optional<CalDavServer::Event> current = dav.get(calendar, write.href);
-            if (write.kind == Write::DeleteForeign) {
-                // Changed since it was read: the next sync brings it in again.
-                continue;
-            }
-            if (!current) {
-                Write retry = write;
-                retry.etag.clear();
-                if (retry.kind == Write::Put || retry.kind == Write::PutNotita)
-                    again.push_back(retry);
-                else if (retry.notita())
-                    journalsToForget.push_back(write.href);
-                else
-                    toForget.push_back(write.href);
-                continue;
-            }
-            if (write.notita()) {
-                if (const std::optional<Write> retry = restaleNotita(write, *current))
-                    again.push_back(*retry);
-                continue;
-            }
-            const DayContent::Read read = DayContent::read(current->body, write.href);
-            if (!read.ours || read.day.date != write.date) {
-                throw SyncError(QStringLiteral("En el servidor «%1», «%2» no es el evento del día "
-                                               "%3.")
-                                    .arg(client_.host(), write.href, dayShown(write.date)));
-            }
-            const Day local = DayContent::canonical(
-                store_.days().find(write.date).value_or(storedOf(write.date)));
-            const ThreeWayMerge::Result merged = ThreeWayMerge::merge(write.base, local, read.day);
-            report.joined += merged.joined ? 1 : 0;
-            const Day stored = store_.days().find(write.date).value_or(storedOf(write.date));
-            {
-                Transaction transaction(db);
-                if (merged.day != local) {
-                    saveDay(store_, stored, merged.day);
-                    ++report.received;
-                }
-                book.record({write.href, QString::fromUtf8(current->etag), write.date, read.day});
-                transaction.commit();
-            }
-            if (merged.day == read.day)
-                continue;
-            Write retry = write;
-            retry.kind = DayContent::isEvent(merged.day) ? Write::Put : Write::Delete;
-            retry.etag = current->etag;
-            retry.content = merged.day;
-            retry.stored = store_.days().find(write.date).value_or(storedOf(write.date));
-            retry.base = read.day;
-            again.push_back(retry);
-        }
-        stale.clear();
-        for (const Write& write : again)
-            answered(write, client_.send(requestOf(write)));
-        flush();
+        stale = upload(run, std::move(again));
     }
     if (!stale.empty()) {
         throw SyncError(QStringLiteral("El servidor «%1» cambia %2 cada vez que se le escribe: "
                                        "se intentará en la próxima sincronización.")
-                            .arg(client_.host(), what(stale.front())));
+                            .arg(run.remote.host(), run.shown(stale.front())),
+                        SyncError::Kind::Conflict)
+            .about(run.remote.host(), 412);
     }
-    return report;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/core/Network.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -38,6 +39,20 @@ QString megabytes(qint64 bytes)
     return QString::number(bytes / (1024 * 1024));
 }
 
+// Retry-After: a number of seconds, or an HTTP date.
+std::optional<int> retryAfterOf(const QByteArray& value)
+{
+    bool number = false;
+    const int seconds = value.trimmed().toInt(&number);
+    if (number)
+        return seconds >= 0 ? std::optional(seconds) : std::nullopt;
+    const QDateTime when =
+        QDateTime::fromString(QString::fromLatin1(value.trimmed()), Qt::RFC2822Date);
+    if (!when.isValid())
+        return std::nullopt;
+    return int(std::max<qint64>(0, QDateTime::currentDateTimeUtc().secsTo(when)));
+}
+
 } // namespace
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password)
@@ -56,7 +71,8 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
         throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: falta "
                                        "libtarvelo-network.so o no se puede cargar. Instale "
                                        "Tarvelo de nuevo.")
-                            .arg(server.host()));
+                            .arg(server.host()),
+                        SyncError::Kind::Setup);
     }
     authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
     // The password goes to the server alone, never through a proxy the environment names.
@@ -91,13 +107,15 @@ void DavClient::checkAddress(const QUrl& url)
     if (!url.isValid() || url.host().isEmpty()) {
         throw SyncError(
             QStringLiteral("«%1» no es la dirección de un servidor (falta el nombre del servidor).")
-                .arg(shown));
+                .arg(shown),
+            SyncError::Kind::Address);
     }
     if (!url.userInfo().isEmpty()) {
         throw SyncError(QStringLiteral("La dirección «%1» lleva un usuario o una contraseña: "
                                        "el usuario se da aparte y la contraseña nunca va en la "
                                        "dirección.")
-                            .arg(shown));
+                            .arg(shown),
+                        SyncError::Kind::Address);
     }
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("https"))
@@ -107,7 +125,8 @@ void DavClient::checkAddress(const QUrl& url)
     throw SyncError(QStringLiteral("«%1»: solo se admiten direcciones https (http únicamente "
                                    "para un servidor en este mismo equipo), para que la "
                                    "contraseña y los días no viajen sin cifrar.")
-                        .arg(shown));
+                        .arg(shown),
+                    SyncError::Kind::Address);
 }
 
 bool DavClient::sameServer(const QUrl& url) const
@@ -178,9 +197,10 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
     };
 
     const auto interrupted = [&] {
-        return SyncError(
-            QStringLiteral("Se ha interrumpido la conversación con el servidor «%1».").arg(host),
-            SyncError::Cause::Unreachable);
+        return SyncError(QStringLiteral("Se ha interrumpido la conversación con el servidor «%1».")
+                             .arg(host),
+                         SyncError::Kind::Unreachable)
+            .about(host);
     };
 
     launch = [&](Flight& flight) {
@@ -189,7 +209,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         if (!sameServer(flight.request.url)) {
             throw SyncError(QStringLiteral("El servidor «%1» remite a otro («%2»): no se le envía "
                                            "nada.")
-                                .arg(host, flight.request.url.host()));
+                                .arg(host, flight.request.url.host()))
+                .about(host);
         }
         QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", authorization_},
                                                      {"User-Agent", "Tarvelo"}};
@@ -257,70 +278,121 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         QObject* reply = f.reply;
         if (interrupted_)
             throw interrupted();
+        const auto failed = [&](const QString& message, SyncError::Kind kind, int status = 0) {
+            return SyncError(message, kind).about(host, status);
+        };
         if (f.tooBig) {
-            throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
-                                .arg(host, megabytes(limits_.maxBody)));
+            throw failed(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
+                             .arg(host, megabytes(limits_.maxBody)),
+                         SyncError::Kind::Limit);
         }
         if (f.silent) {
-            throw SyncError(QStringLiteral("El servidor «%1» no ha respondido en %2 segundos.")
-                                .arg(host)
-                                .arg(limits_.idleMs / 1000),
-                            SyncError::Cause::Unreachable);
+            throw failed(QStringLiteral("El servidor «%1» no ha respondido en %2 segundos.")
+                             .arg(host)
+                             .arg(limits_.idleMs / 1000),
+                         SyncError::Kind::Unreachable);
         }
         if (f.tooLong) {
-            throw SyncError(QStringLiteral("El servidor «%1» no ha terminado de responder en %2 "
-                                           "segundos.")
-                                .arg(host)
-                                .arg(limits_.wholeMs / 1000));
+            throw failed(QStringLiteral("El servidor «%1» no ha terminado de responder en %2 "
+                                        "segundos.")
+                             .arg(host)
+                             .arg(limits_.wholeMs / 1000),
+                         SyncError::Kind::Limit);
         }
+        // A plain http address to a server that answers only over https gets no HTTP back.
+        const bool plain =
+            f.request.url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
+        const QString httpsHint =
+            plain ? QStringLiteral(" Si el servidor solo atiende por https, escriba la dirección "
+                                   "empezando por https://.")
+                  : QString();
         const int status = network_->status(reply);
+        QString cause;
+        const TarveloExchangeFailure ended = network_->failure(reply, &cause);
         if (status == 0) {
-            QString cause;
-            const TarveloExchangeFailure failed = network_->failure(reply, &cause);
-            if (!f.sslErrors.isEmpty() || failed == TarveloExchangeFailure::Certificate) {
+            if (!f.sslErrors.isEmpty()) {
                 f.sslErrors.removeDuplicates();
-                throw SyncError(
-                    QStringLiteral("El certificado de «%1» no es de confianza: %2.")
-                        .arg(host, f.sslErrors.isEmpty()
-                                       ? QStringLiteral("la conexión segura no se ha podido "
-                                                        "establecer")
-                                       : f.sslErrors.join(QStringLiteral("; "))));
+                throw failed(QStringLiteral("El certificado de «%1» no es de confianza: %2.")
+                                 .arg(host, f.sslErrors.join(QStringLiteral("; "))),
+                             SyncError::Kind::Certificate);
             }
-            if (failed == TarveloExchangeFailure::HostNotFound) {
-                throw SyncError(QStringLiteral("No se encuentra el servidor «%1».").arg(host),
-                                SyncError::Cause::Unreachable);
+            if (ended == TarveloExchangeFailure::Certificate) {
+                // No certificate was ever shown: what answered does not speak https at all.
+                throw failed(QStringLiteral("El servidor «%1» no responde por https: la conexión "
+                                            "segura no se ha podido establecer. Si solo atiende "
+                                            "por http, Tarvelo no puede usarlo salvo en este "
+                                            "mismo equipo (escriba entonces http://).")
+                                 .arg(host),
+                             SyncError::Kind::Refused);
             }
-            if (failed == TarveloExchangeFailure::Refused) {
-                throw SyncError(QStringLiteral("El servidor «%1» no acepta conexiones (¿está en "
-                                               "marcha?).")
-                                    .arg(host),
-                                SyncError::Cause::Unreachable);
+            if (ended == TarveloExchangeFailure::HostNotFound) {
+                throw failed(QStringLiteral("No se encuentra el servidor «%1».").arg(host),
+                             SyncError::Kind::Unreachable);
             }
-            throw SyncError(
+            if (ended == TarveloExchangeFailure::Refused) {
+                throw failed(QStringLiteral("El servidor «%1» no acepta conexiones (¿está en "
+                                            "marcha?).")
+                                 .arg(host),
+                             SyncError::Kind::Unreachable);
+            }
+            if (ended == TarveloExchangeFailure::Cut) {
+                throw failed(QStringLiteral("El servidor «%1» ha cortado la conexión sin "
+                                            "responder.")
+                                     .arg(host) +
+                                 httpsHint,
+                             SyncError::Kind::Unreachable);
+            }
+            if (ended == TarveloExchangeFailure::Protocol) {
+                throw failed(
+                    QStringLiteral("El servidor «%1» no responde como un servidor web.").arg(host) +
+                        httpsHint,
+                    SyncError::Kind::Refused);
+            }
+            throw failed(
                 QStringLiteral("No se puede hablar con el servidor «%1»: %2.").arg(host, cause),
-                SyncError::Cause::Unreachable);
+                SyncError::Kind::Unreachable);
+        }
+        if (ended == TarveloExchangeFailure::Cut) {
+            // The head came, the body did not: a cut connection, not a bad answer.
+            throw failed(QStringLiteral("El servidor «%1» ha cortado la conexión a media "
+                                        "respuesta.")
+                             .arg(host),
+                         SyncError::Kind::Unreachable, status);
         }
         if (status == 401) {
-            throw SyncError(
-                QStringLiteral("El servidor «%1» no acepta el usuario o la contraseña.").arg(host));
+            throw failed(
+                QStringLiteral("El servidor «%1» no acepta el usuario o la contraseña.").arg(host),
+                SyncError::Kind::WrongPassword, status);
+        }
+        if (status == 503 || status == 429) {
+            SyncError busy = failed(QStringLiteral("El servidor «%1» está ocupado (HTTP %2): se "
+                                                   "volverá a intentar más tarde.")
+                                        .arg(host)
+                                        .arg(status),
+                                    SyncError::Kind::RetryLater, status);
+            busy.retryAfter = retryAfterOf(network_->header(reply, "Retry-After"));
+            throw busy;
         }
         if (status >= 500) {
-            throw SyncError(
-                QStringLiteral("El servidor «%1» ha fallado (HTTP %2).").arg(host).arg(status));
+            throw failed(
+                QStringLiteral("El servidor «%1» ha fallado (HTTP %2).").arg(host).arg(status),
+                SyncError::Kind::Refused, status);
         }
         if (status >= 300 && status < 400 && status != 304) {
             const QUrl location = f.request.url.resolved(
                 QUrl::fromEncoded(network_->header(reply, "Location"), QUrl::StrictMode));
             if (!location.isValid() || location.isEmpty() || !sameServer(location)) {
-                throw SyncError(
+                throw failed(
                     QStringLiteral("El servidor «%1» remite a otro («%2»): no se le "
                                    "envía nada.")
-                        .arg(host, location.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
+                        .arg(host, location.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)),
+                    SyncError::Kind::Refused, status);
             }
             if (f.redirects >= kMaxRedirects) {
-                throw SyncError(
+                throw failed(
                     QStringLiteral("El servidor «%1» remite de una dirección a otra sin fin.")
-                        .arg(host));
+                        .arg(host),
+                    SyncError::Kind::Refused, status);
             }
             return std::nullopt;
         }
@@ -329,8 +401,9 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         answer.body = f.body + network_->read(reply, std::min(network_->available(reply),
                                                               limits_.maxBody + 1 - f.body.size()));
         if (answer.body.size() > limits_.maxBody) {
-            throw SyncError(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
-                                .arg(host, megabytes(limits_.maxBody)));
+            throw failed(QStringLiteral("La respuesta de «%1» pasa de %2 MB: no se lee.")
+                             .arg(host, megabytes(limits_.maxBody)),
+                         SyncError::Kind::Limit, status);
         }
         answer.etag = network_->header(reply, "ETag");
         answer.url = f.request.url;

@@ -45,9 +45,11 @@ struct Reader
             --depth;
             break;
         case QXmlStreamReader::Invalid:
-            refuse(QStringLiteral("no es XML válido (línea %1: %2)")
-                       .arg(xml.lineNumber())
-                       .arg(xml.errorString()));
+            // Qt's own words for what is wrong are English: the kind of fault is said instead.
+            refuse(
+                xml.error() == QXmlStreamReader::PrematureEndOfDocumentError
+                    ? QStringLiteral("se acaba antes de terminar (línea %1)").arg(xml.lineNumber())
+                    : QStringLiteral("no es XML válido (línea %1)").arg(xml.lineNumber()));
         default:
             break;
         }
@@ -238,9 +240,15 @@ Multistatus Multistatus::read(const QByteArray& body, const QUrl& from, const QS
             found = true;
             continue;
         }
-        if (reader.depth == 2 && reader.is(kDav, "response"))
-            out.responses.push_back(reader.readResponse());
-        else if (reader.depth == 2 && reader.is(kDav, "sync-token"))
+        if (reader.depth == 2 && reader.is(kDav, "response")) {
+            Multistatus::Response response = reader.readResponse();
+            // The server's mark that it stopped before the end (RFC 6578, 3.6): a response for
+            // the listed folder itself with 507.
+            if (response.status == 507)
+                out.truncated = true;
+            else
+                out.responses.push_back(std::move(response));
+        } else if (reader.depth == 2 && reader.is(kDav, "sync-token"))
             out.syncToken = reader.text().trimmed();
         else
             reader.readInside([] {});

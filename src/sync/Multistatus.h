@@ -30,6 +30,7 @@ struct Multistatus
 
     std::vector<Response> responses;
     QString syncToken;
+    bool truncated = false; // the server stopped before the end (507)
 
     // Throws SyncError naming host when the body is not such an answer.
     static Multistatus read(const QByteArray& body, const QUrl& from, const QString& host);

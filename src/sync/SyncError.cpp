@@ -1,6 +1,6 @@
 #include "sync/SyncError.h"
 
-SyncError::SyncError(const QString& message, Cause cause)
-    : std::runtime_error(message.toStdString()), message_(message), cause_(cause)
+SyncError::SyncError(const QString& message, Kind kind)
+    : std::runtime_error(message.toStdString()), message_(message), kind_(kind)
 {
 }

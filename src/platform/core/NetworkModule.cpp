@@ -130,6 +130,11 @@ TarveloExchangeFailure failure(const QObject* opaque, QString* cause)
         return TarveloExchangeFailure::HostNotFound;
     case QNetworkReply::ConnectionRefusedError:
         return TarveloExchangeFailure::Refused;
+    case QNetworkReply::RemoteHostClosedError:
+        return TarveloExchangeFailure::Cut;
+    case QNetworkReply::ProtocolFailure:
+    case QNetworkReply::UnknownNetworkError:
+        return TarveloExchangeFailure::Protocol;
     default:
         return TarveloExchangeFailure::Network;
     }

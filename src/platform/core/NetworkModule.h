@@ -34,6 +34,8 @@ enum class TarveloExchangeFailure
     Certificate,
     HostNotFound,
     Refused,
+    Cut,      // the server closed the connection before its answer was whole
+    Protocol, // what came back was not HTTP (a server that speaks https only, say)
     Network
 };
 

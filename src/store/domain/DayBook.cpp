@@ -1,6 +1,6 @@
 #include "store/domain/DayBook.h"
 
-#include "store/domain/OutsideWrites.h"
+#include "store/domain/TextMerge.h"
 #include "store/jet/DatePattern.h"
 #include "store/sqlite/Database.h"
 #include "store/sqlite/StoreError.h"
@@ -317,7 +317,7 @@ bool DayBook::writeNote(const QDate& date, const QString& typed,
         if (read.step()) {
             const QString stored = read.column(0).toString();
             if (stored != *listed && stored != note)
-                note = OutsideWrites::joined(note, stored);
+                note = TextMerge::merge(*listed, note, stored).text;
         }
         read.reset();
     }

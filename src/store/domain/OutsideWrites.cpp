@@ -62,12 +62,3 @@ void OutsideWrites::announce(const StoreChanges& changes)
         notitas_ = notitaDigest();
     emit changed(changes);
 }
-
-QString OutsideWrites::joined(const QString& typed, const QString& outside)
-{
-    if (typed.isEmpty())
-        return outside;
-    if (outside.isEmpty() || typed == outside)
-        return typed;
-    return typed + QStringLiteral(" · ") + outside;
-}

@@ -34,10 +34,6 @@ public:
     // The program's own connection wrote changes no window made: the windows show them.
     void announce(const StoreChanges& changes);
 
-    // One text the user typed and another that another program wrote over the same thing,
-    // both kept: the user's first.
-    static QString joined(const QString& typed, const QString& outside);
-
 signals:
     void changed(const StoreChanges& changes);
 

@@ -31,6 +31,8 @@ SyncBook::SyncBook(Database& db) : db_(db)
         QStringLiteral("CREATE INDEX IF NOT EXISTS SincroEventoFecha ON SincroEvento (fecha)"));
     db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS SincroNotita (href TEXT PRIMARY KEY, "
                                "etag TEXT, uid TEXT, texto TEXT)"));
+    db_.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS SincroPromesa (href TEXT PRIMARY KEY, "
+                               "etag TEXT, accion TEXT, fecha REAL, uid TEXT)"));
 }
 
 bool SyncBook::exists(Database& db)
@@ -162,8 +164,54 @@ void SyncBook::forgetJournal(const QString& href)
     remove.execute();
 }
 
+std::vector<SyncBook::Promise> SyncBook::promises()
+{
+    std::vector<Promise> promises;
+    Statement& select = statement(
+        QStringLiteral("SELECT href, etag, accion, fecha, uid FROM SincroPromesa ORDER BY href"));
+    while (select.step()) {
+        Promise promise;
+        promise.href = select.column(0).toString();
+        promise.etag = select.column(1).toString();
+        promise.action = select.column(2).toString() == QLatin1String("reescribir")
+                             ? Promise::Action::Rewrite
+                             : Promise::Action::Delete;
+        if (!select.columnIsNull(3))
+            promise.date = DatePattern::toDate(select.columnDouble(3));
+        promise.uid = select.column(4).toString();
+        promises.push_back(std::move(promise));
+    }
+    return promises;
+}
+
+void SyncBook::record(const Promise& promise)
+{
+    Statement& upsert = statement(
+        QStringLiteral("INSERT OR REPLACE INTO SincroPromesa (href, etag, accion, fecha, uid) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5)"));
+    upsert.bind(1, promise.href);
+    upsert.bind(2, promise.etag);
+    upsert.bind(3, promise.action == Promise::Action::Rewrite ? QStringLiteral("reescribir")
+                                                              : QStringLiteral("borrar"));
+    upsert.bind(4, promise.date.isValid() ? QVariant(DatePattern::fromDate(promise.date))
+                                          : QVariant());
+    upsert.bind(5, promise.uid);
+    upsert.execute();
+}
+
+void SyncBook::forgetHref(const QString& href)
+{
+    for (const char* table : {"SincroEvento", "SincroNotita", "SincroPromesa"}) {
+        Statement& remove =
+            statement(QStringLiteral("DELETE FROM %1 WHERE href = ?1").arg(QLatin1String(table)));
+        remove.bind(1, href);
+        remove.execute();
+    }
+}
+
 void SyncBook::forgetAll()
 {
     statement(QStringLiteral("DELETE FROM SincroEvento")).execute();
     statement(QStringLiteral("DELETE FROM SincroNotita")).execute();
+    statement(QStringLiteral("DELETE FROM SincroPromesa")).execute();
 }

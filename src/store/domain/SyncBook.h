@@ -53,6 +53,27 @@ public:
     std::vector<Journal> journals();
     void record(const Journal& journal);
     void forgetJournal(const QString& href);
+
+    // A write the sync promised and has not seen through yet, kept before it is sent so that
+    // a sync cut short finishes it the next time.
+    struct Promise
+    {
+        enum class Action
+        {
+            Delete,  // another program's event, brought into its days: it goes
+            Rewrite, // a day's own event moved to another day elsewhere: its day's content goes
+                     // back there, or it goes
+        };
+        QString href;
+        QString etag;
+        Action action = Action::Delete;
+        QDate date;  // Rewrite: the day whose event it is
+        QString uid; // Rewrite: the notita whose entry it is
+    };
+    std::vector<Promise> promises();
+    void record(const Promise& promise);
+    // Whatever is recorded of href, event, entry or promise.
+    void forgetHref(const QString& href);
     // The calendar changed: nothing recorded of the old one holds.
     void forgetAll();
 
