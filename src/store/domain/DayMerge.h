@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ical/EventDay.h"
 #include "store/domain/Day.h"
+#include "store/domain/EventDay.h"
 
 #include <QString>
 
-// How an imported event changes a day: its text joins the day's note after kSeparator unless
-// the note already holds it, and only while the note still fits; a holiday mark, a colour or
-// an alarm it carries is set on the day.
+// How an entry brought in changes a day (an iCalendar event, a day of an older calendar): its
+// text joins the day's note after kSeparator unless the note already holds it, and only while
+// the note still fits; a holiday mark, a colour or an alarm it carries is set on the day.
 class DayMerge
 {
 public:
