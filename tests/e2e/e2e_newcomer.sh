@@ -57,30 +57,36 @@ wait_new() {
     e2e_shot "falta"
     return 1
 }
-# wait_gone ID: until the window is no longer shown.
+# wait_gone ID [SECONDS]: until the window is no longer shown.
 wait_gone() {
     local i
-    for i in $(seq 600); do
+    for i in $(seq $(( ${2:-60} * 10 ))); do
         xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
         sleep 0.1
     done
     return 1
 }
-# choose FILE: the file dialog that is up takes FILE.
+# choose FILE: the file dialog that is up takes FILE. The dialog's completer may take the first
+# Return when its list came up under the typing: Return again, for as long as the dialog stays.
 choose() {
-    local dialog
+    local dialog try
     dialog="$(wait_new "$title")"
     xdotool windowfocus --sync "$dialog"
     xdotool type --delay 20 "$1"
-    xdotool key Return
-    wait_gone "$dialog"
+    for try in 1 2 3; do
+        xdotool windowfocus --sync "$dialog" key Return 2>/dev/null || true
+        wait_gone "$dialog" 20 && return 0
+    done
+    echo "la ventana de archivos no tomó «$1»" >&2
+    e2e_shot "archivo"
+    return 1
 }
 # answer KEYS...: the message box that is up (other than the last one answered) gets KEYS.
 last_box=""
 answer() {
     last_box="$(wait_new "$title" "$last_box")"
     xdotool windowfocus --sync "$last_box" key "$@"
-    wait_gone "$last_box"
+    wait_gone "$last_box" || { echo "la caja no se cerró con $*" >&2; e2e_shot "caja"; return 1; }
 }
 days() { e2e_sql 'SELECT count(*) FROM calendar'; }
 notitas() { e2e_sql 'SELECT count(*) FROM Nota'; }
@@ -186,7 +192,7 @@ where() { xdotool getwindowgeometry "$1" | sed -n 's/.*Position: \([0-9]*,[0-9]*
 before="$(where "$main")"
 for round in 1 2; do
     xdotool windowfocus --sync "$main" key alt+a c
-    wait_gone "$main"
+    wait_gone "$main" || { echo "«Cerrar calendario» no ocultó el calendario" >&2; exit 1; }
     (cd "$data" && exec env QT_QPA_PLATFORM=xcb "$tarvelo") >"$data/second.log" 2>&1 || true
     main="$(wait_new '^Calendario$')"
     sleep 0.5
