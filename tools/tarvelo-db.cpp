@@ -8,6 +8,7 @@
 #include "ical/IcsExporter.h"
 #include "ical/IcsImporter.h"
 #include "store/CalendarStore.h"
+#include "store/domain/FirstStartMark.h"
 #include "store/domain/StoreSummary.h"
 #include "store/sqlite/Database.h"
 #include "store/sqlite/StoreError.h"
@@ -37,8 +38,12 @@ namespace {
 int usage(QTextStream& err)
 {
     err << "Uso:\n"
-           "  tarvelo-db create [CARPETA]   crea un calendar.mdb vacío en CARPETA "
-           "(por omisión, la actual)\n"
+           "  tarvelo-db create [--ofrecer-anterior] [CARPETA]\n"
+           "                                crea un calendar.mdb vacío en CARPETA "
+           "(por omisión, la actual);\n"
+           "                                con --ofrecer-anterior, Tarvelo ofrecerá traer el "
+           "calendario\n"
+           "                                de la versión anterior la primera vez que lo abra\n"
            "  tarvelo-db check [ARCHIVO]    comprueba un archivo de datos "
            "(por omisión, ./calendar.mdb)\n"
            "  tarvelo-db export-ics CARPETA ARCHIVO\n"
@@ -103,7 +108,7 @@ void copyDataFiles(const QDir& folder, QTextStream& out)
     }
 }
 
-int create(const QString& folder, QTextStream& out)
+int create(const QString& folder, bool offerOlder, QTextStream& out)
 {
     const QDir dir(folder);
     if (!dir.exists())
@@ -111,6 +116,8 @@ int create(const QString& folder, QTextStream& out)
             QStringLiteral("No existe la carpeta «%1».").arg(QDir::toNativeSeparators(folder)));
     const QString path = CalendarStore::pathIn(dir.absolutePath());
     Database::create(path);
+    if (offerOlder)
+        FirstStartMark::set(*Database::open(path));
     out << "Creado " << QDir::toNativeSeparators(path) << "\n";
     copyDataFiles(dir, out);
     return 0;
@@ -313,10 +320,15 @@ int main(int argc, char** argv)
                 return misused(err, QStringLiteral("import-mdb necesita ANTERIOR.mdb y CARPETA."));
             return importMdb(args[1], args[2], out);
         }
+        if (args[0] == QLatin1String("create")) {
+            QStringList rest = args.mid(1);
+            const bool offerOlder = rest.removeAll(QStringLiteral("--ofrecer-anterior")) > 0;
+            if (rest.size() > 1)
+                return usage(err);
+            return create(rest.value(0, QStringLiteral(".")), offerOlder, out);
+        }
         if (args.size() > 2)
             return usage(err);
-        if (args[0] == QLatin1String("create"))
-            return create(args.value(1, QStringLiteral(".")), out);
         if (args[0] == QLatin1String("check"))
             return check(args.value(1, QString::fromLatin1(CalendarStore::kFileName)), out);
     } catch (const StoreError& error) {

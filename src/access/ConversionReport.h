@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 // What came over from an older calendar: how many days, notes, holidays, alarms and notitas,
 // and every row that had to change on the way, with why.
@@ -21,4 +23,9 @@ struct ConversionReport
     // The summary the tool prints and the program shows, listing at most maxChanges changes
     // (the rest counted).
     QString text(qsizetype maxChanges = std::numeric_limits<qsizetype>::max()) const;
+    // The same for a window, whose letters are not all of one width: the counts stand in a
+    // column of a table, more counts after them (a join's), and then the paragraphs given.
+    using Count = std::pair<QString, int>;
+    QString html(qsizetype maxChanges, const std::vector<Count>& more = {},
+                 const QStringList& paragraphs = {}) const;
 };

@@ -25,7 +25,7 @@ QString shown(const QString& path)
 
 } // namespace
 
-MdbImport::Prepared MdbImport::prepare(const QString& oldFile, const MdbReader::Limits& limits)
+CalendarMending::Result MdbImport::read(const QString& oldFile, const MdbReader::Limits& limits)
 {
     const QFileInfo info(oldFile);
     if (!info.isFile())
@@ -43,7 +43,12 @@ MdbImport::Prepared MdbImport::prepare(const QString& oldFile, const MdbReader::
                                        "páginas)"));
 
     const MdbContents contents = MdbReader::read(oldFile, limits);
-    CalendarMending::Result mended = CalendarMending::mend(contents, shown(oldFile));
+    return CalendarMending::mend(contents, shown(oldFile));
+}
+
+MdbImport::Prepared MdbImport::prepare(const QString& oldFile, const MdbReader::Limits& limits)
+{
+    CalendarMending::Result mended = read(oldFile, limits);
     try {
         return {StoreImage::build(mended.days, mended.notitas), std::move(mended.report)};
     } catch (const StoreError& error) {

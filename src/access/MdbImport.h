@@ -1,5 +1,6 @@
 #pragma once
 
+#include "access/CalendarMending.h"
 #include "access/ConversionFiles.h"
 #include "access/ConversionReport.h"
 #include "access/MdbReader.h"
@@ -21,7 +22,11 @@ public:
 
     MdbImport() = delete;
 
-    // Throws MdbError naming the file and the cause; nothing is written.
+    // The older calendar's rows, read whole and mended, as every conversion takes them. Throws
+    // MdbError naming the file and the cause; nothing is written.
+    static CalendarMending::Result read(const QString& oldFile,
+                                        const MdbReader::Limits& limits = {});
+    // The same made into a new store's bytes. Throws MdbError; nothing is written.
     static Prepared prepare(const QString& oldFile, const MdbReader::Limits& limits = {});
     // A new store in folder (made when missing, refused when it holds a calendar.mdb).
     static ConversionReport importInto(const QString& oldFile, const QString& folder);

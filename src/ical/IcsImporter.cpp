@@ -1,9 +1,9 @@
 #include "ical/IcsImporter.h"
 
-#include "ical/DayMerge.h"
 #include "ical/IcsError.h"
 #include "ical/IcsReader.h"
 #include "store/CalendarStore.h"
+#include "store/domain/DayMerge.h"
 #include "store/sqlite/HeldFiles.h"
 #include "store/sqlite/StoreError.h"
 #include "store/sqlite/Transaction.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ical/EventDay.h"
 #include "ical/IcsCalendar.h"
 #include "ical/ImportOptions.h"
 #include "ical/ImportSummary.h"
+#include "store/domain/EventDay.h"
 
 #include <QString>
 

@@ -5,6 +5,7 @@
 #include "platform/Fonts.h"
 #include "store/CalendarStore.h"
 #include "store/domain/StoreGuard.h"
+#include "widgets/Controls.h"
 #include "widgets/Twips.h"
 
 #include <QHeaderView>
@@ -52,9 +53,7 @@ NotesPanel::NotesPanel(CalendarStore& store, const StoreGuard& guard, QWidget* p
     table_->verticalHeader()->setDefaultSectionSize(Twips::toPixels(255));
     table_->setTabKeyNavigation(false);
     table_->setWordWrap(false);
-    QPalette tablePalette = table_->palette();
-    tablePalette.setColor(QPalette::Base, QColor(128, 255, 255));
-    table_->setPalette(tablePalette);
+    Controls::setBase(table_, QColor(128, 255, 255));
     table_->setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(64, 64, 64); }"));
     layout->addWidget(table_, 1);
     table_->setColumnWidth(0, Twips::toPixels(kFechaWidth));

@@ -79,8 +79,8 @@ frmBuscar::frmBuscar(SearchPoint& point, const StoreGuard& guard, QWidget* paren
     txtHallado_ =
         Controls::place(new QPlainTextEdit(SSFrameHallado_), "txtHallado", 60, 180, 4035, 615);
     txtHallado_->setReadOnly(true);
+    Controls::setBase(txtHallado_, Colours::cian());
     QPalette palette = txtHallado_->palette();
-    palette.setColor(QPalette::Base, Colours::cian());
     // The found text stays marked while the user types in the search box.
     for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));

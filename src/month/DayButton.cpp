@@ -2,6 +2,7 @@
 
 #include "month/DayMarkPictures.h"
 #include "platform/Fonts.h"
+#include "widgets/Colours.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -26,6 +27,12 @@ void DayButton::setBackColor(const QColor& color)
         return;
     backColor_ = color;
     update();
+}
+
+QColor DayButton::textColor() const
+{
+    return Colours::readableOn(palette().color(QPalette::ButtonText),
+                               backColor_.isValid() ? backColor_ : buttonFace());
 }
 
 void DayButton::setPicture(int n)
@@ -116,7 +123,7 @@ void DayButton::paintEvent(QPaintEvent*)
     const QPixmap mark = DayMarkPictures::pixmap(picture_, devicePixelRatioF());
     const int markTop = r.height() - DayMarkPictures::kHeight - 3 + shift;
     const QRect textRect(r.left() + shift, r.top() + 1 + shift, r.width(), markTop - 1);
-    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setPen(textColor());
     painter.setFont(font());
     painter.drawText(textRect, Qt::AlignCenter, text());
     painter.drawPixmap((r.width() - DayMarkPictures::kWidth) / 2 + shift, markTop, mark);

@@ -16,6 +16,10 @@ public:
     bool pressedWithMouse() const { return pressedWithMouse_; }
 
     QColor backColor() const { return backColor_; }
+    // The day's number is drawn in the desktop's colour for button texts where that can be read
+    // on the button's colour, and darkened or lightened where not (a red Sunday on a dark
+    // desktop).
+    QColor textColor() const;
     void setBackColor(const QColor& color);
     int picture() const { return picture_; }
     void setPicture(int n);

@@ -167,6 +167,8 @@ void NotitaSlots::SSPanel1_Click()
         notita = window(n);
     notita->bindNew(row, placeForNew(*notita));
     notita->show();
+    // The user asked for it: what the user types next goes into it, not into the month.
+    notita->takeKeyboard();
 }
 
 void NotitaSlots::mAnyadirNotita_Click()

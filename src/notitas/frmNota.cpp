@@ -160,6 +160,17 @@ void frmNota::bindNew(qint64 row, const QPoint& outerTopLeft)
     lastShown_.clear();
     move(outerTopLeft);
     row_ = row;
+    GuardarNotita();
+}
+
+void frmNota::takeKeyboard()
+{
+    // Shown without taking the keyboard, as every notita is; activated now with the time of the
+    // user's last key or click (Qt's requestActivate sends it), which a window manager that
+    // keeps programs from stealing the focus honours.
+    raise();
+    activateWindow();
+    txtNota_->setFocus(Qt::OtherFocusReason);
 }
 
 void frmNota::unbind()

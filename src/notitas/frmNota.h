@@ -35,9 +35,12 @@ public:
     // Shows a stored notita at its stored place. Nothing is written: the store already holds
     // what the window now shows.
     void bind(const Notita& notita);
-    // Shows a new, empty notita at a place of the window's own; it reaches the store when the
-    // window first saves itself.
+    // Shows a new, empty notita at a place of the window's own, and writes that place at once:
+    // a notita left empty comes back where it was made.
     void bindNew(qint64 row, const QPoint& outerTopLeft);
+    // The user asked for this window (a new notita): it takes the keyboard, activated as the
+    // user's own doing, so that the window manager gives it the focus.
+    void takeKeyboard();
     // Shows no notita any more, and is hidden.
     void unbind();
 

@@ -60,8 +60,8 @@ bool OldCalendarOffer::run(MessageBoxes& boxes, const QString& folder)
     try {
         QString kept;
         const ConversionReport report = MdbImport::convertInPlace(folder, &kept);
-        boxes.show(report.text(kChangesShown) +
-                       QStringLiteral("\nEl original se ha guardado como «%1».").arg(kept),
+        boxes.show(report.html(kChangesShown, {},
+                               {QStringLiteral("El original se ha guardado como «%1».").arg(kept)}),
                    MessageBoxes::Information);
     } catch (const MdbError& error) {
         refuse(boxes, error.message() + QStringLiteral("\n\nEl archivo se ha dejado como estaba."));

@@ -1,5 +1,6 @@
 #include "shell/frmCalendar.h"
 
+#include "access/ui/OlderCalendarCommand.h"
 #include "ical/ui/IcalCommands.h"
 #include "listings/NotesPanel.h"
 #include "listings/PeriodListings.h"
@@ -164,6 +165,9 @@ void frmCalendar::buildMenus()
             &QAction::triggered, this, &frmCalendar::mExportarICalendar_Click);
     connect(addItem(archivo, "mImportarICalendar", QStringLiteral("&Importar de iCalendar…")),
             &QAction::triggered, this, &frmCalendar::mImportarICalendar_Click);
+    connect(addItem(archivo, "mTraerAnterior",
+                    QStringLiteral("Traer el calendario de la &versión anterior…")),
+            &QAction::triggered, this, &frmCalendar::mTraerAnterior_Click);
     connect(addItem(archivo, "mServidorCalendarios", QStringLiteral("Servi&dor de calendarios…")),
             &QAction::triggered, this, &frmCalendar::mServidorCalendarios_Click);
     mSincronizarAhora_ =
@@ -279,6 +283,12 @@ bool frmCalendar::Form_Load()
     });
     // The first sync once the window is up, never before.
     schedule_->start();
+    // A store made new for this start offers, once, to bring the older calendar over: asked
+    // over the window, once it is up.
+    QTimer::singleShot(0, this, [this] {
+        if (OlderCalendarCommand* command = olderCalendar())
+            command->offerOnFirstStart();
+    });
     return !guard_.failed();
 }
 
@@ -398,6 +408,8 @@ TrayIcon* frmCalendar::trayIcon()
 
 void frmCalendar::mCerrarCalendario_Click()
 {
+    if (isVisible())
+        closedAt_ = geometry().topLeft();
     hide();
     if (!trayAvailable_)
         trayAvailable_ = TrayIcon::desktopHasTray();
@@ -465,6 +477,19 @@ void frmCalendar::mImportarICalendar_Click()
         commands->importCalendar(month_->dFechaActual().year());
 }
 
+OlderCalendarCommand* frmCalendar::olderCalendar()
+{
+    if (!older_ && seams_.files)
+        older_ = new OlderCalendarCommand(store_, guard_, *seams_.boxes, *seams_.files, this);
+    return older_;
+}
+
+void frmCalendar::mTraerAnterior_Click()
+{
+    if (OlderCalendarCommand* command = olderCalendar())
+        command->bringOver();
+}
+
 void frmCalendar::mServidorCalendarios_Click()
 {
     schedule_->setUpServer();
@@ -490,6 +515,11 @@ void frmCalendar::bringForward()
 {
     if (tray_)
         tray_->hide();
+    // Asked of the window system itself: a move to where the widget already stands would change
+    // nothing, and the window manager would place the window as a new one.
+    if (isHidden() && closedAt_ && windowHandle())
+        windowHandle()->setPosition(*closedAt_);
+    closedAt_.reset();
     showNormal();
     raise();
     notitas_->raiseShown();

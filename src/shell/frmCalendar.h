@@ -3,6 +3,7 @@
 #include "platform/Seams.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -18,6 +19,7 @@ class IcalCommands;
 class MonthView;
 class NotesPanel;
 class NotitaSlots;
+class OlderCalendarCommand;
 class PeriodListings;
 class QAction;
 class QMenu;
@@ -65,6 +67,7 @@ public:
     void mAcerca_Click();
     void mExportarICalendar_Click();
     void mImportarICalendar_Click();
+    void mTraerAnterior_Click();
     void mServidorCalendarios_Click();
     void mSincronizarAhora_Click();
 
@@ -111,7 +114,8 @@ private:
     NotesPanel* notesPanel();
     PeriodListings* periodListings();
     TrayIcon* trayIcon();
-    IcalCommands* icalCommands(); // made when first used; none without file dialogs
+    IcalCommands* icalCommands();          // made when first used; none without file dialogs
+    OlderCalendarCommand* olderCalendar(); // likewise
     // The sync's state on the "Sincronizar ahora" item and the tray icon.
     void showSyncState(const SyncState& state);
 
@@ -137,9 +141,13 @@ private:
     frmBuscar* buscar_ = nullptr;
     frmSeleccion* seleccion_ = nullptr;
     IcalCommands* ical_ = nullptr;
+    OlderCalendarCommand* older_ = nullptr;
     SyncRunner* runner_ = nullptr;
     SyncSchedule* schedule_ = nullptr;
     std::optional<bool> trayAvailable_; // asked of the desktop when first needed
+    // Where "Cerrar calendario" found the window (its inside, as the window system keeps it):
+    // shown again, it comes back there, not where the window manager would place a new window.
+    std::optional<QPoint> closedAt_;
 
     QAction* mAbrirNotitas_ = nullptr;
     QAction* mCerrarNotitas_ = nullptr;

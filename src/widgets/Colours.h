@@ -19,4 +19,14 @@ public:
     static QColor cian();
     // The text of the Sunday heading, on its red.
     static QColor grisOscuro();
+
+    // The least contrast a text keeps with what it is drawn on, light desktop or dark: the
+    // ratio asked of ordinary text by the accessibility guidelines (WCAG 2).
+    static constexpr double kLeastContrast = 4.5;
+    // The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+    static double contrast(const QColor& a, const QColor& b);
+    // colour itself where it stands out enough from background; otherwise the colour of its
+    // hue, darkened or lightened as little as will do, that does: the layouts' colours stay
+    // wherever they can be read, and change only where a desktop's colours would hide them.
+    static QColor readableOn(const QColor& colour, const QColor& background);
 };

@@ -21,6 +21,15 @@ public:
         return widget;
     }
 
+    // The text's colour, as close to color as the widget's background lets it be read
+    // (Colours::readableOn): a desktop with dark colours does not hide it.
     static void setTextColor(QWidget* widget, const QColor& color);
+    // The background's colour; the text on it keeps its colour where it can be read on it, and
+    // is darkened or lightened where not.
     static void setBackground(QWidget* widget, const QColor& color);
+    // The same for the area a text box or a list draws its text on.
+    static void setBase(QWidget* widget, const QColor& color);
+    // What the widget's text is drawn on: the background of the nearest of it and its parents
+    // that fills its own, or of its window.
+    static QColor backgroundOf(const QWidget& widget);
 };

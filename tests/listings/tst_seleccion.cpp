@@ -10,6 +10,7 @@
 #include "store/domain/StoreGuard.h"
 #include "store/jet/JetPattern.h"
 #include "store/listings/SelectionQuery.h"
+#include "widgets/Colours.h"
 #include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
 
@@ -217,6 +218,10 @@ void TestSeleccion::controls_data()
     QTest::addColumn<QColor>("colour"); // invalid: the style's own
 
     const QColor plain;
+    // The layout's colour, darkened where the desktop's background would not let it be read.
+    const auto readable = [](const QColor& colour) {
+        return Colours::readableOn(colour, QApplication::palette().color(QPalette::Window));
+    };
     const auto row = [&](const char* name, const char* parent, const char* text,
                          const QColor& colour) {
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent)
@@ -225,11 +230,11 @@ void TestSeleccion::controls_data()
     row("Frame1", "frmSeleccion", "Color", plain);
     row("OptionAzul", "Frame1", "Azul", QColor(0, 0, 255));
     row("OptionNegro", "Frame1", "Negro", plain);
-    row("Option1", "Frame1", "Todos", QColor(128, 128, 128));
-    row("OptionVerde", "Frame1", "Verde", QColor(0, 192, 0));
+    row("Option1", "Frame1", "Todos", readable(QColor(128, 128, 128)));
+    row("OptionVerde", "Frame1", "Verde", readable(QColor(0, 192, 0)));
     row("Frame2", "frmSeleccion", "Festivo", plain);
-    row("CheckFestivo", "Frame2", "Festivo", QColor(255, 0, 0));
-    row("CheckLaboral", "Frame2", "Laboral", QColor(128, 128, 128));
+    row("CheckFestivo", "Frame2", "Festivo", readable(QColor(255, 0, 0)));
+    row("CheckLaboral", "Frame2", "Laboral", readable(QColor(128, 128, 128)));
     row("Frame3", "frmSeleccion", "Fechas", plain);
     row("Label1", "Frame3", "Desde", plain);
     row("MaskDesde", "Frame3", "__/__/____", plain);

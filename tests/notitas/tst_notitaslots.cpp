@@ -7,6 +7,7 @@
 #include "widgets/Twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -361,11 +362,18 @@ void TestNotitaSlots::add()
         QCOMPARE(calls.at(1).style, MessageBoxes::OkOnly | MessageBoxes::Critical);
     }
 
-    // The new row is the store's own: an indice of its choosing, no text, the place at zero,
-    // until the notita saves itself.
+    // The new row is the store's own, with an indice of its choosing, no text, and the place
+    // its window was given, so that a notita left empty comes back there.
     QStringList stored = storedBefore;
-    if (rowsAfter > rows)
-        stored << TestStore::notitaLine(rowsAfter, QStringLiteral("NULL"), 0, 0);
+    if (rowsAfter > rows) {
+        const frmNota* added = s.notitas->existingWindow(boundSlot);
+        QVERIFY(added);
+        QVERIFY(added->Top() > 0 || added->Left() > 0);
+        stored << TestStore::notitaLine(rowsAfter, QString(), added->Top(), added->Left());
+        // Asked for by the user, it has the keyboard.
+        QTRY_COMPARE(QApplication::activeWindow(), added);
+        QTRY_VERIFY(txtNota(added)->hasFocus());
+    }
     QCOMPARE(s.table.notitaRows(), stored);
 
     // Every other window is as it was.
@@ -408,7 +416,7 @@ void TestNotitaSlots::addPlacesNewOnesApart()
         places << w->frameGeometry().topLeft();
     }
 
-    // The place reaches the store when the notita first saves itself.
+    // The place reaches the store as the notita is made, and follows it from then on.
     frmNota* second = s.notitas->existingWindow(2);
     QTest::keyClick(txtNota(second), 'x');
     QCOMPARE(s.table.notitaRow(2),
@@ -569,8 +577,8 @@ void TestNotitaSlots::addAfterDelete()
         QCOMPARE(windows.size(), 1);
         QCOMPARE(windows.first()->text(), TestStore::textOf(k));
     }
-    QCOMPARE(s.table.notitaRows(),
-             stored + QStringList{TestStore::notitaLine(added, "NULL", 0, 0)});
+    QCOMPARE(s.table.notitaRows(), stored + QStringList{TestStore::notitaLine(
+                                                added, QString(), fresh->Top(), fresh->Left())});
 
     // What is typed into the new notita reaches its row only.
     QTest::keyClick(txtNota(fresh), 'z');

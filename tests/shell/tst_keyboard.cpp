@@ -132,6 +132,7 @@ void TestKeyboard::menuLetters_data()
                                             "-",
                                             "Exportar a iCalendar…",
                                             "Importar de iCalendar…",
+                                            "Traer el calendario de la versión anterior…",
                                             "Servidor de calendarios…",
                                             "Sincronizar ahora",
                                             "-",

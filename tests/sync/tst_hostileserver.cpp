@@ -79,7 +79,7 @@ private slots:
             row("garbage instead of XML") << "basura/" << syncing << "no es XML válido";
             row("a DTD with entities") << "dtd/" << syncing << "trae una DTD";
             row("XML nested thousands deep") << "profundo/" << syncing << "anida más de 32";
-            row("a server error") << "fallo/" << syncing << "ha fallado (HTTP 503)";
+            row("a server busy") << "fallo/" << syncing << "está ocupado (HTTP 503)";
             row("a server that never answers") << "mudo/" << syncing << "no ha respondido en 1";
             row("a body without end") << "enorme/" << syncing << "pasa de 1 MB";
             row("a trickle without end") << "goteo/" << syncing << "no ha terminado de responder";

@@ -149,13 +149,19 @@ qint64 NotitaBook::insertRow()
 qint64 NotitaBook::addKnown(const QString& uid, const QString& text, double top, double left)
 {
     makeIdentityTable();
-    const qint64 row = insertRow();
-    save({row, text, top, left});
+    const qint64 row = addPlaced(text, top, left);
     Statement& give = statement(
         QStringLiteral("INSERT OR REPLACE INTO %1 (indice, uid) VALUES (?1, ?2)").arg(kIdentities));
     give.bind(1, row);
     give.bind(2, uid);
     give.execute();
+    return row;
+}
+
+qint64 NotitaBook::addPlaced(const QString& text, double top, double left)
+{
+    const qint64 row = insertRow();
+    save({row, text, top, left});
     return row;
 }
 

@@ -33,6 +33,10 @@ public:
     // Adds a notita made elsewhere (another machine's, through a sync) at the end, with its own
     // identity, text and place; returns its row. Writes inside the caller's transaction.
     qint64 addKnown(const QString& uid, const QString& text, double top, double left);
+    // Adds a notita brought in from elsewhere (an older calendar) at the end with its text and
+    // place, and a number of this store's; returns its row. Writes inside the caller's
+    // transaction; its identity is made when first asked for.
+    qint64 addPlaced(const QString& text, double top, double left);
     // Writes the text and place of the notita's row; false when the row is gone.
     bool save(const Notita& notita);
     // Writes the text alone, the place left as stored (a desktop that does not tell where its

@@ -21,7 +21,15 @@ QByteArray StoreImage::build(const std::vector<DayRecord>& days,
 {
     const auto db = Database::createInMemory();
     Transaction transaction(*db);
-    Statement day = db->prepare(
+    fill(*db, days, notitas);
+    transaction.commit();
+    return db->image();
+}
+
+void StoreImage::fill(Database& db, const std::vector<DayRecord>& days,
+                      const std::vector<NotitaRecord>& notitas)
+{
+    Statement day = db.prepare(
         QStringLiteral("INSERT INTO calendar (fecha, nota, festivo, alarma, hora, Color) "
                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
     for (const DayRecord& record : days) {
@@ -33,7 +41,7 @@ QByteArray StoreImage::build(const std::vector<DayRecord>& days,
         day.bind(6, orNull(record.colour));
         day.execute();
     }
-    Statement notita = db->prepare(QStringLiteral(
+    Statement notita = db.prepare(QStringLiteral(
         "INSERT INTO Nota (indice, nota, \"Top\", \"Left\") VALUES (?1, ?2, ?3, ?4)"));
     for (const NotitaRecord& record : notitas) {
         notita.bind(1, record.number);
@@ -42,6 +50,4 @@ QByteArray StoreImage::build(const std::vector<DayRecord>& days,
         notita.bind(4, record.left);
         notita.execute();
     }
-    transaction.commit();
-    return db->image();
 }

@@ -12,6 +12,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -72,6 +73,7 @@ ServerDialog::ServerDialog(SyncRunner& runner, MessageBoxes& boxes,
     lblEstado_->setObjectName(QStringLiteral("lblEstado"));
     lblEstado_->setWordWrap(true);
     lblEstado_->setMinimumWidth(360);
+    lblEstado_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     cboCalendario_ = new QComboBox(this);
     cboCalendario_->setObjectName(QStringLiteral("cboCalendario"));
@@ -121,7 +123,19 @@ void ServerDialog::setBusy(bool busy, const QString& doing)
     cboCalendario_->setEnabled(!busy && cboCalendario_->count() > 0);
     cmdAceptar_->setEnabled(!busy && cboCalendario_->count() > 0);
     if (!doing.isEmpty())
-        lblEstado_->setText(doing);
+        setStatus(doing);
+}
+
+void ServerDialog::setStatus(const QString& text)
+{
+    lblEstado_->setText(text);
+    // A status of more lines than the window has room for would be cut at its top and bottom:
+    // the window grows to the height its layout asks for at its width.
+    QLayout* box = layout();
+    box->activate();
+    const int wanted = box->totalHeightForWidth(width());
+    if (wanted > height())
+        resize(width(), wanted);
 }
 
 void ServerDialog::edited()
@@ -139,11 +153,11 @@ void ServerDialog::probe()
     try {
         DavClient::checkAddress(asked.server);
     } catch (const SyncError& error) {
-        lblEstado_->setText(error.message());
+        setStatus(error.message());
         return;
     }
     if (asked.user.isEmpty()) {
-        lblEstado_->setText(QStringLiteral("Falta el usuario."));
+        setStatus(QStringLiteral("Falta el usuario."));
         txtUsuario_->setFocus();
         return;
     }
@@ -215,7 +229,7 @@ void ServerDialog::accept()
                             MessageBoxes::YesNo | MessageBoxes::Question |
                                 MessageBoxes::DefaultButton2,
                             kTitle) != MessageBoxes::Yes) {
-                lblEstado_->setText(QStringLiteral("Elija otro calendario, o cree uno."));
+                setStatus(QStringLiteral("Elija otro calendario, o cree uno."));
                 return;
             }
         }

@@ -46,6 +46,8 @@ private:
     void probed(const SyncRunner::Calendars& calendars, const QString& failure);
     void edited();
     void setBusy(bool busy, const QString& doing = {});
+    // The status under "Probar", whole, however many lines it takes.
+    void setStatus(const QString& text);
 
     SyncRunner& runner_;
     MessageBoxes& boxes_;

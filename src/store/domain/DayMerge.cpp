@@ -1,4 +1,4 @@
-#include "ical/DayMerge.h"
+#include "store/domain/DayMerge.h"
 
 #include "store/domain/TextMerge.h"
 
