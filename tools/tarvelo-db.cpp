@@ -57,6 +57,18 @@ int usage(QTextStream& err)
            "                                eventos repetidos se toman desde el año del "
            "primer evento\n"
            "                                suelto hasta el año que viene)\n"
+           "  tarvelo-db sync-setup CARPETA URL [--usuario NOMBRE]\n"
+           "                                une el calendario de CARPETA con un servidor de "
+           "calendarios\n"
+           "                                (CalDAV); la contraseña se toma de "
+           "TARVELO_CONTRASENA o de la\n"
+           "                                entrada, y se guarda en el llavero del escritorio\n"
+           "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui]\n"
+           "                                sincroniza con el servidor; si su calendario está "
+           "vacío,\n"
+           "                                --subir-de-nuevo sube de nuevo todo y --vaciar-aqui "
+           "vacía\n"
+           "                                también este equipo\n"
            "  tarvelo-db import-mdb ANTERIOR.mdb CARPETA\n"
            "                                crea en CARPETA un calendar.mdb con todo lo del "
            "calendario\n"
@@ -266,7 +278,7 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int sync(const QString& folder, QTextStream& out)
+int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, QTextStream& out)
 {
     const auto store = CalendarStore::open(folder);
     const std::optional<CalendarSync::Account> account = CalendarSync::account(*store);
@@ -286,7 +298,7 @@ int sync(const QString& folder, QTextStream& out)
                             .arg(account->user, QString::fromLatin1(kPasswordVariable)));
     }
     DavClient client(account->server, account->user, *password);
-    out << CalendarSync(*store, client).run().text();
+    out << CalendarSync(*store, client).run(whenEmptied).text();
     return 0;
 }
 
@@ -311,9 +323,15 @@ int main(int argc, char** argv)
         if (args[0] == QLatin1String("sync-setup"))
             return syncSetup(args.mid(1), out, err);
         if (args[0] == QLatin1String("sync")) {
-            if (args.size() != 2)
-                return misused(err, QStringLiteral("sync necesita CARPETA."));
-            return sync(args[1], out);
+            CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse;
+            if (args.size() == 3 && args[2] == QLatin1String("--subir-de-nuevo"))
+                whenEmptied = CalendarSync::WhenEmptied::SendAgain;
+            else if (args.size() == 3 && args[2] == QLatin1String("--vaciar-aqui"))
+                whenEmptied = CalendarSync::WhenEmptied::EmptyHere;
+            else if (args.size() != 2)
+                return misused(err, QStringLiteral("sync necesita CARPETA, y quizá "
+                                                   "--subir-de-nuevo o --vaciar-aqui."));
+            return sync(args[1], whenEmptied, out);
         }
         if (args[0] == QLatin1String("import-mdb")) {
             if (args.size() != 3)
@@ -341,6 +359,14 @@ int main(int argc, char** argv)
         return 1;
     } catch (const SyncError& error) {
         err << "tarvelo-db: " << error.message() << "\n";
+        if (error.kind() == SyncError::Kind::CalendarEmptied) {
+            // Nothing was changed: the user says which way it goes.
+            err << "No se ha cambiado nada. Para subir de nuevo todo lo de este equipo al "
+                   "calendario del servidor:\n    tarvelo-db sync CARPETA --subir-de-nuevo\n"
+                   "Si se vació a propósito, para vaciar también este equipo (lo cambiado aquí "
+                   "desde la última sincronización se queda y se sube):\n"
+                   "    tarvelo-db sync CARPETA --vaciar-aqui\n";
+        }
         return 1;
     } catch (const MdbError& error) {
         err << "tarvelo-db: " << error.message() << "\n";

@@ -110,18 +110,6 @@ icaltimetype dateOnly(const QDate& date)
     return time;
 }
 
-// What stands for a day without a note in calendars that show only the summary.
-QString standIn(const Day& day)
-{
-    if (day.holiday)
-        return QString::fromLatin1(IcsNames::kHoliday);
-    if (day.colour && *day.colour != DayColours::kNeutral)
-        return DayColours::name(*day.colour);
-    if (day.alarmOn)
-        return QString::fromLatin1(IcsNames::kAlarmOnly);
-    return QString::fromLatin1(IcsNames::kBlankNote);
-}
-
 // A note of blanks only is no note to other calendars: libical itself reads it as none.
 bool isBlank(const QString& note)
 {
@@ -162,7 +150,8 @@ void appendEvent(QByteArray& out, const Day& day)
     const bool blank = isBlank(day.note);
     // One line in SUMMARY (a line break there makes some clients skip the event), the whole
     // note in DESCRIPTION.
-    const QString summary = blank ? standIn(day) : firstLine(day.note);
+    const QString summary =
+        blank ? IcsNames::standIn(day.holiday, day.colour, day.alarmOn) : firstLine(day.note);
     add(e, icalproperty_new_summary(summary.toUtf8().constData()));
     if (!blank && day.note.contains(u'\n'))
         add(e, icalproperty_new_description(day.note.toUtf8().constData()));

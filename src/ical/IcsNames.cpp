@@ -129,3 +129,14 @@ QString IcsNames::fromExactNote(const QString& value)
     }
     return out;
 }
+
+QString IcsNames::standIn(bool holiday, const std::optional<DayColour>& colour, bool alarmOn)
+{
+    if (holiday)
+        return QString::fromLatin1(kHoliday);
+    if (colour && *colour != DayColours::kNeutral)
+        return DayColours::name(*colour);
+    if (alarmOn)
+        return QString::fromLatin1(kAlarmOnly);
+    return QString::fromLatin1(kBlankNote);
+}

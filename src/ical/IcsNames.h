@@ -36,6 +36,10 @@ public:
     static QString dateValue(const QDate& date);  // "19970305"
     static QString alarmValue(const QTime& time); // "09:05"
 
+    // What stands in SUMMARY for a day without a note, in calendars that show only the
+    // summary: its holiday, else its colour, else its alarm, else a note of blanks.
+    static QString standIn(bool holiday, const std::optional<DayColour>& colour, bool alarmOn);
+
     // The standard colour (RFC 7986, a CSS name) of a Tarvelo colour, and back; the neutral
     // colour has none.
     static QString cssName(DayColour colour);

@@ -100,13 +100,16 @@ QString nameOf(const Properties& event)
 // The note an event brings: DESCRIPTION when it begins with the summary (the summary is then
 // its first line), else the summary; our own exact note where the standard text is still what
 // it was made from (another program that changed the text changed only the standard one).
-QString noteOf(const Properties& event)
+// standIn: what the export wrote in SUMMARY for a day without a note; a summary other than that
+// was typed there by another program, and is the note.
+QString noteOf(const Properties& event, const QString& standIn = {})
 {
     QString standard = event.summary;
     const QString& description = event.description;
     if (!description.isEmpty() && description.trimmed().startsWith(event.summary.trimmed()))
         standard = description;
-    if (event.noNote)
+    if (event.noNote && (standIn.isNull() || event.summary.trimmed() == standIn ||
+                         event.summary.trimmed().isEmpty()))
         standard.clear();
     if (event.note) {
         const QString note = IcsNames::fromExactNote(*event.note);
@@ -271,6 +274,14 @@ struct Reading
                                                          Qt::CaseInsensitive);
         if (!colourOf(properties, name, brought) || !alarmOf(event, properties, name, brought))
             return;
+        if (properties.noNote) {
+            // Sent without a note: a summary other than the one it was sent with is a note
+            // another program gave the day.
+            const bool holidayMark = properties.categories.contains(
+                QString::fromLatin1(IcsNames::kHoliday), Qt::CaseInsensitive);
+            brought.text = noteOf(properties, IcsNames::standIn(holidayMark, brought.colour,
+                                                                brought.alarm.has_value()));
+        }
         if (brought.text.isEmpty() && !brought.holiday && !brought.colour && !brought.alarm) {
             reject(name, QDate(),
                    QStringLiteral("no tiene texto (SUMMARY) ni nada más que guardar"));

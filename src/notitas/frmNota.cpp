@@ -140,6 +140,13 @@ void frmNota::setTextQuietly(const QString& text)
     quiet_ = false;
 }
 
+void frmNota::changeTextQuietly(const QString& text)
+{
+    quiet_ = true;
+    txtNota_->changeNote(text);
+    quiet_ = false;
+}
+
 void frmNota::bind(const Notita& notita)
 {
     row_ = notita.row;
@@ -255,11 +262,7 @@ void frmNota::writeShown()
     } else if (lastStored_ && stored->text != *lastStored_ && stored->text != text) {
         // Another program wrote the notita since this window last did: both texts are kept.
         text = TextMerge::merge(*lastStored_, text, stored->text).text;
-        const int cursor = txtNota_->textCursor().position();
-        setTextQuietly(text);
-        QTextCursor at = txtNota_->textCursor();
-        at.setPosition(std::min(cursor, int(txtNota_->document()->characterCount()) - 1));
-        txtNota_->setTextCursor(at);
+        changeTextQuietly(text);
         storedText_.reset();
     }
     // Where the desktop does not tell where the window is, the row keeps its place.
@@ -284,7 +287,7 @@ void frmNota::showStored(const std::optional<Notita>& stored)
     }
     const bool unedited = txtNota_->note() == lastShown_;
     if (lastStored_ && stored->text != *lastStored_ && unedited) {
-        setTextQuietly(stored->text);
+        changeTextQuietly(stored->text);
         storedText_ = StoredText{stored->text, txtNota_->note()};
         lastStored_ = stored->text;
         lastShown_ = txtNota_->note();

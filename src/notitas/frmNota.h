@@ -88,6 +88,9 @@ private:
     // for, on the box's text area.
     void showContextMenu(const QPoint& at);
     void setTextQuietly(const QString& text);
+    // The same for a text that changed elsewhere while the box may be typed into: the cursor
+    // stays where the user is typing.
+    void changeTextQuietly(const QString& text);
     void writeShown();
     void restorePlace(double top, double left);
 

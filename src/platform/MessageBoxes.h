@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program's message boxes: a prompt, a buttons-and-icon style and a title, answered by
 // the user. Handlers ask through this interface so that tests can answer for the user.
@@ -40,4 +41,9 @@ public:
     virtual ~MessageBoxes();
     // An empty title stands for the application title. Returns the button pressed.
     virtual int show(const QString& prompt, int style = OkOnly, const QString& title = {}) = 0;
+    // A question with buttons of its own, captioned buttons in their order (the last one
+    // cancels: Escape and closing the box answer it); style gives the icon. Returns the index of
+    // the button pressed.
+    virtual int choose(const QString& prompt, const QStringList& buttons, int defaultButton,
+                       int style = Question, const QString& title = {}) = 0;
 };

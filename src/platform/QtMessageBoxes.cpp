@@ -8,28 +8,59 @@
 
 #include <memory>
 
-int QtMessageBoxes::show(const QString& prompt, int style, const QString& title)
+namespace {
+
+void setIcon(QMessageBox& box, int style)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
-    box.setText(prompt);
     switch (style & 0x70) {
-    case Critical:
+    case MessageBoxes::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
-    case Question:
+    case MessageBoxes::Question:
         box.setIcon(QMessageBox::Question);
         break;
-    case Exclamation:
+    case MessageBoxes::Exclamation:
         box.setIcon(QMessageBox::Warning);
         break;
-    case Information:
+    case MessageBoxes::Information:
         box.setIcon(QMessageBox::Information);
         break;
     default:
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
+}
+
+} // namespace
+
+int QtMessageBoxes::choose(const QString& prompt, const QStringList& buttons, int defaultButton,
+                           int style, const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(prompt);
+    setIcon(box, style);
+    QList<QPushButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        added << box.addButton(buttons[i],
+                               last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    if (!added.isEmpty()) {
+        box.setEscapeButton(added.last());
+        box.setDefaultButton(added.value(defaultButton, added.first()));
+    }
+    box.exec();
+    const qsizetype pressed = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return pressed < 0 ? int(buttons.size()) - 1 : int(pressed);
+}
+
+int QtMessageBoxes::show(const QString& prompt, int style, const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(prompt);
+    setIcon(box, style);
     if ((style & 0x0f) == YesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);

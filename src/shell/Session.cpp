@@ -2,10 +2,13 @@
 
 #include "platform/MessageBoxes.h"
 #include "shell/OldCalendarOffer.h"
+#include "shell/SyncSchedule.h"
 #include "shell/frmCalendar.h"
 #include "store/CalendarStore.h"
+#include "sync/SyncRunner.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -22,7 +25,7 @@ void tell(MessageBoxes& boxes, const QString& message)
 
 } // namespace
 
-Session::Session(std::unique_ptr<CalendarStore> store, const Seams& seams)
+Session::Session(std::unique_ptr<CalendarStore> store, const Seams& seams, const QString& folder)
     : store_(std::move(store)),
       guard_(
           [boxes = seams.boxes](const StoreError& error, const QString& unsaved) {
@@ -39,8 +42,11 @@ Session::Session(std::unique_ptr<CalendarStore> store, const Seams& seams)
               if (window_)
                   window_->storeBusy(holder, unsaved, kept);
           }),
+      runner_(std::make_unique<SyncRunner>(folder)),
       window_(std::make_unique<frmCalendar>(*store_, seams, guard_))
 {
+    window_->setSyncSchedule(
+        new SyncSchedule(*store_, guard_, *runner_, *seams.clock, *seams.boxes, window_.get()));
 }
 
 Session::~Session() = default;
@@ -50,7 +56,9 @@ std::unique_ptr<Session> Session::start(const Seams& seams, const QString& folde
     if (!OldCalendarOffer::run(*seams.boxes, folder))
         return nullptr;
     // The windows are built while the store opens; none of them is shown before it has.
-    std::unique_ptr<Session> session(new Session(CalendarStore::beginOpen(folder), seams));
+    std::unique_ptr<Session> session(
+        new Session(CalendarStore::beginOpen(folder), seams,
+                    QFileInfo(CalendarStore::pathIn(folder)).absolutePath()));
     try {
         session->store_->opened();
     } catch (const StoreError& error) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CalendarStore;
+class SyncRunner;
 class frmCalendar;
 
 // One run of the program on a data folder: the store opened there, the guard every command
@@ -34,7 +35,7 @@ public:
     frmCalendar& window() { return *window_; }
 
 private:
-    Session(std::unique_ptr<CalendarStore> store, const Seams& seams);
+    Session(std::unique_ptr<CalendarStore> store, const Seams& seams, const QString& folder);
     void tidyUpOnceRead();
 
     // Where the tidy-up is told that the reading is done: it outlives the store, whose reading
@@ -42,5 +43,8 @@ private:
     QObject tidyUp_;
     std::unique_ptr<CalendarStore> store_;
     StoreGuard guard_;
+    // The sync, away from the window on a connection and a thread of its own: it outlives the
+    // window, whose schedule asks it for syncs.
+    std::unique_ptr<SyncRunner> runner_;
     std::unique_ptr<frmCalendar> window_;
 };

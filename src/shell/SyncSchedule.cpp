@@ -6,6 +6,7 @@
 #include "store/domain/StoreGuard.h"
 #include "sync/CalendarSync.h"
 #include "sync/PasswordKeyring.h"
+#include "sync/SyncError.h"
 #include "sync/SyncReport.h"
 #include "sync/SyncRunner.h"
 #include "sync/ui/PasswordDialog.h"
@@ -13,14 +14,18 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 SyncSchedule::SyncSchedule(CalendarStore& store, const StoreGuard& guard, SyncRunner& runner,
                            const Clock& clock, MessageBoxes& boxes, QWidget* window)
     : QObject(window), store_(store), guard_(guard), runner_(runner), clock_(clock), boxes_(boxes),
       window_(window), every_(new QTimer(this)), afterSave_(new QTimer(this)),
-      saves_(new QTimer(this))
+      saves_(new QTimer(this)), retry_(new QTimer(this))
 {
+    retry_->setSingleShot(true);
+    connect(retry_, &QTimer::timeout, this, [this] { request(false); });
     setObjectName(QStringLiteral("SyncSchedule"));
     every_->setInterval(kEveryMs);
     afterSave_->setSingleShot(true);
@@ -86,7 +91,7 @@ void SyncSchedule::request(bool byUser)
         setState(SyncState{});
         return;
     }
-    if (runner_.syncing() || dialog_) {
+    if (runner_.syncing() || dialog_ || asking_) {
         again_ = true;
         byUser_ = byUser_ || byUser;
         return;
@@ -100,7 +105,8 @@ void SyncSchedule::request(bool byUser)
     byUser_ = byUser;
     afterSave_->stop(); // what was saved so far goes up with this sync
     rowsSeen_ = store_.database().rowsWritten();
-    runner_.sync(password_);
+    retry_->stop();
+    runner_.sync(password_, std::exchange(whenEmptied_, CalendarSync::WhenEmptied::Refuse));
     SyncState running;
     running.kind = SyncState::Kind::Running;
     setState(running);
@@ -117,11 +123,48 @@ void SyncSchedule::synced(const SyncReport& report)
     ended();
 }
 
-void SyncSchedule::failed(const QString& message, bool unreachable, int pending)
+const QStringList SyncSchedule::kEmptiedButtons{QStringLiteral("Subirlos de nuevo"),
+                                                QStringLiteral("Vaciar también este equipo"),
+                                                QStringLiteral("Cancelar")};
+
+void SyncSchedule::failed(const SyncError& error, int pending)
 {
+    if (error.kind() == SyncError::Kind::CalendarEmptied && (byUser_ || !emptiedDeclined_)) {
+        askAboutEmptied(error, pending);
+        return;
+    }
     SyncState failure;
-    failure.kind = unreachable ? SyncState::Kind::Offline : SyncState::Kind::Failed;
-    failure.message = message;
+    failure.kind = error.unreachable() ? SyncState::Kind::Offline : SyncState::Kind::Failed;
+    failure.message = error.message();
+    failure.pending = pending;
+    setState(failure);
+    if (error.kind() == SyncError::Kind::RetryLater) {
+        const int seconds =
+            std::clamp(error.retryAfter.value_or(kRetryLeastS), kRetryLeastS, kRetryMostS);
+        retry_->start(seconds * 1000);
+    }
+    ended();
+}
+
+void SyncSchedule::askAboutEmptied(const SyncError& error, int pending)
+{
+    asking_ = true;
+    const int answer = boxes_.choose(error.message(), kEmptiedButtons, 0, MessageBoxes::Question,
+                                     ServerDialog::kTitle);
+    asking_ = false;
+    if (answer == 0 || answer == 1) {
+        emptiedDeclined_ = false;
+        whenEmptied_ = answer == 0 ? CalendarSync::WhenEmptied::SendAgain
+                                   : CalendarSync::WhenEmptied::EmptyHere;
+        again_ = false;
+        request(true);
+        return;
+    }
+    emptiedDeclined_ = true;
+    SyncState failure;
+    failure.kind = SyncState::Kind::Failed;
+    failure.message = error.message() + QStringLiteral(" No se ha cambiado nada: «Sincronizar "
+                                                       "ahora» lo vuelve a preguntar.");
     failure.pending = pending;
     setState(failure);
     ended();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "sync/CalendarSync.h"
 #include "sync/SyncState.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class CalendarStore;
 class Clock;
@@ -13,6 +15,7 @@ class QDialog;
 class QTimer;
 class QWidget;
 class StoreGuard;
+class SyncError;
 class SyncRunner;
 struct SyncReport;
 
@@ -32,6 +35,13 @@ public:
     static constexpr int kAfterSaveMs = 4000;
     // How often the program's own connection is looked at for rows written.
     static constexpr int kLookForSavesMs = 1000;
+    // A busy server is tried again after the time it asks for, within these bounds.
+    static constexpr int kRetryLeastS = 30;
+    static constexpr int kRetryMostS = 3600;
+
+    // The question asked of a calendar that holds none of what was synced with it.
+    static const QStringList
+        kEmptiedButtons; // "Subirlos de nuevo", "Vaciar también...", "Cancelar"
 
     // window: what the dialogs stand over.
     SyncSchedule(CalendarStore& store, const StoreGuard& guard, SyncRunner& runner,
@@ -54,7 +64,10 @@ private:
     void request(bool byUser);
     void lookForSaves();
     void synced(const SyncReport& report);
-    void failed(const QString& message, bool unreachable, int pending);
+    void failed(const SyncError& error, int pending);
+    // The calendar holds none of what was synced: the user says whether everything goes to it
+    // again, it empties this machine too, or nothing happens.
+    void askAboutEmptied(const SyncError& error, int pending);
     void passwordWanted();
     void ended();
     void setUp(const QUrl& server, const QString& user, const QUrl& calendar,
@@ -70,6 +83,7 @@ private:
     QTimer* every_;
     QTimer* afterSave_;
     QTimer* saves_;
+    QTimer* retry_; // a busy server, tried again when it said
     qint64 rowsSeen_ = 0;
     SyncState state_;
 
@@ -78,5 +92,10 @@ private:
     bool asked_ = false;  // the password was asked for in this run
     bool byUser_ = false; // the sync under way was asked from the menu
     bool again_ = false;  // asked while one ran
+    bool asking_ = false; // the question of an emptied calendar is up
+    // What the user said of an emptied calendar, for the next sync.
+    CalendarSync::WhenEmptied whenEmptied_ = CalendarSync::WhenEmptied::Refuse;
+    // The user cancelled that question: syncs on their own do not ask it again.
+    bool emptiedDeclined_ = false;
     QPointer<QDialog> dialog_;
 };

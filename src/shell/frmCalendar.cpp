@@ -23,7 +23,6 @@
 #include "shell/WindowIcon.h"
 #include "store/CalendarStore.h"
 #include "store/domain/StoreGuard.h"
-#include "sync/SyncRunner.h"
 #include "widgets/MnemonicStyle.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowPlace.h"
@@ -110,9 +109,6 @@ frmCalendar::frmCalendar(CalendarStore& store, const Seams& seams, const StoreGu
     outsideWrites_->setObjectName(QStringLiteral("outsideWrites"));
     outsideWrites_->setInterval(kOutsideWritesMs);
     busy_ = new StoreBusyNotice(store_.database().path(), this);
-    // The sync has a connection of its own to the same file, on a thread of its own.
-    runner_ = new SyncRunner(QFileInfo(store_.database().path()).absolutePath(), this);
-    schedule_ = new SyncSchedule(store_, guard_, *runner_, *seams_.clock, *seams_.boxes, this);
 
     buildMenus();
     wire();
@@ -223,7 +219,6 @@ void frmCalendar::wire()
     // one of the windows; what they changed is shown.
     connect(outsideWrites_, &QTimer::timeout, this, &frmCalendar::lookForOutsideWrites);
     connect(&store_.outsideWrites(), &OutsideWrites::changed, this, &frmCalendar::showStoreChanges);
-    connect(schedule_, &SyncSchedule::stateChanged, this, &frmCalendar::showSyncState);
 
     connect(notitas_, &NotitaSlots::notitasShown, this, [this] {
         mCerrarNotitas_->setVisible(true);
@@ -282,7 +277,8 @@ bool frmCalendar::Form_Load()
             lookForOutsideWrites();
     });
     // The first sync once the window is up, never before.
-    schedule_->start();
+    if (schedule_)
+        schedule_->start();
     // A store made new for this start offers, once, to bring the older calendar over: asked
     // over the window, once it is up.
     QTimer::singleShot(0, this, [this] {
@@ -305,6 +301,13 @@ void frmCalendar::Form_Unload()
         return;
     emit ended(0);
     QCoreApplication::exit(0);
+}
+
+void frmCalendar::setSyncSchedule(SyncSchedule* schedule)
+{
+    schedule_ = schedule;
+    connect(schedule_, &SyncSchedule::stateChanged, this, &frmCalendar::showSyncState);
+    showSyncState(schedule_->state());
 }
 
 void frmCalendar::lookForOutsideWrites()
@@ -401,7 +404,8 @@ TrayIcon* frmCalendar::trayIcon()
         tray_->setObjectName(QStringLiteral("TrayIcon"));
         connect(tray_, &TrayIcon::showRequested, this, &frmCalendar::bringForward);
         connect(tray_, &TrayIcon::quitRequested, this, &frmCalendar::Form_Unload);
-        showSyncState(schedule_->state());
+        if (schedule_)
+            showSyncState(schedule_->state());
     }
     return tray_;
 }
@@ -492,12 +496,14 @@ void frmCalendar::mTraerAnterior_Click()
 
 void frmCalendar::mServidorCalendarios_Click()
 {
-    schedule_->setUpServer();
+    if (schedule_)
+        schedule_->setUpServer();
 }
 
 void frmCalendar::mSincronizarAhora_Click()
 {
-    schedule_->syncNow();
+    if (schedule_)
+        schedule_->syncNow();
 }
 
 void frmCalendar::showSyncState(const SyncState& state)

@@ -80,6 +80,9 @@ public:
     void storeBusy(const std::optional<QString>& holder, const QString& unsaved, bool kept);
     StoreBusyNotice* busyNotice() const { return busy_; }
     SyncSchedule* syncSchedule() const { return schedule_; }
+    // When the calendar syncs (made with the session): the menu and the tray say where it
+    // stands, and the first sync comes once the window is up.
+    void setSyncSchedule(SyncSchedule* schedule);
     // Where the desktop has a tray, a hidden main window leaves an icon there to get it back.
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
 
@@ -142,7 +145,6 @@ private:
     frmSeleccion* seleccion_ = nullptr;
     IcalCommands* ical_ = nullptr;
     OlderCalendarCommand* older_ = nullptr;
-    SyncRunner* runner_ = nullptr;
     SyncSchedule* schedule_ = nullptr;
     std::optional<bool> trayAvailable_; // asked of the desktop when first needed
     // Where "Cerrar calendario" found the window (its inside, as the window system keeps it):

@@ -386,12 +386,14 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
     if (const std::optional<SyncPlan::Emptied> lost =
             SyncPlan::emptied(recordsOf(run.book), listing)) {
         if (whenEmptied == WhenEmptied::Refuse) {
-            SyncError error(QStringLiteral("El calendario «%1» del servidor «%2» está vacío, pero "
-                                           "este equipo tiene %3 días y %4 notitas sincronizados "
-                                           "con él.")
-                                .arg(run.calendarName, run.remote.host())
-                                .arg(lost->days)
-                                .arg(lost->notitas),
+            const auto count = [](int n, const char* one, const char* many) {
+                return n == 1 ? QStringLiteral("1 ") + QString::fromUtf8(one)
+                              : QString::number(n) + u' ' + QString::fromUtf8(many);
+            };
+            SyncError error(QStringLiteral("El calendario «%1» del servidor está vacío, pero este "
+                                           "equipo tiene %2 y %3 sincronizados con él.")
+                                .arg(run.calendarName, count(lost->days, "día", "días"),
+                                     count(lost->notitas, "notita", "notitas")),
                             SyncError::Kind::CalendarEmptied);
             error.about(run.remote.host());
             error.calendar = run.calendarName;

@@ -122,7 +122,7 @@ void SyncRunner::talk(const Login& login, const std::function<void(DavClient&)>&
     body(client);
 }
 
-bool SyncRunner::sync(const QString& password)
+bool SyncRunner::sync(const QString& password, CalendarSync::WhenEmptied whenEmptied)
 {
     if (syncing_)
         return false;
@@ -131,19 +131,20 @@ bool SyncRunner::sync(const QString& password)
     {
         std::optional<SyncReport> report;
         bool passwordWanted = false;
-        bool unreachable = false;
+        std::optional<SyncError> error;
         int pending = 0;
     };
     auto outcome = std::make_shared<Outcome>();
     aside(
-        [this, password, outcome] {
+        [this, password, whenEmptied, outcome] {
             CalendarStore& own = store();
             try {
                 const std::optional<CalendarSync::Account> account = CalendarSync::account(own);
                 if (!account) {
                     throw SyncError(QStringLiteral("Este calendario no tiene servidor de "
                                                    "calendarios: configúrelo en Archivo → "
-                                                   "Servidor de calendarios…"));
+                                                   "Servidor de calendarios…"),
+                                    SyncError::Kind::Setup);
                 }
                 Login login{account->server, account->user, password};
                 if (login.password.isEmpty() && PasswordKeyring::wanted()) {
@@ -167,10 +168,10 @@ bool SyncRunner::sync(const QString& password)
                             this, [this, answered, writes] { emit progress(answered, writes); },
                             Qt::QueuedConnection);
                     });
-                    outcome->report = run.run();
+                    outcome->report = run.run(whenEmptied);
                 });
             } catch (const SyncError& error) {
-                outcome->unreachable = error.unreachable();
+                outcome->error = error;
                 try {
                     outcome->pending = CalendarSync::pending(own);
                 } catch (const StoreError&) {
@@ -183,7 +184,7 @@ bool SyncRunner::sync(const QString& password)
         [this, outcome](const QString& failure) {
             syncing_ = false;
             if (!failure.isEmpty())
-                emit failed(failure, outcome->unreachable, outcome->pending);
+                emit failed(outcome->error.value_or(SyncError(failure)), outcome->pending);
             else if (outcome->passwordWanted)
                 emit passwordWanted();
             else

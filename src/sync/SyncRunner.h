@@ -1,6 +1,8 @@
 #pragma once
 
 #include "sync/CalDavServer.h"
+#include "sync/CalendarSync.h"
+#include "sync/SyncError.h"
 #include "sync/SyncReport.h"
 
 #include <QObject>
@@ -44,8 +46,10 @@ public:
 
     // One sync of the account set up in the store, with password (the keyring's when it is
     // empty); ends in synced(), failed() or passwordWanted(). False, and nothing done, while
-    // one is under way: never two at once.
-    bool sync(const QString& password);
+    // one is under way: never two at once. whenEmptied: what the user said of a calendar that
+    // holds none of what was synced with it.
+    bool sync(const QString& password,
+              CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse);
     bool syncing() const { return syncing_; }
 
     // Looks for the server at login.server and its user's calendars; then done on context's
@@ -67,9 +71,9 @@ signals:
     // The sync's upload: answered of writes.
     void progress(int answered, int writes);
     void synced(const SyncReport& report);
-    // unreachable: no network or no server, rather than a server that refused; pending: the
-    // days waiting to go up.
-    void failed(const QString& message, bool unreachable, int pending);
+    // What failed (its kind tells an unreachable server from one that refused); pending: the
+    // writes waiting to go up.
+    void failed(const SyncError& error, int pending);
     // No password given and none in the keyring.
     void passwordWanted();
 

@@ -67,6 +67,39 @@ void NoteBox::setNote(const QString& note)
     setTextCursor(QTextCursor(doc));
 }
 
+void NoteBox::changeNote(const QString& text)
+{
+    static const QRegularExpression kBreak(QStringLiteral("\r\n|\r"));
+    QString wanted = text;
+    wanted.replace(kBreak, QStringLiteral("\n"));
+    const QString shown = note();
+    // Long lines are shown in pieces, whose places do not follow the text's: shown afresh.
+    if (shown.size() > kPiece || wanted.size() > kPiece ||
+        document()->characterCount() - 1 != shown.size()) {
+        const int at = textCursor().position();
+        setNote(text);
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(std::min(at, document()->characterCount() - 1));
+        setTextCursor(cursor);
+        return;
+    }
+    qsizetype head = 0;
+    while (head < shown.size() && head < wanted.size() && shown[head] == wanted[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shown.size() - head && tail < wanted.size() - head &&
+           shown[shown.size() - 1 - tail] == wanted[wanted.size() - 1 - tail])
+        ++tail;
+    if (head == shown.size() && head == wanted.size())
+        return;
+    // An edit through a cursor of its own: the user's cursor is moved by the document as any
+    // cursor is, staying on the character it stood by.
+    QTextCursor edit(document());
+    edit.setPosition(int(head));
+    edit.setPosition(int(shown.size() - tail), QTextCursor::KeepAnchor);
+    edit.insertText(wanted.mid(head, wanted.size() - tail - head));
+}
+
 QString NoteBox::note() const
 {
     QString text;

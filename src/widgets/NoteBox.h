@@ -25,6 +25,10 @@ public:
     void setNote(const QString& note);
     // The note as shown: the lines joined by "\n", the pieces of a long line joined by nothing.
     QString note() const;
+    // Shows a note that changed elsewhere (a sync, another program) while the box may be typed
+    // into: only the stretch that differs is replaced, so that the cursor and the selection stay
+    // where the user is typing, and move with the text before them.
+    void changeNote(const QString& note);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

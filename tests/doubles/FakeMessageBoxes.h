@@ -20,6 +20,10 @@ public:
     };
 
     int show(const QString& prompt, int style = OkOnly, const QString& title = {}) override;
+    // Recorded as a call too, the buttons after the prompt; answered with the next queued
+    // answer as a button's index (the default button when none is queued).
+    int choose(const QString& prompt, const QStringList& buttons, int defaultButton,
+               int style = Question, const QString& title = {}) override;
 
     void answerNext(int answer) { answers_.append(answer); }
     const QList<Call>& calls() const { return calls_; }

@@ -151,6 +151,10 @@ void TestIcsImport::mergesIntoTheDay_data()
         << allDay(kDay, "Verde",
                   {"X-TARVELO-COLOR:Verde", "X-TARVELO-ALARMA:07:30", "X-TARVELO-SIN-NOTA:TRUE"})
         << false << at + "[] - alarma 07:30 Verde" << 0;
+    QTest::newRow("a summary typed over a day sent without a note is the note")
+        << none
+        << allDay(kDay, "cena con Marta", {"X-TARVELO-COLOR:Verde", "X-TARVELO-SIN-NOTA:TRUE"})
+        << false << at + "[cena con Marta] - - --:-- Verde" << 0;
     QTest::newRow("a colour Tarvelo has not")
         << none << allDay(kDay, "Rosa", {"X-TARVELO-COLOR:Rosa"}) << false << "<no row>" << 1;
     QTest::newRow("an alarm that is no time")

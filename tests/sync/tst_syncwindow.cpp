@@ -72,6 +72,8 @@ private slots:
     void calendarChosen_data();
     void calendarChosen();
     void passwordAskedOnceAndSavesSynced();
+    void emptiedCalendarAsked_data();
+    void emptiedCalendarAsked();
     void quitMidUploadGoesOnNextRun();
 
 private:
@@ -375,6 +377,56 @@ void TestSyncWindow::passwordAskedOnceAndSavesSynced()
     session_->store().days().save(day);
     QTRY_COMPARE_WITH_TIMEOUT(server.eventFiles(user), 2, kSlowMs);
     QCOMPARE(window_->findChildren<PasswordDialog*>().size(), 0);
+}
+
+// Another program empties the calendar on the server: the window asks before anything here
+// goes, and does what the user answers.
+void TestSyncWindow::emptiedCalendarAsked_data()
+{
+    QTest::addColumn<int>("answer"); // the button pressed
+    QTest::addColumn<int>("onServer");
+    QTest::addColumn<QString>("noteHere");
+    QTest::newRow("Subirlos de nuevo: everything goes up again") << 0 << 2 << "Reunión";
+    QTest::newRow("Vaciar también este equipo: emptied here too") << 1 << 0 << "";
+    QTest::newRow("Cancelar: nothing changes, and the line says so") << 2 << 0 << "Reunión";
+}
+
+void TestSyncWindow::emptiedCalendarAsked()
+{
+    QFETCH(int, answer);
+    QFETCH(int, onServer);
+    QFETCH(QString, noteHere);
+    const int user = freshUser();
+    setUpStore(user);
+    store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
+    store_->addNote(QDate(1997, 3, 6), QStringLiteral("Cena"));
+    startWindow();
+    typePassword(user);
+    QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
+    QCOMPARE(server.eventFiles(user), 2);
+
+    const QDir calendar(
+        server.storage() +
+        QStringLiteral("/collection-root/%1/tarvelo").arg(RadicaleServer::user(user)));
+    for (const QString& file : calendar.entryList({QStringLiteral("*.ics")}, QDir::Files))
+        QVERIFY(QFile::remove(calendar.filePath(file)));
+    doubles_->boxes.clear();
+    doubles_->boxes.answerNext(answer);
+    trigger("mSincronizarAhora");
+    QTRY_VERIFY_WITH_TIMEOUT(!doubles_->boxes.calls().isEmpty(), kSlowMs);
+    QCOMPARE(doubles_->boxes.calls().first().prompt,
+             QStringLiteral("El calendario «Tarvelo» del servidor está vacío, pero este equipo "
+                            "tiene 2 días y 0 notitas sincronizados con él.\n"
+                            "Subirlos de nuevo|Vaciar también este equipo|Cancelar"));
+    if (answer == 2) {
+        QTRY_VERIFY_WITH_TIMEOUT(stateLine().contains(QLatin1String("No se ha cambiado nada")),
+                                 kSlowMs);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(store_->storedNote(QDate(1997, 3, 5)), noteHere, kSlowMs);
+    QCOMPARE(server.eventFiles(user), onServer);
+    QCOMPARE(doubles_->boxes.calls().size(), 1);
 }
 
 void TestSyncWindow::quitMidUploadGoesOnNextRun()

@@ -16,6 +16,8 @@ private slots:
     void enterInAPieceBreaksTheLine();
     void pasteInAPieceKeepsItsLines();
     void limitsTypingNotShowing();
+    void changeKeepsTheCursor_data();
+    void changeKeepsTheCursor();
 };
 
 void TestNoteBox::givesBackWhatItShows_data()
@@ -90,6 +92,41 @@ void TestNoteBox::pasteInAPieceKeepsItsLines()
     const qsizetype at =
         box.document()->begin().length() + box.document()->findBlockByNumber(1).length() - 2;
     QCOMPARE(box.note(), longLine.left(at) + QStringLiteral("uno\ndos") + longLine.mid(at));
+}
+
+// A note changed elsewhere while the user types (a sync writing the same notita): the cursor
+// stays by the character it stood by.
+void TestNoteBox::changeKeepsTheCursor_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("text added after the cursor")
+        << "Comprar pan" << 7 << "Comprar pan · leche" << 7;
+    QTest::newRow("text added before the cursor")
+        << "pan y leche" << 5 << "Comprar pan y leche" << 13;
+    QTest::newRow("a line added above, CR LF as stored") << "pan" << 3 << "lunes\r\npan" << 9;
+    QTest::newRow("text taken out before the cursor") << "Comprar pan" << 11 << "pan" << 3;
+    QTest::newRow("the same text: nothing moves") << "pan" << 1 << "pan" << 1;
+    QTest::newRow("a long line shown afresh keeps the place")
+        << QString(3000, u'x') << 20 << QString(3001, u'x') << 20;
+}
+
+void TestNoteBox::changeKeepsTheCursor()
+{
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, after);
+    QFETCH(int, expected);
+    NoteBox box;
+    box.setNote(before);
+    QTextCursor at = box.textCursor();
+    at.setPosition(cursor);
+    box.setTextCursor(at);
+    box.changeNote(after);
+    QCOMPARE(box.note(), QString(after).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QCOMPARE(box.textCursor().position(), expected);
 }
 
 void TestNoteBox::limitsTypingNotShowing()
