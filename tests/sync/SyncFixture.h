@@ -4,6 +4,7 @@
 #include "TestStore.h"
 #include "store/domain/NotitaBook.h"
 #include "store/domain/SyncBook.h"
+#include "sync/CalDavServer.h"
 #include "sync/CalendarSync.h"
 #include "sync/DavClient.h"
 
@@ -16,24 +17,43 @@
 #error "SYNC_TEST_DIR names this folder (the phone's script); the CMakeLists defines it"
 #endif
 
-// One machine with Tarvelo: a store of its own, synced as user n of the shared server.
+// One machine with Tarvelo: a store of its own, synced as user n (uN, password claveN, as every
+// test server has them) of a shared server.
 struct Machine
 {
-    Machine(RadicaleServer& on, int n) : server(on), user(n) {}
+    template <typename Server> Machine(const Server& on, int n) : url(on.url()), user(n) {}
 
     DavClient client() const
     {
-        return DavClient(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
+        return DavClient(url, RadicaleServer::user(user), RadicaleServer::password(user));
     }
     void setUp()
     {
         DavClient c = client();
-        CalendarSync::setUp(*store.store, c, server.url(), RadicaleServer::user(user));
+        CalendarSync::setUp(*store.store, c, url, RadicaleServer::user(user));
     }
-    SyncReport sync()
+    SyncReport sync(CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse)
     {
         DavClient c = client();
-        return CalendarSync(*store.store, c).run();
+        return CalendarSync(*store.store, c).run(whenEmptied);
+    }
+    // The calendar this machine syncs with, as the set-up found it.
+    QUrl calendar() { return CalendarSync::account(*store.store)->calendar; }
+    // How many events and entries the server's calendar holds.
+    int onServer()
+    {
+        DavClient c = client();
+        return int(CalDavServer(c).list(calendar(), QString(), false).present.size());
+    }
+    // Another program deletes the calendar on the server and makes it again, empty.
+    void remakeCalendar()
+    {
+        DavClient c = client();
+        const QUrl at = calendar();
+        QVERIFY(c.send({"DELETE", at, {}, {}}).status / 100 == 2);
+        CalDavServer dav(c);
+        const QUrl home = at.resolved(QUrl(QStringLiteral("..")));
+        QCOMPARE(dav.create(home, CalendarSync::kCalendarName).path(), at.path());
     }
     // The day with this note and nothing else; an empty note empties it.
     void write(const QDate& date, const QString& note)
@@ -79,7 +99,7 @@ struct Machine
     }
     QString firstNotitaUid() { return store.store->notitas().identities().begin()->second; }
 
-    RadicaleServer& server;
+    QUrl url;
     int user;
     TestStore store;
 };
