@@ -33,7 +33,8 @@ void CalendarStore::opened()
 }
 
 CalendarStore::CalendarStore(std::unique_ptr<Database> db)
-    : db_(std::move(db)), days_(*db_), notitas_(*db_), point_(*db_, days_), outside_(*db_)
+    : db_(std::move(db)), series_(*db_), days_(*db_, series_), notitas_(*db_), point_(*db_, days_),
+      outside_(*db_)
 {
 }
 

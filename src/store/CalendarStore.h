@@ -5,6 +5,7 @@
 #include "store/domain/NotitaBook.h"
 #include "store/domain/OutsideWrites.h"
 #include "store/domain/SearchPoint.h"
+#include "store/domain/SeriesBook.h"
 #include "store/listings/NoteListing.h"
 #include "store/sqlite/Database.h"
 
@@ -34,6 +35,8 @@ public:
 
     Database& database() { return *db_; }
     DayBook& days() { return days_; }
+    // Other programs' repeating events on the calendar server, shown beside the days.
+    SeriesBook& series() { return series_; }
     NotitaBook& notitas() { return notitas_; }
     SearchPoint& searchPoint() { return point_; }
     // Writes the windows did not make: the windows are told through it.
@@ -50,6 +53,7 @@ private:
     explicit CalendarStore(std::unique_ptr<Database> db);
 
     std::unique_ptr<Database> db_;
+    SeriesBook series_;
     DayBook days_;
     NotitaBook notitas_;
     SearchPoint point_;

@@ -1,5 +1,6 @@
 #include "store/domain/DayBook.h"
 
+#include "store/domain/SeriesBook.h"
 #include "store/domain/TextMerge.h"
 #include "store/jet/DatePattern.h"
 #include "store/sqlite/Database.h"
@@ -51,7 +52,12 @@ double keyOf(const QDate& date)
 
 } // namespace
 
-DayBook::DayBook(Database& db) : db_(db) {}
+DayBook::DayBook(Database& db, SeriesBook& series) : db_(db), series_(series) {}
+
+std::vector<CalendarOccurrence> DayBook::fromCalendar(const QDate& first, const QDate& last)
+{
+    return series_.between(first, last);
+}
 
 Statement& DayBook::statement(const QString& sql)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/domain/CalendarOccurrence.h"
 #include "store/domain/Day.h"
 #include "store/sqlite/Statement.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 class Database;
+class SeriesBook;
 
 // The days of the calendar by date: reading one day or a run of days, saving a day, the first
 // and last stored day, and the start-up tidy-up. Notes typed into the notes list wait there
@@ -36,11 +38,17 @@ public:
     // How many of the latest days start-up looks at for rows that carry nothing.
     static constexpr int kPruneWindow = 60;
 
-    explicit DayBook(Database& db);
+    // series: other programs' repeating events, shown beside the days.
+    DayBook(Database& db, SeriesBook& series);
 
     std::optional<Day> find(const QDate& date);
     // The stored days from first to last, both included, in date order.
     std::vector<Day> between(const QDate& first, const QDate& last);
+    // What other programs' repeating events on the calendar server put on the days from first
+    // to last, in date order: shown beside the days, never part of them (SeriesBook).
+    std::vector<CalendarOccurrence> fromCalendar(const QDate& first, const QDate& last);
+    // The book that keeps them: the search finds in them too.
+    SeriesBook& series() { return series_; }
     // Writes the day, adding it when it has no row. Its alarm time is written only while its
     // alarm is on, and its colour only when it has one; otherwise the stored ones stay.
     void save(const Day& day);
@@ -83,6 +91,7 @@ private:
     qint64 dataVersion();
 
     Database& db_;
+    SeriesBook& series_;
     std::map<QString, Statement> statements_; // by SQL text: each compiles once
     PendingNotes* pending_ = nullptr;
     std::shared_ptr<std::vector<double>> noteDays_; // shared with listings: copied to change

@@ -1,6 +1,7 @@
 #include "store/domain/SearchPoint.h"
 
 #include "store/domain/DayBook.h"
+#include "store/domain/SeriesBook.h"
 #include "store/jet/DatePattern.h"
 #include "store/sqlite/Database.h"
 
@@ -30,9 +31,10 @@ Statement& SearchPoint::statement(const QString& sql)
     return it->second;
 }
 
-void SearchPoint::standOn(double key, qint64 rowid)
+void SearchPoint::standOn(double key, qint64 rowid, bool occurrence)
 {
     onRow_ = true;
+    onOccurrence_ = occurrence;
     key_ = key;
     rowid_ = rowid;
     start_ = end_ = false;
@@ -53,6 +55,7 @@ void SearchPoint::placeAt(const QDate& day)
     }
     // A day without a row: the next step goes to its neighbour in the step's direction.
     onRow_ = false;
+    onOccurrence_ = false;
     key_ = key;
     start_ = end_ = false;
 }
@@ -62,6 +65,7 @@ std::optional<QDate> SearchPoint::toEnd(Direction direction)
     Statement& select = statement(kSelect + ordered(direction));
     if (!select.step()) {
         onRow_ = false;
+        onOccurrence_ = false;
         start_ = end_ = true;
         return std::nullopt;
     }
@@ -82,7 +86,8 @@ std::optional<QDate> SearchPoint::toLast()
     return toEnd(Direction::Backwards);
 }
 
-SearchPoint::Result SearchPoint::search(Direction direction, From from, const NoteMatch& match)
+std::optional<SearchPoint::Hit> SearchPoint::nextDay(Direction direction, From from,
+                                                     const NoteMatch& match)
 {
     const bool forwards = direction == Direction::Forwards;
     QString where;
@@ -91,6 +96,8 @@ SearchPoint::Result SearchPoint::search(Direction direction, From from, const No
                          : QStringLiteral("AND (fecha, rowid) < (?1, ?2) ");
     else if (from == From::Key)
         where = forwards ? QStringLiteral("AND fecha > ?1 ") : QStringLiteral("AND fecha < ?1 ");
+    else if (from == From::Occurrence) // the day's own rows come before it
+        where = forwards ? QStringLiteral("AND fecha > ?1 ") : QStringLiteral("AND fecha <= ?1 ");
     // One query finds the next day whose note holds the text, compared inside the store by
     // the same rules as on screen.
     Statement& find = statement(
@@ -103,20 +110,65 @@ SearchPoint::Result SearchPoint::search(Direction direction, From from, const No
         find.bind(2, rowid_);
     find.bind(3, match.text());
     find.bind(4, match.matchCase() ? 1 : 0);
-    if (!find.step()) {
+    if (!find.step())
+        return std::nullopt;
+    Hit found{find.columnDouble(0), find.columnInt64(2), find.column(1).toString()};
+    find.reset();
+    return found;
+}
+
+std::optional<SearchPoint::Hit> SearchPoint::nextOccurrence(Direction direction, From from,
+                                                            const NoteMatch& match)
+{
+    if (!days_.series().present())
+        return std::nullopt;
+    const bool forwards = direction == Direction::Forwards;
+    QString where;
+    if (from == From::Occurrence)
+        where = forwards ? QStringLiteral("AND (fecha, rowid) > (?1, ?2) ")
+                         : QStringLiteral("AND (fecha, rowid) < (?1, ?2) ");
+    else if (from != From::Anywhere) // a day's occurrences come after its own rows
+        where = forwards ? QStringLiteral("AND fecha >= ?1 ") : QStringLiteral("AND fecha < ?1 ");
+    Statement& find = db_.cached(
+        QStringLiteral("SELECT fecha, texto, rowid FROM %1 WHERE %2(texto, ?3, ?4) > 0 ")
+            .arg(QLatin1String(SeriesBook::kOccurrences), QLatin1String(NoteMatch::kSqlFunction)) +
+        where + ordered(direction));
+    if (from != From::Anywhere)
+        find.bind(1, key_);
+    if (from == From::Occurrence)
+        find.bind(2, rowid_);
+    find.bind(3, match.text());
+    find.bind(4, match.matchCase() ? 1 : 0);
+    if (!find.step())
+        return std::nullopt;
+    Hit found{find.columnDouble(0), find.columnInt64(2), find.column(1).toString()};
+    find.reset();
+    return found;
+}
+
+SearchPoint::Result SearchPoint::search(Direction direction, From from, const NoteMatch& match)
+{
+    const bool forwards = direction == Direction::Forwards;
+    const std::optional<Hit> day = nextDay(direction, from, match);
+    const std::optional<Hit> occurrence = nextOccurrence(direction, from, match);
+    if (!day && !occurrence) {
         onRow_ = false;
+        onOccurrence_ = false;
         (forwards ? end_ : start_) = true;
         return Result{};
     }
+    // On one day its own note comes first, then what the calendar shows on it.
+    bool takeOccurrence = !day;
+    if (day && occurrence)
+        takeOccurrence = forwards ? occurrence->key < day->key : occurrence->key >= day->key;
+    const Hit& next = takeOccurrence ? *occurrence : *day;
     Result found;
     found.kind = Result::Found;
-    const double key = find.columnDouble(0);
-    found.date = DatePattern::toDate(key);
-    found.note = find.column(1).toString();
-    const qint64 rowid = find.columnInt64(2);
-    find.reset();
+    found.date = DatePattern::toDate(next.key);
+    found.note = next.note;
     found.position = match.positionIn(found.note);
-    standOn(key, rowid);
+    found.fromCalendar = takeOccurrence;
+    standOn(next.key, next.rowid, takeOccurrence);
     return found;
 }
 
@@ -124,7 +176,7 @@ SearchPoint::Result SearchPoint::begin(Direction direction, const NoteMatch& mat
 {
     // Notes typed into the notes list are part of what is searched.
     days_.writePending();
-    if (!toEnd(direction)) {
+    if (!toEnd(direction) && !days_.series().present()) {
         Result none;
         none.kind = Result::NoDays;
         return none;
@@ -140,6 +192,9 @@ SearchPoint::Result SearchPoint::next(Direction direction, const NoteMatch& matc
         return Result{};
     // Before the first day a step forwards goes to the first; past the last, a step back to
     // the last.
-    const From from = (start_ || end_) ? From::Anywhere : onRow_ ? From::Row : From::Key;
+    const From from = (start_ || end_) ? From::Anywhere
+                      : onOccurrence_  ? From::Occurrence
+                      : onRow_         ? From::Row
+                                       : From::Key;
     return search(direction, from, match);
 }

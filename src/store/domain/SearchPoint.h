@@ -38,6 +38,9 @@ public:
         QDate date;
         QString note;
         int position = 0; // 1-based, in the compared note
+        // The note is the text another program's repeating event shows on the day (SeriesBook),
+        // found after the day's own note.
+        bool fromCalendar = false;
     };
 
     SearchPoint(Database& db, DayBook& days);
@@ -59,22 +62,34 @@ public:
 private:
     enum class From
     {
-        Anywhere, // from the first (or last) day on
-        Row,      // past the row the point stands on
-        Key,      // past the day the point was placed at, which has no row
+        Anywhere,   // from the first (or last) day on
+        Row,        // past the row the point stands on
+        Key,        // past the day the point was placed at, which has no row
+        Occurrence, // past the occurrence the point stands on, which follows its day's rows
+    };
+    // The next match in one of the two tables, as the point would stand on it.
+    struct Hit
+    {
+        double key = 0;
+        qint64 rowid = 0;
+        QString note;
     };
     std::optional<QDate> toEnd(Direction direction);
     Result search(Direction direction, From from, const NoteMatch& match);
+    std::optional<Hit> nextDay(Direction direction, From from, const NoteMatch& match);
+    std::optional<Hit> nextOccurrence(Direction direction, From from, const NoteMatch& match);
     Statement& statement(const QString& sql);
-    void standOn(double key, qint64 rowid);
+    void standOn(double key, qint64 rowid, bool occurrence = false);
 
     Database& db_;
     DayBook& days_;
     std::map<QString, Statement> statements_;
 
-    // The place of the point: on a row (key and rowid), beside a key without a row, or before
-    // the first or past the last day; with no days at all it is both.
+    // The place of the point: on a row (key and rowid) of a day or of an occurrence, beside a
+    // key without a row, or before the first or past the last day; with no days at all it is
+    // both. A day's occurrences come after the day's own rows.
     bool onRow_ = false;
+    bool onOccurrence_ = false; // the row is an occurrence's, not a day's
     double key_ = 0;
     qint64 rowid_ = 0;
     bool start_ = true;

@@ -1,5 +1,6 @@
 #include "store/domain/SyncBook.h"
 
+#include "store/domain/SeriesBook.h"
 #include "store/jet/DatePattern.h"
 #include "store/sqlite/Database.h"
 
@@ -207,6 +208,8 @@ void SyncBook::forgetHref(const QString& href)
         remove.bind(1, href);
         remove.execute();
     }
+    // Another program's repeating event no longer recorded is no longer shown either.
+    SeriesBook(db_).remove(href);
 }
 
 void SyncBook::forgetAll()
@@ -214,4 +217,5 @@ void SyncBook::forgetAll()
     statement(QStringLiteral("DELETE FROM SincroEvento")).execute();
     statement(QStringLiteral("DELETE FROM SincroNotita")).execute();
     statement(QStringLiteral("DELETE FROM SincroPromesa")).execute();
+    SeriesBook(db_).removeAll();
 }

@@ -72,9 +72,10 @@ public:
     };
     std::vector<Promise> promises();
     void record(const Promise& promise);
-    // Whatever is recorded of href, event, entry or promise.
+    // Whatever is recorded of href, event, entry or promise, and the occurrences kept of it
+    // (SeriesBook).
     void forgetHref(const QString& href);
-    // The calendar changed: nothing recorded of the old one holds.
+    // The calendar changed: nothing recorded of the old one holds, nor is anything of it shown.
     void forgetAll();
 
 private:

@@ -1,5 +1,6 @@
 #include "store/listings/NoteListing.h"
 
+#include "store/domain/SeriesBook.h"
 #include "store/jet/DatePattern.h"
 #include "store/listings/NoteQueries.h"
 #include "store/sqlite/Database.h"
@@ -137,10 +138,14 @@ NoteListing NoteListing::runOverSpan(Database& db, const ListingRequest& request
 
 NoteListing NoteListing::run(Database& db, const ListingRequest& request, Days days)
 {
+    // What the calendar's repeating events show among the days; a store that keeps none is
+    // looked at once.
+    std::vector<CalendarOccurrence> occurrences = SeriesBook(db).listed(request);
     // Every stored day over a range is counted from the index of dates alone, much faster than
     // its days can be gathered; they are gathered afterwards, where a second reading can be
-    // had. (A listing that also looks into the days costs as much to count as to gather.)
-    if (!days && request.wholeRange()) {
+    // had. (A listing that also looks into the days costs as much to count as to gather, and
+    // one with occurrences puts them among its days at once.)
+    if (!days && request.wholeRange() && occurrences.empty()) {
         if (NoteListing listing = runOverSpan(db, request); listing.db_)
             return listing;
     }
@@ -169,7 +174,47 @@ NoteListing NoteListing::run(Database& db, const ListingRequest& request, Days d
     }
     listing.days_ = std::move(days);
     listing.count_ = int(listing.days_->size());
+    listing.placeOccurrences(std::move(occurrences));
     return listing;
+}
+
+void NoteListing::placeOccurrences(std::vector<CalendarOccurrence> occurrences)
+{
+    occurrences_ = std::move(occurrences);
+    occurrenceRows_.clear();
+    occurrenceRows_.reserve(occurrences_.size());
+    const std::vector<double>& days = *days_;
+    // After every day up to its own: the day's own rows come first.
+    for (std::size_t k = 0; k < occurrences_.size(); ++k) {
+        const double key = DatePattern::fromDate(occurrences_[k].date);
+        const auto after = std::upper_bound(days.begin(), days.end(), key);
+        occurrenceRows_.push_back(int(k + std::size_t(after - days.begin())));
+    }
+}
+
+NoteListing::Place NoteListing::placeOf(int row) const
+{
+    if (occurrenceRows_.empty())
+        return {false, std::size_t(row)};
+    const auto at = std::lower_bound(occurrenceRows_.begin(), occurrenceRows_.end(), row);
+    const std::size_t before = std::size_t(at - occurrenceRows_.begin());
+    if (at != occurrenceRows_.end() && *at == row)
+        return {true, before};
+    return {false, std::size_t(row) - before};
+}
+
+std::size_t NoteListing::rowOfDay(std::size_t day) const
+{
+    const double key = (*days_)[day];
+    const auto before = std::lower_bound(
+        occurrences_.begin(), occurrences_.end(), key,
+        [](const CalendarOccurrence& o, double k) { return DatePattern::fromDate(o.date) < k; });
+    return day + std::size_t(before - occurrences_.begin());
+}
+
+bool NoteListing::fromCalendar(int row) const
+{
+    return row >= 0 && row < recordCount() && placeOf(row).occurrence;
 }
 
 bool NoteListing::gathered() const
@@ -184,10 +229,10 @@ bool NoteListing::gatherSome(int rows)
     return gathered();
 }
 
-void NoteListing::need(int pastRow) const
+void NoteListing::need(int pastDay) const
 {
-    if (gathering_ && std::size_t(pastRow) > days_->size() &&
-        gathering_->gather(std::size_t(pastRow)))
+    if (gathering_ && std::size_t(pastDay) > days_->size() &&
+        gathering_->gather(std::size_t(pastDay)))
         gathering_.reset();
     else if (gathering_ && gathering_->done())
         gathering_.reset();
@@ -197,10 +242,13 @@ QDate NoteListing::dateAt(int row) const
 {
     if (row < 0 || row >= recordCount())
         return {};
-    need(row + 1);
-    if (std::size_t(row) >= days_->size())
+    const Place place = placeOf(row);
+    if (place.occurrence)
+        return occurrences_[place.index].date;
+    need(int(place.index) + 1);
+    if (place.index >= days_->size())
         return {}; // the store closed before the day was gathered
-    const double day = (*days_)[std::size_t(row)];
+    const double day = (*days_)[place.index];
     return std::isfinite(day) ? DatePattern::toDate(day) : QDate();
 }
 
@@ -233,13 +281,34 @@ void NoteListing::readRows(int firstRow, int pastRow,
 {
     if (firstRow < 0 || pastRow > recordCount() || firstRow >= pastRow)
         return;
-    need(pastRow);
-    const std::vector<double>& days = *days_;
-    pastRow = std::min(pastRow, int(days.size()));
-    if (firstRow >= pastRow)
+    if (occurrenceRows_.empty()) {
+        readDays(std::size_t(firstRow), std::size_t(pastRow),
+                 [&](std::size_t day, const QString& note) { take(int(day), note); });
         return;
-    const std::size_t first = std::size_t(firstRow);
-    const std::size_t last = std::size_t(pastRow);
+    }
+    const auto occurrencesBefore = [this](int row) {
+        return std::size_t(std::lower_bound(occurrenceRows_.begin(), occurrenceRows_.end(), row) -
+                           occurrenceRows_.begin());
+    };
+    const std::size_t firstOccurrence = occurrencesBefore(firstRow);
+    const std::size_t pastOccurrence = occurrencesBefore(pastRow);
+    readDays(std::size_t(firstRow) - firstOccurrence, std::size_t(pastRow) - pastOccurrence,
+             [&](std::size_t day, const QString& note) { take(int(rowOfDay(day)), note); });
+    for (std::size_t k = firstOccurrence; k < pastOccurrence; ++k)
+        take(occurrenceRows_[k], occurrences_[k].shown());
+}
+
+void NoteListing::readDays(
+    std::size_t first, std::size_t last,
+    const std::function<void(std::size_t day, const QString& note)>& take) const
+{
+    if (first >= last)
+        return;
+    need(int(last));
+    const std::vector<double>& days = *days_;
+    last = std::min(last, days.size());
+    if (first >= last)
+        return;
     // The notes are read by their days, not by the listing's own condition: a note changed
     // since the listing ran (typed into the list) still shows on its row.
     Statement& read =
@@ -265,7 +334,7 @@ void NoteListing::readRows(int firstRow, int pastRow,
             --skip;
             continue;
         }
-        take(int(next), read.column(1).toString());
+        take(next, read.column(1).toString());
         ++next;
     }
     read.reset();
