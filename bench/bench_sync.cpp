@@ -56,8 +56,9 @@ struct Fixture
             if (d < kChanged) {
                 SyncItem there = item;
                 there.day.note += QStringLiteral(" (cambiada allí)");
-                fetched.push_back(
-                    {href, etag + "x", {SyncItem::Read::What::Item, there, {}, {}, false, false}});
+                fetched.push_back({href,
+                                   etag + "x",
+                                   {SyncItem::Read::What::Item, there, {}, {}, false, false, {}}});
             }
         }
         book.setSetting(QStringLiteral("calendario"), QStringLiteral("http://127.0.0.1/cal/"));

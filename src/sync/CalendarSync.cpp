@@ -7,6 +7,7 @@
 #include "sync/CalDavServer.h"
 #include "sync/DavClient.h"
 #include "sync/DayContent.h"
+#include "sync/ForeignSeries.h"
 #include "sync/NotitaContent.h"
 #include "sync/SyncError.h"
 
@@ -327,7 +328,8 @@ int CalendarSync::othersEvents(DavClient& client, const QUrl& calendar)
     int others = 0;
     for (const CalDavServer::Event& event : dav.fetch(calendar, hrefs)) {
         const DayContent::Read read = DayContent::read(event.body, event.href);
-        if (!read.ours && !read.dates.empty() && (!read.text.isEmpty() || read.holiday))
+        if (!read.ours && !read.dates.empty() && (!read.text.isEmpty() || read.holiday) &&
+            !ForeignSeries::repeats(event.body))
             ++others;
     }
     return others;
@@ -527,6 +529,9 @@ void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
         run.book.forgetHref(href);
     for (const SyncRecord& record : decision.record)
         recordIn(run.book, record);
+    for (const auto& [href, body] : decision.series)
+        ForeignSeries::keep(store_.database(), href, body, QDate::currentDate());
+    ForeignSeries::moveOn(store_.database(), QDate::currentDate());
     if (!listing.token.isEmpty()) {
         run.book.setSetting(kToken, listing.token);
         run.book.removeSetting(kWritten);
@@ -663,7 +668,15 @@ void CalendarSync::resolve(Run& run, std::vector<SyncPlan::Upload> stale)
                 }
                 if (upload.holds == SyncRecord::Holds::Brought) {
                     // Another program's event changed before its deletion landed: brought in
-                    // again, and the promise kept with its new ETag.
+                    // again, and the promise kept with its new ETag; made to repeat meanwhile,
+                    // it stays the other program's.
+                    if (read.what == SyncItem::Read::What::Foreign && read.recurring) {
+                        recordIn(run.book,
+                                 {event.href, event.etag, SyncRecord::Holds::Foreign, SyncItem{}});
+                        ForeignSeries::keep(store_.database(), event.href, event.body,
+                                            QDate::currentDate());
+                        continue;
+                    }
                     if (read.what == SyncItem::Read::What::Foreign) {
                         for (const QDate& date : read.dates) {
                             const SyncItem::Key key{SyncItem::Kind::Day, date, {}};

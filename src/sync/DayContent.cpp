@@ -4,12 +4,11 @@
 #include "ical/IcalPtr.h"
 #include "ical/IcsError.h"
 #include "ical/IcsExporter.h"
-#include "ical/IcsNames.h"
 #include "ical/IcsReader.h"
+#include "sync/ForeignEvent.h"
 #include "sync/SyncError.h"
 
 #include <QRegularExpression>
-#include <QTimeZone>
 
 namespace {
 
@@ -114,33 +113,7 @@ DayContent::Read DayContent::read(const QByteArray& body, const QString& where)
                        {}, steps);
     read.dates = dates.dates;
     read.recurring = EventDates::isRecurring(event);
-    QString text = fromIcal(icalcomponent_get_summary(event)).trimmed();
-    if (!start.is_date) {
-        // The time as the user's clock shows it.
-        icaltimetype local = start;
-        const QTimeZone zone = QTimeZone::systemTimeZone();
-        if (icaltime_is_utc(start) || start.zone) {
-            const QDateTime utc = QDateTime::fromSecsSinceEpoch(
-                icaltime_as_timet_with_zone(start, start.zone ? start.zone
-                                                              : icaltimezone_get_utc_timezone()),
-                QTimeZone::utc());
-            const QTime time = utc.toTimeZone(zone).time();
-            local.hour = time.hour();
-            local.minute = time.minute();
-        }
-        const QString time = QStringLiteral("%1:%2")
-                                 .arg(local.hour, 2, 10, QLatin1Char('0'))
-                                 .arg(local.minute, 2, 10, QLatin1Char('0'));
-        text = text.isEmpty() ? time : time + u' ' + text;
-    }
-    read.text = text;
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY); p;
-         p = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
-        for (const QString& category : fromIcal(icalproperty_get_categories(p)).split(u',')) {
-            if (category.trimmed().compare(QString::fromLatin1(IcsNames::kHoliday),
-                                           Qt::CaseInsensitive) == 0)
-                read.holiday = true;
-        }
-    }
+    read.text = ForeignEvent::text(event);
+    read.holiday = ForeignEvent::holiday(event);
     return read;
 }

@@ -2,6 +2,7 @@
 
 #include "store/domain/TextMerge.h"
 #include "sync/DayContent.h"
+#include "sync/ForeignSeries.h"
 #include "sync/NotitaContent.h"
 
 namespace {
@@ -192,6 +193,17 @@ SyncItem::Read SyncItem::read(const QByteArray& body, const QString& where)
     if (day.ours) {
         read.what = Read::What::Item;
         read.item = ofDay(day.day);
+        return read;
+    }
+    // Another program's repeating event, whichever of its components comes first: its own,
+    // and shown from its body.
+    if (ForeignSeries::repeats(body)) {
+        read.what = Read::What::Foreign;
+        read.dates = day.dates;
+        read.text = day.text;
+        read.holiday = day.holiday;
+        read.recurring = true;
+        read.body = body;
         return read;
     }
     if (!day.dates.empty()) {

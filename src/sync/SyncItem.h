@@ -85,4 +85,5 @@ struct SyncItem::Read
     QString text;
     bool holiday = false;
     bool recurring = false;
+    QByteArray body; // a recurring one's, from which its occurrences are read (ForeignSeries)
 };

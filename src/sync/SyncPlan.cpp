@@ -115,6 +115,12 @@ SyncPlan::Decision SyncPlan::decide(const Records& records, const Listing& listi
             break;
         }
         case SyncItem::Read::What::Foreign: {
+            if (f.read.recurring) {
+                // One that repeats stays the other program's: shown, never brought in.
+                decision.series.emplace_back(f.href, f.read.body);
+                keep(f.href, f.etag, SyncRecord::Holds::Foreign, SyncItem{});
+                break;
+            }
             for (const QDate& date : f.read.dates) {
                 Incoming in;
                 in.key = {SyncItem::Kind::Day, date, {}};
@@ -124,11 +130,8 @@ SyncPlan::Decision SyncPlan::decide(const Records& records, const Listing& listi
                 decision.incoming.push_back(std::move(in));
             }
             ++decision.broughtIn;
-            // One that repeats beyond the days it is brought into stays, recorded as read;
-            // any other is replaced by the days' own events.
-            keep(f.href, f.etag,
-                 f.read.recurring ? SyncRecord::Holds::Foreign : SyncRecord::Holds::Brought,
-                 SyncItem{});
+            // Replaced by the days' own events.
+            keep(f.href, f.etag, SyncRecord::Holds::Brought, SyncItem{});
             break;
         }
         case SyncItem::Read::What::Other:

@@ -78,6 +78,9 @@ public:
         Records record; // what is recorded from now on, name by name
         std::vector<QString> forget;
         int broughtIn = 0; // other programs' events brought into their days
+        // Other programs' repeating events read: left as they are, and shown on their days
+        // (ForeignSeries), by name and body.
+        std::vector<std::pair<QString, QByteArray>> series;
     };
     // folder: the calendar's, which an item's own name is in.
     static Decision decide(const Records& records, const Listing& listing,
