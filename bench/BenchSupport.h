@@ -141,6 +141,24 @@ private:
     std::map<int, std::unique_ptr<Fixture>> fixtures_;
 };
 
+// Other programs' repeating events as a sync keeps them: `series` weekly classes from `first`,
+// `weeks` times each, on the days of the store.
+inline void seedSeries(CalendarStore& store, const QDate& first, int weeks, int series)
+{
+    Database& db = store.database();
+    db.execute(QStringLiteral("BEGIN"));
+    for (int k = 0; k < series; ++k) {
+        std::vector<CalendarOccurrence> days;
+        for (int week = 0; week < weeks; ++week)
+            days.push_back(
+                {first.addDays(7 * week + k), QStringLiteral("18:00 Clase %1").arg(k), false});
+        SeriesBook(db).replace({QStringLiteral("clase-%1.ics").arg(k), {}, QDate(9999, 12, 31)},
+                               days);
+    }
+    db.execute(QStringLiteral("COMMIT"));
+    db.noteWrite();
+}
+
 // The memory the process holds now, in megabytes (Linux; 0 elsewhere).
 inline double residentMegabytes()
 {

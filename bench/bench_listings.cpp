@@ -76,6 +76,17 @@ struct Fixture : BenchStore
 
 SizedFixtures<Fixture> g_fixtures;
 
+// The same store, synced with a calendar that holds three weekly classes of another program's
+// from 1996 through 1998 (156 days of 1997 listed beside its notes).
+struct SeriesFixture : Fixture
+{
+    explicit SeriesFixture(int rows) : Fixture(rows)
+    {
+        seedSeries(*store, QDate(1996, 1, 2), 156, 3);
+    }
+};
+SizedFixtures<SeriesFixture> g_seriesFixtures;
+
 const QDate kReference(1997, 5, 14);
 
 void BM_PantallaAnyo(benchmark::State& state)
@@ -86,6 +97,24 @@ void BM_PantallaAnyo(benchmark::State& state)
     state.counters["rows"] = f.notes->recordCount();
 }
 BENCHMARK(BM_PantallaAnyo)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_PantallaAnyoWithSeries(benchmark::State& state)
+{
+    Fixture& f = g_seriesFixtures.get(int(state.range(0)));
+    for (auto _ : state)
+        f.periods->mPantallaAnyo_Click(kReference);
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_PantallaAnyoWithSeries)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ImpresoraAnyoWithSeries(benchmark::State& state)
+{
+    Fixture& f = g_seriesFixtures.get(int(state.range(0)));
+    for (auto _ : state)
+        f.periods->mImpresoraAnyo_Click(kReference);
+    state.counters["rows"] = f.notes->recordCount();
+}
+BENCHMARK(BM_ImpresoraAnyoWithSeries)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_PantallaMes(benchmark::State& state)
 {
@@ -180,5 +209,8 @@ BENCHMARK(BM_BareCountRange)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    return runWithApplication(argc, argv, [] { g_fixtures.reset(); });
+    return runWithApplication(argc, argv, [] {
+        g_fixtures.reset();
+        g_seriesFixtures.reset();
+    });
 }

@@ -50,6 +50,14 @@ struct Fixture : BenchStore
 
 SizedFixtures<Fixture> g_fixtures;
 
+// The same store, synced with a calendar that holds three weekly classes of another program's
+// from 1996 through 1998 (468 days whose text is searched too).
+struct SeriesFixture : Fixture
+{
+    explicit SeriesFixture(int n) : Fixture(n) { seedSeries(*store, QDate(1996, 1, 2), 156, 3); }
+};
+SizedFixtures<SeriesFixture> g_seriesFixtures;
+
 sqlite3* openReader(const Fixture& f)
 {
     sqlite3* db = nullptr;
@@ -71,6 +79,16 @@ void BM_BuscarMissBackwards(benchmark::State& state)
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_BuscarMissBackwards)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_BuscarMissBackwardsWithSeries(benchmark::State& state)
+{
+    Fixture& f = g_seriesFixtures.get(int(state.range(0)));
+    for (auto _ : state)
+        f.form->cmdComenzar_Click();
+    if (f.found->toPlainText() != QLatin1String("CADENA NO ENCONTRADA"))
+        state.SkipWithError("the text was found");
+}
+BENCHMARK(BM_BuscarMissBackwardsWithSeries)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_BareScanUpperCase(benchmark::State& state)
 {
@@ -122,5 +140,8 @@ BENCHMARK(BM_BareScanInstr)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillise
 
 int main(int argc, char** argv)
 {
-    return runWithApplication(argc, argv, [] { g_fixtures.reset(); });
+    return runWithApplication(argc, argv, [] {
+        g_fixtures.reset();
+        g_seriesFixtures.reset();
+    });
 }

@@ -85,9 +85,28 @@ struct Fixture : BenchStore
 
 SizedFixtures<Fixture> g_fixtures;
 
+// The same store, synced with a calendar that holds three weekly classes of another program's
+// from 1996 through 1998 (468 days shown beside the notes).
+struct SeriesFixture : Fixture
+{
+    explicit SeriesFixture(int rows) : Fixture(rows)
+    {
+        seedSeries(*store, QDate(1996, 1, 2), 156, 3);
+    }
+};
+SizedFixtures<SeriesFixture> g_seriesFixtures;
+
 void BM_MostrarMes(benchmark::State& state)
 {
     Fixture& f = g_fixtures.get(int(state.range(0)));
+    f.month->setFechaActual(kShown);
+    for (auto _ : state)
+        f.month->MostrarMes();
+}
+
+void BM_MostrarMesWithSeries(benchmark::State& state)
+{
+    Fixture& f = g_seriesFixtures.get(int(state.range(0)));
     f.month->setFechaActual(kShown);
     for (auto _ : state)
         f.month->MostrarMes();
@@ -121,6 +140,15 @@ void BM_Bare31Lookups(benchmark::State& state)
 void BM_VerNotas(benchmark::State& state)
 {
     Fixture& f = g_fixtures.get(int(state.range(0)));
+    f.notes->mVerNotas_Click();
+    for (auto _ : state)
+        f.notes->mVerNotas_Click();
+    state.counters["rows"] = f.notes->recordCount();
+}
+
+void BM_VerNotasWithSeries(benchmark::State& state)
+{
+    Fixture& f = g_seriesFixtures.get(int(state.range(0)));
     f.notes->mVerNotas_Click();
     for (auto _ : state)
         f.notes->mVerNotas_Click();
@@ -198,8 +226,10 @@ void sizes(benchmark::internal::Benchmark* b)
 }
 
 BENCHMARK(BM_MostrarMes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MostrarMesWithSeries)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Bare31Lookups)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_VerNotas)->Apply(sizes);
+BENCHMARK(BM_VerNotasWithSeries)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerNotasFirst)->Apply(sizes);
 BENCHMARK(BM_BareCountNotes)->Apply(sizes);
 BENCHMARK(BM_Aplicar)->Apply(sizes);
@@ -209,5 +239,8 @@ BENCHMARK(BM_OpenDayWithLongNote)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return runWithApplication(argc, argv, [] { g_fixtures.reset(); });
+    return runWithApplication(argc, argv, [] {
+        g_fixtures.reset();
+        g_seriesFixtures.reset();
+    });
 }

@@ -1,11 +1,15 @@
 #include "listings/ListingModel.h"
 
+#include "platform/Fonts.h"
 #include "store/domain/Day.h"
 #include "store/domain/DayBook.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
 #include "store/listings/NoteListing.h"
 #include "store/sqlite/StoreError.h"
+#include "widgets/Colours.h"
+
+#include <QFont>
 
 #include <algorithm>
 #include <vector>
@@ -28,6 +32,11 @@ QDate ListingModel::dateAt(int row) const
     QDate date;
     guard_.run([&] { date = listing_.dateAt(row); });
     return date;
+}
+
+bool ListingModel::fromCalendar(int row) const
+{
+    return listing_.fromCalendar(row);
 }
 
 QString ListingModel::noteAt(int row) const
@@ -71,7 +80,22 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const
                        : QVariant();
         }
         const QString note = data(index, Qt::DisplayRole).toString();
+        if (fromCalendar(index.row()))
+            return note + QStringLiteral(", solo lectura");
         return note.isEmpty() ? QStringLiteral("sin nota") : note;
+    }
+    if (role == Qt::FontRole || role == Qt::ForegroundRole || role == Qt::ToolTipRole) {
+        // What another program's repeating event shows is set apart from the days' own notes.
+        if (!fromCalendar(index.row()))
+            return {};
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Evento repetido del calendario del servidor: se cambia en el "
+                                  "programa que lo creó, no aquí.");
+        if (role == Qt::ForegroundRole)
+            return Colours::delCalendario();
+        QFont italic = Fonts::sansSerif(8.25, true);
+        italic.setItalic(true);
+        return italic;
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
@@ -95,8 +119,10 @@ QVariant ListingModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    // Only the note can be edited: a changed date would move a day onto another day.
-    if (index.isValid() && index.column() == 1 && dateAt(index.row()).isValid())
+    // Only the note can be edited: a changed date would move a day onto another day. What the
+    // calendar's repeating events show is theirs, never the day's.
+    if (index.isValid() && index.column() == 1 && dateAt(index.row()).isValid() &&
+        !fromCalendar(index.row()))
         f |= Qt::ItemIsEditable;
     return f;
 }

@@ -46,6 +46,8 @@ private:
     // A row's day and note, read through the guard: the view asks from its paint events.
     QDate dateAt(int row) const;
     QString noteAt(int row) const;
+    // The row shows what the calendar's repeating event shows: read only.
+    bool fromCalendar(int row) const;
 
     NoteListing& listing_;
     DayBook& days_;

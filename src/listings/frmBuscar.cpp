@@ -1,6 +1,7 @@
 #include "listings/frmBuscar.h"
 
 #include "platform/Fonts.h"
+#include "store/domain/CalendarOccurrence.h"
 #include "store/domain/SearchPoint.h"
 #include "store/domain/StoreGuard.h"
 #include "store/jet/DatePattern.h"
@@ -168,12 +169,15 @@ void frmBuscar::search(bool fromTheEnd)
     Posicion_ = result.position;
     SSFrameHallado_->setTitle(DatePattern::format(DatePattern::fromDate(result.date),
                                                   QStringLiteral("ddd, dd/mmmm/yyyy")));
-    txtHallado_->setPlainText(result.note);
-    const qsizetype start = Posicion_ - 1;
+    // What the calendar's repeating event shows on the day is marked as the calendar's.
+    const QString shown =
+        result.fromCalendar ? CalendarOccurrence{result.date, result.note}.shown() : result.note;
+    txtHallado_->setPlainText(shown);
+    const qsizetype start =
+        Posicion_ - 1 + (result.fromCalendar ? CalendarOccurrence::kPrefixLength : 0);
     QTextCursor cursor = txtHallado_->textCursor();
-    cursor.setPosition(boxPosition(result.note, start));
-    cursor.setPosition(boxPosition(result.note, start + TextoBuscado_.size()),
-                       QTextCursor::KeepAnchor);
+    cursor.setPosition(boxPosition(shown, start));
+    cursor.setPosition(boxPosition(shown, start + TextoBuscado_.size()), QTextCursor::KeepAnchor);
     txtHallado_->setTextCursor(cursor);
 }
 

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStringList>
 #include <QTimer>
 
 namespace {
@@ -39,6 +40,11 @@ constexpr int kClosedByCerrarGrid = 3350;
 // The editor's controls lie on the main window's client area from this top down; they are
 // placed relative to it.
 constexpr int kTop = 3360;
+// The note box, and under it, when the calendar's repeating events show something on the open
+// day, the line that shows it.
+constexpr int kNoteTop = 4260;
+constexpr int kNoteHeight = 1095;
+constexpr int kCalendarHeight = 240;
 constexpr int kWidth = 3495;
 constexpr int kHeight = 5775 - kTop;
 
@@ -143,11 +149,23 @@ DayEditor::DayEditor(DayBook& days, SearchPoint& point, Clock& clock, MessageBox
         Controls::place(new Spinner(59, FrameAlarma), "VScrollMinuto", 1620, 120, 195, 435);
     VScrollMinuto_->hide();
 
-    txtNota1_ = placeOnClient(new NoteBox(Day::kMaxNote, this), "txtNota1", 0, 4260, 3435, 1095);
+    txtNota1_ =
+        placeOnClient(new NoteBox(Day::kMaxNote, this), "txtNota1", 0, kNoteTop, 3435, kNoteHeight);
     txtNota1_->setToolTip(QStringLiteral("Aqui puede escribir su nota del dia"));
     // Tab goes on to the next control, as in every other box of the editor; a tab character
     // in a note is pasted, not typed.
     txtNota1_->setTabChangesFocus(true);
+
+    // Read only, never part of the note: what another program's repeating event shows.
+    lblCalendario_ = placeOnClient(new QLabel(this), "lblCalendario", 0,
+                                   kNoteTop + kNoteHeight - kCalendarHeight, 3435, kCalendarHeight);
+    QFont italic = lblCalendario_->font();
+    italic.setItalic(true);
+    lblCalendario_->setFont(italic);
+    Controls::setTextColor(lblCalendario_, Colours::delCalendario());
+    lblCalendario_->setAccessibleDescription(
+        QStringLiteral("Evento repetido del calendario del servidor, solo lectura"));
+    lblCalendario_->hide();
 
     auto* SScmdAplicar = placeOnClient(new QPushButton(QStringLiteral("Aplicar"), this),
                                        "SScmdAplicar", 60, 5400, 855, 375);
@@ -250,14 +268,34 @@ void DayEditor::SScmdDia_Click(const QDate& day, bool shownHoliday, bool withMou
 bool DayEditor::loadDay(const QDate& day, bool shownHoliday)
 {
     std::optional<Day> stored;
+    std::vector<CalendarOccurrence> fromCalendar;
     if (!guard_.run([&] {
             // The search goes on from the day the user opened.
             point_.placeAt(day);
             stored = days_.find(day);
+            fromCalendar = days_.fromCalendar(day, day);
         }))
         return false;
     showDay(day, stored, shownHoliday);
+    showFromCalendar(fromCalendar);
     return true;
+}
+
+void DayEditor::showFromCalendar(const std::vector<CalendarOccurrence>& occurrences)
+{
+    const bool any = !occurrences.empty();
+    const QString line = CalendarOccurrence::shownTogether(occurrences);
+    QStringList each;
+    for (const CalendarOccurrence& occurrence : occurrences)
+        each << occurrence.shown();
+    // The note keeps the box's full height unless there is a line to show under it.
+    txtNota1_->resize(txtNota1_->width(),
+                      Twips::toPixels(any ? kNoteHeight - kCalendarHeight : kNoteHeight));
+    lblCalendario_->setText(lblCalendario_->fontMetrics().elidedText(
+        line.simplified(), Qt::ElideRight, lblCalendario_->width()));
+    lblCalendario_->setToolTip(each.join(QLatin1Char('\n')));
+    lblCalendario_->setAccessibleName(line);
+    lblCalendario_->setVisible(any);
 }
 
 void DayEditor::showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday)
@@ -301,10 +339,19 @@ QString DayEditor::editorState() const
 
 void DayEditor::showStoredDay()
 {
-    // A day the user has changed nothing of shows what another program wrote; one they are
-    // editing keeps what it shows, and "Aplicar" keeps both notes.
-    if (!isOpen() || !FechaSeleccionada_ || editorState() != loadedState_)
+    if (!isOpen() || !FechaSeleccionada_)
         return;
+    // A day the user has changed nothing of shows what another program wrote; one they are
+    // editing keeps what it shows, and "Aplicar" keeps both notes. What the calendar shows
+    // beside the note is nobody's edit here: it follows at once.
+    if (editorState() != loadedState_) {
+        std::vector<CalendarOccurrence> fromCalendar;
+        if (guard_.run([&] {
+                fromCalendar = days_.fromCalendar(*FechaSeleccionada_, *FechaSeleccionada_);
+            }))
+            showFromCalendar(fromCalendar);
+        return;
+    }
     loadDay(*FechaSeleccionada_, openShownHoliday_);
 }
 

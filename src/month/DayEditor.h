@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/domain/CalendarOccurrence.h"
 #include "store/domain/Day.h"
 #include "store/domain/DayColour.h"
 
@@ -9,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class Clock;
 class DayBook;
@@ -77,6 +79,8 @@ private:
     // Reads the day from the store and shows it; false when the store could not be read.
     bool loadDay(const QDate& day, bool shownHoliday);
     void showDay(const QDate& day, const std::optional<Day>& stored, bool shownHoliday);
+    // What the calendar's repeating events show on the open day, read only under its note.
+    void showFromCalendar(const std::vector<CalendarOccurrence>& occurrences);
     // Every control's value, to tell whether the user has changed any since the day loaded.
     QString editorState() const;
     void showNote(const QString& note);
@@ -110,5 +114,6 @@ private:
     Spinner* VScrollHora_ = nullptr;
     Spinner* VScrollMinuto_ = nullptr;
     NoteBox* txtNota1_ = nullptr;
+    QLabel* lblCalendario_ = nullptr;
     QShortcut* escape_ = nullptr;
 };

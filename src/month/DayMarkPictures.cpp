@@ -89,5 +89,13 @@ int DayMarkPictures::pictureFor(DayColour colour, bool alarm, bool note)
 
 int DayMarkPictures::pictureFor(const Day& day)
 {
-    return pictureFor(day.colour.value_or(DayColours::kNeutral), day.alarmOn, !day.note.isEmpty());
+    return pictureFor(&day, false);
+}
+
+int DayMarkPictures::pictureFor(const Day* day, bool fromCalendar)
+{
+    if (!day)
+        return pictureFor(DayColours::kNeutral, false, fromCalendar);
+    return pictureFor(day->colour.value_or(DayColours::kNeutral), day->alarmOn,
+                      !day->note.isEmpty() || fromCalendar);
 }

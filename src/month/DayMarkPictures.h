@@ -30,6 +30,9 @@ public:
     static int pictureFor(DayColour colour, bool alarm, bool note);
     // The picture of a stored day; a colour the program never writes shows as the neutral one.
     static int pictureFor(const Day& day);
+    // The picture of a day, stored (or none, without a row), whose note's mark also shows what
+    // the calendar's repeating events show on it.
+    static int pictureFor(const Day* day, bool fromCalendar);
     // The picture of a day without marks, which every day without a row shows.
     static int neutralPicture() { return pictureFor(DayColours::kNeutral, false, false); }
 };

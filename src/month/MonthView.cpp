@@ -18,6 +18,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+#include <span>
+
 namespace {
 
 constexpr int kFiveRowPanel = 2610;
@@ -44,9 +47,29 @@ QPushButton* moveButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+// What the calendar's repeating events show on day, of a month's in date order; next moves
+// past them.
+std::span<const CalendarOccurrence> onDay(const std::vector<CalendarOccurrence>& month,
+                                          std::size_t& next, const QDate& day)
+{
+    while (next < month.size() && month[next].date < day)
+        ++next;
+    const std::size_t first = next;
+    while (next < month.size() && month[next].date == day)
+        ++next;
+    return std::span<const CalendarOccurrence>(month).subspan(first, next - first);
+}
+
+bool anyHoliday(std::span<const CalendarOccurrence> occurrences)
+{
+    return std::any_of(occurrences.begin(), occurrences.end(),
+                       [](const CalendarOccurrence& o) { return o.holiday; });
+}
+
 // What a day button says to a screen reader: the full date, then what its picture and colour
 // show. A long note is cut: the name is read aloud at every move.
-QString spokenDay(const QDate& date, const Day* stored, bool today)
+QString spokenDay(const QDate& date, const Day* stored, bool today,
+                  std::span<const CalendarOccurrence> fromCalendar)
 {
     constexpr int kSpokenNote = 160;
     QString text = DatePattern::weekdayName(date.dayOfWeek() % 7 + 1) + QLatin1Char(' ') +
@@ -55,22 +78,32 @@ QString spokenDay(const QDate& date, const Day* stored, bool today)
                    QString::number(date.year());
     if (today)
         text += QStringLiteral(", hoy");
-    if (!stored)
-        return text;
-    if (stored->holiday)
-        text += QStringLiteral(", festivo");
-    if (stored->colour && *stored->colour != DayColours::kNeutral)
-        text += QStringLiteral(", color ") + DayColours::name(*stored->colour).toLower();
-    if (stored->alarmOn) {
-        text += stored->alarmTime ? QStringLiteral(", alarma a las ") +
-                                        stored->alarmTime->toString(QStringLiteral("HH:mm"))
-                                  : QStringLiteral(", alarma");
+    if (stored) {
+        if (stored->holiday)
+            text += QStringLiteral(", festivo");
+        if (stored->colour && *stored->colour != DayColours::kNeutral)
+            text += QStringLiteral(", color ") + DayColours::name(*stored->colour).toLower();
+        if (stored->alarmOn) {
+            text += stored->alarmTime ? QStringLiteral(", alarma a las ") +
+                                            stored->alarmTime->toString(QStringLiteral("HH:mm"))
+                                      : QStringLiteral(", alarma");
+        }
+        if (!stored->note.isEmpty()) {
+            QString note = stored->note.simplified();
+            if (note.size() > kSpokenNote)
+                note = note.left(kSpokenNote) + QStringLiteral("…");
+            text += QStringLiteral(", con nota: ") + note;
+        }
     }
-    if (!stored->note.isEmpty()) {
-        QString note = stored->note.simplified();
-        if (note.size() > kSpokenNote)
-            note = note.left(kSpokenNote) + QStringLiteral("…");
-        text += QStringLiteral(", con nota: ") + note;
+    if (!fromCalendar.empty()) {
+        // "…, del calendario: 18:00 Clase de yoga"
+        QString shown =
+            CalendarOccurrence::shownTogether(
+                std::vector<CalendarOccurrence>(fromCalendar.begin(), fromCalendar.end()))
+                .simplified();
+        if (shown.size() > kSpokenNote)
+            shown = shown.left(kSpokenNote) + QStringLiteral("…");
+        text += QStringLiteral(", ") + shown.at(0).toLower() + shown.mid(1);
     }
     return text;
 }
@@ -249,8 +282,11 @@ void MonthView::MostrarMes()
         emit windowHeightRequested(kFiveRowWindow);
         setPanelHeight(kFiveRowPanel);
 
-        // The days with rows, read at once; a day without one keeps the neutral picture.
+        // The days with rows, read at once; a day without one keeps the neutral picture unless
+        // the calendar's repeating events show something on it.
         const std::vector<Day> stored = days_.between(first, last);
+        const std::vector<CalendarOccurrence> calendar = days_.fromCalendar(first, last);
+        std::size_t nextShown = 0;
         auto next = stored.begin();
         const QDate todaysDate = clock_.now().date();
         const int today = todaysDate.day();
@@ -265,13 +301,17 @@ void MonthView::MostrarMes()
             while (next != stored.end() && next->date < day)
                 ++next;
             const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            const std::span<const CalendarOccurrence> shown = onDay(calendar, nextShown, day);
             if (dayStored) {
                 shownHolidays_[std::size_t(i)] = dayStored->holiday;
                 if (dayStored->holiday)
                     button->setBackColor(Colours::festivo());
-                button->setPicture(DayMarkPictures::pictureFor(*dayStored));
             }
-            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
+            if (anyHoliday(shown))
+                button->setBackColor(Colours::festivo());
+            if (dayStored || !shown.empty())
+                button->setPicture(DayMarkPictures::pictureFor(dayStored, !shown.empty()));
+            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate, shown));
             // Today's day number is bold in every month shown.
             if (day.day() == today) {
                 button->setFontSizeAndWeight(11.5, true);
@@ -308,6 +348,8 @@ void MonthView::showStoredDays()
         const QDate first(dFechaActual_.year(), dFechaActual_.month(), 1);
         const QDate last(first.year(), first.month(), first.daysInMonth());
         const std::vector<Day> stored = days_.between(first, last);
+        const std::vector<CalendarOccurrence> calendar = days_.fromCalendar(first, last);
+        std::size_t nextShown = 0;
         auto next = stored.begin();
         const QDate todaysDate = clock_.now().date();
         const int start = first.dayOfWeek() - 1;
@@ -316,13 +358,14 @@ void MonthView::showStoredDays()
             while (next != stored.end() && next->date < day)
                 ++next;
             const Day* dayStored = next != stored.end() && next->date == day ? &*next : nullptr;
+            const std::span<const CalendarOccurrence> shown = onDay(calendar, nextShown, day);
             const bool holiday = dayStored && dayStored->holiday;
             shownHolidays_[std::size_t(start + day.day() - 1)] = holiday;
             if (day.dayOfWeek() != Qt::Sunday)
-                button->setBackColor(holiday ? Colours::festivo() : DayButton::buttonFace());
-            button->setPicture(dayStored ? DayMarkPictures::pictureFor(*dayStored)
-                                         : DayMarkPictures::neutralPicture());
-            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate));
+                button->setBackColor(holiday || anyHoliday(shown) ? Colours::festivo()
+                                                                  : DayButton::buttonFace());
+            button->setPicture(DayMarkPictures::pictureFor(dayStored, !shown.empty()));
+            button->setAccessibleName(spokenDay(day, dayStored, day == todaysDate, shown));
         }
     });
 }

@@ -110,3 +110,8 @@ QColor Colours::grisOscuro()
 {
     return QColor(64, 64, 64);
 }
+
+QColor Colours::delCalendario()
+{
+    return QColor(0, 0, 128); // navy: apart from the notes' black, readable on the grid's cyan
+}

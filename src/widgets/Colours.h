@@ -19,6 +19,8 @@ public:
     static QColor cian();
     // The text of the Sunday heading, on its red.
     static QColor grisOscuro();
+    // What other programs' repeating events on the calendar server show beside the days.
+    static QColor delCalendario();
 
     // The least contrast a text keeps with what it is drawn on, light desktop or dark: the
     // ratio asked of ordinary text by the accessibility guidelines (WCAG 2).
