@@ -63,12 +63,14 @@ int usage(QTextStream& err)
            "                                (CalDAV); la contraseña se toma de "
            "TARVELO_CONTRASENA o de la\n"
            "                                entrada, y se guarda en el llavero del escritorio\n"
-           "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui]\n"
+           "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui | --crear-de-nuevo]\n"
            "                                sincroniza con el servidor; si su calendario está "
            "vacío,\n"
            "                                --subir-de-nuevo sube de nuevo todo y --vaciar-aqui "
            "vacía\n"
-           "                                también este equipo\n"
+           "                                también este equipo; si ya no está, "
+           "--crear-de-nuevo lo crea\n"
+           "                                donde estaba y le sube todo\n"
            "  tarvelo-db import-mdb ANTERIOR.mdb CARPETA\n"
            "                                crea en CARPETA un calendar.mdb con todo lo del "
            "calendario\n"
@@ -278,7 +280,8 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, QTextStream& out)
+int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, bool makeAgain,
+         QTextStream& out)
 {
     const auto store = CalendarStore::open(folder);
     const std::optional<CalendarSync::Account> account = CalendarSync::account(*store);
@@ -298,7 +301,7 @@ int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, QTextStre
                             .arg(account->user, QString::fromLatin1(kPasswordVariable)));
     }
     DavClient client(account->server, account->user, *password);
-    out << CalendarSync(*store, client).run(whenEmptied).text();
+    out << CalendarSync(*store, client).run(whenEmptied, makeAgain).text();
     return 0;
 }
 
@@ -324,14 +327,22 @@ int main(int argc, char** argv)
             return syncSetup(args.mid(1), out, err);
         if (args[0] == QLatin1String("sync")) {
             CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse;
-            if (args.size() == 3 && args[2] == QLatin1String("--subir-de-nuevo"))
+            bool makeAgain = false;
+            const QString option = args.value(2);
+            if (option == QLatin1String("--subir-de-nuevo"))
                 whenEmptied = CalendarSync::WhenEmptied::SendAgain;
-            else if (args.size() == 3 && args[2] == QLatin1String("--vaciar-aqui"))
+            else if (option == QLatin1String("--vaciar-aqui"))
                 whenEmptied = CalendarSync::WhenEmptied::EmptyHere;
-            else if (args.size() != 2)
+            else if (option == QLatin1String("--crear-de-nuevo"))
+                makeAgain = true;
+            if (args.size() < 2 || args.size() > 3 ||
+                (args.size() == 3 && !makeAgain &&
+                 whenEmptied == CalendarSync::WhenEmptied::Refuse)) {
                 return misused(err, QStringLiteral("sync necesita CARPETA, y quizá "
-                                                   "--subir-de-nuevo o --vaciar-aqui."));
-            return sync(args[1], whenEmptied, out);
+                                                   "--subir-de-nuevo, --vaciar-aqui o "
+                                                   "--crear-de-nuevo."));
+            }
+            return sync(args[1], whenEmptied, makeAgain, out);
         }
         if (args[0] == QLatin1String("import-mdb")) {
             if (args.size() != 3)
@@ -366,6 +377,10 @@ int main(int argc, char** argv)
                    "Si se vació a propósito, para vaciar también este equipo (lo cambiado aquí "
                    "desde la última sincronización se queda y se sube):\n"
                    "    tarvelo-db sync CARPETA --vaciar-aqui\n";
+        }
+        if (error.kind() == SyncError::Kind::CalendarGone) {
+            err << "Para crearlo de nuevo donde estaba y subirle todo lo de este equipo:\n"
+                   "    tarvelo-db sync CARPETA --crear-de-nuevo\n";
         }
         return 1;
     } catch (const MdbError& error) {

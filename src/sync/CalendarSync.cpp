@@ -347,7 +347,7 @@ CalendarSync::CalendarSync(CalendarStore& store, RemoteCalendar& remote)
 
 CalendarSync::~CalendarSync() = default;
 
-SyncReport CalendarSync::run(WhenEmptied whenEmptied)
+SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
 {
     RemoteCalendar* remote = remote_;
     {
@@ -382,7 +382,32 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
     }
 
     // Gather: the server's listing, read whole before anything is stored.
-    const SyncPlan::Listing listing = gather(run);
+    SyncPlan::Listing listing;
+    try {
+        listing = gather(run);
+    } catch (const SyncError& error) {
+        if (error.kind() != SyncError::Kind::CalendarGone)
+            throw;
+        if (!makeAgain || !client_) {
+            SyncError gone(QStringLiteral("El calendario «%1» ya no está en el servidor «%2».")
+                               .arg(run.calendarName, run.remote.host()),
+                           SyncError::Kind::CalendarGone);
+            gone.about(run.remote.host(), error.status);
+            gone.calendar = run.calendarName;
+            throw gone;
+        }
+        // Made again where it was, and everything here sent to it, as to a calendar made anew.
+        const std::optional<Account> account = CalendarSync::account(store_);
+        Calendar calendar;
+        calendar.name = run.calendarName.isEmpty() ? kCalendarName : run.calendarName;
+        calendar.url = CalDavServer(*client_).createAt(account->calendar, calendar.name);
+        calendar.listsChanges = run.remote.listsChanges();
+        calendar.journals = true;
+        keep(store_, *account, calendar, true);
+        run.journalsKnown = true;
+        run.journals = true;
+        listing = gather(run);
+    }
     if (const std::optional<SyncPlan::Emptied> lost =
             SyncPlan::emptied(recordsOf(run.book), listing)) {
         if (whenEmptied == WhenEmptied::Refuse) {

@@ -87,8 +87,9 @@ public:
     {
         progress_ = std::move(progress);
     }
-    // Throws SyncError (the server), or StoreError.
-    SyncReport run(WhenEmptied whenEmptied = WhenEmptied::Refuse);
+    // Throws SyncError (the server), or StoreError. makeAgain: a calendar gone from the server
+    // (CalendarGone) is made again at its address, and everything here sent to it.
+    SyncReport run(WhenEmptied whenEmptied = WhenEmptied::Refuse, bool makeAgain = false);
 
     // Answers written to the store together: a kill loses at most these, found again by the
     // next sync.
