@@ -57,12 +57,15 @@ int usage(QTextStream& err)
            "                                eventos repetidos se toman desde el año del "
            "primer evento\n"
            "                                suelto hasta el año que viene)\n"
-           "  tarvelo-db sync-setup CARPETA URL [--usuario NOMBRE]\n"
+           "  tarvelo-db sync-setup CARPETA URL [--usuario NOMBRE] [--con-eventos-ajenos]\n"
            "                                une el calendario de CARPETA con un servidor de "
            "calendarios\n"
            "                                (CalDAV); la contraseña se toma de "
            "TARVELO_CONTRASENA o de la\n"
-           "                                entrada, y se guarda en el llavero del escritorio\n"
+           "                                entrada, y se guarda en el llavero del escritorio;\n"
+           "                                URL puede ser la de un calendario; uno con eventos de "
+           "otros\n"
+           "                                programas solo se toma con --con-eventos-ajenos\n"
            "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui | --crear-de-nuevo]\n"
            "                                sincroniza con el servidor; si su calendario está "
            "vacío,\n"
@@ -251,12 +254,14 @@ std::optional<QString> givenPassword(QTextStream& err)
     return line;
 }
 
-int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
+int syncSetup(QStringList args, QTextStream& out, QTextStream& err)
 {
+    // Another program's events in the calendar are taken into their days only when asked.
+    const bool takeOthers = args.removeAll(QStringLiteral("--con-eventos-ajenos")) > 0;
     if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--usuario")))
         return misused(err, QStringLiteral("sync-setup necesita CARPETA y URL, y quizá "
-                                           "--usuario NOMBRE."));
-    const QUrl server = QUrl::fromUserInput(args[1]);
+                                           "--usuario NOMBRE y --con-eventos-ajenos."));
+    const QUrl server = DavClient::addressFrom(args[1]);
     DavClient::checkAddress(server);
     const QString user = args.size() == 4 ? args[3] : qEnvironmentVariable("USER");
     if (user.isEmpty())
@@ -268,8 +273,25 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
                             .arg(QString::fromLatin1(kPasswordVariable)));
     }
     DavClient client(server, user, *password);
-    const QUrl calendar = CalendarSync::setUp(*store, client, server, user);
-    out << "Calendario en el servidor: " << calendar.toString() << "\n";
+    const CalendarSync::Calendar found = CalendarSync::choose(client, server);
+    // The calendar the store syncs with already brings its other programs' events anyway.
+    const std::optional<CalendarSync::Account> before = CalendarSync::account(*store);
+    const bool already = before && CalendarSync::samePlace(before->calendar, found.url);
+    if (!found.url.isEmpty() && !takeOthers && !already) {
+        if (const int others = CalendarSync::othersEvents(client, found.url); others > 0) {
+            throw SyncError(
+                QStringLiteral("El calendario «%1» ya tiene %2 de otros programas: Tarvelo "
+                               "llevaría cada uno a la nota de su día (con su hora, si la tiene) "
+                               "y lo sustituiría por el evento del día. No se ha cambiado nada. "
+                               "Para usarlo así, añada --con-eventos-ajenos; o dé la dirección "
+                               "de otro calendario.")
+                    .arg(found.name, others == 1 ? QStringLiteral("1 evento")
+                                                 : QStringLiteral("%1 eventos").arg(others)),
+                SyncError::Kind::Setup);
+        }
+    }
+    const QUrl calendar = CalendarSync::setUp(*store, client, server, user, found.url);
+    out << "Calendario en el servidor: «" << found.name << "», " << calendar.toString() << "\n";
     QString failure = QStringLiteral("no se ha consultado");
     if (PasswordKeyring::wanted() &&
         PasswordKeyring::store(PasswordKeyring::entry(user, server), *password, failure))

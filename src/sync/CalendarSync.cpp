@@ -269,35 +269,63 @@ void CalendarSync::keep(CalendarStore& store, const Account& account, const Cale
     transaction.commit();
 }
 
-QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
-                         const QString& user, const QUrl& chosen)
+bool CalendarSync::samePlace(const QUrl& a, const QUrl& b)
+{
+    const auto folder = [](const QUrl& url) {
+        QString path = url.path(QUrl::FullyDecoded);
+        if (!path.endsWith(u'/'))
+            path += u'/';
+        return path;
+    };
+    return folder(a) == folder(b);
+}
+
+CalendarSync::Calendar CalendarSync::choose(DavClient& client, const QUrl& server,
+                                            const QUrl& chosen)
 {
     CalDavServer dav(client);
     const QUrl home = dav.home(server);
-    Calendar calendar;
-    for (const CalDavServer::Calendar& c : dav.calendars(home)) {
-        const bool wanted = chosen.isEmpty()
-                                ? c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0
-                                : c.url.path() == chosen.path();
-        if (wanted && c.takesEvents) {
-            calendar.url = c.url;
-            calendar.name = c.name;
-            break;
-        }
+    const std::vector<CalDavServer::Calendar> calendars = dav.calendars(home);
+    const auto take = [](const CalDavServer::Calendar& c) {
+        Calendar calendar;
+        calendar.url = c.url;
+        calendar.name = c.name;
+        return calendar;
+    };
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && !chosen.isEmpty() && samePlace(c.url, chosen))
+            return take(c);
     }
-    if (calendar.url.isEmpty() && !chosen.isEmpty()) {
+    if (!chosen.isEmpty()) {
         throw SyncError(QStringLiteral("El servidor «%1» ya no tiene el calendario «%2», o no "
                                        "admite eventos en él.")
                             .arg(client.host(), shownUrl(chosen)),
                         SyncError::Kind::CalendarGone)
             .about(client.host());
     }
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && samePlace(c.url, server))
+            return take(c);
+    }
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0)
+            return take(c);
+    }
+    Calendar none;
+    none.url = QUrl();
+    none.name = kCalendarName;
+    return none;
+}
+
+QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
+                         const QString& user, const QUrl& chosen)
+{
+    Calendar calendar = choose(client, server, chosen);
+    CalDavServer dav(client);
     // A calendar made now holds nothing of what any record says.
     const bool made = calendar.url.isEmpty();
-    if (made) {
-        calendar.url = dav.create(home, kCalendarName);
-        calendar.name = kCalendarName;
-    }
+    if (made)
+        calendar.url = dav.create(dav.home(server), kCalendarName);
     calendar.listsChanges = dav.offersSyncCollection(calendar.url);
     calendar.journals = dav.takesJournals(calendar.url);
     keep(store, {server, user, calendar.url}, calendar, made);

@@ -61,6 +61,12 @@ public:
     };
     static void keep(CalendarStore& store, const Account& account, const Calendar& calendar,
                      bool fresh);
+    // The calendar a set-up takes: chosen; else the calendar whose own address the user gave for
+    // the server (many servers show each calendar's link to copy); else «Tarvelo». An empty
+    // url: none of those is there, and it will be made.
+    static Calendar choose(DavClient& client, const QUrl& server, const QUrl& chosen = {});
+    // Whether two addresses name the same folder, a closing slash aside.
+    static bool samePlace(const QUrl& a, const QUrl& b);
     // The writes the next sync makes (items new, changed or emptied here since they were last
     // sent or read, and the promises to keep): none before a set-up.
     static int pending(CalendarStore& store);

@@ -282,16 +282,20 @@ void TestSyncWindow::probeSaysWhatIsWrong()
 
 void TestSyncWindow::calendarChosen_data()
 {
-    QTest::addColumn<QString>("calendar"); // on the server before the set-up
-    QTest::addColumn<bool>("phoneEvent");  // with an event of another program in it
-    QTest::addColumn<QString>("asked");    // what the user is asked first; "" nothing
-    QTest::addColumn<QString>("day");      // the phone's day once synced
+    QTest::addColumn<QString>("calendar");  // on the server before the set-up
+    QTest::addColumn<bool>("phoneEvent");   // with an event of another program in it
+    QTest::addColumn<QString>("asked");     // what the user is asked first; "" nothing
+    QTest::addColumn<QString>("day");       // the phone's day once synced
+    QTest::addColumn<bool>("typedAddress"); // the calendar's own address typed for the server
 
     QTest::newRow("another program's event in «Tarvelo»: asked first, then brought in")
         << "Tarvelo" << true << "El calendario «Tarvelo» ya tiene 1 evento de otros programas"
-        << "17:30 Tenis";
+        << "17:30 Tenis" << false;
     QTest::newRow("an empty calendar of another name: taken at once") << "Trabajo" << false << ""
-                                                                      << "<no row>";
+                                                                      << "<no row>" << false;
+    QTest::newRow("its own address typed: that calendar is the one offered")
+        << "Trabajo" << false << ""
+        << "<no row>" << true;
 }
 
 void TestSyncWindow::calendarChosen()
@@ -300,6 +304,7 @@ void TestSyncWindow::calendarChosen()
     QFETCH(bool, phoneEvent);
     QFETCH(QString, asked);
     QFETCH(QString, day);
+    QFETCH(bool, typedAddress);
     const int user = freshUser();
     {
         DavClient client(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
@@ -312,8 +317,11 @@ void TestSyncWindow::calendarChosen()
     }
     store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
     startWindow();
+    const QString address =
+        server.url().toString() +
+        (typedAddress ? RadicaleServer::user(user) + u'/' + calendar.toLower() : QString());
     QPointer<ServerDialog> dialog =
-        probe(server.url().toString(), RadicaleServer::user(user), RadicaleServer::password(user));
+        probe(address, RadicaleServer::user(user), RadicaleServer::password(user));
     QTRY_VERIFY_WITH_TIMEOUT(probed(dialog), kSlowMs);
     auto* calendars = child<QComboBox>(dialog, "cboCalendario");
     QCOMPARE(calendars->count(), 2);
@@ -325,6 +333,8 @@ void TestSyncWindow::calendarChosen()
     QTest::keyClick(usuario, Qt::Key_Backspace);
     QTest::mouseClick(child<QPushButton>(dialog, "cmdProbar"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(probed(dialog) && calendars->count() == 2, kSlowMs);
+    if (typedAddress)
+        QCOMPARE(calendars->currentText(), calendar);
     calendars->setCurrentIndex(calendars->findText(calendar));
     auto* aceptar = child<QPushButton>(dialog, "cmdAceptar");
 
