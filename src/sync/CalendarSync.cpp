@@ -411,6 +411,7 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
 
     // Gather: the server's listing, read whole before anything is stored.
     SyncPlan::Listing listing;
+    SyncPlan::Records records;
     try {
         listing = gather(run);
     } catch (const SyncError& error) {
@@ -436,8 +437,8 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
         run.journals = true;
         listing = gather(run);
     }
-    if (const std::optional<SyncPlan::Emptied> lost =
-            SyncPlan::emptied(recordsOf(run.book), listing)) {
+    records = recordsOf(run.book);
+    if (const std::optional<SyncPlan::Emptied> lost = SyncPlan::emptied(records, listing)) {
         if (whenEmptied == WhenEmptied::Refuse) {
             const auto count = [](int n, const char* one, const char* many) {
                 return n == 1 ? QStringLiteral("1 ") + QString::fromUtf8(one)
@@ -461,13 +462,15 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
             run.book.removeSetting(kToken);
             run.book.removeSetting(kWritten);
             transaction.commit();
+            records.clear();
         }
     }
-    const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, listing);
+    const SyncPlan::Recorded recorded(records, listing);
+    const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, recorded, listing);
 
     // Decide and apply.
     const SyncPlan::Decision decision =
-        SyncPlan::decide(recordsOf(run.book), listing, fetched, run.remote.folder());
+        SyncPlan::decide(recorded, listing, fetched, run.remote.folder());
     apply(run, decision, listing);
 
     // Upload what changed here, then resolve what the server refused as stale.
@@ -533,11 +536,11 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
 }
 
 std::vector<SyncPlan::Fetched> CalendarSync::fetchChanged(Run& run,
+                                                          const SyncPlan::Recorded& recorded,
                                                           const SyncPlan::Listing& listing)
 {
     std::vector<SyncPlan::Fetched> fetched;
-    for (RemoteCalendar::Event& event :
-         run.remote.fetch(SyncPlan::toFetch(recordsOf(run.book), listing))) {
+    for (RemoteCalendar::Event& event : run.remote.fetch(SyncPlan::toFetch(recorded, listing))) {
         SyncPlan::Fetched f{event.href, event.etag, {}};
         try {
             f.read = SyncItem::read(event.body, event.href);

@@ -107,7 +107,8 @@ private:
     struct Run;
 
     SyncPlan::Listing gather(Run& run);
-    std::vector<SyncPlan::Fetched> fetchChanged(Run& run, const SyncPlan::Listing& listing);
+    std::vector<SyncPlan::Fetched> fetchChanged(Run& run, const SyncPlan::Recorded& recorded,
+                                                const SyncPlan::Listing& listing);
     void apply(Run& run, const SyncPlan::Decision& decision, const SyncPlan::Listing& listing);
     std::vector<SyncPlan::Upload> upload(Run& run, std::vector<SyncPlan::Upload> uploads);
     void resolve(Run& run, std::vector<SyncPlan::Upload> stale);
