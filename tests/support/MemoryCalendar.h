@@ -50,6 +50,9 @@ public:
         int busyAt = 0;
     };
     Faults faults;
+    // Called as each request starts, with its number (counted as failAt counts): what another
+    // program or the user does while the sync waits on the network.
+    std::function<void(int request)> beforeRequest;
 
     QString host() const override { return QStringLiteral("memoria"); }
     QString folder() const override { return QStringLiteral("/cal/"); }
@@ -91,12 +94,12 @@ public:
         count();
         Listing listing;
         std::map<QString, QByteArray> before;
-        if (!token.isEmpty()) {
+        // A calendar without sync-collection lists everything, by ETags, with no token.
+        if (!token.isEmpty() && faults.changes) {
             const auto state = states_.find(token);
             if (state == states_.end() || faults.tokens != TokenRefusal::Never) {
-                if (faults.tokens == TokenRefusal::ServerError)
-                    throw SyncError(QStringLiteral("HTTP 500"), SyncError::Kind::Refused)
-                        .about(host(), 500);
+                // A 403 and a bare 500 alike: the calendar over CalDAV reports a failure on a
+                // token as the token refused, as every listing answers here.
                 listing.tokenRefused = true;
                 return listing;
             }
@@ -128,7 +131,7 @@ public:
                 seen.erase(href);
             }
         }
-        if (!faults.truncateSilently || taken == changed.size()) {
+        if (faults.changes && (!faults.truncateSilently || taken == changed.size())) {
             // A page's token goes on from what it gave.
             listing.token = tokenOf(seen);
             states_.emplace(listing.token, seen);
@@ -206,6 +209,8 @@ private:
     void count()
     {
         ++requests_;
+        if (beforeRequest)
+            beforeRequest(requests_);
         if (faults.failAt > 0 && requests_ == faults.failAt) {
             throw SyncError(QStringLiteral("conexión cortada"), SyncError::Kind::Unreachable)
                 .about(host());
