@@ -447,7 +447,10 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
             }
             listing.take(answer);
         }
-        listing.complete = token.isEmpty() && !answer.truncated;
+        // A calendar that lists changes ends a whole listing with its token: one that gives
+        // none was cut short without saying so.
+        listing.complete = token.isEmpty() && !answer.truncated &&
+                           (!answer.token.isEmpty() || !run.remote.listsChanges());
         if (answer.truncated)
             listing.token.clear();
         return std::optional(listing);

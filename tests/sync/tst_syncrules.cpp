@@ -273,6 +273,7 @@ private slots:
         QTest::newRow("the token refused (500): everything in one answer")
             << 0 << false << Refusal::ServerError << true;
         QTest::newRow("cut short silently, since a token") << 3 << true << Refusal::Never << false;
+        QTest::newRow("cut short silently, everything") << 3 << true << Refusal::Forbidden << false;
         QTest::newRow("cut short (507), the next page's token refused")
             << 3 << false << Refusal::Forbidden << false;
     }
