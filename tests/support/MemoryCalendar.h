@@ -46,6 +46,8 @@ public:
         // The request, counted from 1 since the last reset, that fails as the network does
         // (the connection cut: SyncError Unreachable); 0: none.
         int failAt = 0;
+        // Likewise, but carried out first: the answer is lost (cut after the server acted).
+        int lostAt = 0;
         // Likewise, answered 503 with Retry-After.
         int busyAt = 0;
     };
@@ -136,6 +138,7 @@ public:
             listing.token = tokenOf(seen);
             states_.emplace(listing.token, seen);
         }
+        lose();
         return listing;
     }
 
@@ -148,6 +151,7 @@ public:
             if (it != items_.end())
                 events.push_back({href, it->second.etag, it->second.body});
         }
+        lose();
         return events;
     }
 
@@ -157,7 +161,9 @@ public:
         for (std::size_t i = 0; i < writes.size(); ++i) {
             count();
             ++writes_;
-            answered(i, take(writes[i]));
+            const Answer answer = take(writes[i]);
+            lose();
+            answered(i, answer);
         }
     }
 
@@ -220,6 +226,14 @@ private:
             busy.about(host(), 503);
             busy.retryAfter = 120;
             throw busy;
+        }
+    }
+
+    void lose()
+    {
+        if (faults.lostAt > 0 && requests_ == faults.lostAt) {
+            throw SyncError(QStringLiteral("respuesta perdida"), SyncError::Kind::Unreachable)
+                .about(host());
         }
     }
 
