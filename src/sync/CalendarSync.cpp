@@ -381,6 +381,16 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
         run.calendarName = calendar.section(u'/', -2, -2, QString::SectionSkipEmpty);
     }
 
+    if (whenEmptied == WhenEmptied::SendAgain) {
+        // As to a calendar made anew: nothing recorded, everything sent and merged with what
+        // it holds by now, which another machine may have sent since the user was asked.
+        Transaction transaction(store_.database());
+        run.book.forgetAll();
+        run.book.removeSetting(kToken);
+        run.book.removeSetting(kWritten);
+        transaction.commit();
+    }
+
     // Gather: the server's listing, read whole before anything is stored.
     const SyncPlan::Listing listing = gather(run);
     if (const std::optional<SyncPlan::Emptied> lost =
@@ -398,14 +408,6 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
             error.days = lost->days;
             error.notitas = lost->notitas;
             throw error;
-        }
-        if (whenEmptied == WhenEmptied::SendAgain) {
-            // As to a calendar made anew: nothing recorded, everything sent and merged.
-            Transaction transaction(store_.database());
-            run.book.forgetAll();
-            run.book.removeSetting(kToken);
-            run.book.removeSetting(kWritten);
-            transaction.commit();
         }
     }
     const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, listing);

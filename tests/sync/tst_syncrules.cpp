@@ -235,10 +235,11 @@ private slots:
         QCOMPARE(failure([&] { a.sync(); }), std::optional(SyncError::Kind::CalendarEmptied));
 
         if (phoneMeanwhile) {
-            // The token refused, the whole listing, the fetch: the first write is the fourth.
+            // Sent again, the calendar is listed whole in one request: the phone writes after
+            // it, before the upload.
             calendar.resetCounts();
             calendar.beforeRequest = [&](int request) {
-                if (request == 4)
+                if (request == 2)
                     calendar.put(Phone::ownName(kDay), Phone::ownEvent(kDay, u"Móvil"_s));
             };
         }
@@ -668,6 +669,14 @@ private slots:
         const SyncWorld::Options changes{true, true};
         const QString mended;
         QTest::newRow("typed and synced") << QStringList{"A type 0 t1 +"} << changes << mended;
+        QTest::newRow("emptied, refused, filled by a machine with nothing synced, sent again")
+            << QStringList{"phone event 0 1 t2", "A type 0 t3 +", "B sync",
+                           "calendar empty A again B again"}
+            << SyncWorld::Options{true, false} << mended;
+        QTest::newRow("made again, refused, filled by the other machine, sent again; by ETags")
+            << QStringList{"B type 0 t9 =", "B sync refused 0",
+                           "A type 0 t10 =", "calendar remake A again B again"}
+            << SyncWorld::Options{false, true} << mended;
         const QString filled = u"a calendar made again and filled by one machine before the "
                                "other was told: the other takes what it finds for edits and "
                                "deletions made there"_s;
