@@ -152,8 +152,16 @@ public:
     void settle()
     {
         reset();
+        // A machine that finds everything it synced gone (the other emptied it all) is asked
+        // and sends it again: the other then takes it, and it both again, at most twice more.
+        bool sentAgain = false;
         for (const int m : {0, 1, 0})
-            syncQuietly(m);
+            sentAgain = syncQuietly(m) || sentAgain;
+        for (int round = 0; sentAgain && round < 2; ++round) {
+            sentAgain = false;
+            for (const int m : {1, 0})
+                sentAgain = syncQuietly(m) || sentAgain;
+        }
         const auto a = machine(0).items();
         const auto b = machine(1).items();
         for (const auto& [key, item] : a) {
@@ -174,8 +182,9 @@ public:
             }
         }
         calendar_.resetCounts();
-        syncQuietly(0);
-        syncQuietly(1);
+        if (syncQuietly(0) || syncQuietly(1))
+            throw Broken(
+                QStringLiteral("una sincronización sin cambios halla el calendario vacío"));
         if (calendar_.writes() != 0)
             throw Broken(QStringLiteral("una sincronización sin cambios escribe %1 veces")
                              .arg(calendar_.writes()));
@@ -438,15 +447,18 @@ private:
         }
     }
 
-    void syncQuietly(int m)
+    // Returns whether the calendar was found emptied and everything sent again.
+    bool syncQuietly(int m)
     {
         try {
             machine(m).sync();
+            return false;
         } catch (const SyncError& error) {
             if (error.kind() != SyncError::Kind::CalendarEmptied)
                 throw Broken(QStringLiteral("la sincronización final falla: ") + error.message());
-            machine(m).sync(CalendarSync::WhenEmptied::SendAgain);
         }
+        machine(m).sync(CalendarSync::WhenEmptied::SendAgain);
+        return true;
     }
 
     void checkServer(const std::map<SyncItem::Key, SyncItem>& here)
