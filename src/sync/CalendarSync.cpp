@@ -11,7 +11,9 @@
 #include "sync/SyncError.h"
 
 #include <QSet>
+#include <QStringList>
 
+#include <algorithm>
 #include <limits>
 
 const QString CalendarSync::kCalendarName = QStringLiteral("Tarvelo");
@@ -23,8 +25,9 @@ const QString kUser = QStringLiteral("usuario");
 const QString kCalendar = QStringLiteral("calendario");
 const QString kName = QStringLiteral("nombre");
 const QString kToken = QStringLiteral("marca");
-// A name written since the token was taken: the next listing since that token must show it,
-// or the calendar was made again under the same token.
+// The names written since the token was taken, one a line: the next listing since that token
+// must show each, or it was deleted since (a name made after the token and gone again is in
+// no listing since it), or the calendar was made again under the same token.
 const QString kWritten = QStringLiteral("escrito");
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
@@ -427,7 +430,8 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
 SyncPlan::Listing CalendarSync::gather(Run& run)
 {
     const QString stored = run.book.setting(kToken).value_or(QString());
-    const QString written = run.book.setting(kWritten).value_or(QString());
+    const QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
     const auto listFrom = [&](const QString& token) {
         SyncPlan::Listing listing;
         RemoteCalendar::Listing answer = run.remote.list(token);
@@ -461,9 +465,11 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
     if (!stored.isEmpty()) {
         std::optional<SyncPlan::Listing> since = listFrom(stored);
         // The calendar made again under a token it gives anew (the token of an empty calendar
-        // is the same on some servers): what was written since is not there.
-        if (since && !written.isEmpty() && !since->present.count(written) &&
-            !since->removed.count(written))
+        // is the same on some servers), or one of ours written since and deleted again: what
+        // was written since is not there, and only the whole listing says what is.
+        if (since && std::any_of(written.begin(), written.end(), [&](const QString& href) {
+                return !since->present.count(href) && !since->removed.count(href);
+            }))
             since.reset();
         if (since)
             return *since;
@@ -549,11 +555,14 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
     // Answers wait here until a batch of them is written in one transaction.
     std::vector<SyncRecord> toRecord;
     std::vector<QString> toForget;
-    QString lastWritten;
+    QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+    QSet<QString> writtenSet(written.begin(), written.end());
+    bool writtenMore = false;
     bool journalsRefused = false;
     std::vector<SyncPlan::Upload> stale;
     const auto flush = [&] {
-        if (toRecord.empty() && toForget.empty() && !journalsRefused && lastWritten.isEmpty())
+        if (toRecord.empty() && toForget.empty() && !journalsRefused && !writtenMore)
             return;
         Transaction transaction(store_.database());
         if (journalsRefused)
@@ -562,12 +571,12 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             run.book.forgetHref(href);
         for (const SyncRecord& record : toRecord)
             recordIn(run.book, record);
-        if (!lastWritten.isEmpty())
-            run.book.setSetting(kWritten, lastWritten);
+        if (writtenMore)
+            run.book.setSetting(kWritten, written.join(u'\n'));
         transaction.commit();
         toRecord.clear();
         toForget.clear();
-        lastWritten.clear();
+        writtenMore = false;
     };
     const auto answered = [&](const SyncPlan::Upload& upload,
                               const RemoteCalendar::Answer& answer) {
@@ -607,7 +616,11 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             if (upload.holds == SyncRecord::Holds::Item && upload.base && upload.base->present())
                 ++(notita ? run.report.notitasDeletedThere : run.report.deletedThere);
         }
-        lastWritten = upload.write.href;
+        if (!writtenSet.contains(upload.write.href)) {
+            writtenSet.insert(upload.write.href);
+            written.append(upload.write.href);
+            writtenMore = true;
+        }
         if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
             flush();
     };

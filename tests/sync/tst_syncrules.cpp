@@ -677,6 +677,12 @@ private slots:
             << QStringList{"B type 0 t9 =", "B sync refused 0",
                            "A type 0 t10 =", "calendar remake A again B again"}
             << SyncWorld::Options{false, true} << mended;
+        QTest::newRow("two days sent, the first deleted on the phone before the next sync")
+            << QStringList{"B type 0 t3 +", "B type 1 t4 +", "B sync", "phone delete 0"} << changes
+            << mended;
+        QTest::newRow("the phone's event over two days brought in, one deleted on the phone")
+            << QStringList{"phone event 1 2 t8", "B sync pages 1 empty", "phone delete 1"}
+            << changes << mended;
         const QString filled = u"a calendar made again and filled by one machine before the "
                                "other was told: the other takes what it finds for edits and "
                                "deletions made there"_s;
