@@ -148,6 +148,8 @@ private slots:
             << u"same token"_s << 3 << 1 << true;
         QTest::newRow("notitas only, emptied") << u"empty"_s << 0 << 2 << true;
         QTest::newRow("notitas only, made again") << u"remake"_s << 0 << 2 << true;
+        // Not told apart from a calendar emptied: the user is asked.
+        QTest::newRow("everything deleted on the other machine") << u"deleted"_s << 2 << 1 << true;
         QTest::newRow("listed by ETags, emptied") << u"empty"_s << 2 << 1 << false;
         QTest::newRow("listed by ETags, made again") << u"remake"_s << 2 << 0 << false;
     }
@@ -167,10 +169,21 @@ private slots:
         // The same token: the one the empty calendar had when the first sync listed it.
         if (how != QLatin1String("same token"))
             a.sync();
-        if (how == QLatin1String("empty"))
+        if (how == QLatin1String("deleted")) {
+            SyncedMachine b(calendar);
+            b.sync();
+            for (const auto& [key, item] : b.items()) {
+                if (key.kind == SyncItem::Kind::Day)
+                    b.write(key.date, {});
+                else
+                    b.writeNotita(key.uid, {});
+            }
+            b.sync();
+        } else if (how == QLatin1String("empty")) {
             calendar.empty();
-        else
+        } else {
             calendar.remake();
+        }
 
         const auto before = a.items();
         const int changesBefore = a.store.changes();
