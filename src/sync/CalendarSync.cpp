@@ -25,9 +25,9 @@ const QString kUser = QStringLiteral("usuario");
 const QString kCalendar = QStringLiteral("calendario");
 const QString kName = QStringLiteral("nombre");
 const QString kToken = QStringLiteral("marca");
-// The names written since the token was taken, one a line: the next listing since that token
-// must show each, or it was deleted since (a name made after the token and gone again is in
-// no listing since it), or the calendar was made again under the same token.
+// The names written or read since the token was taken, one a line: the next listing since
+// that token must show each, or it was deleted since (a name made after the token and gone
+// again is in no listing since it), or the calendar was made again under the same token.
 const QString kWritten = QStringLiteral("escrito");
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
@@ -539,6 +539,16 @@ void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
     if (!listing.token.isEmpty()) {
         run.book.setSetting(kToken, listing.token);
         run.book.removeSetting(kWritten);
+    } else if (run.remote.listsChanges() && !decision.record.empty()) {
+        // A listing cut short leaves the token as it was: what it brought is known since the
+        // token, as what is written is, and looked for likewise.
+        QStringList written =
+            run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+        for (const SyncRecord& record : decision.record) {
+            if (!written.contains(record.href))
+                written.append(record.href);
+        }
+        run.book.setSetting(kWritten, written.join(u'\n'));
     }
     if (!run.journalsKnown)
         run.book.setSetting(kJournals, run.journals ? QStringLiteral("1") : QStringLiteral("0"));
@@ -616,7 +626,7 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             if (upload.holds == SyncRecord::Holds::Item && upload.base && upload.base->present())
                 ++(notita ? run.report.notitasDeletedThere : run.report.deletedThere);
         }
-        if (!writtenSet.contains(upload.write.href)) {
+        if (run.remote.listsChanges() && !writtenSet.contains(upload.write.href)) {
             writtenSet.insert(upload.write.href);
             written.append(upload.write.href);
             writtenMore = true;

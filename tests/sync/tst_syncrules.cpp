@@ -696,6 +696,10 @@ private slots:
         QTest::newRow("the phone's event over two days brought in, one deleted on the phone")
             << QStringList{"phone event 1 2 t8", "B sync pages 1 empty", "phone delete 1"}
             << changes << mended;
+        QTest::newRow("read from a listing cut short, then the calendar emptied")
+            << QStringList{"B mark 0 alarm", "A sync",          "B type 1 t2 +",
+                           "B sync pages 1", "A sync silent 1", "calendar empty A empty B empty"}
+            << changes << mended;
         const QString filled = u"a calendar made again and filled by one machine before the "
                                "other was told: the other takes what it finds for edits and "
                                "deletions made there"_s;
