@@ -205,8 +205,8 @@ rc::detail::TestParams paramsFor(std::uint64_t seed)
     rc::detail::TestParams params = rc::detail::configuration().testParams;
     if (qEnvironmentVariableIsEmpty("RC_PARAMS")) {
         params.seed = seed;
-        params.maxSuccess = 25;
-        params.maxSize = 40;
+        params.maxSuccess = 60;
+        params.maxSize = 60;
     }
     return params;
 }
