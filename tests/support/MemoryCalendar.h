@@ -175,6 +175,8 @@ private:
                                  : it == items_.end() || it->second.etag != write.etag)
             return {412, {}, {}};
         if (write.body.isEmpty()) {
+            if (it == items_.end())
+                return {404, {}, {}}; // If-None-Match on nothing there: nothing to delete
             items_.erase(it);
             remember();
             return {204, {}, {}};

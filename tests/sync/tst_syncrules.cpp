@@ -700,6 +700,11 @@ private slots:
             << QStringList{"B mark 0 alarm", "A sync",          "B type 1 t2 +",
                            "B sync pages 1", "A sync silent 1", "calendar empty A empty B empty"}
             << changes << mended;
+        QTest::newRow("a day sent without an ETag back, deleted on both sides, listed in part")
+            << QStringList{"B notita new t7", "phone event 1 2 t8", "A sync silent 1",
+                           "A empty 2",       "phone delete 2",     "B sync busyAt 4 empty",
+                           "A sync silent 1"}
+            << SyncWorld::Options{true, false} << mended;
         const QString filled = u"a calendar made again and filled by one machine before the "
                                "other was told: the other takes what it finds for edits and "
                                "deletions made there"_s;
