@@ -11,7 +11,9 @@
 #include "sync/SyncError.h"
 
 #include <QSet>
+#include <QStringList>
 
+#include <algorithm>
 #include <limits>
 
 const QString CalendarSync::kCalendarName = QStringLiteral("Tarvelo");
@@ -23,9 +25,13 @@ const QString kUser = QStringLiteral("usuario");
 const QString kCalendar = QStringLiteral("calendario");
 const QString kName = QStringLiteral("nombre");
 const QString kToken = QStringLiteral("marca");
-// A name written since the token was taken: the next listing since that token must show it,
-// or the calendar was made again under the same token.
+// The names written or read since the token was taken, one a line: the next listing since
+// that token must show each, or it was deleted since (a name made after the token and gone
+// again is in no listing since it), or the calendar was made again under the same token.
 const QString kWritten = QStringLiteral("escrito");
+// Past this many names written since the token, the token is let go: a whole listing next time
+// costs less than keeping the names (a first upload writes them all).
+constexpr int kWrittenAtMost = 256;
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
 
@@ -409,6 +415,16 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
         run.calendarName = calendar.section(u'/', -2, -2, QString::SectionSkipEmpty);
     }
 
+    if (whenEmptied == WhenEmptied::SendAgain) {
+        // As to a calendar made anew: nothing recorded, everything sent and merged with what
+        // it holds by now, which another machine may have sent since the user was asked.
+        Transaction transaction(store_.database());
+        run.book.forgetAll();
+        run.book.removeSetting(kToken);
+        run.book.removeSetting(kWritten);
+        transaction.commit();
+    }
+
     // Gather: the server's listing, read whole before anything is stored.
     SyncPlan::Listing listing;
     SyncPlan::Records records;
@@ -455,15 +471,6 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
             error.notitas = lost->notitas;
             throw error;
         }
-        if (whenEmptied == WhenEmptied::SendAgain) {
-            // As to a calendar made anew: nothing recorded, everything sent and merged.
-            Transaction transaction(store_.database());
-            run.book.forgetAll();
-            run.book.removeSetting(kToken);
-            run.book.removeSetting(kWritten);
-            transaction.commit();
-            records.clear();
-        }
     }
     const SyncPlan::Recorded recorded(records, listing);
     const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, recorded, listing);
@@ -483,7 +490,8 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
 SyncPlan::Listing CalendarSync::gather(Run& run)
 {
     const QString stored = run.book.setting(kToken).value_or(QString());
-    const QString written = run.book.setting(kWritten).value_or(QString());
+    const QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
     const auto listFrom = [&](const QString& token) {
         SyncPlan::Listing listing;
         RemoteCalendar::Listing answer = run.remote.list(token);
@@ -505,7 +513,10 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
             }
             listing.take(answer);
         }
-        listing.complete = token.isEmpty() && !answer.truncated;
+        // A calendar that lists changes ends a whole listing with its token: one that gives
+        // none was cut short without saying so.
+        listing.complete = token.isEmpty() && !answer.truncated &&
+                           (!answer.token.isEmpty() || !run.remote.listsChanges());
         if (answer.truncated)
             listing.token.clear();
         return std::optional(listing);
@@ -514,9 +525,11 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
     if (!stored.isEmpty()) {
         std::optional<SyncPlan::Listing> since = listFrom(stored);
         // The calendar made again under a token it gives anew (the token of an empty calendar
-        // is the same on some servers): what was written since is not there.
-        if (since && !written.isEmpty() && !since->present.count(written) &&
-            !since->removed.count(written))
+        // is the same on some servers), or one of ours written since and deleted again: what
+        // was written since is not there, and only the whole listing says what is.
+        if (since && std::any_of(written.begin(), written.end(), [&](const QString& href) {
+                return !since->present.count(href) && !since->removed.count(href);
+            }))
             since.reset();
         if (since)
             return *since;
@@ -586,6 +599,26 @@ void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
     if (!listing.token.isEmpty()) {
         run.book.setSetting(kToken, listing.token);
         run.book.removeSetting(kWritten);
+    } else if (run.remote.listsChanges() && !decision.record.empty()) {
+        // A listing cut short leaves the token as it was: what it brought is known since the
+        // token, as what is written is, and looked for likewise.
+        QStringList written =
+            run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+        QSet<QString> known(written.begin(), written.end());
+        for (const SyncRecord& record : decision.record) {
+            if (written.size() > kWrittenAtMost)
+                break;
+            if (!known.contains(record.href)) {
+                known.insert(record.href);
+                written.append(record.href);
+            }
+        }
+        if (written.size() > kWrittenAtMost) {
+            run.book.removeSetting(kToken);
+            run.book.removeSetting(kWritten);
+        } else {
+            run.book.setSetting(kWritten, written.join(u'\n'));
+        }
     }
     if (!run.journalsKnown)
         run.book.setSetting(kJournals, run.journals ? QStringLiteral("1") : QStringLiteral("0"));
@@ -602,11 +635,15 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
     // Answers wait here until a batch of them is written in one transaction.
     std::vector<SyncRecord> toRecord;
     std::vector<QString> toForget;
-    QString lastWritten;
+    QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+    QSet<QString> writtenSet(written.begin(), written.end());
+    bool writtenMore = false;
+    bool tokenLetGo = false;
     bool journalsRefused = false;
     std::vector<SyncPlan::Upload> stale;
     const auto flush = [&] {
-        if (toRecord.empty() && toForget.empty() && !journalsRefused && lastWritten.isEmpty())
+        if (toRecord.empty() && toForget.empty() && !journalsRefused && !writtenMore)
             return;
         Transaction transaction(store_.database());
         if (journalsRefused)
@@ -615,12 +652,17 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             run.book.forgetHref(href);
         for (const SyncRecord& record : toRecord)
             recordIn(run.book, record);
-        if (!lastWritten.isEmpty())
-            run.book.setSetting(kWritten, lastWritten);
+        if (writtenMore && written.size() > kWrittenAtMost) {
+            run.book.removeSetting(kToken);
+            run.book.removeSetting(kWritten);
+            tokenLetGo = true;
+        } else if (writtenMore) {
+            run.book.setSetting(kWritten, written.join(u'\n'));
+        }
         transaction.commit();
         toRecord.clear();
         toForget.clear();
-        lastWritten.clear();
+        writtenMore = false;
     };
     const auto answered = [&](const SyncPlan::Upload& upload,
                               const RemoteCalendar::Answer& answer) {
@@ -660,7 +702,11 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             if (upload.holds == SyncRecord::Holds::Item && upload.base && upload.base->present())
                 ++(notita ? run.report.notitasDeletedThere : run.report.deletedThere);
         }
-        lastWritten = upload.write.href;
+        if (run.remote.listsChanges() && !tokenLetGo && !writtenSet.contains(upload.write.href)) {
+            writtenSet.insert(upload.write.href);
+            written.append(upload.write.href);
+            writtenMore = true;
+        }
         if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
             flush();
     };

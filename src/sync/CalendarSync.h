@@ -77,7 +77,8 @@ public:
     enum class WhenEmptied
     {
         Refuse,    // throws SyncError CalendarEmptied, changing nothing: the user decides
-        SendAgain, // everything here goes to it again, as to a calendar made anew
+        SendAgain, // everything here goes to it again, as to a calendar made anew (even if
+                   // another machine has sent its own since)
         EmptyHere, // what went there goes here too (only what was not changed here since)
     };
 
