@@ -1,5 +1,7 @@
 // The sync's decisions on a calendar of 100,000 days synced before, 10 of which changed on the
-// server and 10 here, beside a bare read of the same days from the store.
+// server and 10 here, beside a bare read of the same days from the store: as listed since the
+// last sync (sync-collection, the server's 10 changes), and as listed whole (a server without
+// sync-collection: every name with its ETag).
 #include "store/CalendarStore.h"
 #include "store/domain/SyncBook.h"
 #include "store/jet/DatePattern.h"
@@ -25,7 +27,8 @@ struct Fixture
     std::unique_ptr<CalendarStore> store;
     SyncPlan::Records records;
     SyncPlan::Local local;
-    SyncPlan::Listing listing;
+    SyncPlan::Listing changes; // since the last sync
+    SyncPlan::Listing whole;
     std::vector<SyncPlan::Fetched> fetched;
 
     Fixture()
@@ -52,8 +55,9 @@ struct Fixture
             book.record(SyncBook::Event{href, QString::fromLatin1(etag), day.date, item.day});
             records.push_back({href, etag, SyncRecord::Holds::Item, item});
             local.emplace(item.key, item);
-            listing.present.emplace(href, d < kChanged ? etag + "x" : etag);
+            whole.present.emplace(href, d < kChanged ? etag + "x" : etag);
             if (d < kChanged) {
+                changes.present.emplace(href, etag + "x");
                 SyncItem there = item;
                 there.day.note += QStringLiteral(" (cambiada allí)");
                 fetched.push_back({href,
@@ -67,7 +71,7 @@ struct Fixture
             SyncItem& here = local.at({SyncItem::Kind::Day, kFirst.addDays(d), {}});
             here.day.note += QStringLiteral(" (cambiada aquí)");
         }
-        listing.complete = true;
+        whole.complete = true;
     }
 };
 
@@ -96,19 +100,29 @@ void BM_BareReadOfTheDays(benchmark::State& state)
 BENCHMARK(BM_BareReadOfTheDays)->Unit(benchmark::kMillisecond);
 
 // The decision alone: what to fetch, what the server's changes do, what goes up.
-void BM_DecideTenChangesAmong100k(benchmark::State& state)
+void decide(benchmark::State& state, const SyncPlan::Listing& listing)
 {
     Fixture& f = fixture();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(SyncPlan::toFetch(f.records, f.listing));
+        const SyncPlan::Recorded recorded(f.records, listing);
+        benchmark::DoNotOptimize(SyncPlan::toFetch(recorded, listing));
         const SyncPlan::Decision decision =
-            SyncPlan::decide(f.records, f.listing, f.fetched, QStringLiteral("/cal/"));
+            SyncPlan::decide(recorded, listing, f.fetched, QStringLiteral("/cal/"));
         benchmark::DoNotOptimize(decision);
         benchmark::DoNotOptimize(
             SyncPlan::uploads(f.records, f.local, QStringLiteral("/cal/"), true));
     }
 }
+void BM_DecideTenChangesAmong100k(benchmark::State& state)
+{
+    decide(state, fixture().changes);
+}
 BENCHMARK(BM_DecideTenChangesAmong100k)->Unit(benchmark::kMillisecond);
+void BM_DecideTenChangesAmong100kListedWhole(benchmark::State& state)
+{
+    decide(state, fixture().whole);
+}
+BENCHMARK(BM_DecideTenChangesAmong100kListedWhole)->Unit(benchmark::kMillisecond);
 
 // As a sync does it: the days and the records read from the store, then the plan of what goes
 // up (CalendarSync::pending).

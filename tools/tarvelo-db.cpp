@@ -57,18 +57,23 @@ int usage(QTextStream& err)
            "                                eventos repetidos se toman desde el año del "
            "primer evento\n"
            "                                suelto hasta el año que viene)\n"
-           "  tarvelo-db sync-setup CARPETA URL [--usuario NOMBRE]\n"
+           "  tarvelo-db sync-setup CARPETA URL [--usuario NOMBRE] [--con-eventos-ajenos]\n"
            "                                une el calendario de CARPETA con un servidor de "
            "calendarios\n"
            "                                (CalDAV); la contraseña se toma de "
            "TARVELO_CONTRASENA o de la\n"
-           "                                entrada, y se guarda en el llavero del escritorio\n"
-           "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui]\n"
+           "                                entrada, y se guarda en el llavero del escritorio;\n"
+           "                                URL puede ser la de un calendario; uno con eventos de "
+           "otros\n"
+           "                                programas solo se toma con --con-eventos-ajenos\n"
+           "  tarvelo-db sync CARPETA [--subir-de-nuevo | --vaciar-aqui | --crear-de-nuevo]\n"
            "                                sincroniza con el servidor; si su calendario está "
            "vacío,\n"
            "                                --subir-de-nuevo sube de nuevo todo y --vaciar-aqui "
            "vacía\n"
-           "                                también este equipo\n"
+           "                                también este equipo; si ya no está, "
+           "--crear-de-nuevo lo crea\n"
+           "                                donde estaba y le sube todo\n"
            "  tarvelo-db import-mdb ANTERIOR.mdb CARPETA\n"
            "                                crea en CARPETA un calendar.mdb con todo lo del "
            "calendario\n"
@@ -249,12 +254,14 @@ std::optional<QString> givenPassword(QTextStream& err)
     return line;
 }
 
-int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
+int syncSetup(QStringList args, QTextStream& out, QTextStream& err)
 {
+    // Another program's events in the calendar are taken into their days only when asked.
+    const bool takeOthers = args.removeAll(QStringLiteral("--con-eventos-ajenos")) > 0;
     if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--usuario")))
         return misused(err, QStringLiteral("sync-setup necesita CARPETA y URL, y quizá "
-                                           "--usuario NOMBRE."));
-    const QUrl server = QUrl::fromUserInput(args[1]);
+                                           "--usuario NOMBRE y --con-eventos-ajenos."));
+    const QUrl server = DavClient::addressFrom(args[1]);
     DavClient::checkAddress(server);
     const QString user = args.size() == 4 ? args[3] : qEnvironmentVariable("USER");
     if (user.isEmpty())
@@ -266,8 +273,25 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
                             .arg(QString::fromLatin1(kPasswordVariable)));
     }
     DavClient client(server, user, *password);
-    const QUrl calendar = CalendarSync::setUp(*store, client, server, user);
-    out << "Calendario en el servidor: " << calendar.toString() << "\n";
+    const CalendarSync::Calendar found = CalendarSync::choose(client, server);
+    // The calendar the store syncs with already brings its other programs' events anyway.
+    const std::optional<CalendarSync::Account> before = CalendarSync::account(*store);
+    const bool already = before && CalendarSync::samePlace(before->calendar, found.url);
+    if (!found.url.isEmpty() && !takeOthers && !already) {
+        if (const int others = CalendarSync::othersEvents(client, found.url); others > 0) {
+            throw SyncError(
+                QStringLiteral("El calendario «%1» ya tiene %2 de otros programas: Tarvelo "
+                               "llevaría cada uno a la nota de su día (con su hora, si la tiene) "
+                               "y lo sustituiría por el evento del día. No se ha cambiado nada. "
+                               "Para usarlo así, añada --con-eventos-ajenos; o dé la dirección "
+                               "de otro calendario.")
+                    .arg(found.name, others == 1 ? QStringLiteral("1 evento")
+                                                 : QStringLiteral("%1 eventos").arg(others)),
+                SyncError::Kind::Setup);
+        }
+    }
+    const QUrl calendar = CalendarSync::setUp(*store, client, server, user, found.url);
+    out << "Calendario en el servidor: «" << found.name << "», " << calendar.toString() << "\n";
     QString failure = QStringLiteral("no se ha consultado");
     if (PasswordKeyring::wanted() &&
         PasswordKeyring::store(PasswordKeyring::entry(user, server), *password, failure))
@@ -278,7 +302,8 @@ int syncSetup(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, QTextStream& out)
+int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, bool makeAgain,
+         QTextStream& out)
 {
     const auto store = CalendarStore::open(folder);
     const std::optional<CalendarSync::Account> account = CalendarSync::account(*store);
@@ -298,7 +323,7 @@ int sync(const QString& folder, CalendarSync::WhenEmptied whenEmptied, QTextStre
                             .arg(account->user, QString::fromLatin1(kPasswordVariable)));
     }
     DavClient client(account->server, account->user, *password);
-    out << CalendarSync(*store, client).run(whenEmptied).text();
+    out << CalendarSync(*store, client).run(whenEmptied, makeAgain).text();
     return 0;
 }
 
@@ -324,14 +349,22 @@ int main(int argc, char** argv)
             return syncSetup(args.mid(1), out, err);
         if (args[0] == QLatin1String("sync")) {
             CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse;
-            if (args.size() == 3 && args[2] == QLatin1String("--subir-de-nuevo"))
+            bool makeAgain = false;
+            const QString option = args.value(2);
+            if (option == QLatin1String("--subir-de-nuevo"))
                 whenEmptied = CalendarSync::WhenEmptied::SendAgain;
-            else if (args.size() == 3 && args[2] == QLatin1String("--vaciar-aqui"))
+            else if (option == QLatin1String("--vaciar-aqui"))
                 whenEmptied = CalendarSync::WhenEmptied::EmptyHere;
-            else if (args.size() != 2)
+            else if (option == QLatin1String("--crear-de-nuevo"))
+                makeAgain = true;
+            if (args.size() < 2 || args.size() > 3 ||
+                (args.size() == 3 && !makeAgain &&
+                 whenEmptied == CalendarSync::WhenEmptied::Refuse)) {
                 return misused(err, QStringLiteral("sync necesita CARPETA, y quizá "
-                                                   "--subir-de-nuevo o --vaciar-aqui."));
-            return sync(args[1], whenEmptied, out);
+                                                   "--subir-de-nuevo, --vaciar-aqui o "
+                                                   "--crear-de-nuevo."));
+            }
+            return sync(args[1], whenEmptied, makeAgain, out);
         }
         if (args[0] == QLatin1String("import-mdb")) {
             if (args.size() != 3)
@@ -366,6 +399,10 @@ int main(int argc, char** argv)
                    "Si se vació a propósito, para vaciar también este equipo (lo cambiado aquí "
                    "desde la última sincronización se queda y se sube):\n"
                    "    tarvelo-db sync CARPETA --vaciar-aqui\n";
+        }
+        if (error.kind() == SyncError::Kind::CalendarGone) {
+            err << "Para crearlo de nuevo donde estaba y subirle todo lo de este equipo:\n"
+                   "    tarvelo-db sync CARPETA --crear-de-nuevo\n";
         }
         return 1;
     } catch (const MdbError& error) {

@@ -5,6 +5,7 @@
 #include "ical/IcsNames.h"
 
 #include <map>
+#include <set>
 #include <utility>
 
 namespace {
@@ -159,6 +160,9 @@ struct Reading
     std::vector<EventDay> days;
     // By UID: the instances of a recurring event that another component replaces.
     std::map<QString, std::vector<icaltimetype>> replaced;
+    // The UIDs of the recurring events: a component that replaces one of their instances
+    // belongs to them.
+    std::set<QString> series;
     int stepsLeft = EventDates::kFileSteps;
 
     void reject(const QString& event, const QDate& date, const QString& reason)
@@ -172,8 +176,11 @@ struct Reading
                  icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
              event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
             icalproperty* id = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
-            if (!id)
+            if (!id) {
+                if (EventDates::isRecurring(event))
+                    series.insert(fromIcal(icalcomponent_get_uid(event)));
                 continue;
+            }
             // Resolved as EXDATE is: the file's zones first, then the system's.
             replaced[fromIcal(icalcomponent_get_uid(event))].push_back(
                 EventDates::withZone(icalproperty_get_recurrenceid(id), id, event));
@@ -288,6 +295,18 @@ struct Reading
             return;
         }
 
+        if (properties.replacement && series.count(properties.uid)) {
+            // One occurrence of a series, given again: it comes in only where its series would,
+            // so that a series left out is left out whole, overridden occurrences included.
+            icalproperty* id = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+            const QDate occurrence = EventDates::localDate(
+                EventDates::withZone(icalproperty_get_recurrenceid(id), id, event), window.zone);
+            if (occurrence.isValid() && (occurrence < window.first || occurrence > window.last)) {
+                ++summary.outsideRange;
+                return;
+            }
+        }
+
         static const std::vector<icaltimetype> none;
         const auto found = replaced.empty() ? replaced.end() : replaced.find(properties.uid);
         const EventDates::Result dates = EventDates::of(
@@ -368,6 +387,7 @@ std::vector<EventDay> IcsReader::read(const IcsCalendar& calendar, const ImportO
                     summary,
                     cancel,
                     {summary.from, summary.to, options.hasRange(), options.localZone},
+                    {},
                     {},
                     {},
                     EventDates::kFileSteps};

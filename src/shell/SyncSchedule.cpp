@@ -106,7 +106,8 @@ void SyncSchedule::request(bool byUser)
     afterSave_->stop(); // what was saved so far goes up with this sync
     rowsSeen_ = store_.database().rowsWritten();
     retry_->stop();
-    runner_.sync(password_, std::exchange(whenEmptied_, CalendarSync::WhenEmptied::Refuse));
+    runner_.sync(password_, std::exchange(whenEmptied_, CalendarSync::WhenEmptied::Refuse),
+                 std::exchange(makeAgain_, false));
     SyncState running;
     running.kind = SyncState::Kind::Running;
     setState(running);
@@ -127,10 +128,17 @@ const QStringList SyncSchedule::kEmptiedButtons{QStringLiteral("Subirlos de nuev
                                                 QStringLiteral("Vaciar también este equipo"),
                                                 QStringLiteral("Cancelar")};
 
+const QStringList SyncSchedule::kGoneButtons{QStringLiteral("Crearlo de nuevo"),
+                                             QStringLiteral("Cancelar")};
+
 void SyncSchedule::failed(const SyncError& error, int pending)
 {
     if (error.kind() == SyncError::Kind::CalendarEmptied && (byUser_ || !emptiedDeclined_)) {
         askAboutEmptied(error, pending);
+        return;
+    }
+    if (error.kind() == SyncError::Kind::CalendarGone && (byUser_ || !goneDeclined_)) {
+        askAboutGone(error, pending);
         return;
     }
     SyncState failure;
@@ -143,6 +151,32 @@ void SyncSchedule::failed(const SyncError& error, int pending)
             std::clamp(error.retryAfter.value_or(kRetryLeastS), kRetryLeastS, kRetryMostS);
         retry_->start(seconds * 1000);
     }
+    ended();
+}
+
+void SyncSchedule::askAboutGone(const SyncError& error, int pending)
+{
+    asking_ = true;
+    const int answer =
+        boxes_.choose(error.message() + QStringLiteral(" ¿Desea crearlo de nuevo? Se le "
+                                                       "enviarán otra vez todos los días y "
+                                                       "las notitas de este equipo."),
+                      kGoneButtons, 0, MessageBoxes::Question, ServerDialog::kTitle);
+    asking_ = false;
+    if (answer == 0) {
+        goneDeclined_ = false;
+        makeAgain_ = true;
+        again_ = false;
+        request(true);
+        return;
+    }
+    goneDeclined_ = true;
+    SyncState failure;
+    failure.kind = SyncState::Kind::Failed;
+    failure.message = error.message() + QStringLiteral(" No se ha cambiado nada: «Sincronizar "
+                                                       "ahora» lo vuelve a preguntar.");
+    failure.pending = pending;
+    setState(failure);
     ended();
 }
 

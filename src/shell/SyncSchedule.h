@@ -40,8 +40,9 @@ public:
     static constexpr int kRetryMostS = 3600;
 
     // The question asked of a calendar that holds none of what was synced with it.
-    static const QStringList
-        kEmptiedButtons; // "Subirlos de nuevo", "Vaciar también...", "Cancelar"
+    static const QStringList kEmptiedButtons; // "Subirlos de nuevo", … "Cancelar"
+    // And of one gone from the server.
+    static const QStringList kGoneButtons; // "Crearlo de nuevo", "Cancelar"
 
     // window: what the dialogs stand over.
     SyncSchedule(CalendarStore& store, const StoreGuard& guard, SyncRunner& runner,
@@ -68,6 +69,8 @@ private:
     // The calendar holds none of what was synced: the user says whether everything goes to it
     // again, it empties this machine too, or nothing happens.
     void askAboutEmptied(const SyncError& error, int pending);
+    // The calendar is gone from the server: the user says whether it is made again there.
+    void askAboutGone(const SyncError& error, int pending);
     void passwordWanted();
     void ended();
     void setUp(const QUrl& server, const QString& user, const QUrl& calendar,
@@ -97,5 +100,8 @@ private:
     CalendarSync::WhenEmptied whenEmptied_ = CalendarSync::WhenEmptied::Refuse;
     // The user cancelled that question: syncs on their own do not ask it again.
     bool emptiedDeclined_ = false;
+    // The next sync makes the calendar again; the user cancelled that question.
+    bool makeAgain_ = false;
+    bool goneDeclined_ = false;
     QPointer<QDialog> dialog_;
 };

@@ -117,7 +117,12 @@ std::vector<CalDavServer::Calendar> CalDavServer::calendars(const QUrl& home)
 
 QUrl CalDavServer::create(const QUrl& home, const QString& name)
 {
-    const QUrl url = asFolder(home.resolved(QUrl(name.toLower() + u'/')));
+    return createAt(asFolder(home.resolved(QUrl(name.toLower() + u'/'))), name);
+}
+
+QUrl CalDavServer::createAt(const QUrl& url, const QString& name)
+{
+    const QUrl home = url.resolved(QUrl(QStringLiteral("..")));
     DavRequest request{"MKCALENDAR",
                        url,
                        "<?xml version=\"1.0\" encoding=\"utf-8\"?><c:mkcalendar " + kNamespaces +

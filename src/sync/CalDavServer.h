@@ -31,6 +31,8 @@ public:
     std::vector<Calendar> calendars(const QUrl& home);
     // Makes a calendar named name in home (or takes the one already at its address).
     QUrl create(const QUrl& home, const QString& name);
+    // The same at the address url (a calendar gone from the server, made again where it was).
+    QUrl createAt(const QUrl& url, const QString& name);
 
     // What changed since token (empty: everything), by sync-collection where the server
     // offers it, else every event with its ETag.

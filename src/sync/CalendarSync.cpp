@@ -12,7 +12,9 @@
 #include "sync/SyncError.h"
 
 #include <QSet>
+#include <QStringList>
 
+#include <algorithm>
 #include <limits>
 
 const QString CalendarSync::kCalendarName = QStringLiteral("Tarvelo");
@@ -24,9 +26,13 @@ const QString kUser = QStringLiteral("usuario");
 const QString kCalendar = QStringLiteral("calendario");
 const QString kName = QStringLiteral("nombre");
 const QString kToken = QStringLiteral("marca");
-// A name written since the token was taken: the next listing since that token must show it,
-// or the calendar was made again under the same token.
+// The names written or read since the token was taken, one a line: the next listing since
+// that token must show each, or it was deleted since (a name made after the token and gone
+// again is in no listing since it), or the calendar was made again under the same token.
 const QString kWritten = QStringLiteral("escrito");
+// Past this many names written since the token, the token is let go: a whole listing next time
+// costs less than keeping the names (a first upload writes them all).
+constexpr int kWrittenAtMost = 256;
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
 
@@ -270,35 +276,63 @@ void CalendarSync::keep(CalendarStore& store, const Account& account, const Cale
     transaction.commit();
 }
 
-QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
-                         const QString& user, const QUrl& chosen)
+bool CalendarSync::samePlace(const QUrl& a, const QUrl& b)
+{
+    const auto folder = [](const QUrl& url) {
+        QString path = url.path(QUrl::FullyDecoded);
+        if (!path.endsWith(u'/'))
+            path += u'/';
+        return path;
+    };
+    return folder(a) == folder(b);
+}
+
+CalendarSync::Calendar CalendarSync::choose(DavClient& client, const QUrl& server,
+                                            const QUrl& chosen)
 {
     CalDavServer dav(client);
     const QUrl home = dav.home(server);
-    Calendar calendar;
-    for (const CalDavServer::Calendar& c : dav.calendars(home)) {
-        const bool wanted = chosen.isEmpty()
-                                ? c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0
-                                : c.url.path() == chosen.path();
-        if (wanted && c.takesEvents) {
-            calendar.url = c.url;
-            calendar.name = c.name;
-            break;
-        }
+    const std::vector<CalDavServer::Calendar> calendars = dav.calendars(home);
+    const auto take = [](const CalDavServer::Calendar& c) {
+        Calendar calendar;
+        calendar.url = c.url;
+        calendar.name = c.name;
+        return calendar;
+    };
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && !chosen.isEmpty() && samePlace(c.url, chosen))
+            return take(c);
     }
-    if (calendar.url.isEmpty() && !chosen.isEmpty()) {
+    if (!chosen.isEmpty()) {
         throw SyncError(QStringLiteral("El servidor «%1» ya no tiene el calendario «%2», o no "
                                        "admite eventos en él.")
                             .arg(client.host(), shownUrl(chosen)),
                         SyncError::Kind::CalendarGone)
             .about(client.host());
     }
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && samePlace(c.url, server))
+            return take(c);
+    }
+    for (const CalDavServer::Calendar& c : calendars) {
+        if (c.takesEvents && c.name.compare(kCalendarName, Qt::CaseInsensitive) == 0)
+            return take(c);
+    }
+    Calendar none;
+    none.url = QUrl();
+    none.name = kCalendarName;
+    return none;
+}
+
+QUrl CalendarSync::setUp(CalendarStore& store, DavClient& client, const QUrl& server,
+                         const QString& user, const QUrl& chosen)
+{
+    Calendar calendar = choose(client, server, chosen);
+    CalDavServer dav(client);
     // A calendar made now holds nothing of what any record says.
     const bool made = calendar.url.isEmpty();
-    if (made) {
-        calendar.url = dav.create(home, kCalendarName);
-        calendar.name = kCalendarName;
-    }
+    if (made)
+        calendar.url = dav.create(dav.home(server), kCalendarName);
     calendar.listsChanges = dav.offersSyncCollection(calendar.url);
     calendar.journals = dav.takesJournals(calendar.url);
     keep(store, {server, user, calendar.url}, calendar, made);
@@ -349,7 +383,7 @@ CalendarSync::CalendarSync(CalendarStore& store, RemoteCalendar& remote)
 
 CalendarSync::~CalendarSync() = default;
 
-SyncReport CalendarSync::run(WhenEmptied whenEmptied)
+SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
 {
     RemoteCalendar* remote = remote_;
     {
@@ -383,10 +417,46 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
         run.calendarName = calendar.section(u'/', -2, -2, QString::SectionSkipEmpty);
     }
 
+    if (whenEmptied == WhenEmptied::SendAgain) {
+        // As to a calendar made anew: nothing recorded, everything sent and merged with what
+        // it holds by now, which another machine may have sent since the user was asked.
+        Transaction transaction(store_.database());
+        run.book.forgetAll();
+        run.book.removeSetting(kToken);
+        run.book.removeSetting(kWritten);
+        transaction.commit();
+    }
+
     // Gather: the server's listing, read whole before anything is stored.
-    const SyncPlan::Listing listing = gather(run);
-    if (const std::optional<SyncPlan::Emptied> lost =
-            SyncPlan::emptied(recordsOf(run.book), listing)) {
+    SyncPlan::Listing listing;
+    SyncPlan::Records records;
+    try {
+        listing = gather(run);
+    } catch (const SyncError& error) {
+        if (error.kind() != SyncError::Kind::CalendarGone)
+            throw;
+        if (!makeAgain || !client_) {
+            SyncError gone(QStringLiteral("El calendario «%1» ya no está en el servidor «%2».")
+                               .arg(run.calendarName, run.remote.host()),
+                           SyncError::Kind::CalendarGone);
+            gone.about(run.remote.host(), error.status);
+            gone.calendar = run.calendarName;
+            throw gone;
+        }
+        // Made again where it was, and everything here sent to it, as to a calendar made anew.
+        const std::optional<Account> account = CalendarSync::account(store_);
+        Calendar calendar;
+        calendar.name = run.calendarName.isEmpty() ? kCalendarName : run.calendarName;
+        calendar.url = CalDavServer(*client_).createAt(account->calendar, calendar.name);
+        calendar.listsChanges = run.remote.listsChanges();
+        calendar.journals = true;
+        keep(store_, *account, calendar, true);
+        run.journalsKnown = true;
+        run.journals = true;
+        listing = gather(run);
+    }
+    records = recordsOf(run.book);
+    if (const std::optional<SyncPlan::Emptied> lost = SyncPlan::emptied(records, listing)) {
         if (whenEmptied == WhenEmptied::Refuse) {
             const auto count = [](int n, const char* one, const char* many) {
                 return n == 1 ? QStringLiteral("1 ") + QString::fromUtf8(one)
@@ -403,20 +473,13 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
             error.notitas = lost->notitas;
             throw error;
         }
-        if (whenEmptied == WhenEmptied::SendAgain) {
-            // As to a calendar made anew: nothing recorded, everything sent and merged.
-            Transaction transaction(store_.database());
-            run.book.forgetAll();
-            run.book.removeSetting(kToken);
-            run.book.removeSetting(kWritten);
-            transaction.commit();
-        }
     }
-    const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, listing);
+    const SyncPlan::Recorded recorded(records, listing);
+    const std::vector<SyncPlan::Fetched> fetched = fetchChanged(run, recorded, listing);
 
     // Decide and apply.
     const SyncPlan::Decision decision =
-        SyncPlan::decide(recordsOf(run.book), listing, fetched, run.remote.folder());
+        SyncPlan::decide(recorded, listing, fetched, run.remote.folder());
     apply(run, decision, listing);
 
     // Upload what changed here, then resolve what the server refused as stale.
@@ -429,7 +492,8 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied)
 SyncPlan::Listing CalendarSync::gather(Run& run)
 {
     const QString stored = run.book.setting(kToken).value_or(QString());
-    const QString written = run.book.setting(kWritten).value_or(QString());
+    const QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
     const auto listFrom = [&](const QString& token) {
         SyncPlan::Listing listing;
         RemoteCalendar::Listing answer = run.remote.list(token);
@@ -451,7 +515,10 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
             }
             listing.take(answer);
         }
-        listing.complete = token.isEmpty() && !answer.truncated;
+        // A calendar that lists changes ends a whole listing with its token: one that gives
+        // none was cut short without saying so.
+        listing.complete = token.isEmpty() && !answer.truncated &&
+                           (!answer.token.isEmpty() || !run.remote.listsChanges());
         if (answer.truncated)
             listing.token.clear();
         return std::optional(listing);
@@ -460,9 +527,11 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
     if (!stored.isEmpty()) {
         std::optional<SyncPlan::Listing> since = listFrom(stored);
         // The calendar made again under a token it gives anew (the token of an empty calendar
-        // is the same on some servers): what was written since is not there.
-        if (since && !written.isEmpty() && !since->present.count(written) &&
-            !since->removed.count(written))
+        // is the same on some servers), or one of ours written since and deleted again: what
+        // was written since is not there, and only the whole listing says what is.
+        if (since && std::any_of(written.begin(), written.end(), [&](const QString& href) {
+                return !since->present.count(href) && !since->removed.count(href);
+            }))
             since.reset();
         if (since)
             return *since;
@@ -482,11 +551,11 @@ SyncPlan::Listing CalendarSync::gather(Run& run)
 }
 
 std::vector<SyncPlan::Fetched> CalendarSync::fetchChanged(Run& run,
+                                                          const SyncPlan::Recorded& recorded,
                                                           const SyncPlan::Listing& listing)
 {
     std::vector<SyncPlan::Fetched> fetched;
-    for (RemoteCalendar::Event& event :
-         run.remote.fetch(SyncPlan::toFetch(recordsOf(run.book), listing))) {
+    for (RemoteCalendar::Event& event : run.remote.fetch(SyncPlan::toFetch(recorded, listing))) {
         SyncPlan::Fetched f{event.href, event.etag, {}};
         try {
             f.read = SyncItem::read(event.body, event.href);
@@ -535,6 +604,26 @@ void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
     if (!listing.token.isEmpty()) {
         run.book.setSetting(kToken, listing.token);
         run.book.removeSetting(kWritten);
+    } else if (run.remote.listsChanges() && !decision.record.empty()) {
+        // A listing cut short leaves the token as it was: what it brought is known since the
+        // token, as what is written is, and looked for likewise.
+        QStringList written =
+            run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+        QSet<QString> known(written.begin(), written.end());
+        for (const SyncRecord& record : decision.record) {
+            if (written.size() > kWrittenAtMost)
+                break;
+            if (!known.contains(record.href)) {
+                known.insert(record.href);
+                written.append(record.href);
+            }
+        }
+        if (written.size() > kWrittenAtMost) {
+            run.book.removeSetting(kToken);
+            run.book.removeSetting(kWritten);
+        } else {
+            run.book.setSetting(kWritten, written.join(u'\n'));
+        }
     }
     if (!run.journalsKnown)
         run.book.setSetting(kJournals, run.journals ? QStringLiteral("1") : QStringLiteral("0"));
@@ -551,11 +640,15 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
     // Answers wait here until a batch of them is written in one transaction.
     std::vector<SyncRecord> toRecord;
     std::vector<QString> toForget;
-    QString lastWritten;
+    QStringList written =
+        run.book.setting(kWritten).value_or(QString()).split(u'\n', Qt::SkipEmptyParts);
+    QSet<QString> writtenSet(written.begin(), written.end());
+    bool writtenMore = false;
+    bool tokenLetGo = false;
     bool journalsRefused = false;
     std::vector<SyncPlan::Upload> stale;
     const auto flush = [&] {
-        if (toRecord.empty() && toForget.empty() && !journalsRefused && lastWritten.isEmpty())
+        if (toRecord.empty() && toForget.empty() && !journalsRefused && !writtenMore)
             return;
         Transaction transaction(store_.database());
         if (journalsRefused)
@@ -564,12 +657,17 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             run.book.forgetHref(href);
         for (const SyncRecord& record : toRecord)
             recordIn(run.book, record);
-        if (!lastWritten.isEmpty())
-            run.book.setSetting(kWritten, lastWritten);
+        if (writtenMore && written.size() > kWrittenAtMost) {
+            run.book.removeSetting(kToken);
+            run.book.removeSetting(kWritten);
+            tokenLetGo = true;
+        } else if (writtenMore) {
+            run.book.setSetting(kWritten, written.join(u'\n'));
+        }
         transaction.commit();
         toRecord.clear();
         toForget.clear();
-        lastWritten.clear();
+        writtenMore = false;
     };
     const auto answered = [&](const SyncPlan::Upload& upload,
                               const RemoteCalendar::Answer& answer) {
@@ -609,7 +707,11 @@ std::vector<SyncPlan::Upload> CalendarSync::upload(Run& run, std::vector<SyncPla
             if (upload.holds == SyncRecord::Holds::Item && upload.base && upload.base->present())
                 ++(notita ? run.report.notitasDeletedThere : run.report.deletedThere);
         }
-        lastWritten = upload.write.href;
+        if (run.remote.listsChanges() && !tokenLetGo && !writtenSet.contains(upload.write.href)) {
+            writtenSet.insert(upload.write.href);
+            written.append(upload.write.href);
+            writtenMore = true;
+        }
         if (int(toRecord.size() + toForget.size()) >= kRecordBatch)
             flush();
     };

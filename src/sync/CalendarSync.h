@@ -61,6 +61,12 @@ public:
     };
     static void keep(CalendarStore& store, const Account& account, const Calendar& calendar,
                      bool fresh);
+    // The calendar a set-up takes: chosen; else the calendar whose own address the user gave for
+    // the server (many servers show each calendar's link to copy); else «Tarvelo». An empty
+    // url: none of those is there, and it will be made.
+    static Calendar choose(DavClient& client, const QUrl& server, const QUrl& chosen = {});
+    // Whether two addresses name the same folder, a closing slash aside.
+    static bool samePlace(const QUrl& a, const QUrl& b);
     // The writes the next sync makes (items new, changed or emptied here since they were last
     // sent or read, and the promises to keep): none before a set-up.
     static int pending(CalendarStore& store);
@@ -71,7 +77,8 @@ public:
     enum class WhenEmptied
     {
         Refuse,    // throws SyncError CalendarEmptied, changing nothing: the user decides
-        SendAgain, // everything here goes to it again, as to a calendar made anew
+        SendAgain, // everything here goes to it again, as to a calendar made anew (even if
+                   // another machine has sent its own since)
         EmptyHere, // what went there goes here too (only what was not changed here since)
     };
 
@@ -87,8 +94,9 @@ public:
     {
         progress_ = std::move(progress);
     }
-    // Throws SyncError (the server), or StoreError.
-    SyncReport run(WhenEmptied whenEmptied = WhenEmptied::Refuse);
+    // Throws SyncError (the server), or StoreError. makeAgain: a calendar gone from the server
+    // (CalendarGone) is made again at its address, and everything here sent to it.
+    SyncReport run(WhenEmptied whenEmptied = WhenEmptied::Refuse, bool makeAgain = false);
 
     // Answers written to the store together: a kill loses at most these, found again by the
     // next sync.
@@ -100,7 +108,8 @@ private:
     struct Run;
 
     SyncPlan::Listing gather(Run& run);
-    std::vector<SyncPlan::Fetched> fetchChanged(Run& run, const SyncPlan::Listing& listing);
+    std::vector<SyncPlan::Fetched> fetchChanged(Run& run, const SyncPlan::Recorded& recorded,
+                                                const SyncPlan::Listing& listing);
     void apply(Run& run, const SyncPlan::Decision& decision, const SyncPlan::Listing& listing);
     std::vector<SyncPlan::Upload> upload(Run& run, std::vector<SyncPlan::Upload> uploads);
     void resolve(Run& run, std::vector<SyncPlan::Upload> stale);

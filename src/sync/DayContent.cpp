@@ -87,6 +87,9 @@ DayContent::Read DayContent::read(const QByteArray& body, const QString& where)
         options.everyEventIsHoliday = false;
         try {
             for (const EventDay& brought : IcsReader::read(body, where, options, summary)) {
+                // Its day is where it starts: another program that moved it moved the day, and
+                // the UID is only its name.
+                day.date = brought.date;
                 day.note = brought.text;
                 day.holiday = brought.holiday;
                 day.colour = brought.colour;

@@ -110,9 +110,10 @@ bool SyncItem::sameAs(const SyncItem& other) const
         return false;
     if (key.kind == Kind::Notita)
         return text == other.text;
-    Day mine = day;
-    mine.date = other.day.date;
-    return mine == other.day;
+    const Day& a = day;
+    const Day& b = other.day;
+    return a.note == b.note && a.holiday == b.holiday && a.alarmOn == b.alarmOn &&
+           a.alarmTime == b.alarmTime && a.colour == b.colour;
 }
 
 QString SyncItem::fileNameOf(const Key& key)

@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 void SyncPlan::Listing::take(const RemoteCalendar::Listing& answer)
 {
     for (const RemoteCalendar::Entry& entry : answer.present) {
@@ -16,17 +18,37 @@ void SyncPlan::Listing::take(const RemoteCalendar::Listing& answer)
         token = answer.token;
 }
 
-std::vector<QString> SyncPlan::toFetch(const Records& records, const Listing& listing)
+SyncPlan::Recorded::Recorded(const Records& records, const Listing& listing) : records_(records)
 {
-    std::map<QString, const SyncRecord*> byHref;
-    for (const SyncRecord& record : records)
-        byHref.emplace(record.href, &record);
+    const std::size_t named = listing.present.size() + listing.removed.size();
+    if (listing.complete || named * 8 > records.size()) {
+        byHref_.reserve(records.size());
+        for (const SyncRecord& record : records)
+            byHref_.emplace(record.href, &record);
+        return;
+    }
+    for (const SyncRecord& record : records) {
+        if (listing.present.count(record.href) || listing.removed.count(record.href))
+            byHref_.emplace(record.href, &record);
+    }
+}
+
+const SyncRecord* SyncPlan::Recorded::find(const QString& href) const
+{
+    const auto found = byHref_.find(href);
+    return found == byHref_.end() ? nullptr : found->second;
+}
+
+std::vector<QString> SyncPlan::toFetch(const Recorded& records, const Listing& listing)
+{
     std::vector<QString> hrefs;
     for (const auto& [href, etag] : listing.present) {
-        const auto record = byHref.find(href);
-        if (record == byHref.end() || record->second->etag != etag)
+        const SyncRecord* record = records.find(href);
+        if (!record || record->etag != etag)
             hrefs.push_back(href);
     }
+    // In the server's own order of names, whatever order the listing came in.
+    std::sort(hrefs.begin(), hrefs.end());
     return hrefs;
 }
 
@@ -61,13 +83,10 @@ std::optional<SyncPlan::Emptied> SyncPlan::emptied(const Records& records, const
     return lost;
 }
 
-SyncPlan::Decision SyncPlan::decide(const Records& records, const Listing& listing,
+SyncPlan::Decision SyncPlan::decide(const Recorded& recorded, const Listing& listing,
                                     const std::vector<Fetched>& fetched, const QString& folder)
 {
     Decision decision;
-    std::map<QString, const SyncRecord*> byHref;
-    for (const SyncRecord& record : records)
-        byHref.emplace(record.href, &record);
 
     const auto keep = [&](const QString& href, const QByteArray& etag, SyncRecord::Holds holds,
                           const SyncItem& base) {
@@ -86,8 +105,7 @@ SyncPlan::Decision SyncPlan::decide(const Records& records, const Listing& listi
     QSet<QString> read;
     for (const Fetched& f : fetched) {
         read.insert(f.href);
-        const auto found = byHref.find(f.href);
-        const SyncRecord* record = found == byHref.end() ? nullptr : found->second;
+        const SyncRecord* record = recorded.find(f.href);
         switch (f.read.what) {
         case SyncItem::Read::What::Item: {
             const SyncItem& remote = f.read.item;
@@ -141,12 +159,24 @@ SyncPlan::Decision SyncPlan::decide(const Records& records, const Listing& listi
         }
     }
 
-    for (const SyncRecord& record : records) {
-        if (read.contains(record.href) || !goneFrom(listing, record.href))
-            continue;
+    const auto gone = [&](const SyncRecord& record) {
+        if (read.contains(record.href))
+            return;
         if (record.holds == SyncRecord::Holds::Item)
             decision.removals.push_back(record.base);
         decision.forget.push_back(record.href);
+    };
+    if (listing.complete) {
+        for (const SyncRecord& record : recorded.all()) {
+            if (!listing.present.count(record.href))
+                gone(record);
+        }
+    } else {
+        // Only what the listing names as gone: a listing since a token says nothing of the rest.
+        for (const QString& href : listing.removed) {
+            if (const SyncRecord* record = recorded.find(href))
+                gone(*record);
+        }
     }
     return decision;
 }
@@ -155,19 +185,14 @@ std::vector<SyncPlan::Upload> SyncPlan::uploads(const Records& records, const Lo
                                                 const QString& folder, bool journals)
 {
     std::vector<Upload> out;
-    const auto localOf = [&local](const SyncItem::Key& key) {
-        const auto it = local.find(key);
-        return it == local.end() ? SyncItem::emptyOf(key) : it->second;
-    };
-    const auto wanted = [journals](const SyncItem::Key& key) {
-        return journals || key.kind == SyncItem::Kind::Day;
-    };
-    std::map<SyncItem::Key, const SyncRecord*> byKey;
+    // What was recorded of each item, in the items' order, to walk beside the items here.
+    std::vector<std::pair<SyncItem::Key, const SyncRecord*>> byKey;
+    byKey.reserve(records.size());
     for (const SyncRecord& record : records) {
         switch (record.holds) {
         case SyncRecord::Holds::Item:
         case SyncRecord::Holds::Moved:
-            byKey[record.base.key] = &record;
+            byKey.emplace_back(record.base.key, &record);
             break;
         case SyncRecord::Holds::Brought: {
             // A promise kept: the copy that was brought in goes.
@@ -181,13 +206,17 @@ std::vector<SyncPlan::Upload> SyncPlan::uploads(const Records& records, const Lo
             break;
         }
     }
+    // The book gives the days in date order already: sorted only when they are not.
+    const auto before = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(byKey.begin(), byKey.end(), before))
+        std::sort(byKey.begin(), byKey.end(), before);
 
-    const auto plan = [&](const SyncItem::Key& key) {
-        if (!wanted(key))
+    const auto plan = [&](const SyncItem::Key& key, const SyncItem* item,
+                          const SyncRecord* record) {
+        if (!journals && key.kind == SyncItem::Kind::Notita)
             return;
-        const SyncItem here = localOf(key);
-        const auto found = byKey.find(key);
-        if (found == byKey.end()) {
+        const SyncItem here = item ? *item : SyncItem::emptyOf(key);
+        if (!record) {
             if (here.present()) {
                 Upload upload;
                 upload.key = key;
@@ -197,24 +226,36 @@ std::vector<SyncPlan::Upload> SyncPlan::uploads(const Records& records, const Lo
             }
             return;
         }
-        const SyncRecord& record = *found->second;
-        const bool moved = record.holds == SyncRecord::Holds::Moved;
-        if (!moved && here.sameAs(record.base))
+        const bool moved = record->holds == SyncRecord::Holds::Moved;
+        if (!moved && here.sameAs(record->base))
             return;
-        if (!here.present() && !record.base.present() && !moved)
+        if (!here.present() && !record->base.present() && !moved)
             return;
         Upload upload;
         upload.key = key;
-        upload.write = {record.href, here.present() ? here.body() : QByteArray(), record.etag};
+        upload.write = {record->href, here.present() ? here.body() : QByteArray(), record->etag};
         upload.sent = here;
-        upload.base = record.base;
+        upload.base = record->base;
         out.push_back(std::move(upload));
     };
-    for (const auto& [key, item] : local)
-        plan(key);
-    for (const auto& [key, record] : byKey) {
-        if (!local.count(key))
-            plan(key);
+    // Both in key order: each item here beside what was recorded of it.
+    auto item = local.begin();
+    auto recorded = byKey.begin();
+    while (item != local.end() || recorded != byKey.end()) {
+        if (recorded == byKey.end() || (item != local.end() && item->first < recorded->first)) {
+            plan(item->first, &item->second, nullptr);
+            ++item;
+        } else if (item == local.end() || recorded->first < item->first) {
+            plan(recorded->first, nullptr, recorded->second);
+            ++recorded;
+        } else {
+            // Unchanged items, nearly all of them, cost one comparison here.
+            if (recorded->second->holds == SyncRecord::Holds::Moved ||
+                !item->second.sameAs(recorded->second->base))
+                plan(item->first, &item->second, recorded->second);
+            ++item;
+            ++recorded;
+        }
     }
     return out;
 }

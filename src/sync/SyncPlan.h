@@ -9,7 +9,8 @@
 
 #include <map>
 #include <optional>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The sync's decisions, apart from everything they are made from: what the store recorded,
@@ -31,16 +32,32 @@ public:
     // The server's listing, from all the answers it took.
     struct Listing
     {
-        std::map<QString, QByteArray> present; // name and ETag
-        std::set<QString> removed;             // named as gone (a listing since a token)
-        bool complete = false;                 // everything on the calendar is in present
-        QString token;                         // the state once it is all taken in
+        std::unordered_map<QString, QByteArray> present; // name and ETag
+        std::unordered_set<QString> removed;             // named as gone (since a token)
+        bool complete = false;                           // everything on the calendar is in present
+        QString token;                                   // the state once it is all taken in
         // Takes in one answer: what it names as present or gone replaces what came before.
         void take(const RemoteCalendar::Listing& answer);
     };
 
+    struct Listing;
+    // The records by name, looked up for each name a listing gives: made once a sync. Of a
+    // listing since a token (a few names among many records), only the records it names are
+    // looked up.
+    class Recorded
+    {
+    public:
+        Recorded(const Records& records, const Listing& listing);
+        const Records& all() const { return records_; }
+        const SyncRecord* find(const QString& href) const;
+
+    private:
+        const Records& records_;
+        std::unordered_map<QString, const SyncRecord*> byHref_;
+    };
+
     // The names whose bodies are to be read: listed, and not as they were last sent or read.
-    static std::vector<QString> toFetch(const Records& records, const Listing& listing);
+    static std::vector<QString> toFetch(const Recorded& records, const Listing& listing);
 
     // How many synced items the listing leaves on the server, of those recorded: none, of one
     // or more, is a calendar emptied or made again, never applied without the user's word.
@@ -83,7 +100,7 @@ public:
         std::vector<std::pair<QString, QByteArray>> series;
     };
     // folder: the calendar's, which an item's own name is in.
-    static Decision decide(const Records& records, const Listing& listing,
+    static Decision decide(const Recorded& records, const Listing& listing,
                            const std::vector<Fetched>& fetched, const QString& folder);
 
     // One write that brings the server up to an item here.

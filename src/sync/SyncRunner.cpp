@@ -122,7 +122,8 @@ void SyncRunner::talk(const Login& login, const std::function<void(DavClient&)>&
     body(client);
 }
 
-bool SyncRunner::sync(const QString& password, CalendarSync::WhenEmptied whenEmptied)
+bool SyncRunner::sync(const QString& password, CalendarSync::WhenEmptied whenEmptied,
+                      bool makeAgain)
 {
     if (syncing_)
         return false;
@@ -136,7 +137,7 @@ bool SyncRunner::sync(const QString& password, CalendarSync::WhenEmptied whenEmp
     };
     auto outcome = std::make_shared<Outcome>();
     aside(
-        [this, password, whenEmptied, outcome] {
+        [this, password, whenEmptied, makeAgain, outcome] {
             CalendarStore& own = store();
             try {
                 const std::optional<CalendarSync::Account> account = CalendarSync::account(own);
@@ -168,7 +169,7 @@ bool SyncRunner::sync(const QString& password, CalendarSync::WhenEmptied whenEmp
                             this, [this, answered, writes] { emit progress(answered, writes); },
                             Qt::QueuedConnection);
                     });
-                    outcome->report = run.run(whenEmptied);
+                    outcome->report = run.run(whenEmptied, makeAgain);
                 });
             } catch (const SyncError& error) {
                 outcome->error = error;

@@ -47,9 +47,10 @@ public:
     // One sync of the account set up in the store, with password (the keyring's when it is
     // empty); ends in synced(), failed() or passwordWanted(). False, and nothing done, while
     // one is under way: never two at once. whenEmptied: what the user said of a calendar that
-    // holds none of what was synced with it.
+    // holds none of what was synced with it; makeAgain: of one gone from the server.
     bool sync(const QString& password,
-              CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse);
+              CalendarSync::WhenEmptied whenEmptied = CalendarSync::WhenEmptied::Refuse,
+              bool makeAgain = false);
     bool syncing() const { return syncing_; }
 
     // Looks for the server at login.server and its user's calendars; then done on context's

@@ -133,6 +133,13 @@ void TestIcsRecurrence::repeatsOverTheDaysAskedFor_data()
                vevent({"UID:serie", "DTSTAMP:20240101T000000Z", "RECURRENCE-ID;VALUE=DATE:20250113",
                        "DTSTART;VALUE=DATE:20250115", "SUMMARY:Serie"})
         << year << year << QStringList{"06/01/2025", "15/01/2025", "20/01/2025"} << 0;
+    QTest::newRow("a series before the days given stays out with its overrides")
+        << repeated(";VALUE=DATE:20240420", {"RRULE:FREQ=DAILY;COUNT=10"}) +
+               vevent({"UID:serie", "DTSTAMP:20240101T000000Z", "RECURRENCE-ID;VALUE=DATE:20240424",
+                       "DTSTART;VALUE=DATE:20240424", "SUMMARY:Serie cambiada"}) +
+               vevent({"UID:serie", "DTSTAMP:20240101T000000Z", "RECURRENCE-ID;VALUE=DATE:20240425",
+                       "DTSTART;VALUE=DATE:20240426", "SUMMARY:Serie movida"})
+        << year << year << QStringList{} << 3;
     QTest::newRow("late evening in UTC is the next day in Madrid")
         << repeated(":20251230T233000Z", {"RRULE:FREQ=DAILY;COUNT=3"}) << d(2025, 12, 1)
         << d(2026, 1, 31) << QStringList{"31/12/2025", "01/01/2026", "02/01/2026"} << 0;

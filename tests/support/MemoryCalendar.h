@@ -46,10 +46,15 @@ public:
         // The request, counted from 1 since the last reset, that fails as the network does
         // (the connection cut: SyncError Unreachable); 0: none.
         int failAt = 0;
+        // Likewise, but carried out first: the answer is lost (cut after the server acted).
+        int lostAt = 0;
         // Likewise, answered 503 with Retry-After.
         int busyAt = 0;
     };
     Faults faults;
+    // Called as each request starts, with its number (counted as failAt counts): what another
+    // program or the user does while the sync waits on the network.
+    std::function<void(int request)> beforeRequest;
 
     QString host() const override { return QStringLiteral("memoria"); }
     QString folder() const override { return QStringLiteral("/cal/"); }
@@ -91,12 +96,12 @@ public:
         count();
         Listing listing;
         std::map<QString, QByteArray> before;
-        if (!token.isEmpty()) {
+        // A calendar without sync-collection lists everything, by ETags, with no token.
+        if (!token.isEmpty() && faults.changes) {
             const auto state = states_.find(token);
             if (state == states_.end() || faults.tokens != TokenRefusal::Never) {
-                if (faults.tokens == TokenRefusal::ServerError)
-                    throw SyncError(QStringLiteral("HTTP 500"), SyncError::Kind::Refused)
-                        .about(host(), 500);
+                // A 403 and a bare 500 alike: the calendar over CalDAV reports a failure on a
+                // token as the token refused, as every listing answers here.
                 listing.tokenRefused = true;
                 return listing;
             }
@@ -128,11 +133,12 @@ public:
                 seen.erase(href);
             }
         }
-        if (!faults.truncateSilently || taken == changed.size()) {
+        if (faults.changes && (!faults.truncateSilently || taken == changed.size())) {
             // A page's token goes on from what it gave.
             listing.token = tokenOf(seen);
             states_.emplace(listing.token, seen);
         }
+        lose();
         return listing;
     }
 
@@ -145,6 +151,7 @@ public:
             if (it != items_.end())
                 events.push_back({href, it->second.etag, it->second.body});
         }
+        lose();
         return events;
     }
 
@@ -154,7 +161,9 @@ public:
         for (std::size_t i = 0; i < writes.size(); ++i) {
             count();
             ++writes_;
-            answered(i, take(writes[i]));
+            const Answer answer = take(writes[i]);
+            lose();
+            answered(i, answer);
         }
     }
 
@@ -166,6 +175,8 @@ private:
                                  : it == items_.end() || it->second.etag != write.etag)
             return {412, {}, {}};
         if (write.body.isEmpty()) {
+            if (it == items_.end())
+                return {404, {}, {}}; // If-None-Match on nothing there: nothing to delete
             items_.erase(it);
             remember();
             return {204, {}, {}};
@@ -206,6 +217,8 @@ private:
     void count()
     {
         ++requests_;
+        if (beforeRequest)
+            beforeRequest(requests_);
         if (faults.failAt > 0 && requests_ == faults.failAt) {
             throw SyncError(QStringLiteral("conexión cortada"), SyncError::Kind::Unreachable)
                 .about(host());
@@ -215,6 +228,14 @@ private:
             busy.about(host(), 503);
             busy.retryAfter = 120;
             throw busy;
+        }
+    }
+
+    void lose()
+    {
+        if (faults.lostAt > 0 && requests_ == faults.lostAt) {
+            throw SyncError(QStringLiteral("respuesta perdida"), SyncError::Kind::Unreachable)
+                .about(host());
         }
     }
 

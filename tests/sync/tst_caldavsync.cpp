@@ -413,34 +413,47 @@ private slots:
         QTest::addColumn<QString>("password");    // null: none given
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
-        QTest::addColumn<bool>("keyring"); // in a desktop session with a keyring
+        QTest::addColumn<bool>("keyring");        // in a desktop session with a keyring
+        QTest::addColumn<QStringList>("onPhone"); // done first
 
         const QString good = QStringLiteral("<buena>");
+        const QStringList none;
         QTest::newRow("sync-setup")
             << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
-            << "Calendario en el servidor: <url><user>/tarvelo/" << false;
+            << "Calendario en el servidor: «Tarvelo», <url><user>/tarvelo/" << false << none;
         QTest::newRow("sync sends the days")
             << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 2\n"
-            << false;
+            << false << none;
         QTest::newRow("sync again: nothing to do")
             << QStringList{"sync"} << good << 0 << "Días subidos al servidor: 0\n"
-            << false;
-        QTest::newRow("a wrong password") << QStringList{"sync"} << "otra" << 1
-                                          << "no acepta el usuario o la contraseña" << false;
-        QTest::newRow("no password")
-            << QStringList{"sync"} << QString() << 1 << "No hay contraseña para «<user>»" << false;
+            << false << none;
+        // Another folder, as another machine, meets a calendar with a phone's event.
+        QTest::newRow("a calendar with a phone's event is not taken without saying so")
+            << QStringList{"sync-setup@otra", "<url><user>/tarvelo", "--usuario", "<user>"} << good
+            << 1 << "ya tiene 1 evento de otros programas" << false
+            << QStringList{"add", "2026-03-07", "10:00", "Médico"};
+        QTest::newRow("... and is, when the user says so")
+            << QStringList{"sync-setup@otra", "<url><user>/tarvelo", "--usuario", "<user>",
+                           "--con-eventos-ajenos"}
+            << good << 0 << "«Tarvelo», <url><user>/tarvelo/" << false << none;
+        QTest::newRow("a wrong password")
+            << QStringList{"sync"} << "otra" << 1 << "no acepta el usuario o la contraseña" << false
+            << none;
+        QTest::newRow("no password") << QStringList{"sync"} << QString() << 1
+                                     << "No hay contraseña para «<user>»" << false << none;
         QTest::newRow("set up with a wrong password")
             << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << "otra" << 1
-            << "no acepta el usuario o la contraseña" << false;
+            << "no acepta el usuario o la contraseña" << false << none;
         QTest::newRow("set up, the password kept in the desktop's keyring")
             << QStringList{"sync-setup", "<url>", "--usuario", "<user>"} << good << 0
-            << "La contraseña queda guardada en el llavero del escritorio." << true;
+            << "La contraseña queda guardada en el llavero del escritorio." << true << none;
         QTest::newRow("sync with the keyring's password alone")
-            << QStringList{"sync"} << QString() << 0 << "Días subidos al servidor: 0\n"
-            << true;
+            << QStringList{"sync"} << QString() << 0
+            << "Eventos de otros programas traídos a su día: 1\n"
+            << true << none;
         QTest::newRow("plain http to another machine")
             << QStringList{"sync-setup", "http://192.0.2.1/", "--usuario", "<user>"} << good << 1
-            << "solo se admiten direcciones https" << false;
+            << "solo se admiten direcciones https" << false << none;
     }
     void storeTool()
     {
@@ -449,6 +462,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, said);
         QFETCH(bool, keyring);
+        QFETCH(QStringList, onPhone);
         if (keyring && QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty())
             QSKIP("GNOME's keyring is not installed");
         static QTemporaryDir keyringHome;
@@ -466,9 +480,15 @@ private slots:
                 .replace(QStringLiteral("<user>"), RadicaleServer::user(user))
                 .replace(QStringLiteral("<buena>"), RadicaleServer::password(user));
         };
-        QStringList args{command.first(), store->folder()};
+        static TestStore other; // "@otra": another machine's folder
+        other.store.reset();
+        const bool elsewhere = command.first().endsWith(QLatin1String("@otra"));
+        QStringList args{command.first().section(u'@', 0, 0),
+                         elsewhere ? other.folder() : store->folder()};
         for (const QString& arg : command.mid(1))
             args << fill(arg);
+        if (!onPhone.isEmpty())
+            QVERIFY(!phone(server, user, onPhone).startsWith(QLatin1String("<falló>")));
         const Run run = tool(args, password.isNull() ? QString() : fill(password),
                              keyring ? keyringHome.path() : QString());
         QVERIFY2(run.out.contains(fill(said)), qPrintable(run.out));
@@ -481,6 +501,28 @@ private slots:
         }
         if (QTest::currentDataTag() == QLatin1String("plain http to another machine"))
             store.reset();
+    }
+
+    // The address of one of the user's calendars, as servers show it to copy, sets that
+    // calendar up, not «Tarvelo».
+    void calendarAddressSelectsIt()
+    {
+        const int user = freshUser();
+        {
+            DavClient client(server.url(), RadicaleServer::user(user),
+                             RadicaleServer::password(user));
+            CalDavServer dav(client);
+            dav.create(dav.home(server.url()), u"Personal"_s);
+        }
+        TestStore store;
+        store.store.reset();
+        const QString address =
+            server.url().toString() + RadicaleServer::user(user) + u"/personal"_s;
+        const Run run = tool(
+            {u"sync-setup"_s, store.folder(), address, u"--usuario"_s, RadicaleServer::user(user)},
+            RadicaleServer::password(user));
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains(u"«Personal», "_s + address + u'/'), qPrintable(run.out));
     }
 
     // The first upload of a large calendar killed halfway: the next sync sends the rest, and

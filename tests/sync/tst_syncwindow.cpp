@@ -282,16 +282,20 @@ void TestSyncWindow::probeSaysWhatIsWrong()
 
 void TestSyncWindow::calendarChosen_data()
 {
-    QTest::addColumn<QString>("calendar"); // on the server before the set-up
-    QTest::addColumn<bool>("phoneEvent");  // with an event of another program in it
-    QTest::addColumn<QString>("asked");    // what the user is asked first; "" nothing
-    QTest::addColumn<QString>("day");      // the phone's day once synced
+    QTest::addColumn<QString>("calendar");  // on the server before the set-up
+    QTest::addColumn<bool>("phoneEvent");   // with an event of another program in it
+    QTest::addColumn<QString>("asked");     // what the user is asked first; "" nothing
+    QTest::addColumn<QString>("day");       // the phone's day once synced
+    QTest::addColumn<bool>("typedAddress"); // the calendar's own address typed for the server
 
     QTest::newRow("another program's event in «Tarvelo»: asked first, then brought in")
         << "Tarvelo" << true << "El calendario «Tarvelo» ya tiene 1 evento de otros programas"
-        << "17:30 Tenis";
+        << "17:30 Tenis" << false;
     QTest::newRow("an empty calendar of another name: taken at once") << "Trabajo" << false << ""
-                                                                      << "<no row>";
+                                                                      << "<no row>" << false;
+    QTest::newRow("its own address typed: that calendar is the one offered")
+        << "Trabajo" << false << ""
+        << "<no row>" << true;
 }
 
 void TestSyncWindow::calendarChosen()
@@ -300,6 +304,7 @@ void TestSyncWindow::calendarChosen()
     QFETCH(bool, phoneEvent);
     QFETCH(QString, asked);
     QFETCH(QString, day);
+    QFETCH(bool, typedAddress);
     const int user = freshUser();
     {
         DavClient client(server.url(), RadicaleServer::user(user), RadicaleServer::password(user));
@@ -312,8 +317,11 @@ void TestSyncWindow::calendarChosen()
     }
     store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
     startWindow();
+    const QString address =
+        server.url().toString() +
+        (typedAddress ? RadicaleServer::user(user) + u'/' + calendar.toLower() : QString());
     QPointer<ServerDialog> dialog =
-        probe(server.url().toString(), RadicaleServer::user(user), RadicaleServer::password(user));
+        probe(address, RadicaleServer::user(user), RadicaleServer::password(user));
     QTRY_VERIFY_WITH_TIMEOUT(probed(dialog), kSlowMs);
     auto* calendars = child<QComboBox>(dialog, "cboCalendario");
     QCOMPARE(calendars->count(), 2);
@@ -325,6 +333,8 @@ void TestSyncWindow::calendarChosen()
     QTest::keyClick(usuario, Qt::Key_Backspace);
     QTest::mouseClick(child<QPushButton>(dialog, "cmdProbar"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(probed(dialog) && calendars->count() == 2, kSlowMs);
+    if (typedAddress)
+        QCOMPARE(calendars->currentText(), calendar);
     calendars->setCurrentIndex(calendars->findText(calendar));
     auto* aceptar = child<QPushButton>(dialog, "cmdAceptar");
 
@@ -379,23 +389,41 @@ void TestSyncWindow::passwordAskedOnceAndSavesSynced()
     QCOMPARE(window_->findChildren<PasswordDialog*>().size(), 0);
 }
 
-// Another program empties the calendar on the server: the window asks before anything here
-// goes, and does what the user answers.
+// Another program empties the calendar on the server, or deletes it: the window asks before
+// anything here goes, and does what the user answers.
 void TestSyncWindow::emptiedCalendarAsked_data()
 {
-    QTest::addColumn<int>("answer"); // the button pressed
+    QTest::addColumn<bool>("deleted"); // the calendar itself, not only its events
+    QTest::addColumn<int>("answer");   // the button pressed
     QTest::addColumn<int>("onServer");
     QTest::addColumn<QString>("noteHere");
-    QTest::newRow("Subirlos de nuevo: everything goes up again") << 0 << 2 << "Reunión";
-    QTest::newRow("Vaciar también este equipo: emptied here too") << 1 << 0 << "";
-    QTest::newRow("Cancelar: nothing changes, and the line says so") << 2 << 0 << "Reunión";
+    QTest::addColumn<QString>("asked");
+    const QString emptied =
+        QStringLiteral("El calendario «Tarvelo» del servidor está vacío, pero este equipo tiene 2 "
+                       "días y 0 notitas sincronizados con él.\n"
+                       "Subirlos de nuevo|Vaciar también este equipo|Cancelar");
+    const QString gone =
+        QStringLiteral("El calendario «Tarvelo» ya no está en el servidor «127.0.0.1». ¿Desea "
+                       "crearlo de nuevo? Se le enviarán otra vez todos los días y las notitas de "
+                       "este equipo.\nCrearlo de nuevo|Cancelar");
+    QTest::newRow("emptied, Subirlos de nuevo: everything goes up again")
+        << false << 0 << 2 << "Reunión" << emptied;
+    QTest::newRow("emptied, Vaciar también este equipo: emptied here too")
+        << false << 1 << 0 << "" << emptied;
+    QTest::newRow("emptied, Cancelar: nothing changes, and the line says so")
+        << false << 2 << 0 << "Reunión" << emptied;
+    QTest::newRow("deleted, Crearlo de nuevo: made again with everything")
+        << true << 0 << 2 << "Reunión" << gone;
+    QTest::newRow("deleted, Cancelar: nothing changes") << true << 1 << -1 << "Reunión" << gone;
 }
 
 void TestSyncWindow::emptiedCalendarAsked()
 {
+    QFETCH(bool, deleted);
     QFETCH(int, answer);
     QFETCH(int, onServer);
     QFETCH(QString, noteHere);
+    QFETCH(QString, asked);
     const int user = freshUser();
     setUpStore(user);
     store_->addNote(QDate(1997, 3, 5), QStringLiteral("Reunión"));
@@ -405,27 +433,28 @@ void TestSyncWindow::emptiedCalendarAsked()
     QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
     QCOMPARE(server.eventFiles(user), 2);
 
-    const QDir calendar(
-        server.storage() +
-        QStringLiteral("/collection-root/%1/tarvelo").arg(RadicaleServer::user(user)));
-    for (const QString& file : calendar.entryList({QStringLiteral("*.ics")}, QDir::Files))
-        QVERIFY(QFile::remove(calendar.filePath(file)));
+    QDir calendar(server.storage() +
+                  QStringLiteral("/collection-root/%1/tarvelo").arg(RadicaleServer::user(user)));
+    if (deleted) {
+        QVERIFY(calendar.removeRecursively());
+    } else {
+        for (const QString& file : calendar.entryList({QStringLiteral("*.ics")}, QDir::Files))
+            QVERIFY(QFile::remove(calendar.filePath(file)));
+    }
     doubles_->boxes.clear();
     doubles_->boxes.answerNext(answer);
     trigger("mSincronizarAhora");
     QTRY_VERIFY_WITH_TIMEOUT(!doubles_->boxes.calls().isEmpty(), kSlowMs);
-    QCOMPARE(doubles_->boxes.calls().first().prompt,
-             QStringLiteral("El calendario «Tarvelo» del servidor está vacío, pero este equipo "
-                            "tiene 2 días y 0 notitas sincronizados con él.\n"
-                            "Subirlos de nuevo|Vaciar también este equipo|Cancelar"));
-    if (answer == 2) {
+    QCOMPARE(doubles_->boxes.calls().first().prompt, asked);
+    if (asked.endsWith(QLatin1String("|Cancelar")) && answer == int(asked.count(u'|'))) {
         QTRY_VERIFY_WITH_TIMEOUT(stateLine().contains(QLatin1String("No se ha cambiado nada")),
                                  kSlowMs);
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(synced(), kSlowMs);
     }
     QTRY_COMPARE_WITH_TIMEOUT(store_->storedNote(QDate(1997, 3, 5)), noteHere, kSlowMs);
-    QCOMPARE(server.eventFiles(user), onServer);
+    if (onServer >= 0)
+        QCOMPARE(server.eventFiles(user), onServer);
     QCOMPARE(doubles_->boxes.calls().size(), 1);
 }
 

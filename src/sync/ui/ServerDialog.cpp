@@ -19,8 +19,6 @@
 
 namespace {
 
-const QString kCalendarName = QStringLiteral("Tarvelo");
-
 QString nameOf(const CalDavServer::Calendar& calendar)
 {
     if (!calendar.name.trimmed().isEmpty())
@@ -176,18 +174,24 @@ void ServerDialog::probed(const SyncRunner::Calendars& calendars, const QString&
         setBusy(false, failure);
         return;
     }
-    cboCalendario_->addItem(QStringLiteral("Crear un calendario «%1»").arg(kCalendarName),
-                            QString());
+    cboCalendario_->addItem(
+        QStringLiteral("Crear un calendario «%1»").arg(CalendarSync::kCalendarName), QString());
     int chosen = 0;
+    int typed = 0;
     for (const CalDavServer::Calendar& calendar : calendars) {
         if (!calendar.takesEvents)
             continue;
         cboCalendario_->addItem(nameOf(calendar), calendar.url.toString());
         const bool before = !before_.isEmpty() && calendar.url.path() == before_.path();
-        const bool ours = nameOf(calendar).compare(kCalendarName, Qt::CaseInsensitive) == 0;
+        const bool ours =
+            nameOf(calendar).compare(CalendarSync::kCalendarName, Qt::CaseInsensitive) == 0;
+        if (CalendarSync::samePlace(calendar.url, probedServer_))
+            typed = cboCalendario_->count() - 1; // the address typed is this calendar's own
         if (before || (ours && chosen == 0))
             chosen = cboCalendario_->count() - 1;
     }
+    if (typed > 0)
+        chosen = typed;
     cboCalendario_->setCurrentIndex(chosen);
     const int found = cboCalendario_->count() - 1;
     setBusy(false, found == 0 ? QStringLiteral("«%1» responde; aún no tiene ningún calendario.")
