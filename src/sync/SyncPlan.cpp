@@ -80,6 +80,19 @@ std::optional<SyncPlan::Emptied> SyncPlan::emptied(const Records& records, const
     }
     if (!any)
         return std::nullopt;
+    // Since a token the server still knows, a name come in beside the ones gone (an event
+    // moved on the phone is one gone and one new) is the same calendar going on. A whole
+    // listing with only others' names may be a calendar made again that a phone wrote to
+    // first: that is asked.
+    if (!listing.complete) {
+        std::unordered_set<QString> known;
+        for (const SyncRecord& record : records)
+            known.insert(record.href);
+        for (const auto& [href, etag] : listing.present) {
+            if (!known.count(href))
+                return std::nullopt;
+        }
+    }
     return lost;
 }
 
