@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kMaxRedirects = 5;
+// Answers to one request's authentication challenges: Basic to Digest, then a stale nonce.
+constexpr int kMaxChallenges = 3;
 
 bool isLoopback(const QString& host)
 {
@@ -62,7 +64,7 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
                      Limits limits)
-    : server_(server), limits_(limits)
+    : server_(server), auth_(user, password), limits_(limits)
 {
     checkAddress(server);
     // Why the module did not load is on stderr: the loader's own words are English.
@@ -74,7 +76,6 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
                             .arg(server.host()),
                         SyncError::Kind::Setup);
     }
-    authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
     // The password goes to the server alone, never through a proxy the environment names.
     access_.reset(network_->newAccess(isLoopback(server.host())));
 }
@@ -153,6 +154,9 @@ struct Flight
     QObject* reply = nullptr; // the module's exchange
     QByteArray body;
     int redirects = 0;
+    QByteArray authorization; // as sent, to tell a refused password from a new nonce
+    int authorized = 0;       // times sent again with a new answer to the server's challenge
+    bool challenged = false;  // to be sent again with the answer to a challenge
     bool tooBig = false;
     bool silent = false;
     bool tooLong = false;
@@ -212,7 +216,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                                 .arg(host, flight.request.url.host()))
                 .about(host);
         }
-        QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", authorization_},
+        flight.authorization = auth_.header(flight.request.verb, flight.request.url);
+        QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", flight.authorization},
                                                      {"User-Agent", "Tarvelo"}};
         bool typed = false;
         for (const auto& header : flight.request.headers) {
@@ -360,6 +365,18 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                          SyncError::Kind::Unreachable, status);
         }
         if (status == 401) {
+            if (f.authorized < kMaxChallenges &&
+                auth_.answer(f.authorization, network_->header(reply, "WWW-Authenticate"))) {
+                f.challenged = true;
+                return std::nullopt;
+            }
+            if (!auth_.unknownSchemes().isEmpty()) {
+                throw failed(QStringLiteral("El servidor «%1» pide identificarse de una forma que "
+                                            "Tarvelo no conoce (%2); Tarvelo sabe hacerlo con "
+                                            "Basic y con Digest.")
+                                 .arg(host, auth_.unknownSchemes()),
+                             SyncError::Kind::Refused, status);
+            }
             throw failed(
                 QStringLiteral("El servidor «%1» no acepta el usuario o la contraseña.").arg(host),
                 SyncError::Kind::WrongPassword, status);
@@ -432,6 +449,13 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         try {
             if (!failure) {
                 const std::optional<DavReply> answer = verdict(f);
+                if (!answer && f.challenged) {
+                    f.challenged = false;
+                    ++f.authorized;
+                    reply->deleteLater();
+                    launch(f);
+                    return;
+                }
                 if (!answer) {
                     f.request.url = f.request.url.resolved(
                         QUrl::fromEncoded(network_->header(reply, "Location"), QUrl::StrictMode));

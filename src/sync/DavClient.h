@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/HttpAuth.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -83,7 +85,7 @@ public:
 
 private:
     QUrl server_;
-    QByteArray authorization_;
+    HttpAuth auth_;
     Limits limits_;
     const TarveloNetworkModule* network_ = nullptr;
     std::unique_ptr<QObject> access_;

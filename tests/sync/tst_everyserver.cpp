@@ -1,6 +1,8 @@
-// Two machines on each real calendar server the tests start (Radicale, Xandikos): everyday
+// Two machines on each real calendar server the tests start (Radicale, Xandikos, sabre/dav
+// with Basic and with Digest, as Baïkal has it by default, and listed by ETags): everyday
 // syncing agrees, and a calendar deleted and made again on the server empties nothing here,
 // whatever the server does with the tokens it gave before.
+#include "SabreServer.h"
 #include "SyncFixture.h"
 #include "XandikosServer.h"
 #include "sync/SyncError.h"
@@ -34,6 +36,8 @@ class TestEveryServer : public QObject
 
     RadicaleServer radicale;
     XandikosServer xandikos;
+    SabreServer sabreBasic;
+    SabreServer sabreDigest;
     std::map<QString, AnyServer> servers{
         {u"Radicale"_s,
          {&RadicaleServer::available, [this] { return radicale.start(); },
@@ -41,6 +45,12 @@ class TestEveryServer : public QObject
         {u"Xandikos"_s,
          {&XandikosServer::available, [this] { return xandikos.start(); },
           [this] { return xandikos.url(); }}},
+        {u"sabre/dav, Basic"_s,
+         {&SabreServer::available, [this] { return sabreBasic.start(SabreServer::Auth::Basic); },
+          [this] { return sabreBasic.url(); }}},
+        {u"sabre/dav, Digest"_s,
+         {&SabreServer::available, [this] { return sabreDigest.start(SabreServer::Auth::Digest); },
+          [this] { return sabreDigest.url(); }}},
     };
 
     // A user of its own on the named server, started if need be; -1 when it cannot be.
