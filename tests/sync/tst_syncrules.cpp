@@ -375,9 +375,9 @@ private slots:
         QCOMPARE(failure([&] { a.sync(); }), kind);
         calendar.beforeRequest = nullptr;
         QVERIFY(same(a.items(), before));
-        // Two listings (the token, then everything) and, for a calendar as it was, one read
-        // of nothing: no token is asked for twice.
-        QCOMPARE(requests, emptied ? 2 : 3);
+        // Two listings (the token, then everything), and nothing to read: no token is asked
+        // for twice.
+        QCOMPARE(requests, 2);
         QCOMPARE(calendar.writes(), 0);
     }
 
@@ -508,6 +508,51 @@ private slots:
         QCOMPARE(textOf(a), expected);
         QCOMPARE(textOf(b), expected);
         QVERIFY(serverHolds(calendar, a));
+    }
+
+    // What the sync does not take (another program's journal entry or task, an event without
+    // a summary) is read once and recorded: a quiet sync asks for the listing alone, on a
+    // server listing by ETags as on one listing changes, and leaves it as it is.
+    void othersLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("changes");
+        const auto wrapped = [](const char* component) {
+            return QByteArray("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Otro//ES\r\n") +
+                   component + "END:VCALENDAR\r\n";
+        };
+        const QByteArray journal = wrapped("BEGIN:VJOURNAL\r\nUID:diario-1@otro\r\n"
+                                           "DTSTAMP:20270101T000000Z\r\nDESCRIPTION:Apuntes\r\n"
+                                           "END:VJOURNAL\r\n");
+        const QByteArray unnamed = wrapped("BEGIN:VEVENT\r\nUID:sin-titulo@otro\r\n"
+                                           "DTSTAMP:20270101T000000Z\r\n"
+                                           "DTSTART;VALUE=DATE:20270110\r\nEND:VEVENT\r\n");
+        const QByteArray task = wrapped("BEGIN:VTODO\r\nUID:tarea-1@otro\r\n"
+                                        "DTSTAMP:20270101T000000Z\r\nSUMMARY:Pan\r\n"
+                                        "END:VTODO\r\n");
+        for (const bool changes : {false, true}) {
+            const char* how = changes ? ", since a token" : ", listed by ETags";
+            QTest::addRow("another program's journal entry%s", how) << journal << changes;
+            QTest::addRow("an event without a summary%s", how) << unnamed << changes;
+            QTest::addRow("a task%s", how) << task << changes;
+        }
+    }
+    void othersLeftAlone()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, changes);
+        MemoryCalendar calendar;
+        calendar.faults.changes = changes;
+        SyncedMachine a(calendar);
+        fillDays(a, 2);
+        calendar.put(u"/cal/otro.ics"_s, body);
+        a.sync();
+        a.sync();
+        calendar.resetCounts();
+        const SyncReport quiet = a.sync();
+        QCOMPARE(calendar.requests(), 1);
+        QCOMPARE(quiet.received + quiet.broughtIn + quiet.sent, 0);
+        QCOMPARE(calendar.items().at(u"/cal/otro.ics"_s).body, body);
     }
 
     // A server that answers a PUT without the new ETag: the next listing gives it, and a quiet
