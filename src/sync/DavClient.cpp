@@ -10,6 +10,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <list>
@@ -34,6 +35,15 @@ bool isLoopback(const QString& host)
     if (IN6_IS_ADDR_LOOPBACK(&v6))
         return true;
     return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+}
+
+bool isNumber(const QString& host)
+{
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    return ::inet_pton(AF_INET, text.constData(), &v4) == 1 ||
+           ::inet_pton(AF_INET6, text.constData(), &v6) == 1;
 }
 
 QString megabytes(qint64 bytes)
@@ -130,12 +140,63 @@ void DavClient::checkAddress(const QUrl& url)
                     SyncError::Kind::Address);
 }
 
+namespace {
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(b.scheme() == QLatin1String("https") ? 443 : 80) ==
+               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+// The domain a host is under: the host without its first label, unless that leaves a suffix
+// anyone may register under (a top-level domain, or a country's "co.uk", "com.ar"...).
+QString domainOf(const QString& host)
+{
+    const QStringList labels = host.toLower().split(u'.');
+    if (labels.size() < 3)
+        return labels.size() == 2 ? host.toLower() : QString();
+    const QStringList parent = labels.mid(1);
+    static const QStringList kShared{
+        QStringLiteral("co"),  QStringLiteral("com"), QStringLiteral("org"), QStringLiteral("net"),
+        QStringLiteral("gov"), QStringLiteral("gob"), QStringLiteral("edu"), QStringLiteral("ac"),
+        QStringLiteral("or"),  QStringLiteral("ne"),  QStringLiteral("nom")};
+    if (parent.size() == 2 && parent.last().size() == 2 && kShared.contains(parent.first()))
+        return host.toLower();
+    return parent.join(u'.');
+}
+
+} // namespace
+
 bool DavClient::sameServer(const QUrl& url) const
 {
-    return url.scheme().compare(server_.scheme(), Qt::CaseInsensitive) == 0 &&
-           url.host().compare(server_.host(), Qt::CaseInsensitive) == 0 &&
-           url.port(server_.scheme() == QLatin1String("https") ? 443 : 80) ==
-               server_.port(server_.scheme() == QLatin1String("https") ? 443 : 80);
+    if (sameOrigin(url, server_))
+        return true;
+    return std::any_of(allowed_.begin(), allowed_.end(),
+                       [&](const QUrl& other) { return sameOrigin(url, other); });
+}
+
+bool DavClient::mayFollow(const QUrl& server, const QUrl& other)
+{
+    if (!other.isValid() || other.host().isEmpty() || !other.userInfo().isEmpty())
+        return false;
+    if (isLoopback(server.host()) && isLoopback(other.host()))
+        return other.scheme() == QLatin1String("http") || other.scheme() == QLatin1String("https");
+    if (server.scheme() != QLatin1String("https") || other.scheme() != QLatin1String("https"))
+        return false;
+    // Numbers are no domain.
+    if (isNumber(other.host()) || isNumber(server.host()))
+        return false;
+    const QString domain = domainOf(server.host());
+    const QString host = other.host().toLower();
+    return !domain.isEmpty() && (host == domain || host.endsWith(u'.' + domain));
+}
+
+void DavClient::allow(const QUrl& url)
+{
+    if (!sameServer(url))
+        allowed_.append(url);
 }
 
 DavReply DavClient::send(const DavRequest& request)
