@@ -146,6 +146,8 @@ private slots:
             << u"remake"_s << 3 << 1 << true;
         QTest::newRow("made again under the same token (an empty calendar's)")
             << u"same token"_s << 3 << 1 << true;
+        QTest::newRow("emptied, then an event added from the phone")
+            << u"empty, phone"_s << 3 << 1 << true;
         QTest::newRow("notitas only, emptied") << u"empty"_s << 0 << 2 << true;
         QTest::newRow("notitas only, made again") << u"remake"_s << 0 << 2 << true;
         // Not told apart from a calendar emptied: the user is asked.
@@ -179,8 +181,11 @@ private slots:
                     b.writeNotita(key.uid, {});
             }
             b.sync();
-        } else if (how == QLatin1String("empty")) {
+        } else if (how.startsWith(QLatin1String("empty"))) {
             calendar.empty();
+            if (how.endsWith(QLatin1String("phone")))
+                calendar.put(u"/cal/movil-1.ics"_s,
+                             Phone::foreignEvent(u"movil-1"_s, kDay, u"Cine"_s));
         } else {
             calendar.remake();
         }
