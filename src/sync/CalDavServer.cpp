@@ -59,6 +59,24 @@ QUrl CalDavServer::at(const QUrl& calendar, const QString& href) const
     return url;
 }
 
+QUrl CalDavServer::followed(const QUrl& from, const QUrl& to)
+{
+    if (client_.sameServer(to))
+        return to;
+    if (!DavClient::mayFollow(client_.server(), to)) {
+        throw SyncError(
+            QStringLiteral("El servidor «%1» dice que los calendarios del usuario están "
+                           "en «%2», otro servidor: no se le envía la contraseña, "
+                           "porque no es del mismo dominio por https.")
+                .arg(client_.host(), to.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)),
+            SyncError::Kind::Refused)
+            .about(client_.host());
+    }
+    Q_UNUSED(from);
+    client_.allow(to);
+    return to;
+}
+
 QUrl CalDavServer::principal(const QUrl& url)
 {
     const DavRequest request = propfind(url, "0", "<d:current-user-principal/>");
@@ -68,7 +86,7 @@ QUrl CalDavServer::principal(const QUrl& url)
     const Multistatus answer = Multistatus::read(reply.body, reply.url, client_.host());
     for (const Multistatus::Response& r : answer.responses) {
         if (!r.principal.isEmpty())
-            return at(reply.url, r.principal);
+            return followed(reply.url, QUrl(r.principal, QUrl::StrictMode));
     }
     return {};
 }
@@ -91,7 +109,7 @@ QUrl CalDavServer::home(const QUrl& start)
     const Multistatus answer = Multistatus::read(reply.body, reply.url, client_.host());
     for (const Multistatus::Response& r : answer.responses) {
         if (!r.home.isEmpty())
-            return asFolder(at(reply.url, r.home));
+            return asFolder(followed(reply.url, QUrl(r.home, QUrl::StrictMode)));
     }
     throw SyncError(QStringLiteral("El servidor «%1» no dice dónde están los calendarios del "
                                    "usuario (calendar-home-set).")

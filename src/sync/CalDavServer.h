@@ -57,6 +57,10 @@ public:
 
 private:
     QUrl principal(const QUrl& url);
+    // An address the server names for the user's principal or calendars: on the server, or
+    // on another that may be followed (DavClient::mayFollow), which the client is then allowed
+    // to talk to; any other is refused, saying what the server asked.
+    QUrl followed(const QUrl& from, const QUrl& to);
 
     DavClient& client_;
 };

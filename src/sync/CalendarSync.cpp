@@ -353,6 +353,8 @@ int CalendarSync::pending(CalendarStore& store)
 
 int CalendarSync::othersEvents(DavClient& client, const QUrl& calendar)
 {
+    if (DavClient::mayFollow(client.server(), calendar))
+        client.allow(calendar);
     CalDavServer dav(client);
     const RemoteCalendar::Listing listing = dav.list(calendar, QString(), false);
     std::vector<QString> hrefs;
@@ -396,6 +398,9 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
         }
         if (!remote) {
             const QUrl calendar(*calendarText);
+            // Calendars the server named on another host of its domain, as iCloud's are.
+            if (DavClient::mayFollow(client_->server(), calendar))
+                client_->allow(calendar);
             if (!client_->sameServer(calendar)) {
                 throw SyncError(QStringLiteral("El calendario «%1» no está en el servidor «%2».")
                                     .arg(calendar.toString(), client_->host()),

@@ -10,6 +10,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <list>
@@ -17,6 +18,8 @@
 namespace {
 
 constexpr int kMaxRedirects = 5;
+// Answers to one request's authentication challenges: Basic to Digest, then a stale nonce.
+constexpr int kMaxChallenges = 3;
 
 bool isLoopback(const QString& host)
 {
@@ -32,6 +35,15 @@ bool isLoopback(const QString& host)
     if (IN6_IS_ADDR_LOOPBACK(&v6))
         return true;
     return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+}
+
+bool isNumber(const QString& host)
+{
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    return ::inet_pton(AF_INET, text.constData(), &v4) == 1 ||
+           ::inet_pton(AF_INET6, text.constData(), &v6) == 1;
 }
 
 QString megabytes(qint64 bytes)
@@ -62,7 +74,7 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
                      Limits limits)
-    : server_(server), limits_(limits)
+    : server_(server), auth_(user, password), limits_(limits)
 {
     checkAddress(server);
     // Why the module did not load is on stderr: the loader's own words are English.
@@ -74,7 +86,6 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
                             .arg(server.host()),
                         SyncError::Kind::Setup);
     }
-    authorization_ = "Basic " + (user + u':' + password).toUtf8().toBase64();
     // The password goes to the server alone, never through a proxy the environment names.
     access_.reset(network_->newAccess(isLoopback(server.host())));
 }
@@ -129,12 +140,63 @@ void DavClient::checkAddress(const QUrl& url)
                     SyncError::Kind::Address);
 }
 
+namespace {
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(b.scheme() == QLatin1String("https") ? 443 : 80) ==
+               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+// The domain a host is under: the host without its first label, unless that leaves a suffix
+// anyone may register under (a top-level domain, or a country's "co.uk", "com.ar"...).
+QString domainOf(const QString& host)
+{
+    const QStringList labels = host.toLower().split(u'.');
+    if (labels.size() < 3)
+        return labels.size() == 2 ? host.toLower() : QString();
+    const QStringList parent = labels.mid(1);
+    static const QStringList kShared{
+        QStringLiteral("co"),  QStringLiteral("com"), QStringLiteral("org"), QStringLiteral("net"),
+        QStringLiteral("gov"), QStringLiteral("gob"), QStringLiteral("edu"), QStringLiteral("ac"),
+        QStringLiteral("or"),  QStringLiteral("ne"),  QStringLiteral("nom")};
+    if (parent.size() == 2 && parent.last().size() == 2 && kShared.contains(parent.first()))
+        return host.toLower();
+    return parent.join(u'.');
+}
+
+} // namespace
+
 bool DavClient::sameServer(const QUrl& url) const
 {
-    return url.scheme().compare(server_.scheme(), Qt::CaseInsensitive) == 0 &&
-           url.host().compare(server_.host(), Qt::CaseInsensitive) == 0 &&
-           url.port(server_.scheme() == QLatin1String("https") ? 443 : 80) ==
-               server_.port(server_.scheme() == QLatin1String("https") ? 443 : 80);
+    if (sameOrigin(url, server_))
+        return true;
+    return std::any_of(allowed_.begin(), allowed_.end(),
+                       [&](const QUrl& other) { return sameOrigin(url, other); });
+}
+
+bool DavClient::mayFollow(const QUrl& server, const QUrl& other)
+{
+    if (!other.isValid() || other.host().isEmpty() || !other.userInfo().isEmpty())
+        return false;
+    if (isLoopback(server.host()) && isLoopback(other.host()))
+        return other.scheme() == QLatin1String("http") || other.scheme() == QLatin1String("https");
+    if (server.scheme() != QLatin1String("https") || other.scheme() != QLatin1String("https"))
+        return false;
+    // Numbers are no domain.
+    if (isNumber(other.host()) || isNumber(server.host()))
+        return false;
+    const QString domain = domainOf(server.host());
+    const QString host = other.host().toLower();
+    return !domain.isEmpty() && (host == domain || host.endsWith(u'.' + domain));
+}
+
+void DavClient::allow(const QUrl& url)
+{
+    if (!sameServer(url))
+        allowed_.append(url);
 }
 
 DavReply DavClient::send(const DavRequest& request)
@@ -153,6 +215,9 @@ struct Flight
     QObject* reply = nullptr; // the module's exchange
     QByteArray body;
     int redirects = 0;
+    QByteArray authorization; // as sent, to tell a refused password from a new nonce
+    int authorized = 0;       // times sent again with a new answer to the server's challenge
+    bool challenged = false;  // to be sent again with the answer to a challenge
     bool tooBig = false;
     bool silent = false;
     bool tooLong = false;
@@ -212,7 +277,8 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                                 .arg(host, flight.request.url.host()))
                 .about(host);
         }
-        QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", authorization_},
+        flight.authorization = auth_.header(flight.request.verb, flight.request.url);
+        QList<QPair<QByteArray, QByteArray>> headers{{"Authorization", flight.authorization},
                                                      {"User-Agent", "Tarvelo"}};
         bool typed = false;
         for (const auto& header : flight.request.headers) {
@@ -360,6 +426,18 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
                          SyncError::Kind::Unreachable, status);
         }
         if (status == 401) {
+            if (f.authorized < kMaxChallenges &&
+                auth_.answer(f.authorization, network_->header(reply, "WWW-Authenticate"))) {
+                f.challenged = true;
+                return std::nullopt;
+            }
+            if (!auth_.unknownSchemes().isEmpty()) {
+                throw failed(QStringLiteral("El servidor «%1» pide identificarse de una forma que "
+                                            "Tarvelo no conoce (%2); Tarvelo sabe hacerlo con "
+                                            "Basic y con Digest.")
+                                 .arg(host, auth_.unknownSchemes()),
+                             SyncError::Kind::Refused, status);
+            }
             throw failed(
                 QStringLiteral("El servidor «%1» no acepta el usuario o la contraseña.").arg(host),
                 SyncError::Kind::WrongPassword, status);
@@ -432,6 +510,13 @@ void DavClient::sendAll(const std::vector<DavRequest>& requests,
         try {
             if (!failure) {
                 const std::optional<DavReply> answer = verdict(f);
+                if (!answer && f.challenged) {
+                    f.challenged = false;
+                    ++f.authorized;
+                    reply->deleteLater();
+                    launch(f);
+                    return;
+                }
                 if (!answer) {
                     f.request.url = f.request.url.resolved(
                         QUrl::fromEncoded(network_->header(reply, "Location"), QUrl::StrictMode));

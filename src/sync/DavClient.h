@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/HttpAuth.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -62,8 +64,16 @@ public:
     // The server's address as a person types it: "casa.example:5232" is https, as any server
     // but this machine must be; "localhost:5232" is plain http, as a server here usually is.
     static QUrl addressFrom(const QString& typed);
-    // Whether url is on the server the password was given for (scheme, host and port).
+    // Whether url is on the server the password was given for (scheme, host and port), or on
+    // one allowed since.
     bool sameServer(const QUrl& url) const;
+    // Whether the password given for server may go to another that server names for the
+    // user's calendars: both this machine, or both https under the same domain (iCloud's
+    // calendars live on numbered hosts: caldav.icloud.com names p42-caldav.icloud.com).
+    static bool mayFollow(const QUrl& server, const QUrl& other);
+    // The server at url (scheme, host and port) is talked to as this one is; only for what
+    // mayFollow allows.
+    void allow(const QUrl& url);
     QUrl server() const { return server_; }
     QString host() const { return server_.host(); }
 
@@ -83,7 +93,8 @@ public:
 
 private:
     QUrl server_;
-    QByteArray authorization_;
+    HttpAuth auth_;
+    QList<QUrl> allowed_; // other servers named for the user's calendars
     Limits limits_;
     const TarveloNetworkModule* network_ = nullptr;
     std::unique_ptr<QObject> access_;

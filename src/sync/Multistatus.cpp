@@ -77,7 +77,8 @@ struct Reader
         }
     }
 
-    // The href inside the element just begun (current-user-principal, calendar-home-set).
+    // The href inside the element just begun (current-user-principal, calendar-home-set), as a
+    // whole address: these may name another server, which the caller decides on.
     QString hrefInside()
     {
         QString href;
@@ -85,7 +86,7 @@ struct Reader
         while (true) {
             const QXmlStreamReader::TokenType token = next();
             if (token == QXmlStreamReader::StartElement && is(kDav, "href") && href.isEmpty())
-                href = path(text());
+                href = from.resolved(QUrl(text().trimmed())).toString(QUrl::FullyEncoded);
             else if (token == QXmlStreamReader::EndElement && depth < at)
                 return href;
             else if (token == QXmlStreamReader::EndDocument)

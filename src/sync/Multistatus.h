@@ -23,8 +23,8 @@ struct Multistatus
         bool isCalendar = false;
         bool takesEvents = true;     // supported-calendar-component-set names VEVENT, or none
         bool takesJournals = true;   // it names VJOURNAL, or none
-        QString principal;           // current-user-principal
-        QString home;                // calendar-home-set
+        QString principal;           // current-user-principal, a whole address
+        QString home;                // calendar-home-set, a whole address
         bool syncCollection = false; // supported-report-set lists sync-collection
     };
 

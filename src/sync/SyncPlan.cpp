@@ -80,6 +80,22 @@ std::optional<SyncPlan::Emptied> SyncPlan::emptied(const Records& records, const
     }
     if (!any)
         return std::nullopt;
+    // Since a token the server still knows, one of Tarvelo's own names come in beside the ones
+    // gone (an event moved on the phone, its day's event written anew by the other machine) is
+    // the same calendar going on. Another program's new event is no such sign: a calendar
+    // emptied and then written to by a phone is asked about, as is any whole listing.
+    if (!listing.complete) {
+        std::unordered_set<QString> known;
+        for (const SyncRecord& record : records)
+            known.insert(record.href);
+        for (const auto& [href, etag] : listing.present) {
+            const QString name = href.section(u'/', -1);
+            const bool ours =
+                (name.startsWith(u"dia-") || name.startsWith(u"notita-")) && name.endsWith(u".ics");
+            if (ours && !known.count(href))
+                return std::nullopt;
+        }
+    }
     return lost;
 }
 

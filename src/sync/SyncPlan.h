@@ -60,7 +60,8 @@ public:
     static std::vector<QString> toFetch(const Recorded& records, const Listing& listing);
 
     // How many synced items the listing leaves on the server, of those recorded: none, of one
-    // or more, is a calendar emptied or made again, never applied without the user's word.
+    // or more, is a calendar emptied or made again, never applied without the user's word
+    // (unless a listing since a token brings Tarvelo's own new names: the calendar going on).
     struct Emptied
     {
         int days = 0;

@@ -22,21 +22,12 @@ desktop_cleanup() {
         kill -KILL "$p" 2>/dev/null || true
         wait "$p" 2>/dev/null || true
     done
-    if [ -n "$wm" ]; then
-        kill "$wm" 2>/dev/null || true
-        wait "$wm" 2>/dev/null || true
-    fi
     e2e_cleanup
 }
 trap desktop_cleanup EXIT
 
 e2e_start_xvfb
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-for i in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-    sleep 0.1
-done
+e2e_start_openbox
 
 # --- Keys typed at start-up --------------------------------------------------------------
 e2e_sql "INSERT INTO Nota (nota, \"Top\", \"Left\") VALUES ('uno', 1500, 7500), ('dos', 3000, 7500),

@@ -25,6 +25,10 @@ e2e_setup() {
 }
 
 e2e_cleanup() {
+    if [ -n "${wm:-}" ]; then
+        kill "$wm" 2>/dev/null || true
+        wait "$wm" 2>/dev/null || true
+    fi
     if [ -n "${app:-}" ]; then
         kill -KILL "$app" 2>/dev/null || true
         wait "$app" 2>/dev/null || true
@@ -37,6 +41,18 @@ e2e_cleanup() {
         wait "$xvfb" 2>/dev/null || true
     fi
     rm -rf "${data:?}"
+}
+
+# e2e_start_openbox: a window manager on the display, waited for until it says it manages it;
+# its pid in wm, ended by e2e_cleanup.
+e2e_start_openbox() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    local i
+    for i in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+        sleep 0.1
+    done
 }
 
 # e2e_session_bus: a session bus, as every desktop session has, unless one is already there.

@@ -18,23 +18,10 @@ older_calendar="$(cd "$(dirname "$0")/../data/jet" && pwd)/calendar-jet4.mdb"
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_require Xvfb openbox xdotool sqlite3
 e2e_setup
-wm=""
-newcomer_cleanup() {
-    if [ -n "$wm" ]; then
-        kill "$wm" 2>/dev/null || true
-        wait "$wm" 2>/dev/null || true
-    fi
-    e2e_cleanup
-}
-trap newcomer_cleanup EXIT
+trap e2e_cleanup EXIT
 
 e2e_start_xvfb
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-for i in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-    sleep 0.1
-done
+e2e_start_openbox
 
 # The store as tarvelo-launch makes it for a new user; the older calendar somewhere else.
 rm -f "$data/calendar.mdb"

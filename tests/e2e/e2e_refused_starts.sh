@@ -16,22 +16,13 @@ wm=""
 holder=""
 refused_cleanup() {
     [ -n "$holder" ] && { kill -KILL "$holder" 2>/dev/null || true; wait "$holder" 2>/dev/null || true; }
-    if [ -n "$wm" ]; then
-        kill "$wm" 2>/dev/null || true
-        wait "$wm" 2>/dev/null || true
-    fi
     chmod -R u+w "$data" 2>/dev/null || true
     e2e_cleanup
 }
 trap refused_cleanup EXIT
 
 e2e_start_xvfb
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-for i in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-    sleep 0.1
-done
+e2e_start_openbox
 
 # What a folder holds, as a text: each entry's kind, size and mode, and a digest of each plain
 # file small enough to read whole (a sparse gigabyte is known by its size).

@@ -144,6 +144,8 @@ public:
 
     std::vector<Event> fetch(const std::vector<QString>& hrefs) override
     {
+        if (hrefs.empty())
+            return {}; // no request, as over CalDAV
         count();
         std::vector<Event> events;
         for (const QString& href : hrefs) {

@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <csignal>
+#include <sys/prctl.h>
 
 // A real calendar server for the tests: Debian's Radicale on 127.0.0.1, on a free port, with
 // its own storage folder and kUsers accounts (user uN, password claveN), each with calendars
@@ -51,6 +54,9 @@ public:
                          .toUtf8());
         config.close();
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A test that crashes takes its server with it, rather than leaving it holding the
+        // output that ctest waits on.
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_.start(QStringLiteral("/usr/bin/python3"),
                        {QStringLiteral("-m"), QStringLiteral("radicale"),
                         QStringLiteral("--config"), config.fileName()});

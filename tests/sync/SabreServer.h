@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QProcess>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <csignal>
+#include <sys/prctl.h>
 
 #ifndef SYNC_TEST_DIR
 #error "SYNC_TEST_DIR names this folder (the server's script); the CMakeLists defines it"
@@ -57,6 +60,9 @@ public:
                     return false;
                 port_ = probe.serverPort();
             }
+            // A test that crashes takes its server with it, rather than leaving it holding the
+            // output that ctest waits on.
+            process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
             process_.start(QStringLiteral("/usr/bin/php"),
                            {QStringLiteral("-S"), QStringLiteral("127.0.0.1:%1").arg(port_),
                             QStringLiteral(SYNC_TEST_DIR "/sabre_server.php")});

@@ -2,8 +2,11 @@
 
 #include <QFileInfo>
 #include <QProcess>
+
 #include <QTemporaryDir>
 #include <QUrl>
+#include <csignal>
+#include <sys/prctl.h>
 
 #ifndef SYNC_TEST_DIR
 #error "SYNC_TEST_DIR names this folder (the server's front); the CMakeLists defines it"
@@ -31,6 +34,9 @@ public:
     {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The front ends, with every Xandikos it started, when this pipe closes.
+        // A test that crashes takes its server with it, rather than leaving it holding the
+        // output that ctest waits on.
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_.start(QStringLiteral("/usr/bin/python3"),
                        {QStringLiteral(SYNC_TEST_DIR "/xandikos_front.py"), dir_.path(),
                         QString::number(port_)});

@@ -9,6 +9,9 @@ trusts; 0 where openssl is missing), then answers each request by the first part
   /goteo/     a byte now and then, for ever     /remite/    302 to another host
   /html/      200 with a web page
   /sindiario/ an empty calendar that takes events and refuses journal entries (403)
+  /lejos/     a server whose user's calendars are at /casa/ on "localhost" (another host)
+  /ajeno/     one whose user's calendars are on a host of another domain
+  /casa/      the calendars' home: one calendar, "Tarvelo", empty, taking what is sent
 """
 import http.server
 import os
@@ -53,6 +56,41 @@ class Handler(http.server.BaseHTTPRequestHandler):
                             b'/sindiario/</d:href><d:propstat><d:prop><d:getetag>"0"</d:getetag>'
                             b'</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                             b'</d:response></d:multistatus>')
+        elif mode in ("lejos", "ajeno"):
+            if b"calendar-home-set" in body:
+                home = (b"http://localhost:%d/casa/" % self.server.server_port
+                        if mode == "lejos" else b"https://calendarios.example.net/casa/")
+                prop = (b'<c:calendar-home-set xmlns:c="urn:ietf:params:xml:ns:caldav"><d:href>' +
+                        home + b"</d:href></c:calendar-home-set>")
+            else:
+                prop = (b"<d:current-user-principal><d:href>/%s/yo/</d:href>"
+                        b"</d:current-user-principal>" % mode.encode())
+            self.answer(207, PROLOGUE + b'<d:multistatus xmlns:d="DAV:"><d:response><d:href>' +
+                        self.path.encode() + b"</d:href><d:propstat><d:prop>" + prop +
+                        b"</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+                        b"</d:response></d:multistatus>")
+        elif mode == "casa":
+            if self.command == "PUT":
+                self.send_response(201)
+                self.send_header("ETag", '"1"')
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+            elif self.command == "PROPFIND" and self.headers.get("Depth") == "1" and \
+                    self.path.rstrip("/") == "/casa":
+                self.answer(207, PROLOGUE + b'<d:multistatus xmlns:d="DAV:" '
+                            b'xmlns:c="urn:ietf:params:xml:ns:caldav"><d:response>'
+                            b"<d:href>/casa/</d:href><d:propstat><d:prop><d:resourcetype>"
+                            b"<d:collection/></d:resourcetype></d:prop><d:status>HTTP/1.1 200 OK"
+                            b"</d:status></d:propstat></d:response><d:response>"
+                            b"<d:href>/casa/tarvelo/</d:href><d:propstat><d:prop><d:resourcetype>"
+                            b"<d:collection/><c:calendar/></d:resourcetype><d:displayname>Tarvelo"
+                            b"</d:displayname></d:prop><d:status>HTTP/1.1 200 OK</d:status>"
+                            b"</d:propstat></d:response></d:multistatus>")
+            else:
+                self.answer(207, PROLOGUE + b'<d:multistatus xmlns:d="DAV:"><d:response><d:href>'
+                            b'/casa/tarvelo/</d:href><d:propstat><d:prop><d:getetag>"0"'
+                            b"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status>"
+                            b"</d:propstat></d:response></d:multistatus>")
         elif mode == "basura":
             self.answer(207, b"\x00\xffesto no es XML <<<>>>")
         elif mode == "dtd":

@@ -1,7 +1,10 @@
-// Two machines on each real calendar server the tests start (Radicale, Xandikos): everyday
+// Two machines on each real calendar server the tests start (Radicale, Xandikos, sabre/dav
+// with Basic and with Digest, as Baïkal has it by default, and listed by ETags): everyday
 // syncing agrees, and a calendar deleted and made again on the server empties nothing here,
 // whatever the server does with the tokens it gave before.
+#include "SabreServer.h"
 #include "SyncFixture.h"
+#include "VdirPhone.h"
 #include "XandikosServer.h"
 #include "sync/SyncError.h"
 
@@ -34,6 +37,8 @@ class TestEveryServer : public QObject
 
     RadicaleServer radicale;
     XandikosServer xandikos;
+    SabreServer sabreBasic;
+    SabreServer sabreDigest;
     std::map<QString, AnyServer> servers{
         {u"Radicale"_s,
          {&RadicaleServer::available, [this] { return radicale.start(); },
@@ -41,6 +46,12 @@ class TestEveryServer : public QObject
         {u"Xandikos"_s,
          {&XandikosServer::available, [this] { return xandikos.start(); },
           [this] { return xandikos.url(); }}},
+        {u"sabre/dav, Basic"_s,
+         {&SabreServer::available, [this] { return sabreBasic.start(SabreServer::Auth::Basic); },
+          [this] { return sabreBasic.url(); }}},
+        {u"sabre/dav, Digest"_s,
+         {&SabreServer::available, [this] { return sabreDigest.start(SabreServer::Auth::Digest); },
+          [this] { return sabreDigest.url(); }}},
     };
 
     // A user of its own on the named server, started if need be; -1 when it cannot be.
@@ -126,6 +137,39 @@ private slots:
         QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere +
                      quiet.notitasSent + quiet.notitasReceived,
                  0);
+    }
+
+    // vdirsyncer and khal as the phone (Basic only): a day's event moved to another day takes
+    // the note with it, on both sides, and the phone shows the day once.
+    void phoneMovesADay_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("Radicale") << u"Radicale"_s;
+        QTest::newRow("Xandikos") << u"Xandikos"_s;
+    }
+    void phoneMovesADay()
+    {
+        QFETCH(QString, server);
+        if (!VdirPhone::available())
+            QSKIP("vdirsyncer, khal or Python's icalendar is not installed");
+        const std::optional<std::pair<QUrl, int>> user = userOn(server);
+        if (!user)
+            QSKIP("this server is not installed, or did not start");
+        Machine a(At{user->first}, user->second);
+        a.write(kFirst, u"Dentista"_s);
+        a.write(kFirst.addDays(2), u"Cena"_s);
+        a.setUp();
+        a.sync();
+        VdirPhone phone(a.calendar(), RadicaleServer::user(user->second),
+                        RadicaleServer::password(user->second));
+        QVERIFY(phone.move(u"dia-20270104@tarvelo"_s, kFirst.addDays(1)));
+        a.sync();
+        QCOMPARE(notes(a), (QStringList{QString(), u"Dentista"_s, u"Cena"_s}));
+        QVERIFY(phone.sync());
+        QCOMPARE(phone.shown(kFirst, kFirst.addDays(3)).join(u'|'),
+                 u"2027-01-05\t\tDentista|2027-01-06\t\tCena"_s);
+        const SyncReport quiet = a.sync();
+        QCOMPARE(quiet.sent + quiet.received + quiet.deletedHere + quiet.deletedThere, 0);
     }
 };
 

@@ -85,6 +85,8 @@ private slots:
             row("a trickle without end") << "goteo/" << syncing << "no ha terminado de responder";
             row("a redirect to another host") << "remite/" << syncing << "remite a otro";
         }
+        QTest::newRow("setting up: the user's calendars on a host of another domain")
+            << "ajeno/" << false << "«https://calendarios.example.net/casa/», otro servidor";
         QTest::newRow("setting up: a web page, not a calendar server")
             << "html/" << false << "no es un servidor de calendarios";
         QTest::newRow("setting up: a certificate no one vouches for")
@@ -161,6 +163,67 @@ private slots:
         QCOMPARE(report.notitasSent, 0);
         QCOMPARE(CalendarSync::pending(*store.store), 0);
         QCOMPARE(notitas.first(10).at(0).text, QStringLiteral("Comprar pan"));
+    }
+
+    // A server that keeps the user's calendars on another host (iCloud's numbered hosts): set
+    // up and synced there, the password going to it too.
+    void calendarsElsewhere()
+    {
+        TestStore store;
+        store.addNote(kDay, QStringLiteral("Dentista"));
+        const QUrl url(base + QStringLiteral("lejos/"));
+        {
+            DavClient client(url, QStringLiteral("ana"), QStringLiteral("secreto"), tight());
+            const QUrl calendar =
+                CalendarSync::setUp(*store.store, client, url, QStringLiteral("ana"));
+            QCOMPARE(calendar.host(), QStringLiteral("localhost"));
+            QCOMPARE(calendar.path(), QStringLiteral("/casa/tarvelo/"));
+        }
+        DavClient client(url, QStringLiteral("ana"), QStringLiteral("secreto"), tight());
+        QCOMPARE(CalendarSync(*store.store, client).run().sent, 1);
+    }
+
+    // Where the password may follow a server that names another for the user's calendars.
+    void mayFollow_data()
+    {
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("iCloud: a numbered host of the same domain")
+            << "https://caldav.icloud.com/"
+            << "https://p42-caldav.icloud.com:443/1234/calendars/" << true;
+        QTest::newRow("the domain itself") << "https://dav.example.org/"
+                                           << "https://example.org/cal/" << true;
+        QTest::newRow("another domain") << "https://caldav.icloud.com/"
+                                        << "https://calendarios.example.net/" << false;
+        QTest::newRow("a name that only ends like the domain")
+            << "https://caldav.icloud.com/"
+            << "https://evilicloud.com/" << false;
+        QTest::newRow("plain http under the same domain")
+            << "https://caldav.icloud.com/"
+            << "http://p42-caldav.icloud.com/" << false;
+        QTest::newRow("a country's shared suffix is no domain") << "https://example.co.uk/"
+                                                                << "https://other.co.uk/" << false;
+        QTest::newRow("under a country's shared suffix, the same domain")
+            << "https://dav.example.co.uk/"
+            << "https://p1.example.co.uk/" << true;
+        QTest::newRow("numbers are no domain") << "https://192.0.2.1/"
+                                               << "https://192.0.2.2/" << false;
+        QTest::newRow("this machine to this machine by another name")
+            << "http://127.0.0.1:5232/"
+            << "http://localhost:5232/casa/" << true;
+        QTest::newRow("this machine to another") << "http://127.0.0.1:5232/"
+                                                 << "https://example.org/" << false;
+        QTest::newRow("a password in the address named")
+            << "https://caldav.icloud.com/"
+            << "https://ana:x@p42-caldav.icloud.com/" << false;
+    }
+    void mayFollow()
+    {
+        QFETCH(QString, named);
+        QFETCH(QString, other);
+        QFETCH(bool, follows);
+        QCOMPARE(DavClient::mayFollow(QUrl(named), QUrl(other)), follows);
     }
 
     // The server's address as a person types it into the set-up.

@@ -8,8 +8,11 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QSslError>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -140,25 +143,21 @@ TarveloExchangeFailure failure(const QObject* opaque, QString* cause)
     }
 }
 
-// Runs a keyring job to its end, or until the keyring has been waited for long enough.
-TarveloKeyringAnswer run(QKeychain::Job& job, int waitMs)
+// What a keyring job answered, shared between the job and whoever waits for it: a keyring
+// that asks the user (a new keyring's password) may answer long after the wait is over, and
+// then writes here, never into a waiter gone.
+struct KeyringAnswer
 {
-    QEventLoop loop;
     bool done = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    // Never a file beside the store when no keyring answers.
-    job.setInsecureFallback(false);
-    job.start();
-    if (!done)
-        loop.exec();
-    if (!done)
+    QKeychain::Error error = QKeychain::NoError;
+    QString text;
+};
+
+TarveloKeyringAnswer answerOf(const KeyringAnswer& answer)
+{
+    if (!answer.done)
         return TarveloKeyringAnswer::Silent;
-    switch (job.error()) {
+    switch (answer.error) {
     case QKeychain::NoError:
         return TarveloKeyringAnswer::Done;
     case QKeychain::EntryNotFound:
@@ -172,6 +171,42 @@ TarveloKeyringAnswer run(QKeychain::Job& job, int waitMs)
     default:
         return TarveloKeyringAnswer::Failed;
     }
+}
+
+// Runs a keyring job (made on the heap, deleting itself once it answers) to its end, or until
+// the keyring has been waited for long enough: the job lives on past the wait.
+TarveloKeyringAnswer run(QKeychain::Job* job, int waitMs, QString* text = nullptr)
+{
+    auto answer = std::make_shared<KeyringAnswer>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    QObject::connect(job, &QKeychain::Job::finished, job, [answer, waiting](QKeychain::Job* ended) {
+        answer->done = true;
+        answer->error = ended->error();
+        if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(ended))
+            answer->text = read->textData();
+        if (waiting)
+            waiting->quit();
+    });
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    job->setAutoDelete(true);
+    // Never a file beside the store when no keyring answers.
+    job->setInsecureFallback(false);
+    job->start();
+    if (!answer->done)
+        loop.exec();
+    if (text && answer->done)
+        *text = answer->text;
+    return answerOf(*answer);
+}
+
+// How long the keyring is waited for: the caller's, or less where tests ask for it to see a
+// keyring answering late.
+int keyringWait(int waitMs)
+{
+    bool ok = false;
+    const int wanted = qEnvironmentVariableIntValue("TARVELO_ESPERA_LLAVERO_MS", &ok);
+    return ok && wanted >= 0 ? wanted : waitMs;
 }
 
 const TarveloNetworkModule kModule{
@@ -192,23 +227,24 @@ const TarveloNetworkModule kModule{
     [](QObject* opaque, qint64 most) { return exchange(opaque)->read(most); },
     failure,
     [](const QString& service, const QString& entry, const QString& password, int waitMs) {
-        QKeychain::WritePasswordJob job(service);
-        job.setKey(entry);
-        job.setTextData(password);
-        return run(job, waitMs);
+        auto* job = new QKeychain::WritePasswordJob(service);
+        job->setKey(entry);
+        job->setTextData(password);
+        return run(job, keyringWait(waitMs));
     },
     [](const QString& service, const QString& entry, QString* password, int waitMs) {
-        QKeychain::ReadPasswordJob job(service);
-        job.setKey(entry);
-        const TarveloKeyringAnswer answer = run(job, waitMs);
+        auto* job = new QKeychain::ReadPasswordJob(service);
+        job->setKey(entry);
+        QString text;
+        const TarveloKeyringAnswer answer = run(job, keyringWait(waitMs), &text);
         if (answer == TarveloKeyringAnswer::Done)
-            *password = job.textData();
+            *password = text;
         return answer;
     },
     [](const QString& service, const QString& entry, int waitMs) {
-        QKeychain::DeletePasswordJob job(service);
-        job.setKey(entry);
-        return run(job, waitMs);
+        auto* job = new QKeychain::DeletePasswordJob(service);
+        job->setKey(entry);
+        return run(job, keyringWait(waitMs));
     },
 };
 

@@ -194,12 +194,21 @@ void ServerDialog::probed(const SyncRunner::Calendars& calendars, const QString&
         chosen = typed;
     cboCalendario_->setCurrentIndex(chosen);
     const int found = cboCalendario_->count() - 1;
-    setBusy(false, found == 0 ? QStringLiteral("«%1» responde; aún no tiene ningún calendario.")
-                                    .arg(probedServer_.host())
-                   : found == 1
-                       ? QStringLiteral("«%1» responde: 1 calendario.").arg(probedServer_.host())
-                       : QStringLiteral("«%1» responde: %2 calendarios.")
-                             .arg(probedServer_.host(), SyncState::count(found)));
+    QString status = found == 0 ? QStringLiteral("«%1» responde; aún no tiene ningún calendario.")
+                                      .arg(probedServer_.host())
+                     : found == 1
+                         ? QStringLiteral("«%1» responde: 1 calendario.").arg(probedServer_.host())
+                         : QStringLiteral("«%1» responde: %2 calendarios.")
+                               .arg(probedServer_.host(), SyncState::count(found));
+    // A server that keeps its calendars on another host of its domain (iCloud): the user sees
+    // where the password and the days go.
+    for (const CalDavServer::Calendar& calendar : calendars) {
+        if (calendar.url.host().compare(probedServer_.host(), Qt::CaseInsensitive) != 0) {
+            status += QStringLiteral(" Los calendarios están en «%1».").arg(calendar.url.host());
+            break;
+        }
+    }
+    setBusy(false, status);
     cmdAceptar_->setDefault(true);
 }
 
