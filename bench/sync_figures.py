@@ -4,7 +4,8 @@
 sync_figures.py TARVELO_DB [--uploads 1000,2000] [--days 10000] [--repeat 3]
 
   * first upload of N days by `tarvelo-db sync`, against a plain sequential PUT loop of the same
-    bodies over one kept-alive connection (into another calendar of the same server);
+    bodies over one kept-alive connection (into another calendar of the same server), and
+    against vdirsyncer's first sync of the same files from a folder (where it is installed);
   * on a calendar of D days already on the server (seeded by writing Radicale's storage folder,
     then read once by both sides): a sync with nothing changed, against the bare sync-collection
     REPORT; a sync after 10 days changed here, against that REPORT plus 10 PUTs.
@@ -25,7 +26,7 @@ import tempfile
 import time
 from xml.etree import ElementTree
 
-USERS = 6
+USERS = 10
 EPOCH = 45000  # the store's day number of the first day used (2023-03-15)
 
 
@@ -111,6 +112,34 @@ def sync_collection(bare, path, token):
     return ElementTree.fromstring(answer).findtext("{DAV:}sync-token"), answer
 
 
+VDIRSYNCER = "/usr/bin/vdirsyncer"
+
+
+def vdirsyncer_upload(work, port, user, bodies):
+    """vdirsyncer's first sync of a folder of the bodies into /uN/telefono/; its wall time."""
+    folder = os.path.join(work, "vdir%d" % user)
+    vdir = os.path.join(folder, "calendario")
+    os.makedirs(vdir)
+    for name, content in bodies:
+        with open(os.path.join(vdir, name), "wb") as f:
+            f.write(content)
+    config = os.path.join(folder, "vdirsyncer.conf")
+    with open(config, "w") as out:
+        out.write('[general]\nstatus_path = "%s"\n\n[pair telefono]\na = "local"\n'
+                  'b = "servidor"\ncollections = null\n\n[storage local]\ntype = "filesystem"\n'
+                  'path = "%s"\nfileext = ".ics"\n\n[storage servidor]\ntype = "caldav"\n'
+                  'url = "http://127.0.0.1:%d/u%d/telefono/"\nusername = "u%d"\n'
+                  'password = "clave%d"\n'
+                  % (os.path.join(folder, "estado"), vdir, port, user, user, user))
+    env = dict(os.environ, VDIRSYNCER_CONFIG=config, LC_ALL="C.UTF-8")
+    subprocess.run([VDIRSYNCER, "discover", "telefono"], env=env, check=True,
+                   stdin=subprocess.DEVNULL, capture_output=True)
+    start = time.perf_counter()
+    subprocess.run([VDIRSYNCER, "sync"], env=env, check=True, stdin=subprocess.DEVNULL,
+                   capture_output=True)
+    return time.perf_counter() - start
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tool")
@@ -157,6 +186,14 @@ def main():
             print("first upload of %d days: tarvelo-db sync %.1f s, bare PUT loop %.1f s, "
                   "ratio %.2f" % (count, ours, plain, ours / plain), flush=True)
             user += 1
+            if os.path.exists(VDIRSYNCER):
+                # The peer a person would pick: vdirsyncer uploading the same files from a
+                # folder into an empty calendar of the same server.
+                assert Bare(port, user).request("MKCALENDAR", "/u%d/telefono/" % user)[0] == 201
+                taken = vdirsyncer_upload(work, port, user, bodies)
+                print("first upload of %d days: vdirsyncer %.1f s; tarvelo-db sync / vdirsyncer "
+                      "%.2f" % (count, taken, ours / taken), flush=True)
+                user += 1
 
         # A calendar of many days already on the server, written straight into its folder.
         days = args.days

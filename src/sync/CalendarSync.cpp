@@ -35,6 +35,9 @@ const QString kWritten = QStringLiteral("escrito");
 constexpr int kWrittenAtMost = 256;
 const QString kSyncCollection = QStringLiteral("sync-collection");
 const QString kJournals = QStringLiteral("diario");
+// Other programs' events recorded as read have been read again since repeating ones are kept
+// as the other program's: those read before (whose days a phone's series never showed) once.
+const QString kSeriesRead = QStringLiteral("repeticiones");
 
 // Where a notita made on another machine first stands here: one beside the other, from the
 // top left, until the user moves it (in twips).
@@ -158,6 +161,7 @@ struct CalendarSync::Run
     SyncReport report;
     bool journals = true;
     bool journalsKnown = false;
+    bool seriesRead = false;
     QString calendarName;
     // The notitas' rows by identity, read once a transaction and kept up to date in it.
     std::map<QString, qint64> notitas;
@@ -415,6 +419,7 @@ SyncReport CalendarSync::run(WhenEmptied whenEmptied, bool makeAgain)
     Run run(store_, *remote);
     const std::optional<QString> journals = run.book.setting(kJournals);
     run.journalsKnown = journals.has_value();
+    run.seriesRead = run.book.setting(kSeriesRead) == QLatin1String("1");
     run.journals = journals.value_or(QStringLiteral("1")) == QLatin1String("1");
     run.calendarName = run.book.setting(kName).value_or(QString());
     if (run.calendarName.isEmpty()) {
@@ -559,8 +564,18 @@ std::vector<SyncPlan::Fetched> CalendarSync::fetchChanged(Run& run,
                                                           const SyncPlan::Recorded& recorded,
                                                           const SyncPlan::Listing& listing)
 {
+    std::vector<QString> hrefs = SyncPlan::toFetch(recorded, listing);
+    if (!run.seriesRead) {
+        for (const SyncRecord& record : recorded.all()) {
+            if (record.holds == SyncRecord::Holds::Foreign && !listing.removed.count(record.href) &&
+                (!listing.complete || listing.present.count(record.href)))
+                hrefs.push_back(record.href);
+        }
+        std::sort(hrefs.begin(), hrefs.end());
+        hrefs.erase(std::unique(hrefs.begin(), hrefs.end()), hrefs.end());
+    }
     std::vector<SyncPlan::Fetched> fetched;
-    for (RemoteCalendar::Event& event : run.remote.fetch(SyncPlan::toFetch(recorded, listing))) {
+    for (RemoteCalendar::Event& event : run.remote.fetch(hrefs)) {
         SyncPlan::Fetched f{event.href, event.etag, {}};
         try {
             f.read = SyncItem::read(event.body, event.href);
@@ -630,6 +645,8 @@ void CalendarSync::apply(Run& run, const SyncPlan::Decision& decision,
             run.book.setSetting(kWritten, written.join(u'\n'));
         }
     }
+    if (!run.seriesRead)
+        run.book.setSetting(kSeriesRead, QStringLiteral("1"));
     if (!run.journalsKnown)
         run.book.setSetting(kJournals, run.journals ? QStringLiteral("1") : QStringLiteral("0"));
     transaction.commit();

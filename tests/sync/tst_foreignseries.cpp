@@ -224,6 +224,29 @@ private slots:
             QCOMPARE(now.back().date.year(), today.year() + 1);
     }
 
+    // A store that read a phone's series before they were kept as the phone's (recorded as
+    // read, its days never shown) reads it again once, and then no more.
+    void readBeforeSeriesWereKept_data()
+    {
+        QTest::addColumn<bool>("byEtags");
+        QTest::newRow("since a token") << false;
+        QTest::newRow("listed by ETags") << true;
+    }
+    void readBeforeSeriesWereKept()
+    {
+        QFETCH(bool, byEtags);
+        Synced s(byEtags);
+        s.phone(CalendarSeries::weekly(u"clase@movil"_s, u"Clase de yoga"_s, firstClass(), 3));
+        s.sync();
+        s.t.store->series().removeAll();
+        SyncBook(s.t.db()).removeSetting(u"repeticiones"_s);
+        s.sync();
+        QCOMPARE(s.shown().size(), 3);
+        s.calendar.resetCounts();
+        s.sync();
+        QCOMPARE(s.calendar.requests(), 1);
+    }
+
     // The calendar changed (set up anew, or emptied and everything sent again): nothing of the
     // old one is shown.
     void calendarChanged()
