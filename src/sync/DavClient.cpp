@@ -74,11 +74,16 @@ DavClient::DavClient(const QUrl& server, const QString& user, const QString& pas
 
 DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
                      Limits limits)
-    : server_(server), auth_(user, password), limits_(limits)
+    : DavClient(server, user, password, limits, Network::module())
+{
+}
+
+DavClient::DavClient(const QUrl& server, const QString& user, const QString& password,
+                     Limits limits, const TarveloNetworkModule* network)
+    : server_(server), auth_(user, password), limits_(limits), network_(network)
 {
     checkAddress(server);
     // Why the module did not load is on stderr: the loader's own words are English.
-    network_ = Network::module();
     if (!network_) {
         throw SyncError(QStringLiteral("No se puede hablar con el servidor «%1»: falta "
                                        "libtarvelo-network.so o no se puede cargar. Instale "

@@ -54,6 +54,9 @@ public:
     // Throws SyncError when the address may not be used (not https, nor http to this machine),
     // or when the network module cannot be loaded.
     DavClient(const QUrl& server, const QString& user, const QString& password, Limits limits);
+    // Over the network module given (the loaded one, or a test's own), null when none loaded.
+    DavClient(const QUrl& server, const QString& user, const QString& password, Limits limits,
+              const TarveloNetworkModule* network);
     DavClient(const QUrl& server, const QString& user, const QString& password);
     ~DavClient();
     DavClient(const DavClient&) = delete;
