@@ -171,13 +171,7 @@ void SyncSchedule::askAboutGone(const SyncError& error, int pending)
         return;
     }
     goneDeclined_ = true;
-    SyncState failure;
-    failure.kind = SyncState::Kind::Failed;
-    failure.message = error.message() + QStringLiteral(" No se ha cambiado nada: «Sincronizar "
-                                                       "ahora» lo vuelve a preguntar.");
-    failure.pending = pending;
-    setState(failure);
-    ended();
+    declined(error, pending);
 }
 
 void SyncSchedule::askAboutEmptied(const SyncError& error, int pending)
@@ -195,6 +189,11 @@ void SyncSchedule::askAboutEmptied(const SyncError& error, int pending)
         return;
     }
     emptiedDeclined_ = true;
+    declined(error, pending);
+}
+
+void SyncSchedule::declined(const SyncError& error, int pending)
+{
     SyncState failure;
     failure.kind = SyncState::Kind::Failed;
     failure.message = error.message() + QStringLiteral(" No se ha cambiado nada: «Sincronizar "

@@ -69,6 +69,8 @@ private:
     // The calendar holds none of what was synced: the user says whether everything goes to it
     // again, it empties this machine too, or nothing happens.
     void askAboutEmptied(const SyncError& error, int pending);
+    // The user said no: nothing changed, said so until asked again.
+    void declined(const SyncError& error, int pending);
     // The calendar is gone from the server: the user says whether it is made again there.
     void askAboutGone(const SyncError& error, int pending);
     void passwordWanted();

@@ -13,11 +13,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // "2027-01-12=18:00 Yoga" or "2027-01-12=San Isidro!" (a holiday): one occurrence.
-CalendarOccurrence occurrence(const QString& spec)
+CalendarOccurrence occurrence(const QString& written)
 {
-    const QString text = spec.section(u'=', 1);
+    const QString text = written.section(u'=', 1);
     const bool holiday = text.endsWith(u'!');
-    return {QDate::fromString(spec.section(u'=', 0, 0), Qt::ISODate),
+    return {QDate::fromString(written.section(u'=', 0, 0), Qt::ISODate),
             holiday ? text.chopped(1) : text, holiday};
 }
 
@@ -29,8 +29,8 @@ void run(Database& db, const QString& step)
     const QString href = step.section(u' ', 1, 1);
     if (verb == "keep"_L1) {
         std::vector<CalendarOccurrence> kept;
-        for (const QString& spec : step.section(u' ', 2).split(u';', Qt::SkipEmptyParts))
-            kept.push_back(occurrence(spec));
+        for (const QString& written : step.section(u' ', 2).split(u';', Qt::SkipEmptyParts))
+            kept.push_back(occurrence(written));
         CalendarSeries::keep(db, href, kept);
     } else if (verb == "remove"_L1) {
         SeriesBook(db).remove(href);
