@@ -104,17 +104,7 @@ std::optional<SearchPoint::Hit> SearchPoint::nextDay(Direction direction, From f
         kSelect + where +
         QStringLiteral("AND %1(nota, ?3, ?4) > 0").arg(QLatin1String(NoteMatch::kSqlFunction)) +
         ordered(direction));
-    if (from != From::Anywhere)
-        find.bind(1, key_);
-    if (from == From::Row)
-        find.bind(2, rowid_);
-    find.bind(3, match.text());
-    find.bind(4, match.matchCase() ? 1 : 0);
-    if (!find.step())
-        return std::nullopt;
-    Hit found{find.columnDouble(0), find.columnInt64(2), find.column(1).toString()};
-    find.reset();
-    return found;
+    return firstOf(find, from != From::Anywhere, from == From::Row, match);
 }
 
 std::optional<SearchPoint::Hit> SearchPoint::nextOccurrence(Direction direction, From from,
@@ -133,9 +123,15 @@ std::optional<SearchPoint::Hit> SearchPoint::nextOccurrence(Direction direction,
         QStringLiteral("SELECT fecha, texto, rowid FROM %1 WHERE %2(texto, ?3, ?4) > 0 ")
             .arg(QLatin1String(SeriesBook::kOccurrences), QLatin1String(NoteMatch::kSqlFunction)) +
         where + ordered(direction));
-    if (from != From::Anywhere)
+    return firstOf(find, from != From::Anywhere, from == From::Occurrence, match);
+}
+
+std::optional<SearchPoint::Hit> SearchPoint::firstOf(Statement& find, bool fromKey, bool fromRow,
+                                                     const NoteMatch& match)
+{
+    if (fromKey)
         find.bind(1, key_);
-    if (from == From::Occurrence)
+    if (fromRow)
         find.bind(2, rowid_);
     find.bind(3, match.text());
     find.bind(4, match.matchCase() ? 1 : 0);

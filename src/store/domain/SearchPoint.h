@@ -78,6 +78,9 @@ private:
     Result search(Direction direction, From from, const NoteMatch& match);
     std::optional<Hit> nextDay(Direction direction, From from, const NoteMatch& match);
     std::optional<Hit> nextOccurrence(Direction direction, From from, const NoteMatch& match);
+    // The first row the query finds, its place (?1 the day, ?2 the row) and match (?3, ?4)
+    // bound as asked.
+    std::optional<Hit> firstOf(Statement& find, bool fromKey, bool fromRow, const NoteMatch& match);
     Statement& statement(const QString& sql);
     void standOn(double key, qint64 rowid, bool occurrence = false);
 
